@@ -1,0 +1,1 @@
+tessaro_sources(app UTessaroFirmWare Unewp Forms FormBase)

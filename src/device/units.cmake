@@ -1,0 +1,1 @@
+tessaro_sources(device UBootSer ModifyFileSx)

@@ -1,0 +1,8 @@
+#pragma once
+#include "widgets/FormBase.h"
+
+class TFemcy : public FormBase {
+    Q_OBJECT
+public:
+    explicit TFemcy(Workspace& ws, QWidget* parent = nullptr);
+};

@@ -1,0 +1,1 @@
+tessaro_sources(family USdo Updo UInfoPdo Uemcy UWemcy USetPdo)

@@ -1,0 +1,6 @@
+#include "tools/Uhelp.h"
+
+TFHelp::TFHelp(Workspace& ws, QWidget* parent) : FormBase(ws, parent) {
+    setObjectName("FHelp");
+    setWindowTitle("Help");
+}

@@ -1,0 +1,1 @@
+tessaro_sources(tools UAbout Uhelp SELstringhe UXML)

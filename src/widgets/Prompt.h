@@ -1,0 +1,54 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QWidget;
+
+// Every message box and file chooser of a window goes through this, so tests
+// can record what a user would see and script the answers.
+class Prompt {
+public:
+    virtual ~Prompt() = default;
+    // Plain message box (notices).
+    virtual void message(const QString& text) = 0;
+    // Error box with an error icon and a single OK button.
+    virtual void error(const QString& text) = 0;
+    // Yes/No question; true for Yes.
+    virtual bool confirm(const QString& title, const QString& text) = 0;
+    // filter uses the "Description (*.ext)|*.ext" form; empty optional on cancel.
+    virtual std::optional<QString> openFile(const QString& title, const QString& folder,
+                                            const QString& filter) = 0;
+    virtual std::optional<QString> saveFile(const QString& title, const QString& folder,
+                                            const QString& filter, const QString& defaultExt) = 0;
+    // A folder at or below root, preselecting `selected`.
+    virtual std::optional<QString> browseFolder(const QString& title, const QString& root,
+                                                const QString& selected) = 0;
+};
+
+// Real dialogs, owned by the window they serve.
+class QtPrompt : public Prompt {
+public:
+    explicit QtPrompt(QWidget* owner) : owner_(owner) {}
+    void message(const QString& text) override;
+    void error(const QString& text) override;
+    bool confirm(const QString& title, const QString& text) override;
+    std::optional<QString> openFile(const QString& title, const QString& folder,
+                                    const QString& filter) override;
+    std::optional<QString> saveFile(const QString& title, const QString& folder,
+                                    const QString& filter, const QString& defaultExt) override;
+    std::optional<QString> browseFolder(const QString& title, const QString& root,
+                                        const QString& selected) override;
+
+    // "Description (*.ext)|*.ext" to Qt's "Description (*.ext)".
+    static QString qtFilter(const QString& filter);
+
+private:
+    QWidget* owner_;
+};
+
+// The general error report: runs a command; an exception ends it and its text
+// is shown in an error box. True when the command ended normally.
+bool RunReported(Prompt& prompt, const std::function<void()>& command);

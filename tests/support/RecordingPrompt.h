@@ -1,0 +1,67 @@
+#pragma once
+#include "widgets/Prompt.h"
+
+#include <QList>
+#include <QString>
+#include <deque>
+#include <optional>
+
+// Keeps every message a window would show and answers file choosers and
+// questions from scripted queues (an empty queue answers as a cancel / No).
+class RecordingPrompt : public Prompt {
+public:
+    struct Entry {
+        QString kind; // "message", "error", "confirm", "open", "save", "browse"
+        QString title;
+        QString text;
+    };
+    QList<Entry> entries;
+    std::deque<std::optional<QString>> fileAnswers;
+    std::deque<bool> confirmAnswers;
+
+    void message(const QString& text) override { entries.push_back({"message", {}, text}); }
+    void error(const QString& text) override { entries.push_back({"error", "Error", text}); }
+    bool confirm(const QString& title, const QString& text) override {
+        entries.push_back({"confirm", title, text});
+        return next(confirmAnswers, false);
+    }
+    std::optional<QString> openFile(const QString& title, const QString& folder,
+                                    const QString& filter) override {
+        entries.push_back({"open", title, folder + "|" + filter});
+        return next(fileAnswers, std::optional<QString>());
+    }
+    std::optional<QString> saveFile(const QString& title, const QString& folder,
+                                    const QString& filter, const QString& ext) override {
+        entries.push_back({"save", title, folder + "|" + filter + "|" + ext});
+        return next(fileAnswers, std::optional<QString>());
+    }
+    std::optional<QString> browseFolder(const QString& title, const QString& root,
+                                        const QString& selected) override {
+        entries.push_back({"browse", title, root + "|" + selected});
+        return next(fileAnswers, std::optional<QString>());
+    }
+
+    // Texts of the entries of one kind, in order.
+    QStringList texts(const QString& kind) const {
+        QStringList out;
+        for (const auto& e : entries)
+            if (e.kind == kind) out << e.text;
+        return out;
+    }
+    // Texts of messages and errors together, in order.
+    QStringList shown() const {
+        QStringList out;
+        for (const auto& e : entries)
+            if (e.kind == "message" || e.kind == "error") out << e.text;
+        return out;
+    }
+    void clear() { entries.clear(); }
+
+private:
+    template <class Q, class T> static T next(Q& q, T def) {
+        if (q.empty()) return def;
+        T v = q.front();
+        q.pop_front();
+        return v;
+    }
+};
