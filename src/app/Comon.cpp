@@ -64,7 +64,9 @@ void Workspace::UpdateProjectPaths() {
     DiagnosisPath = base + "diagnosis.xml";
 }
 
-std::string Workspace::IniPath() const { return ExeFolder + PathSep + IniFileName; }
+std::string Workspace::IniPath() const {
+    return ExeFolder + PathSep + IniFileName;
+}
 
 bool Workspace::RememberProject() const {
     return IniWriteString(IniPath(), IniSection, IniKey, ProjectName);
@@ -82,7 +84,8 @@ void Workspace::ApplyOpenedFolder(const std::optional<std::string>& picked) {
     UpdateProjectPaths();
 }
 
-NewProjectOutcome CreateNewProject(Workspace& ws, const std::string& base, const std::string& text) {
+NewProjectOutcome CreateNewProject(Workspace& ws, const std::string& base,
+                                   const std::string& text) {
     NewProjectOutcome out;
     out.closeAllowed = true;
     if (base.empty()) {

@@ -7,7 +7,8 @@
 inline constexpr int ProductVariant = 2;
 inline constexpr const char* ApplicationTitle = "Firmware Tessaro";
 inline constexpr const char* MainCaption = "Velmora Tessaro KT52830 Serial-m 2 DeviceNet-s :";
-inline constexpr const char* MakerHomeUrl = "http://www.velmora.example/HOME/default.asp?frompg=KT52830";
+inline constexpr const char* MakerHomeUrl =
+    "http://www.velmora.example/HOME/default.asp?frompg=KT52830";
 inline constexpr const char* MakerHomeText = "www.velmora.example";
 inline constexpr const char* IniFileName = "Tessaro_Sm2DNs.ini";
 inline constexpr const char* IniSection = "lastproj";

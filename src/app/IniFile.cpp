@@ -9,8 +9,10 @@
 namespace {
 std::string Trim(const std::string& s) {
     size_t b = 0, e = s.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
-    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
+    while (b < e && std::isspace(static_cast<unsigned char>(s[b])))
+        ++b;
+    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1])))
+        --e;
     return s.substr(b, e - b);
 }
 
@@ -101,7 +103,8 @@ bool IniWriteString(const std::string& path, const std::string& section, const s
     } else if (sectionLine >= 0) {
         int at = sectionEnd < 0 ? static_cast<int>(lines.size()) : sectionEnd;
         // Keep the entry next to its section, before any blank lines that end it.
-        while (at > sectionLine + 1 && Trim(lines[at - 1]).empty()) --at;
+        while (at > sectionLine + 1 && Trim(lines[at - 1]).empty())
+            --at;
         lines.insert(lines.begin() + at, entry);
     } else {
         if (!lines.empty() && !Trim(lines.back()).empty()) lines.push_back("");
@@ -109,7 +112,8 @@ bool IniWriteString(const std::string& path, const std::string& section, const s
         lines.push_back(entry);
     }
     std::string out;
-    for (const auto& l : lines) out += l + "\r\n";
+    for (const auto& l : lines)
+        out += l + "\r\n";
     try {
         WriteFileAtomic(path, out);
     } catch (...) {

@@ -68,10 +68,13 @@ void TFsaveproj::BitBtn1Click() {
     NewProjectText = Edit1->text().toStdString();
     NewProjectOutcome out = CreateNewProject(ws(), NewProjectBase, NewProjectText);
     CloseAllowed = out.closeAllowed;
-    for (const auto& m : out.messages) prompt().message(QString::fromStdString(m));
+    for (const auto& m : out.messages)
+        prompt().message(QString::fromStdString(m));
 }
 
-void TFsaveproj::BitBtn2Click() { CloseAllowed = true; }
+void TFsaveproj::BitBtn2Click() {
+    CloseAllowed = true;
+}
 
 void TFsaveproj::done(int r) {
     if (!CloseAllowed) return;

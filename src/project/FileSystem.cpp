@@ -22,7 +22,9 @@ std::string FolderOf(const std::string& path) {
 }
 } // namespace
 
-std::string SystemErrorText(int err) { return std::strerror(err); }
+std::string SystemErrorText(int err) {
+    return std::strerror(err);
+}
 
 bool DirectoryExists(const std::string& path) {
     struct stat st {};
@@ -34,7 +36,9 @@ bool FileExists(const std::string& path) {
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
-bool CreateDir(const std::string& path) { return !path.empty() && ::mkdir(path.c_str(), 0777) == 0; }
+bool CreateDir(const std::string& path) {
+    return !path.empty() && ::mkdir(path.c_str(), 0777) == 0;
+}
 
 bool ForceDirectories(const std::string& path) {
     if (path.empty()) return false;
@@ -63,7 +67,9 @@ std::string ReadFileBytes(const std::string& path) {
     return out;
 }
 
-void SetWriteFaultHook(WriteFaultHook hook) { g_faultHook = std::move(hook); }
+void SetWriteFaultHook(WriteFaultHook hook) {
+    g_faultHook = std::move(hook);
+}
 
 void WriteFileAtomic(const std::string& path, std::string_view data) {
     // A symlinked target is replaced by a regular file, never written through.

@@ -3,10 +3,13 @@
 #include "project/Errors.h"
 #include "project/FileSystem.h"
 
+#include <cstring>
 #include <sstream>
 
 namespace {
-std::string Quoted(std::string_view s) { return "'" + std::string(s) + "'"; }
+std::string Quoted(std::string_view s) {
+    return "'" + std::string(s) + "'";
+}
 
 void AppendText(pugi::xml_node n, std::string& out) {
     for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) {
@@ -16,11 +19,30 @@ void AppendText(pugi::xml_node n, std::string& out) {
             AppendText(c, out);
     }
 }
+// pugixml does not reject repeated attribute names; the document would be
+// malformed for any other reader.
+bool HasDuplicateAttribute(pugi::xml_node root) {
+    for (pugi::xml_node n = root; n;) {
+        for (auto a = n.first_attribute(); a; a = a.next_attribute())
+            for (auto b = a.next_attribute(); b; b = b.next_attribute())
+                if (std::strcmp(a.name(), b.name()) == 0) return true;
+        if (n.first_child()) {
+            n = n.first_child();
+        } else {
+            while (n && !n.next_sibling() && n != root)
+                n = n.parent();
+            if (!n || n == root) break;
+            n = n.next_sibling();
+        }
+    }
+    return false;
+}
 } // namespace
 
 size_t XmlNode::childCount() const {
     size_t n = 0;
-    for (auto c = node_.first_child(); c; c = c.next_sibling()) ++n;
+    for (auto c = node_.first_child(); c; c = c.next_sibling())
+        ++n;
     return n;
 }
 
@@ -51,7 +73,8 @@ std::string XmlNode::text() const {
 }
 
 void XmlNode::setText(std::string_view value) {
-    while (node_.first_child()) node_.remove_child(node_.first_child());
+    while (node_.first_child())
+        node_.remove_child(node_.first_child());
     if (!value.empty()) node_.append_child(pugi::node_pcdata).set_value(std::string(value).c_str());
 }
 
@@ -96,6 +119,10 @@ void XmlDocument::loadString(std::string_view xml, const std::string& origin) {
         doc_.reset();
         throw XmlError("Error in reading \"" + origin + "\": " + r.description() + " at offset " +
                        std::to_string(r.offset));
+    }
+    if (HasDuplicateAttribute(doc_.document_element())) {
+        doc_.reset();
+        throw XmlError("Error in reading \"" + origin + "\": duplicate attribute");
     }
     if (!doc_.document_element()) {
         throw XmlError("Error in reading \"" + origin + "\": no root element");

@@ -5,8 +5,7 @@
 FormBase::FormBase(Workspace& ws, QWidget* parent)
     : QDialog(parent), ws_(ws), prompt_(std::make_shared<QtPrompt>(this)) {}
 
-void FormBase::bindModalButton(QAbstractButton* button, std::function<void()> handler,
-                               int result) {
+void FormBase::bindModalButton(QAbstractButton* button, std::function<void()> handler, int result) {
     connect(button, &QAbstractButton::clicked, this, [this, handler = std::move(handler), result] {
         if (run(handler)) done(result);
     });

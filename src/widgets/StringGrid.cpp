@@ -78,7 +78,8 @@ void GridModel::setCell(int col, int row, const QString& text) {
     if (c == text) return;
     c = text;
     if (row == 0) {
-        if (col >= fixedCols_) emit headerDataChanged(Qt::Horizontal, col - fixedCols_, col - fixedCols_);
+        if (col >= fixedCols_)
+            emit headerDataChanged(Qt::Horizontal, col - fixedCols_, col - fixedCols_);
     } else if (col < fixedCols_) {
         emit headerDataChanged(Qt::Vertical, row - 1, row - 1);
     } else {
@@ -89,7 +90,8 @@ void GridModel::setCell(int col, int row, const QString& text) {
 
 void GridModel::clearData() {
     for (int r = 1; r < rows_; ++r)
-        for (int c = fixedCols_; c < cols_; ++c) at(c, r).clear();
+        for (int c = fixedCols_; c < cols_; ++c)
+            at(c, r).clear();
     if (rowCount() > 0 && columnCount() > 0)
         emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
 }
@@ -184,8 +186,12 @@ StringGrid::StringGrid(QWidget* parent) : QTableView(parent), model_(new GridMod
     model_->resize(5, 5);
 }
 
-void StringGrid::setColCount(int n) { model_->resize(n, model_->rows()); }
-void StringGrid::setRowCount(int n) { model_->resize(model_->cols(), n); }
+void StringGrid::setColCount(int n) {
+    model_->resize(n, model_->rows());
+}
+void StringGrid::setRowCount(int n) {
+    model_->resize(model_->cols(), n);
+}
 
 void StringGrid::setFixedCols(int n) {
     model_->setFixedCols(n);
