@@ -20,3 +20,22 @@ test: build
 
 clean:
 	rm -rf $(BUILD)
+
+# Whole test suite with address and undefined-behaviour sanitizers.
+SAN_BUILD ?= build-asan
+check-sanitize: deps
+	cmake -S . -B $(SAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSARO_SANITIZE=ON -DTESSARO_BENCH=OFF
+	cmake --build $(SAN_BUILD)
+	cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
+		UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -j2
+
+# Every libFuzzer target for FUZZ_TIME seconds from its seed corpus.
+FUZZ_BUILD ?= build-fuzz
+FUZZ_TIME ?= 60
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DTESSARO_FUZZ=ON -DTESSARO_TESTS=ON -DTESSARO_BENCH=OFF
+	cmake --build $(FUZZ_BUILD) --target fuzzers
+	./scripts/run-fuzzers $(FUZZ_BUILD)/bin $(FUZZ_TIME)
+
+.PHONY: check-sanitize fuzz
