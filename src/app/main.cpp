@@ -3,6 +3,7 @@
 #include "app/UTessaroFirmWare.h"
 
 #include <QApplication>
+#include <QTimer>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -12,6 +13,10 @@ int main(int argc, char** argv) {
     Forms forms;
     forms.create(ws);
     forms.FTessaroFirmWare->show();
+#ifdef TESSARO_QUIT_AFTER_SHOW
+    // Start-up probe build: ends as soon as the main window is shown.
+    QTimer::singleShot(0, &app, &QCoreApplication::quit);
+#endif
     int rc = app.exec();
     forms.destroy();
     return rc;
