@@ -1,6 +1,5 @@
 #include "editors/AccessMap.h"
 
-#include "editors/CommParams.h"
 #include "project/Errors.h"
 #include "project/FileSystem.h"
 #include "project/ParseInteger.h"

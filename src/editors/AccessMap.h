@@ -37,10 +37,13 @@ inline const std::vector<std::string> ReadTypeItems = {"Coil Status", "Input Sta
                                                        "Holding Register", "Input Register"};
 inline const std::vector<std::string> WriteTypeItems = {"Coil Status", "Holding Register"};
 
+// Fallback of both DeviceNet data sizes read from pargen.xml.
+inline constexpr int DefaultDeviceNetBytes = 455;
+
 // Upper bounds of Address DeviceNet, from the DeviceNet data sizes.
 struct AccessBounds {
-    int NByteIn = 455;
-    int NByteOut = 455;
+    int NByteIn = DefaultDeviceNetBytes;
+    int NByteOut = DefaultDeviceNetBytes;
     bool operator==(const AccessBounds&) const = default;
 };
 

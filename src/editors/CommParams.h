@@ -29,9 +29,6 @@ inline const std::vector<std::string> SerBaudItems = {"1200",  "2400",  "4800", 
 inline const std::vector<std::string> SerParItems = {"NONE", "EVEN", "ODD"};
 inline const std::vector<std::string> DnBaudItems = {"125K", "250K", "500K"};
 
-// Fallback of both DeviceNet data sizes.
-inline constexpr int DefaultDeviceNetBytes = 455;
-
 // Reads the file into `into`, element by element in file order. Elements with a
 // fallback take it when missing or not a number; any other error throws
 // (XmlError, EConvertError) and leaves the fields not yet read as they were.
