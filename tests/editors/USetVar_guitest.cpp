@@ -47,7 +47,6 @@ private slots:
     void firstFailureShownNothingWritten();
     void boundComesFromPargen();
     void runEndsAtGapAndRowsBelowVanish();
-    void lastRowChecked();
     void fallbacksAndTypedValuesKept();
     void fullMapOpensAndSavesUnchanged();
     void cancelDropsEdits();
@@ -109,9 +108,6 @@ void SetVarTest::firstFailureShownNothingWritten_data() {
     QTest::newRow("write no type")
         << true << QStringList{"3", "", "0", "1", "", "0", ""}
         << "Error row 1" + kWrite + "Type must be Coil Status or Holding Register. ";
-    QTest::newRow("read npoint 128")
-        << false << QStringList{"3", "Input Register", "0", "128", "", "0", ""}
-        << "Error row 1" + kRead + "Number point must be between 1 and 127. ";
 }
 
 void SetVarTest::firstFailureShownNothingWritten() {
@@ -165,24 +161,6 @@ void SetVarTest::runEndsAtGapAndRowsBelowVanish() {
     QVERIFY(dlg.sga->cell(1, 4).isEmpty());
     QVERIFY(dlg.sga->cell(1, 5).isEmpty());
     QVERIFY(dlg.sga->cell(7, 5).isEmpty());
-}
-
-void SetVarTest::lastRowChecked() {
-    EditorFixture f;
-    TFSetVar dlg(f.ws);
-    dlg.setPrompt(f.rec);
-    dlg.show();
-    for (int r = 1; r <= 455; ++r) {
-        dlg.sgb->setCell(1, r, "1");
-        dlg.sgb->setCell(2, r, "Coil Status");
-        dlg.sgb->setCell(3, r, "0");
-        dlg.sgb->setCell(4, r, "1");
-        dlg.sgb->setCell(6, r, "0");
-    }
-    Edit(dlg.sgb, 3, 455, "70000");
-    QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
-    QCOMPARE(f.rec->texts("error"), QStringList{"Error row 455" + kWrite +
-                                                "Address Register must be between 0 and 65535. "});
 }
 
 void SetVarTest::fallbacksAndTypedValuesKept() {
