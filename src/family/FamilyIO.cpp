@@ -4,7 +4,10 @@
 #include "app/Forms.h"
 #include "app/UTessaroFirmWare.h"
 
-#include <QFileInfo>
+#include "widgets/StringGrid.h"
+
+#include <QFile>
+#include <QSignalBlocker>
 
 namespace {
 // Stand-ins for a dialog built without the program's windows (tests).
@@ -41,4 +44,18 @@ std::optional<ImportOutcome> FamilyImport(FormBase& form, const FamilyTable& tab
 bool FamilyExport(FormBase& form, const FamilyTable& table,
                   const std::vector<std::vector<std::string>>& lines) {
     return form.run([&] { WriteCsv(CsvPath(form.ws().ProjectFolder, table), lines); });
+}
+
+void FillGrid(StringGrid* grid, const std::function<void(GridModel&)>& fill) {
+    GridModel& m = *grid->gridModel();
+    {
+        QSignalBlocker hold(&m);
+        fill(m);
+    }
+    if (m.columnCount() > 0) emit m.headerDataChanged(Qt::Horizontal, 0, m.columnCount() - 1);
+    if (m.rowCount() > 0) {
+        emit m.headerDataChanged(Qt::Vertical, 0, m.rowCount() - 1);
+        if (m.columnCount() > 0)
+            emit m.dataChanged(m.index(0, 0), m.index(m.rowCount() - 1, m.columnCount() - 1));
+    }
 }

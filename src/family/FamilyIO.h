@@ -30,3 +30,10 @@ std::optional<ImportOutcome> FamilyImport(FormBase& form, const FamilyTable& tab
 // True when the file was written completely.
 bool FamilyExport(FormBase& form, const FamilyTable& table,
                   const std::vector<std::vector<std::string>>& lines);
+
+class StringGrid;
+class GridModel;
+
+// Fills many cells of a grid at once: `fill` sets cells on the grid's model
+// with its signals held back, then the view is told once.
+void FillGrid(StringGrid* grid, const std::function<void(GridModel&)>& fill);
