@@ -4,6 +4,7 @@
 #include "family/FamilyIO.h"
 #include "widgets/StringGrid.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPalette>
@@ -49,6 +50,8 @@ TFpdo::TFpdo(Workspace& ws, QWidget* parent) : FormBase(ws, parent) {
         l->addWidget(g);
         *sheets[i] = sheet;
         *grids[i] = g;
+        // The grids take their size after the dialog's own resize.
+        g->installEventFilter(this);
     }
 
     bitbtn1 = Button(this, "bitbtn1", "OK");
@@ -111,6 +114,11 @@ void TFpdo::showEvent(QShowEvent* e) {
 void TFpdo::resizeEvent(QResizeEvent* e) {
     FormBase::resizeEvent(e);
     FormResize();
+}
+
+bool TFpdo::eventFilter(QObject* o, QEvent* e) {
+    if (e->type() == QEvent::Resize && (o == sga || o == sgb)) FormResize();
+    return FormBase::eventFilter(o, e);
 }
 
 void TFpdo::FormShow() {

@@ -1,5 +1,6 @@
 #include "app/Comon.h"
 #include "app/Forms.h"
+#include "app/UTessaroFirmWare.h"
 #include "family/UInfoPdo.h"
 
 #include "RecordingPrompt.h"
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 using xls::Blank;
 
@@ -70,6 +72,20 @@ private slots:
         d_->setPrompt(rec_);
     }
     void cleanupTestCase() { forms_.destroy(); }
+
+    void hiddenMainWindowButtonOpensIt() {
+        TFTessaroFirmWare* main = forms_.FTessaroFirmWare;
+        QVERIFY(main->btn_Info_Pdo->isHidden());
+        rec_->clear();
+        bool shown = false;
+        QTimer::singleShot(0, this, [&] {
+            shown = d_->isVisible() && d_->isModal();
+            QTest::mouseClick(d_->bitbtn2, Qt::LeftButton);
+        });
+        main->btn_str_lng1aClick(main->btn_Info_Pdo);
+        QVERIFY(shown);
+        QVERIFY(!d_->isVisible());
+    }
 
     void missingFilesAreReported() {
         reopen();

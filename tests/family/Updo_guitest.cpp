@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <cmath>
 #include <cstdio>
 
@@ -40,6 +41,20 @@ private slots:
         dlg_->setPrompt(rec_);
     }
     void cleanupTestCase() { forms_.destroy(); }
+
+    void hiddenMainWindowButtonOpensIt() {
+        TFTessaroFirmWare* main = forms_.FTessaroFirmWare;
+        QVERIFY(main->btn_Pdo->isHidden());
+        rec_->clear();
+        bool shown = false;
+        QTimer::singleShot(0, this, [&] {
+            shown = dlg_->isVisible() && dlg_->isModal();
+            QTest::mouseClick(dlg_->bitbtn2, Qt::LeftButton);
+        });
+        main->btn_str_lng1aClick(main->btn_Pdo);
+        QVERIFY(shown);
+        QVERIFY(!dlg_->isVisible());
+    }
 
     void opensEmptyWithoutFile() {
         reopen();
