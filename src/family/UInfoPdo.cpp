@@ -147,17 +147,17 @@ void TFInfopdo::buildTab(int side, QWidget* page) {
         Modifyb = t.modify, copyB = t.copy, PasteB = t.paste;
     }
 
-    auto wire = [this](QObject* src, auto signal, void (TFInfopdo::*handler)(QObject*)) {
-        connect(static_cast<typename QtPrivate::FunctionPointer<decltype(signal)>::Object*>(src),
-                signal, this, [this, src, handler] { run([&] { (this->*handler)(src); }); });
+    // Each handler is shared by both tabs and told which control fired.
+    auto call = [this](QObject* src, void (TFInfopdo::*handler)(QObject*)) {
+        return [this, src, handler] { run([&] { (this->*handler)(src); }); };
     };
-    wire(t.pdos, &QListWidget::itemClicked, &TFInfopdo::LPdoCanAClick);
-    wire(t.sdos, &QListWidget::itemClicked, &TFInfopdo::LSdoCanAClick);
-    wire(t.del, &QPushButton::clicked, &TFInfopdo::DeleteAClick);
-    wire(t.add, &QPushButton::clicked, &TFInfopdo::NewAClick);
-    wire(t.modify, &QPushButton::clicked, &TFInfopdo::ModifyAClick);
-    wire(t.copy, &QPushButton::clicked, &TFInfopdo::CopyAClick);
-    wire(t.paste, &QPushButton::clicked, &TFInfopdo::PasteAClick);
+    connect(t.pdos, &QListWidget::itemClicked, this, call(t.pdos, &TFInfopdo::LPdoCanAClick));
+    connect(t.sdos, &QListWidget::itemClicked, this, call(t.sdos, &TFInfopdo::LSdoCanAClick));
+    connect(t.del, &QPushButton::clicked, this, call(t.del, &TFInfopdo::DeleteAClick));
+    connect(t.add, &QPushButton::clicked, this, call(t.add, &TFInfopdo::NewAClick));
+    connect(t.modify, &QPushButton::clicked, this, call(t.modify, &TFInfopdo::ModifyAClick));
+    connect(t.copy, &QPushButton::clicked, this, call(t.copy, &TFInfopdo::CopyAClick));
+    connect(t.paste, &QPushButton::clicked, this, call(t.paste, &TFInfopdo::PasteAClick));
 }
 
 int TFInfopdo::sideOf(QObject* sender) const {

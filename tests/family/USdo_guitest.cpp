@@ -135,19 +135,36 @@ private slots:
         dlg_->sgb->setCell(8, 2, "caf\u00e9");
         QTest::mouseClick(dlg_->button1, Qt::LeftButton);
         QVERIFY(rec_->shown().isEmpty());
-        std::string expected = "0,Index,Subindex,devID,Index,Subindex,nbyte,mnemonico,\r\n"
-                               "16,0x2000,,,,,,,\r\n";
-        for (int r = 2; r <= 4; ++r)
-            expected += "0,,,,,,,,\r\n";
-        expected += "0,v,,,,,,,\r\n";
-        for (int r = 6; r <= 1500; ++r)
-            expected += "0,,,,,,,,\r\n";
-        expected += "1,Index,Subindex,devID,Index,Subindex,nbyte,mnemonico,\r\n"
-                    "1,,,,,,,,\r\n"
-                    "17,,,,,,,caf\xe9,\r\n";
-        for (int r = 3; r <= 1500; ++r)
-            expected += "1,,,,,,,,\r\n";
-        QCOMPARE(ReadText(ws_.ProjectFolder + "/sdo.csv"), expected);
+        const QStringList lines =
+            QString::fromLatin1(ReadText(ws_.ProjectFolder + "/sdo.csv")).split("\r\n");
+        QCOMPARE(lines.size(), 3003); // 2 x 1501 lines, each ended by CR LF
+        QCOMPARE(lines[0], QString("0,Index,Subindex,devID,Index,Subindex,nbyte,mnemonico,"));
+        QCOMPARE(lines[1], QString("16,0x2000,,,,,,,"));
+        QCOMPARE(lines[2], QString("0,,,,,,,,"));
+        QCOMPARE(lines[5], QString("0,v,,,,,,,"));
+        QCOMPARE(lines[1501], QString("1,Index,Subindex,devID,Index,Subindex,nbyte,mnemonico,"));
+        QCOMPARE(lines[1502], QString("1,,,,,,,,"));
+        QCOMPARE(lines[1503], QString("17,,,,,,,caf\u00e9,"));
+        QCOMPARE(lines[3002], QString());
+    }
+
+    void importOf1500RecordsShowsAtOnce() {
+        const std::string book = exe_ / "big.xls";
+        xls::Sheet sheet{"sdo", {{"conf", "i", "s", "d", "i", "s", "n", "m"}}};
+        for (int i = 0; i < 1501; ++i)
+            sheet.rows.push_back({17.0, double(i), 0.0, 1.0, 2.0, 3.0, 4.0, "m"});
+        xls::WriteWorkbook(book, {sheet});
+        reopen();
+        rec_->fileAnswers.push_back(QString::fromStdString(book));
+        QElapsedTimer t;
+        t.start();
+        QTest::mouseClick(dlg_->bitbtn4, Qt::LeftButton);
+        QCoreApplication::processEvents();
+        qInfo("import of 1501 records into the grid: %lld ms", t.elapsed());
+        QCOMPARE(dlg_->sgb->rowCount(), 1502); // the record beyond row 1500 is kept
+        QCOMPARE(cell(dlg_->sgb, 2, 1501), QString("1500"));
+        QCOMPARE(cell(dlg_->sgb, 0, 1501), QString("1500"));
+        QCOMPARE(cell(dlg_->sga, 2, 1), QString());
     }
 
     void resizeLaysOutColumnsAndCaptions() {
