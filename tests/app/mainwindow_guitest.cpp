@@ -25,6 +25,7 @@ struct Run {
     Forms forms;
     std::shared_ptr<RecordingPrompt> prompt = std::make_shared<RecordingPrompt>();
     std::shared_ptr<RecordingPrompt> newPrompt = std::make_shared<RecordingPrompt>();
+    std::shared_ptr<RecordingPrompt> others = std::make_shared<RecordingPrompt>();
 
     explicit Run(const char* iniValue = nullptr, const char* project = nullptr) {
         if (project) ForceDirectories(exe / (std::string("PROJECTS/") + project));
@@ -35,6 +36,9 @@ struct Run {
     }
     void start() {
         forms.create(ws);
+        // No real message box may block a test.
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* f = qobject_cast<FormBase*>(w)) f->setPrompt(others);
         main()->setPrompt(prompt);
         forms.Fsaveproj->setPrompt(newPrompt);
         main()->show();

@@ -58,10 +58,13 @@ public:
     void clear() { entries.clear(); }
 
 private:
-    template <class Q, class T> static T next(Q& q, T def) {
+    template <class T> static T next(std::deque<T>& q, const T& def) {
         if (q.empty()) return def;
-        T v = q.front();
-        q.pop_front();
-        return v;
+        // Popped after the copy is made; avoids a spurious uninitialised warning.
+        struct Pop {
+            std::deque<T>& q;
+            ~Pop() { q.pop_front(); }
+        } pop{q};
+        return q.front();
     }
 };
