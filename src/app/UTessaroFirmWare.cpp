@@ -3,6 +3,7 @@
 #include "app/Comon.h"
 #include "app/Forms.h"
 #include "app/Unewp.h"
+#include "device/ConfigImage.h"
 #include "device/UBootSer.h"
 #include "editors/USetDiagnosis.h"
 #include "editors/USetVar.h"
@@ -191,7 +192,11 @@ void TFTessaroFirmWare::GsdFileClick() {
     SaveGDS.fileName = *target;
 }
 
-void TFTessaroFirmWare::CreateBinaClick() { showModal(forms()->FBootSer); }
+void TFTessaroFirmWare::CreateBinaClick() {
+    BuildBank(ws().ProjectFolder);
+    WriteBank(ws().ProjectFolder);
+    showModal(forms()->FBootSer);
+}
 
 void TFTessaroFirmWare::AboutClick() { showModal(forms()->FAbout); }
 
