@@ -1,6 +1,7 @@
 #include "device/Process.h"
 
 #include <cerrno>
+#include <csignal>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
@@ -67,9 +68,21 @@ RunResult RunAndWait(const std::string& program, const std::string& parameters, 
         argv.push_back(a.data());
     argv.push_back(nullptr);
 
+    // The program starts with default signal handling and nothing blocked,
+    // whatever the GUI toolkit set up for itself.
+    posix_spawnattr_t attr;
+    ::posix_spawnattr_init(&attr);
+    sigset_t all, none;
+    sigfillset(&all);
+    sigemptyset(&none);
+    ::posix_spawnattr_setsigdefault(&attr, &all);
+    ::posix_spawnattr_setsigmask(&attr, &none);
+    ::posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+
     pid_t pid = -1;
     // glibc's posix_spawn reports a failed exec as its result.
-    int err = ::posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ);
+    int err = ::posix_spawn(&pid, program.c_str(), nullptr, &attr, argv.data(), environ);
+    ::posix_spawnattr_destroy(&attr);
     if (err != 0) {
         result.startError = err;
         return result;

@@ -1,6 +1,7 @@
 #include "device/DeviceUpdate.h"
 #include "device/Process.h"
 #include "project/Errors.h"
+#include "project/FileSystem.h"
 
 #include "TempDir.h"
 
@@ -113,6 +114,18 @@ TEST(RunAndWait, AProgramThatEndsAtOnceReturnsQuickly) {
     EXPECT_LT(std::chrono::steady_clock::now() - t0, 1s);
     EXPECT_LT(polls, 50);
     EXPECT_TRUE(Reaped(r.pid));
+}
+
+TEST(RunAndWait, TheProgramStartsWithDefaultSignalHandling) {
+    TempDir dir;
+    std::string out = dir / "survived";
+    std::string prog = Script(dir, "selfkill", "kill -TERM $$\necho yes > '" + out + "'\n");
+    // A caller that ignores or blocks a signal must not hand that on.
+    auto old = std::signal(SIGTERM, SIG_IGN);
+    RunResult r = RunAndWait(prog, "", false);
+    std::signal(SIGTERM, old);
+    EXPECT_EQ(r.outcome, RunResult::Ended);
+    EXPECT_FALSE(FileExists(out));
 }
 
 TEST(RunAndWait, AFailedStartDoesNotWait) {
