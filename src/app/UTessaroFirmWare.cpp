@@ -89,8 +89,7 @@ TFTessaroFirmWare::TFTessaroFirmWare(Workspace& ws, Forms* forms, QWidget* paren
     connect(about, &QPushButton::clicked, this, [this] { run([this] { AboutClick(); }); });
     for (QPushButton* b : {btn_Sdo, btn_Pdo, btn_Info_Pdo, btn_Emcy, btn_Emcy_Wd, btn_Gds,
                            Btn_SetPDO, btn_Error_Diag, btn_Prm_Gen}) {
-        connect(b, &QPushButton::clicked, this,
-                [this, b] { run([this, b] { btn_str_lng1aClick(b); }); });
+        connect(b, &QPushButton::clicked, this, [this, b] { run([this, b] { btn_str_lng1aClick(b); }); });
     }
 
     FormCreate();
@@ -134,9 +133,7 @@ bool TFTessaroFirmWare::eventFilter(QObject* o, QEvent* e) {
     return FormBase::eventFilter(o, e);
 }
 
-int TFTessaroFirmWare::showModal(QDialog* dialog) {
-    return dialog->exec();
-}
+int TFTessaroFirmWare::showModal(QDialog* dialog) { return dialog->exec(); }
 
 void TFTessaroFirmWare::NewaClick() {
     TFsaveproj* dlg = forms()->Fsaveproj;
@@ -152,9 +149,9 @@ void TFTessaroFirmWare::NewaClick() {
 
 void TFTessaroFirmWare::OpenaClick() {
     ws().ForgetVanishedProject();
-    std::optional<QString> picked = prompt().browseFolder(
-        "Select directory of project", QString::fromStdString(ws().ProjectsFolder),
-        QString::fromStdString(ws().ProjectFolder));
+    std::optional<QString> picked =
+        prompt().browseFolder("Select directory of project", QString::fromStdString(ws().ProjectsFolder),
+                              QString::fromStdString(ws().ProjectFolder));
     std::optional<std::string> folder;
     if (picked) folder = picked->toStdString();
     ws().ApplyOpenedFolder(folder);
@@ -196,18 +193,10 @@ void TFTessaroFirmWare::GsdFileClick() {
     WriteGsd(target->toStdString(), ws().ProjectFolder, XML2);
 }
 
-void TFTessaroFirmWare::CreateBinaClick() {
-    showModal(forms()->FBootSer);
-}
+void TFTessaroFirmWare::CreateBinaClick() { showModal(forms()->FBootSer); }
 
-void TFTessaroFirmWare::AboutClick() {
-    showModal(forms()->FAbout);
-}
+void TFTessaroFirmWare::AboutClick() { showModal(forms()->FAbout); }
 
-void TFTessaroFirmWare::LbButton1Click() {
-    close();
-}
+void TFTessaroFirmWare::LbButton1Click() { close(); }
 
-void TFTessaroFirmWare::Label1Click() {
-    openUrl(QUrl(MakerHomeUrl));
-}
+void TFTessaroFirmWare::Label1Click() { openUrl(QUrl(MakerHomeUrl)); }
