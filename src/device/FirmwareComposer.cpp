@@ -2,6 +2,7 @@
 
 #include "project/FileSystem.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -161,6 +162,47 @@ bool StartProgram(const std::string& program, const std::string& parameter) {
     return n == 0;
 }
 
+MergedRecords MergeRecords(const std::vector<std::string_view>& lines, const BankRange& range,
+                           std::string_view records, const std::function<void()>& step) {
+    MergedRecords m;
+    size_t size = records.size();
+    for (std::string_view line : lines)
+        size += line.size() + 2;
+    m.text.reserve(size);
+    auto copy = [&m](std::string_view line) {
+        m.text += line;
+        m.text += "\r\n";
+    };
+    const size_t recordLines = size_t(std::count(records.begin(), records.end(), '\n'));
+    bool inserted = false;
+    for (std::string_view line : lines) {
+        if (step) step();
+        const std::string_view type = line.substr(0, 2);
+        if (type == "S1" || type == "S2") {
+            const std::optional<uint32_t> address = RecordAddress(line);
+            if (!address) {
+                m.failed = true;
+                break;
+            }
+            if (*address < range.first || *address > range.last) {
+                copy(line);
+            } else if (!inserted) {
+                m.text += records;
+                if (step)
+                    for (size_t i = 0; i < recordLines; ++i)
+                        step();
+                inserted = true;
+            }
+        } else if (type == "S9") {
+            m.result = inserted ? 1 : 0;
+            copy(line);
+        } else {
+            copy(line);
+        }
+    }
+    return m;
+}
+
 FirmwareComposer::FirmwareComposer()
     : startProgram([](const std::string& program, const std::string& parameter) {
           StartProgram(program, parameter);
@@ -188,32 +230,31 @@ std::string FirmwareComposer::FirmwarePath() const {
 }
 
 int FirmwareComposer::MergeBank(int bank, const std::string& target, const std::string& source) {
-    int result = -1;
     progress(0);
     if (!FileExists(source)) {
         message("File *.Sx Not Found,Abort Procedure");
-        return result;
+        return -1;
     }
     if (NewName.empty()) {
         message("File New *.Sx Not Found,Abort Procedure");
-        return result;
+        return -1;
     }
     if (!DirectoryExists(BinFolder)) {
         message("Directory Bin Not Found,Abort Procedure");
-        return result;
+        return -1;
     }
     const BankRange& range = BankRanges.at(size_t(bank));
     const std::string binPath = BinFolder + range.fileName;
     if (!FileExists(binPath)) {
         message(std::string("File ") + range.fileName + " Not Found,Abort Procedure");
-        return result;
+        return -1;
     }
     const std::string image = ReadFileBytes(binPath);
     if (image.size() < size_t(BankBytes)) {
         // Fewer bytes than the bank holds would leave part of it undefined.
         message(std::string("File ") + range.fileName + " shorter than " +
                 std::to_string(BankBytes) + " bytes,Abort Procedure");
-        return result;
+        return -1;
     }
     const std::string records = BankRecords(range.first, image);
 
@@ -222,46 +263,16 @@ int FirmwareComposer::MergeBank(int bank, const std::string& target, const std::
     progressMax_ = BankRecordCount + int(lines.size());
     progress(0);
 
-    std::string out;
-    out.reserve(text.size() + records.size() + lines.size() + 2);
-    auto copy = [&out](std::string_view line) {
-        out += line;
-        out += "\r\n";
-    };
-    bool inserted = false;
-    bool failed = false;
     int position = 0;
-    for (std::string_view line : lines) {
-        progress(++position);
-        const std::string_view type = line.substr(0, 2);
-        if (type == "S1" || type == "S2") {
-            const std::optional<uint32_t> address = RecordAddress(line);
-            if (!address) {
-                failed = true;
-                break;
-            }
-            if (*address < range.first || *address > range.last) {
-                copy(line);
-            } else if (!inserted) {
-                out += records;
-                for (int i = 0; i < BankRecordCount; ++i)
-                    progress(++position);
-                inserted = true;
-            }
-        } else if (type == "S9") {
-            result = inserted ? 1 : 0;
-            copy(line);
-        } else {
-            copy(line);
-        }
-    }
-    if (failed) {
+    MergedRecords merged = MergeRecords(lines, range, records, [&] { progress(++position); });
+    int result = merged.result;
+    if (merged.failed) {
         message("File New Sx Not Create,Abort Procedure");
         // The merge did not complete, whatever an earlier S9 record said.
         result = -1;
     }
     progress(progressMax_);
-    WriteFileAtomic(OutFolder + target, out);
+    WriteFileAtomic(OutFolder + target, merged.text);
     return result;
 }
 

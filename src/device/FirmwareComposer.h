@@ -44,6 +44,20 @@ std::string BankRecords(uint32_t first, std::string_view image);
 // last line without line end counts too.
 std::vector<std::string_view> SplitLines(std::string_view text);
 
+struct MergedRecords {
+    std::string text;
+    // 1 / 0 after an S9 record with / without the bank inserted; -1 without S9.
+    int result = -1;
+    // A record address that is missing or not hexadecimal stopped the merge.
+    bool failed = false;
+};
+
+// Copies the source lines with CR LF, putting `records` (CR LF lines) in place
+// of the first S1/S2 record inside the range and dropping the range's other
+// records. `step` is called once per source line and per inserted line.
+MergedRecords MergeRecords(const std::vector<std::string_view>& lines, const BankRange& range,
+                           std::string_view records, const std::function<void()>& step = {});
+
 // Parameter text of the flash programmer: the quoted firmware path, the
 // pilcrow and the position of the port in the port list.
 std::string FlashProgrammerParameter(const std::string& file, int portIndex);
