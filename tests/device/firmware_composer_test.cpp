@@ -67,29 +67,10 @@ TEST(BankRecords, FiveHundredTwelveS224RecordsFromTheRangeStart) {
     EXPECT_EQ(BankRecords(Bank1, image).substr(76, 2), "\r\n");
 }
 
-TEST(BankRanges, FiveBanksOf16KiB) {
-    const uint32_t firsts[] = {0x388000, 0x398000, 0x3A8000, 0x3B8000, 0x3C8000};
-    for (int i = 0; i < BankCount; ++i) {
-        EXPECT_EQ(BankRanges[size_t(i)].first, firsts[i]);
-        EXPECT_EQ(BankRanges[size_t(i)].last - BankRanges[size_t(i)].first + 1, 16384u);
-        EXPECT_EQ(BankRanges[size_t(i)].fileName, "bank" + std::to_string(i + 1) + ".bin");
-    }
-    EXPECT_EQ(StageFileName(0), "\xC2\xB0"
-                                "B1\xC2\xB0.sx");
-}
-
 TEST(SplitLines, EndsOfLineAsALineReaderSeesThem) {
     EXPECT_EQ(Lines("a\r\nb\nc\rd"), (std::vector<std::string>{"a", "b", "c", "d"}));
     EXPECT_EQ(Lines("a\r\n\r\n"), (std::vector<std::string>{"a", ""}));
     EXPECT_TRUE(Lines("").empty());
-}
-
-TEST(FlashProgrammer, ParameterText) {
-    EXPECT_EQ(FlashProgrammerParameter("/t/PROJECTS/Plant1/New_sx52817.sx", 0),
-              "\"/t/PROJECTS/Plant1/New_sx52817.sx\"\xC2\xB6"
-              "0");
-    EXPECT_EQ(FlashProgrammerParameter("/x y/f.sx", 7), "\"/x y/f.sx\"\xC2\xB6"
-                                                        "7");
 }
 
 // ---- merging ----
@@ -264,11 +245,20 @@ protected:
 
 TEST_F(Compose, BanksOneAndTwoThenRenameChain) {
     WriteText(dir / "fw.sx", firmware());
+    // Each stage's file is there when the stage ends, named with degree signs.
+    std::vector<bool> stageFiles;
+    c.onStageDone = [&](int bank, int) {
+        if (bank < 4)
+            stageFiles.push_back(FileExists(dir / ("proj/\xC2\xB0"
+                                                   "B" +
+                                                   std::to_string(bank + 1) + "\xC2\xB0.sx")));
+    };
     EXPECT_EQ(c.Compose({true, true, false, false, false}), (std::vector<int>{1, 1, 1, 1, 1}));
     const std::string expected = Header() + "\r\n" + S2Block(0x380000, 0x380400) +
                                  bankLines(0, Bank1) + S2Block(0x390000, 0x390400) +
                                  bankLines(1, Bank2) + S9() + "\r\n";
     EXPECT_EQ(ReadText(dir / "proj/New_fw.sx"), expected);
+    EXPECT_EQ(stageFiles, std::vector<bool>(4, true));
     EXPECT_FALSE(anyStageFileLeft());
     EXPECT_EQ(ReadText(dir / "fw.sx"), firmware()) << "the firmware is left as it was";
 }
@@ -288,18 +278,6 @@ TEST_F(Compose, MissingS9StopsTheStages) {
     EXPECT_FALSE(FileExists(dir / "proj/New_fw.sx"));
     EXPECT_FALSE(anyStageFileLeft());
     EXPECT_TRUE(messages.empty());
-}
-
-TEST_F(Compose, AllFiveBanks) {
-    std::string fw = Header() + "\r\n";
-    for (const BankRange& r : BankRanges)
-        fw += S2(r.first) + "\r\n" + S2(r.last - 31) + "\r\n";
-    WriteText(dir / "fw.sx", fw + S9() + "\r\n");
-    EXPECT_EQ(c.Compose({true, true, true, true, true}), (std::vector<int>(5, 1)));
-    std::string expected = Header() + "\r\n";
-    for (int b = 0; b < BankCount; ++b)
-        expected += bankLines(b, BankRanges[size_t(b)].first);
-    EXPECT_EQ(ReadText(dir / "proj/New_fw.sx"), expected + S9() + "\r\n");
 }
 
 TEST_F(Compose, UncheckedFirstBankCopiesTheFirmwareInsteadOfMovingIt) {

@@ -70,19 +70,6 @@ TEST(GsdModules, CountPerArea) {
         EXPECT_EQ(GsdModuleCount(bytes), modules) << bytes;
 }
 
-TEST_F(GsdWriter, EveryLineEndsInCrLfAndTextIsEightBit) {
-    const std::string text = ComposeGsd(100, 20);
-    ASSERT_GE(text.size(), 2u);
-    EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n') {
-            EXPECT_TRUE(i > 0 && text[i - 1] == '\r') << "bare LF at " << i;
-        } else if (text[i] == '\r') {
-            EXPECT_TRUE(i + 1 < text.size() && text[i + 1] == '\n') << "bare CR at " << i;
-        }
-    }
-}
-
 TEST_F(GsdWriter, BoxLinesCloseAtColumn85) {
     const std::string text = ComposeGsd(0, 0);
     size_t start = 0;
