@@ -12,7 +12,8 @@ namespace {
 
 const std::string& Document() {
     static const std::string doc = [] {
-        std::string s = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<!-- bench -->\n<table>\n";
+        std::string s =
+            "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<!-- bench -->\n<table>\n";
         for (int i = 0; s.size() < 20u * 1024 * 1024; ++i) {
             s += "  <row Type=\"" + std::to_string(i % 7) + "\" Address=\"0x" +
                  std::to_string(1000 + i) + "\" Nb=\"" + std::to_string(i % 125) +

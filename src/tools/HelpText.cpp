@@ -47,12 +47,33 @@ int HexDigit(char c) {
 }
 
 bool IsSkippedDestination(std::string_view w) {
-    static const std::string_view names[] = {
-        "fonttbl", "colortbl", "stylesheet", "info",     "pict",     "header",  "headerl",
-        "headerr", "headerf",  "footer",     "footerl",  "footerr",  "footerf", "footnote",
-        "object",  "listtable", "listoverridetable", "revtbl", "rsidtbl", "generator",
-        "themedata", "colorschememapping", "latentstyles", "datastore", "fldinst", "filetbl",
-        "xmlnstbl"};
+    static const std::string_view names[] = {"fonttbl",
+                                             "colortbl",
+                                             "stylesheet",
+                                             "info",
+                                             "pict",
+                                             "header",
+                                             "headerl",
+                                             "headerr",
+                                             "headerf",
+                                             "footer",
+                                             "footerl",
+                                             "footerr",
+                                             "footerf",
+                                             "footnote",
+                                             "object",
+                                             "listtable",
+                                             "listoverridetable",
+                                             "revtbl",
+                                             "rsidtbl",
+                                             "generator",
+                                             "themedata",
+                                             "colorschememapping",
+                                             "latentstyles",
+                                             "datastore",
+                                             "fldinst",
+                                             "filetbl",
+                                             "xmlnstbl"};
     return std::find(std::begin(names), std::end(names), w) != std::end(names);
 }
 
@@ -96,7 +117,8 @@ public:
                 char d = s_[p_];
                 if (std::isalpha(static_cast<unsigned char>(d))) {
                     size_t b = p_;
-                    while (p_ < s_.size() && std::isalpha(static_cast<unsigned char>(s_[p_]))) ++p_;
+                    while (p_ < s_.size() && std::isalpha(static_cast<unsigned char>(s_[p_])))
+                        ++p_;
                     std::string_view word = s_.substr(b, p_ - b);
                     bool hasParam = false;
                     long param = 0;
@@ -120,10 +142,21 @@ public:
                 } else {
                     ++p_;
                     switch (d) {
-                    case '\\': case '{': case '}': text(st, d); break;
-                    case '~': unicode(st, 0xA0); break;
-                    case '_': text(st, '-'); break;
-                    case '\n': case '\r': newParagraph(); break;
+                    case '\\':
+                    case '{':
+                    case '}':
+                        text(st, d);
+                        break;
+                    case '~':
+                        unicode(st, 0xA0);
+                        break;
+                    case '_':
+                        text(st, '-');
+                        break;
+                    case '\n':
+                    case '\r':
+                        newParagraph();
+                        break;
                     case '*':
                         if (atGroupStart) skipGroup(stack, st);
                         break;
@@ -136,7 +169,8 @@ public:
                         }
                         break;
                     }
-                    default: break; // \- and other symbols show nothing
+                    default:
+                        break; // \- and other symbols show nothing
                     }
                 }
                 continue;
@@ -156,9 +190,12 @@ private:
         int depth = 1;
         while (p_ < s_.size() && depth > 0) {
             char c = s_[p_++];
-            if (c == '\\') ++p_;
-            else if (c == '{') ++depth;
-            else if (c == '}') --depth;
+            if (c == '\\')
+                ++p_;
+            else if (c == '{')
+                ++depth;
+            else if (c == '}')
+                --depth;
         }
         if (depth > 0) throw TessaroError("Unbalanced groups in rich text");
         st = stack.back();
@@ -166,23 +203,37 @@ private:
     }
 
     void controlWord(std::string_view w, bool hasParam, long param, State& st) {
-        if (w == "par") newParagraph();
-        else if (w == "line") unicode(st, '\n');
-        else if (w == "tab") unicode(st, '\t');
-        else if (w == "b") st.bold = !hasParam || param != 0;
-        else if (w == "i") st.italic = !hasParam || param != 0;
-        else if (w == "plain") st.bold = st.italic = false;
-        else if (w == "uc") st.uc = hasParam && param >= 0 ? int(param) : 1;
+        if (w == "par")
+            newParagraph();
+        else if (w == "line")
+            unicode(st, '\n');
+        else if (w == "tab")
+            unicode(st, '\t');
+        else if (w == "b")
+            st.bold = !hasParam || param != 0;
+        else if (w == "i")
+            st.italic = !hasParam || param != 0;
+        else if (w == "plain")
+            st.bold = st.italic = false;
+        else if (w == "uc")
+            st.uc = hasParam && param >= 0 ? int(param) : 1;
         else if (w == "u") {
             unicode(st, static_cast<unsigned long>(param < 0 ? param + 65536 : param));
             skip_ = st.uc;
-        } else if (w == "emdash") unicode(st, 0x2014);
-        else if (w == "endash") unicode(st, 0x2013);
-        else if (w == "bullet") unicode(st, 0x2022);
-        else if (w == "lquote") unicode(st, 0x2018);
-        else if (w == "rquote") unicode(st, 0x2019);
-        else if (w == "ldblquote") unicode(st, 0x201C);
-        else if (w == "rdblquote") unicode(st, 0x201D);
+        } else if (w == "emdash")
+            unicode(st, 0x2014);
+        else if (w == "endash")
+            unicode(st, 0x2013);
+        else if (w == "bullet")
+            unicode(st, 0x2022);
+        else if (w == "lquote")
+            unicode(st, 0x2018);
+        else if (w == "rquote")
+            unicode(st, 0x2019);
+        else if (w == "ldblquote")
+            unicode(st, 0x201C);
+        else if (w == "rdblquote")
+            unicode(st, 0x201D);
     }
 
     void newParagraph() {
@@ -216,9 +267,13 @@ std::string HelpFilePath(const std::string& exeFolder) {
     return exeFolder + PathSep + "help" + std::to_string(ProductVariant) + ".dat";
 }
 
-bool IsRtf(std::string_view bytes) { return bytes.starts_with("{\\rtf"); }
+bool IsRtf(std::string_view bytes) {
+    return bytes.starts_with("{\\rtf");
+}
 
-std::vector<HelpParagraph> ParseRtf(std::string_view rtf) { return RtfParser(rtf).run(); }
+std::vector<HelpParagraph> ParseRtf(std::string_view rtf) {
+    return RtfParser(rtf).run();
+}
 
 HelpText LoadHelpText(const std::string& path) {
     HelpText h;

@@ -66,13 +66,15 @@ void TFSELstringhe::FormShow() {
     sg->setCell(1, 0, "String");
     // Strings of an earlier file must not pass for this file's.
     sg->clearData();
-    for (int r = 1; r <= StringsListRows; ++r) sg->setCell(0, r, QString::number(r - 1));
+    for (int r = 1; r <= StringsListRows; ++r)
+        sg->setCell(0, r, QString::number(r - 1));
     FormResize();
 
     StringsList list = ReadStringsList(StringsFilePath);
     for (size_t i = 0; i < list.strings.size(); ++i)
         sg->setCellText(1, int(i) + 1, list.strings[i]);
-    for (const std::string& m : list.messages) prompt().message(QString::fromStdString(m));
+    for (const std::string& m : list.messages)
+        prompt().message(QString::fromStdString(m));
 
     // An index outside the list selects the nearest row.
     int row = std::clamp(SelectedStringIndex, 0, StringsListRows - 1) + 1;

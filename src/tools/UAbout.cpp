@@ -96,7 +96,8 @@ TFAbout::TFAbout(Workspace& ws, QWidget* parent) : FormBase(ws, parent) {
     big.setBold(true);
     big.setPointSizeF(big.pointSizeF() * 1.25);
     Label1->setFont(big);
-    Label2 = MakeLabel(this, "Label2", "Gateway Serial Master to DeviceNet Slave", {x, 30, 290, 18});
+    Label2 =
+        MakeLabel(this, "Label2", "Gateway Serial Master to DeviceNet Slave", {x, 30, 290, 18});
     QFont bold = Label2->font();
     bold.setBold(true);
     Label2->setFont(bold);
@@ -120,7 +121,8 @@ TFAbout::TFAbout(Workspace& ws, QWidget* parent) : FormBase(ws, parent) {
         p.setColor(QPalette::WindowText, QColor(0x1d, 0x4f, 0x91));
         link->setPalette(p);
     }
-    for (QLabel* clickable : {Image2, Label4, Label5}) clickable->installEventFilter(this);
+    for (QLabel* clickable : {Image2, Label4, Label5})
+        clickable->installEventFilter(this);
 
     LbButton1 = new QPushButton("OK", this);
     LbButton1->setObjectName("LbButton1");
@@ -144,6 +146,10 @@ bool TFAbout::eventFilter(QObject* watched, QEvent* event) {
     return FormBase::eventFilter(watched, event);
 }
 
-void TFAbout::Label4Click() { openUrl(QUrl(MakerHomeUrl)); }
+void TFAbout::Label4Click() {
+    openUrl(QUrl(MakerHomeUrl));
+}
 
-void TFAbout::Label5Click() { openUrl(QUrl(QString("mailto:") + MakerMailAddress)); }
+void TFAbout::Label5Click() {
+    openUrl(QUrl(QString("mailto:") + MakerMailAddress));
+}

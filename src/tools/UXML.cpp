@@ -25,8 +25,10 @@ QList<QPixmap> MakeXmlPictures() {
         QColor colour;
         QString letter;
     };
-    const Look looks[] = {{QColor(0x5a, 0x6e, 0x8c), "D"}, {QColor(0x2e, 0x7d, 0x32), "E"},
-                          {QColor(0xc7, 0x6a, 0x00), "A"}, {QColor(0x6a, 0x3d, 0x9a), "P"},
+    const Look looks[] = {{QColor(0x5a, 0x6e, 0x8c), "D"},
+                          {QColor(0x2e, 0x7d, 0x32), "E"},
+                          {QColor(0xc7, 0x6a, 0x00), "A"},
+                          {QColor(0x6a, 0x3d, 0x9a), "P"},
                           {QColor(0x00, 0x79, 0x8c), "X"}};
     QList<QPixmap> out;
     for (const Look& l : looks) {
@@ -105,7 +107,9 @@ void TFXML::showEvent(QShowEvent* e) {
     FormShow();
 }
 
-void TFXML::FormShow() { TvXml->clear(); }
+void TFXML::FormShow() {
+    TvXml->clear();
+}
 
 bool TFXML::eventFilter(QObject* watched, QEvent* event) {
     if (watched == TvXml && event->type() == QEvent::KeyPress &&
@@ -149,7 +153,8 @@ QTreeWidgetItem* TFXML::makeItem(const XmlItem& item) {
     QIcon icon(IiXml.value(XmlPicture(item.kind)));
     icon.addPixmap(IiXml.value(XmlSelectedPicture(item.kind)), QIcon::Selected);
     ti->setIcon(0, icon);
-    for (const XmlItem& c : item.children) ti->addChild(makeItem(c));
+    for (const XmlItem& c : item.children)
+        ti->addChild(makeItem(c));
     return ti;
 }
 
@@ -164,7 +169,8 @@ XmlItem FromTree(const QTreeWidgetItem* ti) {
     XmlItem item;
     item.kind = static_cast<XmlNodeKind>(ti->data(0, KindRole).toInt());
     item.text = ti->text(0).toStdString();
-    for (int i = 0; i < ti->childCount(); ++i) item.children.push_back(FromTree(ti->child(i)));
+    for (int i = 0; i < ti->childCount(); ++i)
+        item.children.push_back(FromTree(ti->child(i)));
     return item;
 }
 } // namespace
@@ -176,9 +182,8 @@ XmlItem TFXML::treeItems() const {
 
 void TFXML::btnOpenClick() {
     btnopen->setEnabled(false);
-    std::optional<QString> file =
-        prompt().openFile(opdXMLFile.title, QString::fromStdString(ws().ProjectFolder),
-                          opdXMLFile.filter);
+    std::optional<QString> file = prompt().openFile(
+        opdXMLFile.title, QString::fromStdString(ws().ProjectFolder), opdXMLFile.filter);
     if (file) {
         // A reading error is reported and leaves the previous tree.
         run([&] { showItems(ReadXmlFile(file->toStdString())); });
@@ -186,7 +191,9 @@ void TFXML::btnOpenClick() {
     btnopen->setEnabled(true);
 }
 
-void TFXML::btnFullExpandClick() { TvXml->expandAll(); }
+void TFXML::btnFullExpandClick() {
+    TvXml->expandAll();
+}
 
 void TFXML::btnWriteClick() {
     btnWrite->setEnabled(false);

@@ -4,7 +4,9 @@
 
 namespace {
 
-bool IsWs(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool IsWs(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
 
 void AppendUtf8(std::string& out, unsigned long cp) {
     if (cp < 0x800) {
@@ -27,10 +29,14 @@ bool ParseRefNumber(std::string_view digits, int base, unsigned long& value) {
     value = 0;
     for (char c : digits) {
         int d;
-        if (c >= '0' && c <= '9') d = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f') d = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F') d = c - 'A' + 10;
-        else return false;
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        else if (base == 16 && c >= 'a' && c <= 'f')
+            d = c - 'a' + 10;
+        else if (base == 16 && c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
+        else
+            return false;
         value = value * base + d;
         if (value > 0x10FFFF) return false;
     }
@@ -41,8 +47,8 @@ class Reader {
 public:
     explicit Reader(std::string_view s) : s_(s) {}
 
-    XmlReaderNode document() {
-        XmlReaderNode doc;
+    XmlReaderDocument document() {
+        XmlReaderDocument doc;
         doc.kind = XmlNodeKind::Document;
         // A UTF-8 byte order mark is not part of the markup.
         if (startsWith("\xEF\xBB\xBF")) p_ += 3;
@@ -66,13 +72,15 @@ private:
     bool eof() const { return p_ >= s_.size(); }
     bool startsWith(std::string_view t) const { return s_.substr(p_).starts_with(t); }
     void skipWs() {
-        while (p_ < s_.size() && IsWs(s_[p_])) ++p_;
+        while (p_ < s_.size() && IsWs(s_[p_]))
+            ++p_;
     }
     std::string readName() {
         size_t b = p_;
         if (p_ < s_.size() && IsXmlNameStart(s_[p_])) {
             ++p_;
-            while (p_ < s_.size() && IsXmlNameChar(s_[p_])) ++p_;
+            while (p_ < s_.size() && IsXmlNameChar(s_[p_]))
+                ++p_;
         }
         return std::string(s_.substr(b, p_ - b));
     }
@@ -81,9 +89,12 @@ private:
     void misc(XmlReaderNode& parent) {
         for (;;) {
             skipWs();
-            if (startsWith("<!--")) comment();
-            else if (startsWith("<?")) parent.children.push_back(pi());
-            else return;
+            if (startsWith("<!--"))
+                comment();
+            else if (startsWith("<?"))
+                parent.children.push_back(pi());
+            else
+                return;
         }
     }
 
@@ -179,11 +190,16 @@ private:
         if (q == std::string_view::npos) endOfData();
         std::string_view ref = s_.substr(p_, q - p_);
         p_ = q + 1;
-        if (ref == "amp") out += '&';
-        else if (ref == "lt") out += '<';
-        else if (ref == "gt") out += '>';
-        else if (ref == "quot") out += '"';
-        else if (ref == "apos") out += '\'';
+        if (ref == "amp")
+            out += '&';
+        else if (ref == "lt")
+            out += '<';
+        else if (ref == "gt")
+            out += '>';
+        else if (ref == "quot")
+            out += '"';
+        else if (ref == "apos")
+            out += '\'';
         else if (ref.starts_with('#')) {
             unsigned long v = 0;
             bool ok = ref.starts_with("#x") ? ParseRefNumber(ref.substr(2), 16, v)
@@ -191,8 +207,10 @@ private:
             if (!ok) fail("Invalid integer in reference &" + std::string(ref) + ";");
             // Up to 255 the byte itself, as the reader works on bytes; above,
             // the character in UTF-8 rather than a different character.
-            if (v <= 0xFF) out += char(v);
-            else AppendUtf8(out, v);
+            if (v <= 0xFF)
+                out += char(v);
+            else
+                AppendUtf8(out, v);
         } else {
             fail("Unrecognized reference");
         }
@@ -264,8 +282,10 @@ private:
             }
         }
         size_t b = 0, e = v.size();
-        while (b < e && IsWs(v[b])) ++b;
-        while (e > b && IsWs(v[e - 1])) --e;
+        while (b < e && IsWs(v[b]))
+            ++b;
+        while (e > b && IsWs(v[e - 1]))
+            --e;
         if (b > 0 || e < v.size()) v = v.substr(b, e - b);
     }
 
@@ -284,4 +304,6 @@ bool IsXmlNameChar(unsigned char c) {
     return IsXmlNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.' || c == 183;
 }
 
-XmlReaderNode ReadXml(std::string_view text) { return Reader(text).document(); }
+XmlReaderDocument ReadXml(std::string_view text) {
+    return Reader(text).document();
+}

@@ -4,8 +4,13 @@
 #include <vector>
 
 // Node kinds of the XML tool's reader; the code also picks the tree picture.
-enum class XmlNodeKind { Document = 0, Element = 1, Attribute = 2, ProcessingInstruction = 3,
-                         Declaration = 4 };
+enum class XmlNodeKind {
+    Document = 0,
+    Element = 1,
+    Attribute = 2,
+    ProcessingInstruction = 3,
+    Declaration = 4
+};
 
 // One node of the reader's tree. Elements hold their attributes first, then
 // processing instructions and child elements in source order.
@@ -14,7 +19,11 @@ struct XmlReaderNode {
     std::string name;
     std::string value;
     std::vector<XmlReaderNode> children;
-    // Document node only: the file's name without folder.
+};
+
+// The document node (kind Document) with the name of the file it was read
+// from, without folder.
+struct XmlReaderDocument : XmlReaderNode {
     std::string fileName;
 };
 
@@ -24,7 +33,7 @@ inline constexpr int XmlMaxDepth = 1000;
 
 // Reads a whole document given as bytes (no character-set conversion).
 // Throws XmlError with the reader's message on malformed input.
-XmlReaderNode ReadXml(std::string_view text);
+XmlReaderDocument ReadXml(std::string_view text);
 
 // Name rule of the reader: first a letter, ':' or '_', then also digits, '-',
 // '.' and the middle dot (byte 183).

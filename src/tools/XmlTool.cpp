@@ -6,11 +6,15 @@
 
 namespace {
 
-bool IsWs(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool IsWs(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
 
 std::string_view Trim(std::string_view s) {
-    while (!s.empty() && IsWs(s.front())) s.remove_prefix(1);
-    while (!s.empty() && IsWs(s.back())) s.remove_suffix(1);
+    while (!s.empty() && IsWs(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && IsWs(s.back()))
+        s.remove_suffix(1);
     return s;
 }
 
@@ -98,10 +102,10 @@ std::string DisplayText(std::string_view bytes) {
     return out;
 }
 
-std::string XmlItemText(const XmlReaderNode& node) {
+std::string XmlItemText(const XmlReaderNode& node, const std::string& fileName) {
     switch (node.kind) {
     case XmlNodeKind::Document:
-        return "File: " + node.fileName;
+        return "File: " + fileName;
     case XmlNodeKind::Element:
     case XmlNodeKind::Attribute:
         return node.value.empty() ? node.name : node.name + " = " + node.value;
@@ -114,17 +118,24 @@ std::string XmlItemText(const XmlReaderNode& node) {
     return {};
 }
 
-XmlItem BuildXmlItems(const XmlReaderNode& node) {
+namespace {
+XmlItem BuildItems(const XmlReaderNode& node, const std::string& fileName) {
     XmlItem item;
     item.kind = node.kind;
-    item.text = DisplayText(XmlItemText(node));
+    item.text = DisplayText(XmlItemText(node, fileName));
     item.children.reserve(node.children.size());
-    for (const XmlReaderNode& c : node.children) item.children.push_back(BuildXmlItems(c));
+    for (const XmlReaderNode& c : node.children)
+        item.children.push_back(BuildItems(c, {}));
     return item;
+}
+} // namespace
+
+XmlItem BuildXmlItems(const XmlReaderDocument& doc) {
+    return BuildItems(doc, doc.fileName);
 }
 
 XmlItem ReadXmlFile(const std::string& path) {
-    XmlReaderNode doc = ReadXml(ReadFileBytes(path));
+    XmlReaderDocument doc = ReadXml(ReadFileBytes(path));
     size_t slash = path.find_last_of(PathSep);
     doc.fileName = slash == std::string::npos ? path : path.substr(slash + 1);
     return BuildXmlItems(doc);

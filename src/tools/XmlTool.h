@@ -14,18 +14,23 @@ struct XmlItem {
 };
 
 // Picture numbers in the tool's image list: normal and selected.
-inline int XmlPicture(XmlNodeKind k) { return 2 * static_cast<int>(k); }
-inline int XmlSelectedPicture(XmlNodeKind k) { return 2 * static_cast<int>(k) + 1; }
+inline int XmlPicture(XmlNodeKind k) {
+    return 2 * static_cast<int>(k);
+}
+inline int XmlSelectedPicture(XmlNodeKind k) {
+    return 2 * static_cast<int>(k) + 1;
+}
 
 // The reader works on bytes: text that is valid UTF-8 is kept, anything else
 // is taken as Latin-1 so that every byte shows as a character.
 std::string DisplayText(std::string_view bytes);
 
-// Item text of one node, in the file's own bytes.
-std::string XmlItemText(const XmlReaderNode& node);
+// Item text of one node, in the file's own bytes; a document node's text
+// names fileName.
+std::string XmlItemText(const XmlReaderNode& node, const std::string& fileName = {});
 
 // The document node and everything below it as tree items.
-XmlItem BuildXmlItems(const XmlReaderNode& doc);
+XmlItem BuildXmlItems(const XmlReaderDocument& doc);
 
 // Reads a file with the tool's reader and names the document after it.
 // Throws XmlError (reader messages) or FileError.

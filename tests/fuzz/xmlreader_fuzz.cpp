@@ -10,7 +10,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view text(reinterpret_cast<const char*>(data), size);
     try {
-        XmlReaderNode doc = ReadXml(text);
+        XmlReaderDocument doc = ReadXml(text);
         // A successful read has exactly one root element below the document.
         int roots = 0;
         for (const auto& c : doc.children)

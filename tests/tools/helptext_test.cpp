@@ -10,7 +10,8 @@ namespace {
 std::string Plain(const std::vector<HelpParagraph>& ps) {
     std::string out;
     for (const auto& p : ps) {
-        for (const auto& r : p.runs) out += r.text;
+        for (const auto& r : p.runs)
+            out += r.text;
         out += "|";
     }
     return out;
@@ -23,7 +24,9 @@ struct RtfCase {
 
 class RtfText : public ::testing::TestWithParam<RtfCase> {};
 
-TEST_P(RtfText, Renders) { EXPECT_EQ(Plain(ParseRtf(GetParam().rtf)), GetParam().text); }
+TEST_P(RtfText, Renders) {
+    EXPECT_EQ(Plain(ParseRtf(GetParam().rtf)), GetParam().text);
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, RtfText,
@@ -37,13 +40,15 @@ INSTANTIATE_TEST_SUITE_P(
         RtfCase{"{\\rtf1 caf\\'e9 \\'80\\par}", "caf\xC3\xA9 \xE2\x82\xAC|"},
         RtfCase{"{\\rtf1\\uc1 x\\u8364?y\\u-10179?\\u-8704?\\par}",
                 "x\xE2\x82\xACy\xEF\xBF\xBD\xEF\xBF\xBD|"},
-        RtfCase{"{\\rtf1 a\\tab b\\line c\\~d\\-e\\par}", "a\tb\nc\xC2\xA0" "de|"},
+        RtfCase{"{\\rtf1 a\\tab b\\line c\\~d\\-e\\par}", "a\tb\nc\xC2\xA0"
+                                                          "de|"},
         RtfCase{"{\\rtf1 line one\r\nstill one\\par\r\n two\\par}", "line onestill one| two|"},
         RtfCase{"{\\rtf1 {\\pict\\pngblip 89504e47{\\nested}}after\\par}", "after|"},
         RtfCase{"{\\rtf1 no final par}", "no final par|"}));
 
 TEST(Rtf, BoldAndItalicRuns) {
-    auto ps = ParseRtf("{\\rtf1 plain {\\b bold {\\i both}} \\i it\\i0  back\\b1 B\\plain  p\\par}");
+    auto ps =
+        ParseRtf("{\\rtf1 plain {\\b bold {\\i both}} \\i it\\i0  back\\b1 B\\plain  p\\par}");
     ASSERT_EQ(ps.size(), 1u);
     const auto& r = ps[0].runs;
     ASSERT_EQ(r.size(), 8u);
@@ -71,7 +76,9 @@ TEST(Rtf, UnbalancedGroupsAreErrors) {
     EXPECT_THROW(ParseRtf("{\\rtf1 {\\fonttbl{\\f0 Arial;}"), TessaroError);
 }
 
-TEST(HelpFile, PathFollowsTheVariant) { EXPECT_EQ(HelpFilePath("/opt/t"), "/opt/t/help2.dat"); }
+TEST(HelpFile, PathFollowsTheVariant) {
+    EXPECT_EQ(HelpFilePath("/opt/t"), "/opt/t/help2.dat");
+}
 
 TEST(HelpFile, PlainAndRichFiles) {
     TempDir dir;

@@ -32,7 +32,8 @@ TEST(StringsList, MalformedFile) {
 TEST(StringsList, AtMostOneThousand) {
     TempDir dir;
     std::string xml = "<l>";
-    for (int i = 0; i < 1005; ++i) xml += "<s>" + std::to_string(i) + "</s>";
+    for (int i = 0; i < 1005; ++i)
+        xml += "<s>" + std::to_string(i) + "</s>";
     WriteText(dir / "many.xml", xml + "</l>");
     StringsList l = ReadStringsList(dir / "many.xml");
     EXPECT_TRUE(l.messages.empty());

@@ -33,14 +33,22 @@ private slots:
     void labels_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("text");
-        QTest::newRow("Label1") << "Label1" << "Software Tessaro ";
-        QTest::newRow("Label2") << "Label2" << "Gateway Serial Master to DeviceNet Slave";
-        QTest::newRow("Label6") << "Label6" << "Software Code : ";
-        QTest::newRow("Label9") << "Label9" << "KT52830";
-        QTest::newRow("Label3") << "Label3" << "Version :";
-        QTest::newRow("Label10") << "Label10" << "1.000";
-        QTest::newRow("Label8") << "Label8" << "Document Code :";
-        QTest::newRow("Label12") << "Label12" << "DL52830";
+        QTest::newRow("Label1") << "Label1"
+                                << "Software Tessaro ";
+        QTest::newRow("Label2") << "Label2"
+                                << "Gateway Serial Master to DeviceNet Slave";
+        QTest::newRow("Label6") << "Label6"
+                                << "Software Code : ";
+        QTest::newRow("Label9") << "Label9"
+                                << "KT52830";
+        QTest::newRow("Label3") << "Label3"
+                                << "Version :";
+        QTest::newRow("Label10") << "Label10"
+                                 << "1.000";
+        QTest::newRow("Label8") << "Label8"
+                                << "Document Code :";
+        QTest::newRow("Label12") << "Label12"
+                                 << "DL52830";
         QTest::newRow("Label4") << "Label4" << QString(MakerHomeText);
     }
     void labels() {

@@ -87,7 +87,8 @@ private slots:
         help.show();
         QVERIFY(p->shown().isEmpty());
         QString text = help.RichEdit1->toPlainText();
-        for (const char* s : {"Step 1", "Step 2", "Step 3", "Step 4"}) QVERIFY(text.contains(s));
+        for (const char* s : {"Step 1", "Step 2", "Step 3", "Step 4"})
+            QVERIFY(text.contains(s));
         QVERIFY(!text.contains("\\"));
     }
 };

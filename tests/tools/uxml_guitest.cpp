@@ -144,7 +144,8 @@ private slots:
         open(*files_ / "pargen.xml");
         dlg_->TvXml->clearSelection();
         QTest::keyClick(dlg_->TvXml, Qt::Key_F2);
-        QVERIFY(dlg_->findChild<TFsaveproj*>() == nullptr || !dlg_->findChild<TFsaveproj*>()->isVisible());
+        QVERIFY(dlg_->findChild<TFsaveproj*>() == nullptr ||
+                !dlg_->findChild<TFsaveproj*>()->isVisible());
     }
 
     void readErrorKeepsTree() {
@@ -198,7 +199,9 @@ private slots:
         auto img = [](QTreeWidgetItem* it, QIcon::Mode m) {
             return it->icon(0).pixmap(16, 16, m).toImage().convertToFormat(QImage::Format_ARGB32);
         };
-        auto pic = [this](int i) { return dlg_->IiXml[i].toImage().convertToFormat(QImage::Format_ARGB32); };
+        auto pic = [this](int i) {
+            return dlg_->IiXml[i].toImage().convertToFormat(QImage::Format_ARGB32);
+        };
         QCOMPARE(img(doc(), QIcon::Normal), pic(0));
         QCOMPARE(img(doc(), QIcon::Selected), pic(1));
         QCOMPARE(img(r, QIcon::Normal), pic(2));

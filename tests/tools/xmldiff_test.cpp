@@ -26,19 +26,24 @@ std::string TrimWs(const std::string& s) {
 Flat FromReader(const XmlReaderNode& n) {
     Flat f{n.name, n.value, {}, {}};
     for (const auto& c : n.children) {
-        if (c.kind == XmlNodeKind::Attribute) f.attrs.emplace_back(c.name, c.value);
-        else if (c.kind == XmlNodeKind::Element) f.children.push_back(FromReader(c));
+        if (c.kind == XmlNodeKind::Attribute)
+            f.attrs.emplace_back(c.name, c.value);
+        else if (c.kind == XmlNodeKind::Element)
+            f.children.push_back(FromReader(c));
     }
     return f;
 }
 
 Flat FromPugi(pugi::xml_node n) {
     Flat f{n.name(), {}, {}, {}};
-    for (auto a : n.attributes()) f.attrs.emplace_back(a.name(), a.value());
+    for (auto a : n.attributes())
+        f.attrs.emplace_back(a.name(), a.value());
     std::string text;
     for (auto c : n.children()) {
-        if (c.type() == pugi::node_element) f.children.push_back(FromPugi(c));
-        else if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata) text += c.value();
+        if (c.type() == pugi::node_element)
+            f.children.push_back(FromPugi(c));
+        else if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata)
+            text += c.value();
     }
     f.value = TrimWs(text);
     return f;
@@ -50,7 +55,8 @@ public:
 
     std::string document() {
         std::string s;
-        if (chance(3)) s += "<?xml version=\"1.0\"" + std::string(chance(2) ? " encoding='UTF-8'" : "") + "?>";
+        if (chance(3))
+            s += "<?xml version=\"1.0\"" + std::string(chance(2) ? " encoding='UTF-8'" : "") + "?>";
         misc(s);
         element(s, 0);
         misc(s);
@@ -64,7 +70,8 @@ private:
     std::string ws() {
         static const char w[] = " \t\r\n";
         std::string s;
-        for (int i = pick(3); i > 0; --i) s += w[pick(4)];
+        for (int i = pick(3); i > 0; --i)
+            s += w[pick(4)];
         return s;
     }
 
@@ -72,15 +79,18 @@ private:
         static const std::string first = "abcXYZ_:";
         static const std::string rest = "abcXYZ_:019-.";
         std::string n(1, first[pick(int(first.size()))]);
-        for (int i = pick(6); i > 0; --i) n += rest[pick(int(rest.size()))];
+        for (int i = pick(6); i > 0; --i)
+            n += rest[pick(int(rest.size()))];
         return n;
     }
 
     std::string reference() {
         static const char* named[] = {"&amp;", "&lt;", "&gt;", "&quot;", "&apos;"};
         switch (pick(3)) {
-        case 0: return named[pick(5)];
-        case 1: return "&#" + std::to_string(32 + pick(95)) + ";";
+        case 0:
+            return named[pick(5)];
+        case 1:
+            return "&#" + std::to_string(32 + pick(95)) + ";";
         default: {
             char buf[16];
             snprintf(buf, sizeof buf, "&#x%X;", 32 + pick(95));
@@ -94,7 +104,8 @@ private:
         static const std::string chars = "abc xyz 0123 .,;!?=/>-\t\r\n\"'";
         std::string s;
         for (int i = pick(12); i > 0; --i) {
-            if (chance(5)) s += reference();
+            if (chance(5))
+                s += reference();
             else {
                 char c = chars[pick(int(chars.size()))];
                 if (c != forbidden) s += c;
@@ -106,8 +117,10 @@ private:
     void misc(std::string& s) {
         for (int i = pick(3); i > 0; --i) {
             s += ws();
-            if (chance(2)) s += "<!-- " + std::string(chance(2) ? "note" : "a - b") + " -->";
-            else s += "<?" + std::string(chance(2) ? "pi" : "tool-x") + " data ?>";
+            if (chance(2))
+                s += "<!-- " + std::string(chance(2) ? "note" : "a - b") + " -->";
+            else
+                s += "<?" + std::string(chance(2) ? "pi" : "tool-x") + " data ?>";
         }
         s += ws();
     }
@@ -129,11 +142,21 @@ private:
         s += ">";
         for (int i = pick(6); i > 0; --i) {
             switch (pick(6)) {
-            case 0: s += "<![CDATA[" + text('\0') + "<&>]]>"; break;
-            case 1: s += "<!-- c -->"; break;
-            case 2: s += "<?pi x?>"; break;
-            case 3: element(s, depth + 1); break;
-            default: s += text('\0'); break;
+            case 0:
+                s += "<![CDATA[" + text('\0') + "<&>]]>";
+                break;
+            case 1:
+                s += "<!-- c -->";
+                break;
+            case 2:
+                s += "<?pi x?>";
+                break;
+            case 3:
+                element(s, depth + 1);
+                break;
+            default:
+                s += text('\0');
+                break;
             }
         }
         s += "</" + n + ws() + ">";
@@ -151,8 +174,8 @@ TEST(XmlDifferential, AgreesWithPugixml) {
                                   pugi::parse_cdata | pugi::parse_escapes | pugi::parse_ws_pcdata |
                                       pugi::parse_pi | pugi::parse_declaration,
                                   pugi::encoding_utf8);
-        ASSERT_TRUE(r) << "generator made a malformed document (" << r.description()
-                       << "):\n" << xml;
+        ASSERT_TRUE(r) << "generator made a malformed document (" << r.description() << "):\n"
+                       << xml;
         XmlReaderNode doc;
         try {
             doc = ReadXml(xml);
@@ -163,7 +186,8 @@ TEST(XmlDifferential, AgreesWithPugixml) {
         for (const auto& c : doc.children)
             if (c.kind == XmlNodeKind::Element) root = &c;
         ASSERT_NE(root, nullptr);
-        ASSERT_EQ(FromReader(*root), FromPugi(pdoc.document_element())) << "seed " << seed << "\n" << xml;
+        ASSERT_EQ(FromReader(*root), FromPugi(pdoc.document_element())) << "seed " << seed << "\n"
+                                                                        << xml;
     }
 }
 

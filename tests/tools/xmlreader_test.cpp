@@ -36,20 +36,16 @@ TEST_P(ReaderErrors, GivesTheMessage) {
 INSTANTIATE_TEST_SUITE_P(
     EveryMessage, ReaderErrors,
     ::testing::Values(
-        ErrorCase{"<a", "Unexpected end of data"},
-        ErrorCase{"<a x='1", "Unexpected end of data"},
+        ErrorCase{"<a", "Unexpected end of data"}, ErrorCase{"<a x='1", "Unexpected end of data"},
         ErrorCase{"<a x", "Unexpected end of data"},
         ErrorCase{"<a><!-- never closed", "Unexpected end of data"},
         ErrorCase{"<a><![CDATA[open", "Unexpected end of data"},
         ErrorCase{"<a>x &amp", "Unexpected end of data"},
-        ErrorCase{"<a></a", "Unexpected end of data"},
-        ErrorCase{"<a><", "Unexpected end of data"},
+        ErrorCase{"<a></a", "Unexpected end of data"}, ErrorCase{"<a><", "Unexpected end of data"},
         ErrorCase{"<?xml version='1.0'", "Unexpected end of data"},
-        ErrorCase{"", "Missing element"},
-        ErrorCase{"  \r\n\t ", "Missing element"},
+        ErrorCase{"", "Missing element"}, ErrorCase{"  \r\n\t ", "Missing element"},
         ErrorCase{"<!-- only a comment -->", "Missing element"},
-        ErrorCase{"just text", "Missing element"},
-        ErrorCase{"<1a/>", "Missing element"},
+        ErrorCase{"just text", "Missing element"}, ErrorCase{"<1a/>", "Missing element"},
         ErrorCase{"<a>< b/></a>", "Missing element"},
         ErrorCase{"<!DOCTYPE a><a/>", "DocTypeDecl parsing not yet implemented"},
         ErrorCase{"<?xml version=\"1.0\"?>\n<!-- c -->\n<!DOCTYPE a [<!ENTITY e 'x'>]><a/>",
@@ -62,8 +58,7 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"<a x='1'>", "No ending tag for a"},
         ErrorCase{"<a/ >", "Tag not terminated properly"},
         ErrorCase{"<a x='1'?>", "Tag not terminated properly"},
-        ErrorCase{"<a>text", "No ending tag for a"},
-        ErrorCase{"<a><b></b>", "No ending tag for a"},
+        ErrorCase{"<a>text", "No ending tag for a"}, ErrorCase{"<a><b></b>", "No ending tag for a"},
         ErrorCase{"<a></b>", "End tag name \"b\" does not match start tag name \"a\""},
         ErrorCase{"<a><b></a></b>", "End tag name \"a\" does not match start tag name \"b\""},
         ErrorCase{"<a></a x>", "End tag missing \">\""},
@@ -77,7 +72,8 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"<a><?x*y?></a>", "Processing instruction does not contain valid name"},
         ErrorCase{"<!-- c --><?xml version='1.0'?><a/>",
                   "Processing instruction cannot have the reserved name \"xml\""},
-        ErrorCase{"<a><?xml x?></a>", "Processing instruction cannot have the reserved name \"xml\""},
+        ErrorCase{"<a><?xml x?></a>",
+                  "Processing instruction cannot have the reserved name \"xml\""},
         ErrorCase{"<a><?pi data</a>", "Unterminated processing instruction"},
         ErrorCase{"<a><?pi", "Unterminated processing instruction"},
         ErrorCase{"<?xml version='1.0'><a/>", "XML declaration not terminated with \"?>\""},
@@ -112,7 +108,8 @@ TEST(XmlReader, PargenLikeDocument) {
 }
 
 TEST(XmlReader, CharacterAfterReferenceIsKept) {
-    XmlReaderNode doc = ReadXml("<a v='a&amp;b' w=\"&lt;&gt;&quot;&apos;x\">1&amp;2&#65;3&#x42;4</a>");
+    XmlReaderNode doc =
+        ReadXml("<a v='a&amp;b' w=\"&lt;&gt;&quot;&apos;x\">1&amp;2&#65;3&#x42;4</a>");
     const auto& a = RootOf(doc);
     ASSERT_EQ(a.children.size(), 2u);
     EXPECT_EQ(a.children[0].kind, K::Attribute);
@@ -144,10 +141,10 @@ TEST(XmlReader, CdataIsKeptUnchanged) {
 }
 
 TEST(XmlReader, DeclarationProcessingInstructionsAndComments) {
-    XmlReaderNode doc = ReadXml(
-        "<?xml version=\"1.0\" encoding='ISO-8859-1'?>\n<!-- head -->\n"
-        "<?style   href=\"x.css\" ?>\n<root a='1'><?inner?><!-- skip --><c/></root>\n"
-        "<?tail t?>\n<!-- end -->\nignored <garbage");
+    XmlReaderNode doc =
+        ReadXml("<?xml version=\"1.0\" encoding='ISO-8859-1'?>\n<!-- head -->\n"
+                "<?style   href=\"x.css\" ?>\n<root a='1'><?inner?><!-- skip --><c/></root>\n"
+                "<?tail t?>\n<!-- end -->\nignored <garbage");
     ASSERT_EQ(doc.children.size(), 4u);
     const auto& decl = doc.children[0];
     EXPECT_EQ(decl.kind, K::Declaration);
@@ -178,14 +175,19 @@ TEST(XmlReader, XmlPrefixedTargetIsNotADeclaration) {
 }
 
 TEST(XmlReader, NamesWithMiddleDotAndPunctuation) {
-    const auto& a = RootOf(ReadXml("<ns:a_b-c.d\xB7" "e x\xB7y='1'></ns:a_b-c.d\xB7" "e>"));
-    EXPECT_EQ(a.name, "ns:a_b-c.d\xB7" "e");
+    const auto& a = RootOf(ReadXml("<ns:a_b-c.d\xB7"
+                                   "e x\xB7y='1'></ns:a_b-c.d\xB7"
+                                   "e>"));
+    EXPECT_EQ(a.name, "ns:a_b-c.d\xB7"
+                      "e");
     EXPECT_EQ(a.children[0].name, "x\xB7y");
 }
 
 TEST(XmlReader, BytesPassThroughUnchanged) {
-    const auto& a = RootOf(ReadXml("<a t='\xE9t\xE9'>gr\xC3\xB6\xC3\x9F" "e</a>"));
-    EXPECT_EQ(a.value, "gr\xC3\xB6\xC3\x9F" "e");
+    const auto& a = RootOf(ReadXml("<a t='\xE9t\xE9'>gr\xC3\xB6\xC3\x9F"
+                                   "e</a>"));
+    EXPECT_EQ(a.value, "gr\xC3\xB6\xC3\x9F"
+                       "e");
     EXPECT_EQ(a.children[0].value, "\xE9t\xE9");
 }
 
@@ -211,8 +213,10 @@ TEST(XmlReader, EndTagMayHaveWhitespace) {
 TEST(XmlReader, NestingDepthIsLimited) {
     auto nested = [](int depth) {
         std::string s;
-        for (int i = 0; i < depth; ++i) s += "<e>";
-        for (int i = 0; i < depth; ++i) s += "</e>";
+        for (int i = 0; i < depth; ++i)
+            s += "<e>";
+        for (int i = 0; i < depth; ++i)
+            s += "</e>";
         return s;
     };
     EXPECT_NO_THROW(ReadXml(nested(XmlMaxDepth)));

@@ -76,7 +76,7 @@ void Collect(const XmlItem& item, std::vector<std::string>& out) {
 }
 
 TEST_P(ItemTexts, PerKind) {
-    XmlReaderNode node = ReadXml(GetParam().xml);
+    XmlReaderDocument node = ReadXml(GetParam().xml);
     std::vector<std::string> got;
     Collect(BuildXmlItems(node), got);
     EXPECT_EQ(got, GetParam().texts);
@@ -137,7 +137,8 @@ TEST_P(WriteFileNames, StayInsideTheProject) {
         EXPECT_TRUE(out.message.empty());
         EXPECT_EQ(ReadText(project + "/" + XmlWriteFileName(GetParam().docText)), "<r/>");
     } else {
-        EXPECT_EQ(out.message, "File name not valid: \"" + XmlWriteFileName(GetParam().docText) + "\"");
+        EXPECT_EQ(out.message,
+                  "File name not valid: \"" + XmlWriteFileName(GetParam().docText) + "\"");
         EXPECT_FALSE(FileExists(base / "evil.xml"));
     }
 }
@@ -147,8 +148,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(NameCase{"File: out.xml", true}, NameCase{"File: my file.xml", true},
                       NameCase{"File: ../evil.xml", false}, NameCase{"File: ..", false},
                       NameCase{"File: .", false}, NameCase{"File:   ", false},
-                      NameCase{"File: sub/evil.xml", false},
-                      NameCase{"File: ..\\evil.xml", false},
+                      NameCase{"File: sub/evil.xml", false}, NameCase{"File: ..\\evil.xml", false},
                       NameCase{"File: /tmp/evil.xml", false}));
 
 TEST(XmlTool, WriteNeedsAProjectFolder) {
@@ -160,14 +160,15 @@ TEST(XmlTool, WriteNeedsAProjectFolder) {
 
 TEST(XmlTool, WriteSkipsDeclarationAndInstructions) {
     TempDir project;
-    XmlItem doc = Item(K::Document, "File: d.xml",
-                       {Item(K::Declaration, "XMLDeclaration", {Item(K::Attribute, "version = 1.0")}),
-                        Item(K::ProcessingInstruction, "piProcessingInstruction = x"),
-                        Item(K::Element, "root = top",
-                             {Item(K::Attribute, "id = 3"), Item(K::Attribute, "flag"),
-                              Item(K::ProcessingInstruction, "qProcessingInstruction"),
-                              Item(K::Element, "child = a<b&c", {Item(K::Attribute, "k = \"q\"")}),
-                              Item(K::Element, "empty")})});
+    XmlItem doc =
+        Item(K::Document, "File: d.xml",
+             {Item(K::Declaration, "XMLDeclaration", {Item(K::Attribute, "version = 1.0")}),
+              Item(K::ProcessingInstruction, "piProcessingInstruction = x"),
+              Item(K::Element, "root = top",
+                   {Item(K::Attribute, "id = 3"), Item(K::Attribute, "flag"),
+                    Item(K::ProcessingInstruction, "qProcessingInstruction"),
+                    Item(K::Element, "child = a<b&c", {Item(K::Attribute, "k = \"q\"")}),
+                    Item(K::Element, "empty")})});
     ASSERT_TRUE(WriteXmlItems(doc, project.path()).written);
     EXPECT_EQ(ReadText(project / "d.xml"),
               "<root id=\"3\" flag=\"\">top<child k=\"&quot;q&quot;\">a&lt;b&amp;c</child>"
@@ -184,8 +185,8 @@ TEST(XmlTool, WriteSkipsDeclarationAndInstructions) {
 TEST(XmlTool, InvalidNamesEndWriteSilentlyWithoutFile) {
     for (const char* bad : {"two words", "1st", "", "a<b", " = value"}) {
         TempDir project;
-        XmlItem doc = Item(K::Document, "File: x.xml",
-                           {Item(K::Element, "root", {Item(K::Element, bad)})});
+        XmlItem doc =
+            Item(K::Document, "File: x.xml", {Item(K::Element, "root", {Item(K::Element, bad)})});
         XmlWriteOutcome out = WriteXmlItems(doc, project.path());
         EXPECT_FALSE(out.written) << bad;
         EXPECT_TRUE(out.message.empty());
