@@ -1,6 +1,7 @@
 #include "RecordingPrompt.h"
 #include "TempDir.h"
 #include "app/Comon.h"
+#include "app/Forms.h"
 #include "app/Unewp.h"
 #include "project/FileSystem.h"
 #include "project/XmlDoc.h"
@@ -138,6 +139,23 @@ private slots:
         answerEditor("Ser_Baud = 3", true);
         QTest::mouseClick(dlg_->TvXml->viewport(), Qt::RightButton, {}, QPoint(5, 5));
         QCOMPARE(baud->text(0), QString("Ser_Baud = 3"));
+    }
+
+    void editUsesTheProgramsTextEditor() {
+        Forms forms;
+        forms.Fsaveproj = new TFsaveproj(*ws_, dlg_.get());
+        dlg_->setForms(&forms);
+        open(*files_ / "pargen.xml");
+        dlg_->TvXml->setCurrentItem(doc()->child(0));
+        QTimer::singleShot(0, this, [&] {
+            QVERIFY(forms.Fsaveproj->isVisible());
+            QCOMPARE(forms.Fsaveproj->EditTextMode, 1);
+            forms.Fsaveproj->Edit1->setText("Root");
+            QTest::mouseClick(forms.Fsaveproj->bitbtn1, Qt::LeftButton);
+        });
+        QTest::keyClick(dlg_->TvXml, Qt::Key_F2);
+        QCOMPARE(doc()->child(0)->text(0), QString("Root"));
+        dlg_->setForms(nullptr);
     }
 
     void editWithoutSelectionDoesNothing() {
