@@ -114,15 +114,23 @@ void TFXML::FormShow() {
 bool TFXML::eventFilter(QObject* watched, QEvent* event) {
     if (watched == TvXml && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_F2) {
-        editSelectedItem();
+        TvXmlKeyDown(Qt::Key_F2);
         return true;
     }
     if (watched == TvXml->viewport() && event->type() == QEvent::MouseButtonPress &&
         static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
-        editSelectedItem();
+        TvXmlMouseDown(Qt::RightButton);
         return true;
     }
     return FormBase::eventFilter(watched, event);
+}
+
+void TFXML::TvXmlKeyDown(int key) {
+    if (key == Qt::Key_F2) editSelectedItem();
+}
+
+void TFXML::TvXmlMouseDown(Qt::MouseButton button) {
+    if (button == Qt::RightButton) editSelectedItem();
 }
 
 TFsaveproj* TFXML::textEditor() {

@@ -34,7 +34,9 @@ public:
     void btnOpenClick();
     void btnFullExpandClick();
     void btnWriteClick();
-    // F2 or the right mouse button: edit the selected item's text.
+    // F2 or the right mouse button in the tree: edit the selected item's text.
+    void TvXmlKeyDown(int key);
+    void TvXmlMouseDown(Qt::MouseButton button);
     void editSelectedItem();
 
     // The tree as items, and back.

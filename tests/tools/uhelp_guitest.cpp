@@ -75,22 +75,6 @@ private slots:
         QCOMPARE(prompt_->texts("message"), QStringList{"Impossible to read file Help"});
         QVERIFY(dlg_->RichEdit1->toPlainText().isEmpty());
     }
-
-    void shippedHelpFile() {
-        const char* bin = std::getenv("TESSARO_BIN_DIR");
-        if (!bin) QSKIP("TESSARO_BIN_DIR not set");
-        Workspace ws(bin);
-        ws.ExeFolder = bin;
-        TFHelp help(ws);
-        auto p = std::make_shared<RecordingPrompt>();
-        help.setPrompt(p);
-        help.show();
-        QVERIFY(p->shown().isEmpty());
-        QString text = help.RichEdit1->toPlainText();
-        for (const char* s : {"Step 1", "Step 2", "Step 3", "Step 4"})
-            QVERIFY(text.contains(s));
-        QVERIFY(!text.contains("\\"));
-    }
 };
 
 QTEST_MAIN(HelpTest)

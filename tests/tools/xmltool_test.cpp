@@ -95,24 +95,6 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"<r>caf\xE9</r>", {"r = caf\xC3\xA9"}},
         TextCase{"<r>caf\xC3\xA9</r>", {"r = caf\xC3\xA9"}}));
 
-TEST(XmlTool, PicturesFollowTheCode) {
-    EXPECT_EQ(XmlPicture(K::Document), 0);
-    EXPECT_EQ(XmlSelectedPicture(K::Document), 1);
-    EXPECT_EQ(XmlPicture(K::Element), 2);
-    EXPECT_EQ(XmlPicture(K::Attribute), 4);
-    EXPECT_EQ(XmlSelectedPicture(K::Declaration), 9);
-}
-
-TEST(XmlTool, SplitItemText) {
-    auto p = SplitXmlItemText("  DN_ID  =  5 = x ");
-    EXPECT_EQ(p.name, "DN_ID");
-    EXPECT_EQ(p.value, "5 = x");
-    EXPECT_TRUE(p.hasValue);
-    auto q = SplitXmlItemText(" Par_Gen ");
-    EXPECT_EQ(q.name, "Par_Gen");
-    EXPECT_FALSE(q.hasValue);
-}
-
 TEST(XmlTool, WriteFileName) {
     EXPECT_EQ(XmlWriteFileName("File: pargen.xml"), "pargen.xml");
     EXPECT_EQ(XmlWriteFileName("File:  a: b.xml "), "a: b.xml");
