@@ -1,8 +1,35 @@
 #pragma once
 #include "widgets/FormBase.h"
 
+#include <string>
+
+class QLabel;
+class QPushButton;
+class QWidget;
+class StringGrid;
+
+// Lists up to 1000 numbered strings of an XML file and lets one be picked.
 class TFSELstringhe : public FormBase {
     Q_OBJECT
 public:
     explicit TFSELstringhe(Workspace& ws, QWidget* parent = nullptr);
+
+    // Input: the XML file whose strings are listed.
+    std::string StringsFilePath;
+    // Input and output: index of the selected string.
+    int SelectedStringIndex = 0;
+
+    StringGrid* sg;
+    QWidget* Panel1;
+    QPushButton* bitbtn1;
+    QPushButton* bitbtn2;
+    QLabel* Label1;
+
+    void FormShow();
+    void FormResize();
+    void sgSelectCell(int col, int row);
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 };
