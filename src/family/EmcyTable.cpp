@@ -94,7 +94,7 @@ EmcyLoadEnd LoadEmcyFile(const std::string& path, EmcyLists& into) {
             TClEmcy e;
             for (int f = 0; f < EmcyTextCount; ++f) {
                 e.text(f) = row.attr(EmcyFieldNames[f]);
-                if (e.text(f).empty()) e.text(f) = "0";
+                if (e.text(f).empty()) e.text(f).assign(1, '0');
             }
             const int side = UnpackBypassSet(ParseInteger(row.attr(EmcyFieldNames[11])), e);
             into.side(side).push_back(std::move(e));

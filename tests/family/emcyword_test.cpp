@@ -145,7 +145,7 @@ std::string Row(const std::string& extdata, const std::string& dev = "1",
     const auto& n = WordFieldNames();
     for (size_t i = 0; i < n.size(); ++i) {
         if (n[i] == skip) continue;
-        r += " " + n[i] + "=\"" + (i == 2 ? extdata : i == 3 ? dev : "") + "\"";
+        r += " " + n[i] + "=\"" + (i == 2 ? extdata : i == 3 ? dev : i < 2 ? "1" : "") + "\"";
     }
     return r + "/>";
 }
