@@ -47,10 +47,10 @@ int32_t PackBypassSet(const TClEmcy& e, int side);
 int UnpackBypassSet(int32_t value, TClEmcy& e);
 
 struct EmcyLists {
-    std::vector<TClEmcy> a; // EmcyListA
-    std::vector<TClEmcy> b; // EmcyListB
-    std::vector<TClEmcy>& side(int s) { return s ? b : a; }
-    const std::vector<TClEmcy>& side(int s) const { return s ? b : a; }
+    std::vector<TClEmcy> EmcyListA;
+    std::vector<TClEmcy> EmcyListB;
+    std::vector<TClEmcy>& side(int s) { return s ? EmcyListB : EmcyListA; }
+    const std::vector<TClEmcy>& side(int s) const { return s ? EmcyListB : EmcyListA; }
 };
 
 // How many times "Index Not Valid" is due for an ID on New (isNew) or Modify

@@ -34,10 +34,10 @@ public:
 };
 
 struct WordLists {
-    std::vector<TClWEmcy> a; // WordListA
-    std::vector<TClWEmcy> b; // WordListB
-    std::vector<TClWEmcy>& side(int s) { return s ? b : a; }
-    const std::vector<TClWEmcy>& side(int s) const { return s ? b : a; }
+    std::vector<TClWEmcy> WordListA;
+    std::vector<TClWEmcy> WordListB;
+    std::vector<TClWEmcy>& side(int s) { return s ? WordListB : WordListA; }
+    const std::vector<TClWEmcy>& side(int s) const { return s ? WordListB : WordListA; }
 };
 
 // poscomp: low 16 bits of first * 16 + second, in unsigned decimal.

@@ -93,11 +93,11 @@ TEST(Emcy, SaveOrder) {
 TEST(Emcy, SaveWritesSidesInOrderAndReadsBack) {
     TempDir dir;
     EmcyLists lists;
-    lists.a = {Entry("10"), Entry("2", true, 1), Entry("0x3")};
+    lists.EmcyListA = {Entry("10"), Entry("2", true, 1), Entry("0x3")};
     TClEmcy b = Entry("7", true, 3);
     b.mask_eq_ec = "0xFFFF";
     b.enmask_eq_m3 = " 12";
-    lists.b = {b};
+    lists.EmcyListB = {b};
     SaveEmcyFile(dir / "emcydef.xml", lists);
     const std::string text = ReadText(dir / "emcydef.xml");
     EXPECT_EQ(text.substr(0, 9), "<emcydef>");
@@ -106,23 +106,23 @@ TEST(Emcy, SaveWritesSidesInOrderAndReadsBack) {
 
     EmcyLists back;
     ASSERT_EQ(LoadEmcyFile(dir / "emcydef.xml", back), EmcyLoadEnd::Loaded);
-    ASSERT_EQ(back.a.size(), 3u);
-    EXPECT_EQ(back.a[0].id_dev, "2");
-    EXPECT_TRUE(back.a[0].TranslateEnabled);
-    EXPECT_EQ(back.a[0].TranslateTarget, 1);
-    EXPECT_EQ(back.a[1].id_dev, "0x3");
-    EXPECT_EQ(back.a[2].id_dev, "10");
-    ASSERT_EQ(back.b.size(), 1u);
-    EXPECT_EQ(back.b[0].mask_eq_ec, "0xFFFF");
-    EXPECT_EQ(back.b[0].enmask_eq_m3, " 12");
-    EXPECT_EQ(back.b[0].TranslateTarget, 3);
-    EXPECT_TRUE(back.b[0].TranslateEnabled);
+    ASSERT_EQ(back.EmcyListA.size(), 3u);
+    EXPECT_EQ(back.EmcyListA[0].id_dev, "2");
+    EXPECT_TRUE(back.EmcyListA[0].TranslateEnabled);
+    EXPECT_EQ(back.EmcyListA[0].TranslateTarget, 1);
+    EXPECT_EQ(back.EmcyListA[1].id_dev, "0x3");
+    EXPECT_EQ(back.EmcyListA[2].id_dev, "10");
+    ASSERT_EQ(back.EmcyListB.size(), 1u);
+    EXPECT_EQ(back.EmcyListB[0].mask_eq_ec, "0xFFFF");
+    EXPECT_EQ(back.EmcyListB[0].enmask_eq_m3, " 12");
+    EXPECT_EQ(back.EmcyListB[0].TranslateTarget, 3);
+    EXPECT_TRUE(back.EmcyListB[0].TranslateEnabled);
 }
 
 TEST(Emcy, EmptyListsWriteEmptyRoot) {
     EXPECT_EQ(EmcyDocumentText({}), "<emcydef/>");
     EmcyLists bad;
-    bad.b = {Entry("abc")};
+    bad.EmcyListB = {Entry("abc")};
     EXPECT_THROW(EmcyDocumentText(bad), EConvertError);
 }
 
@@ -137,23 +137,23 @@ TEST(Emcy, LoadRules) {
     TempDir dir;
     const std::string path = dir / "emcydef.xml";
     EmcyLists lists;
-    lists.a = {Entry("1")};
+    lists.EmcyListA = {Entry("1")};
     EXPECT_EQ(LoadEmcyFile(path, lists), EmcyLoadEnd::FileMissing);
-    EXPECT_TRUE(lists.a.empty());
+    EXPECT_TRUE(lists.EmcyListA.empty());
 
     // Side from bit 5, whatever the element name; empty texts become "0".
     WriteText(path, "<emcydef>" + Row("4", "33", "") + Row("", "64") + "<item" +
                         Row("9", "7").substr(4) + "</emcydef>");
     ASSERT_EQ(LoadEmcyFile(path, lists), EmcyLoadEnd::Loaded);
-    ASSERT_EQ(lists.a.size(), 2u);
-    ASSERT_EQ(lists.b.size(), 1u);
-    EXPECT_EQ(lists.b[0].id_dev, "4");
-    EXPECT_EQ(lists.b[0].mask_eq_m2, "0");
-    EXPECT_TRUE(lists.b[0].TranslateEnabled);
-    EXPECT_EQ(lists.a[0].id_dev, "0");
-    EXPECT_FALSE(lists.a[0].TranslateEnabled);
-    EXPECT_EQ(lists.a[1].id_dev, "9");
-    EXPECT_EQ(lists.a[1].TranslateTarget, 3);
+    ASSERT_EQ(lists.EmcyListA.size(), 2u);
+    ASSERT_EQ(lists.EmcyListB.size(), 1u);
+    EXPECT_EQ(lists.EmcyListB[0].id_dev, "4");
+    EXPECT_EQ(lists.EmcyListB[0].mask_eq_m2, "0");
+    EXPECT_TRUE(lists.EmcyListB[0].TranslateEnabled);
+    EXPECT_EQ(lists.EmcyListA[0].id_dev, "0");
+    EXPECT_FALSE(lists.EmcyListA[0].TranslateEnabled);
+    EXPECT_EQ(lists.EmcyListA[1].id_dev, "9");
+    EXPECT_EQ(lists.EmcyListA[1].TranslateTarget, 3);
 
     // A failing row ends the reading; rows before it stay.
     const std::string missingAttr = "<row id_dev=\"3\" bypass_set=\"0\"/>";
@@ -166,14 +166,14 @@ TEST(Emcy, LoadRules) {
     for (const auto& [xml, kept] : failing) {
         WriteText(path, xml);
         EXPECT_EQ(LoadEmcyFile(path, lists), EmcyLoadEnd::ReadError) << xml;
-        EXPECT_EQ(lists.a.size(), kept) << xml;
+        EXPECT_EQ(lists.EmcyListA.size(), kept) << xml;
     }
 }
 
 TEST(Emcy, CsvLinesAndImportRecords) {
     EmcyLists lists;
-    lists.a = {Entry("10"), Entry("2")};
-    lists.b = {Entry("5", true, 8)};
+    lists.EmcyListA = {Entry("10"), Entry("2")};
+    lists.EmcyListB = {Entry("5", true, 8)};
     const auto lines = EmcyCsvLines(lists);
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0][0], "10"); // list order, not sorted

@@ -112,9 +112,9 @@ TEST(EmcyWord, SaveRowOfCanBWordAndReadBack) {
     WordLists lists;
     TClWEmcy w = Word("5", "0x2000", "1");
     w.Bits[3] = {"255", "0", PackPoscomp(2, 1)};
-    lists.b = {w};
-    lists.a = {Word("2", "1", "1"), Word("1", "3", "0"), Word("1", "5", "0"),
-               Word("1", "3", "0x0")};
+    lists.WordListB = {w};
+    lists.WordListA = {Word("2", "1", "1"), Word("1", "3", "0"), Word("1", "5", "0"),
+                       Word("1", "3", "0x0")};
     SaveWordFile(dir / "emcyword.xml", lists);
     const std::string text = ReadText(dir / "emcyword.xml");
     const size_t b =
@@ -125,18 +125,18 @@ TEST(EmcyWord, SaveRowOfCanBWordAndReadBack) {
 
     WordLists back;
     ASSERT_EQ(LoadWordFile(dir / "emcyword.xml", back), WordLoadEnd::Loaded);
-    ASSERT_EQ(back.a.size(), 4u);
+    ASSERT_EQ(back.WordListA.size(), 4u);
     const char* expected[][3] = {
         {"1", "3", "0x0"}, {"1", "3", "0"}, {"1", "5", "0"}, {"2", "1", "1"}};
     for (size_t i = 0; i < 4; ++i) {
-        EXPECT_EQ(back.a[i].devid, expected[i][0]);
-        EXPECT_EQ(back.a[i].index_addrm, expected[i][1]);
-        EXPECT_EQ(back.a[i].subindex, expected[i][2]);
+        EXPECT_EQ(back.WordListA[i].devid, expected[i][0]);
+        EXPECT_EQ(back.WordListA[i].index_addrm, expected[i][1]);
+        EXPECT_EQ(back.WordListA[i].subindex, expected[i][2]);
     }
-    ASSERT_EQ(back.b.size(), 1u);
-    EXPECT_EQ(back.b[0].Bits[3].poscomp, "33");
-    EXPECT_EQ(back.b[0].Bits[3].b0, "255");
-    EXPECT_EQ(back.b[0].Bits[4].b0, "");
+    ASSERT_EQ(back.WordListB.size(), 1u);
+    EXPECT_EQ(back.WordListB[0].Bits[3].poscomp, "33");
+    EXPECT_EQ(back.WordListB[0].Bits[3].b0, "255");
+    EXPECT_EQ(back.WordListB[0].Bits[4].b0, "");
 }
 
 std::string Row(const std::string& extdata, const std::string& dev = "1",
@@ -158,10 +158,10 @@ TEST(EmcyWord, LoadRules) {
     WriteText(path, "<emcyword>" + Row("1", "11") + Row("2", "12") + Row("0", "13") +
                         Row("0x0", "14") + "</emcyword>");
     ASSERT_EQ(LoadWordFile(path, lists), WordLoadEnd::Loaded);
-    ASSERT_EQ(lists.a.size(), 2u);
-    EXPECT_EQ(lists.a[1].devid, "14");
-    ASSERT_EQ(lists.b.size(), 1u);
-    EXPECT_EQ(lists.b[0].devid, "11");
+    ASSERT_EQ(lists.WordListA.size(), 2u);
+    EXPECT_EQ(lists.WordListA[1].devid, "14");
+    ASSERT_EQ(lists.WordListB.size(), 1u);
+    EXPECT_EQ(lists.WordListB[0].devid, "11");
     EXPECT_EQ(WordDocumentText(lists).find("devid=\"12\""), std::string::npos);
 
     const std::pair<std::string, size_t> failing[] = {
@@ -173,7 +173,7 @@ TEST(EmcyWord, LoadRules) {
     for (const auto& [xml, kept] : failing) {
         WriteText(path, xml);
         EXPECT_EQ(LoadWordFile(path, lists), WordLoadEnd::ReadError);
-        EXPECT_EQ(lists.a.size(), kept);
+        EXPECT_EQ(lists.WordListA.size(), kept);
     }
     EXPECT_EQ(WordDocumentText({}), "<emcyword/>");
 }
@@ -182,8 +182,8 @@ TEST(EmcyWord, CsvLinesAndImportRecords) {
     WordLists lists;
     TClWEmcy w = Word("5", "0x2000", "1");
     w.Bits[15].poscomp = "33";
-    lists.a = {Word("9", "1", "2")};
-    lists.b = {w};
+    lists.WordListA = {Word("9", "1", "2")};
+    lists.WordListB = {w};
     const auto lines = WordCsvLines(lists);
     ASSERT_EQ(lines.size(), 2u);
     ASSERT_EQ(lines[1].size(), 52u);
