@@ -1,4 +1,5 @@
 #pragma once
+#include "family/Spreadsheet.h"
 #include "project/XmlDoc.h"
 #include "widgets/FormBase.h"
 
@@ -24,6 +25,9 @@ public:
     TFTessaroFirmWare(Workspace& ws, Forms* forms, QWidget* parent = nullptr);
 
     FileDialogSettings OpenExcel;
+    // Spreadsheet connection and query shared by the family editors' import.
+    SpreadsheetConnection ADOConnection1;
+    SpreadsheetQuery ADOQuery1{ADOConnection1};
     QPushButton* New;
     QPushButton* open;
     QPushButton* LbButton1;

@@ -1,6 +1,193 @@
 #include "family/USdo.h"
 
+#include "family/FamilyIO.h"
+#include "widgets/StringGrid.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+QLabel* Caption(QWidget* parent, const char* name, const char* text, const char* colour) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(name);
+    l->setAlignment(Qt::AlignCenter);
+    l->setAutoFillBackground(true);
+    l->setStyleSheet(QString("background: %1; border: 1px solid gray;").arg(colour));
+    l->setFixedHeight(22);
+    return l;
+}
+
+QPushButton* Button(QWidget* parent, const char* name, const char* text) {
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    return b;
+}
+} // namespace
+
 TFsdo::TFsdo(Workspace& ws, QWidget* parent) : FormBase(ws, parent) {
     setObjectName("Fsdo");
     setWindowTitle("Set SDO Access");
+    resize(820, 560);
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName("PageControl1");
+    struct Page {
+        QWidget*& sheet;
+        const char* sheetName;
+        const char* tab;
+        QLabel*& left;
+        const char* leftName;
+        const char* leftText;
+        QLabel*& right;
+        const char* rightName;
+        const char* rightText;
+        StringGrid*& grid;
+        const char* gridName;
+    };
+    Page pages[] = {
+        {TabSheet1, "TabSheet1", "SDO from CAN A request to CAN B", Panel1, "Panel1",
+         "Define virtual index SDO in CAN A", Panel2, "Panel2", "Input index address SDO in CAN B",
+         sga, "sga"},
+        {TabSheet2, "TabSheet2", "SDO from CAN B request to CAN A", Panel3, "Panel3",
+         "Define virtual index SDO in CAN B", Panel4, "Panel4", "Input index address SDO in CAN A",
+         sgb, "sgb"},
+    };
+    for (auto& p : pages) {
+        p.sheet = new QWidget;
+        p.sheet->setObjectName(p.sheetName);
+        p.sheet->installEventFilter(this);
+        PageControl1->addTab(p.sheet, p.tab);
+        // The captions are placed by FormResize, the grid below them.
+        p.left = Caption(p.sheet, p.leftName, p.leftText, "#ffffe0");
+        p.right = Caption(p.sheet, p.rightName, p.rightText, "#c0e0ff");
+        p.grid = new StringGrid(p.sheet);
+        p.grid->setObjectName(p.gridName);
+        p.grid->setAccessibleName(p.tab);
+        buildGrid(p.grid);
+    }
+
+    bitbtn1 = Button(this, "bitbtn1", "OK");
+    bitbtn2 = Button(this, "bitbtn2", "Cancel");
+    bitbtn4 = Button(this, "bitbtn4", "Import");
+    button1 = Button(this, "button1", "Export");
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(bitbtn4);
+    buttons->addWidget(button1);
+    buttons->addStretch();
+    buttons->addWidget(bitbtn1);
+    buttons->addWidget(bitbtn2);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(PageControl1, 1);
+    layout->addLayout(buttons);
+
+    bindModalButton(
+        bitbtn1, [this] { BitBtn1Click(); }, QDialog::Accepted);
+    connect(bitbtn2, &QPushButton::clicked, this, &QDialog::reject);
+    connect(bitbtn4, &QPushButton::clicked, this, [this] { run([this] { BitBtn4Click(); }); });
+    connect(button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+}
+
+void TFsdo::buildGrid(StringGrid* g) {
+    g->setColCount(9);
+    g->setRowCount(SdoGridRows + 1);
+    // Form captions; FormShow puts the table's own titles in their place.
+    const char* form[] = {"N°",    "RW",       "Index", "SubIndex", "devID",
+                          "Index", "SubIndex", "nbyte", "mnemonico"};
+    for (int c = 0; c < 9; ++c)
+        g->setCell(c, 0, QString::fromUtf8(form[c]));
+}
+
+void TFsdo::showTables(const SdoAccessTables& t) {
+    StringGrid* grids[2] = {sga, sgb};
+    for (int side = 0; side < 2; ++side) {
+        StringGrid* g = grids[side];
+        const auto& rows = t.rows[side];
+        g->setRowCount(int(rows.size()) + 1);
+        FillGrid(g, [&](GridModel& m) {
+            for (int c = 0; c < 9; ++c)
+                m.setCell(c, 0, SdoTitles[size_t(c)]);
+            for (int r = 0; r < int(rows.size()); ++r) {
+                m.setCell(0, r + 1, QString::number(r));
+                for (int c = 0; c < SdoFields; ++c)
+                    m.setCell(c + 1, r + 1, QString::fromStdString(rows[size_t(r)][size_t(c)]));
+            }
+        });
+    }
+}
+
+SdoAccessTables TFsdo::tables() const {
+    SdoAccessTables t;
+    const StringGrid* grids[2] = {sga, sgb};
+    for (int side = 0; side < 2; ++side) {
+        const StringGrid* g = grids[side];
+        t.rows[side].assign(size_t(g->rowCount() - 1), SdoRow{});
+        for (int r = 1; r < g->rowCount(); ++r)
+            for (int c = 0; c < SdoFields; ++c)
+                t.rows[side][size_t(r - 1)][size_t(c)] = g->cellText(c + 1, r);
+    }
+    return t;
+}
+
+void TFsdo::showEvent(QShowEvent* e) {
+    FormBase::showEvent(e);
+    FormShow();
+}
+
+void TFsdo::resizeEvent(QResizeEvent* e) {
+    FormBase::resizeEvent(e);
+    FormResize();
+}
+
+bool TFsdo::eventFilter(QObject* o, QEvent* e) {
+    // The tab pages take their size after the dialog's own resize.
+    if (e->type() == QEvent::Resize && (o == TabSheet1 || o == TabSheet2)) FormResize();
+    return FormBase::eventFilter(o, e);
+}
+
+void TFsdo::FormShow() {
+    SdoAccessTables t;
+    if (LoadSdoAccess(SdoAccessPath, t) == FamilyLoad::ReadError)
+        prompt().message("Error in reading file XML");
+    showTables(t);
+    FormResize();
+}
+
+void TFsdo::FormResize() {
+    if (!sgb) return; // still being built
+    const std::pair<StringGrid*, std::pair<QLabel*, QLabel*>> pages[] = {{sga, {Panel1, Panel2}},
+                                                                         {sgb, {Panel3, Panel4}}};
+    for (auto& [g, captions] : pages) {
+        QWidget* sheet = g->parentWidget();
+        const int gridWidth = std::max(sheet->width(), 10);
+        const int w = gridWidth / 10;
+        const int top = captions.first->height();
+        g->setGeometry(0, top, gridWidth, std::max(sheet->height() - top, 0));
+        for (int c = 0; c < g->colCount(); ++c)
+            g->setColWidth(c, w);
+        captions.first->setGeometry(0, 0, 4 * w, top);
+        captions.second->setGeometry(4 * w + 1, 0, std::max(gridWidth - (4 * w + 1), 0), top);
+    }
+}
+
+void TFsdo::BitBtn1Click() {}
+
+void TFsdo::BitBtn4Click() {
+    SdoAccessTables t;
+    ImportHandlers h;
+    h.record = [&](int32_t conf, const std::vector<std::string>& f) {
+        ImportSdoRecord(t, conf, f);
+    };
+    // Clearing empties every entry cell; the records imported before a stop stay.
+    auto outcome = FamilyImport(
+        *this, SdoTable, [&] { showTables(t); }, h);
+    if (outcome) showTables(t);
+}
+
+void TFsdo::Button1Click() {
+    FamilyExport(*this, SdoTable, SdoExportLines(tables()));
 }

@@ -1,6 +1,165 @@
 #include "family/Updo.h"
 
+#include "app/Comon.h"
+#include "family/FamilyIO.h"
+#include "widgets/StringGrid.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPalette>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <cmath>
+
+namespace {
+QPushButton* Button(QWidget* parent, const char* name, const char* text) {
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    return b;
+}
+} // namespace
+
 TFpdo::TFpdo(Workspace& ws, QWidget* parent) : FormBase(ws, parent) {
     setObjectName("Fpdo");
     setWindowTitle("Define Traslate PDO");
+    resize(640, 330);
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName("PageControl1");
+    const char* tabs[] = {"PDO From CanA to CanB", "PDO From CanB to CanA"};
+    QWidget** sheets[] = {&TabSheet1, &TabSheet2};
+    StringGrid** grids[] = {&sga, &sgb};
+    const char* gridNames[] = {"sga", "sgb"};
+    for (int i = 0; i < 2; ++i) {
+        QWidget* sheet = new QWidget;
+        sheet->setObjectName(i ? "TabSheet2" : "TabSheet1");
+        PageControl1->addTab(sheet, tabs[i]);
+        auto* g = new StringGrid(sheet);
+        g->setObjectName(gridNames[i]);
+        g->setAccessibleName(tabs[i]);
+        g->setColCount(6);
+        g->setRowCount(PdoGridRows + 1);
+        const char* form[] = {"N°", "cobid", "id_dev_orig", "en_traslate", "posid", "n_tPDO"};
+        for (int c = 0; c < 6; ++c)
+            g->setCell(c, 0, QString::fromUtf8(form[c]));
+        auto* l = new QVBoxLayout(sheet);
+        l->setContentsMargins(0, 0, 0, 0);
+        l->addWidget(g);
+        *sheets[i] = sheet;
+        *grids[i] = g;
+        // The grids take their size after the dialog's own resize.
+        g->installEventFilter(this);
+    }
+
+    bitbtn1 = Button(this, "bitbtn1", "OK");
+    bitbtn2 = Button(this, "bitbtn2", "Cancel");
+    bitbtn4 = Button(this, "bitbtn4", "Import");
+    button1 = Button(this, "button1", "Export");
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(bitbtn4);
+    buttons->addWidget(button1);
+    buttons->addStretch();
+    buttons->addWidget(bitbtn1);
+    buttons->addWidget(bitbtn2);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(PageControl1, 1);
+    layout->addLayout(buttons);
+
+    bindModalButton(
+        bitbtn1, [this] { BitBtn1Click(); }, QDialog::Accepted);
+    connect(bitbtn2, &QPushButton::clicked, this, &QDialog::reject);
+    connect(bitbtn4, &QPushButton::clicked, this, [this] { run([this] { BitBtn4Click(); }); });
+    connect(button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+}
+
+void TFpdo::showTables(const PdoTables& t) {
+    StringGrid* grids[2] = {sga, sgb};
+    for (int side = 0; side < 2; ++side) {
+        StringGrid* g = grids[side];
+        const auto& rows = t.rows[side];
+        g->setRowCount(int(rows.size()) + 1);
+        FillGrid(g, [&](GridModel& m) {
+            for (int c = 0; c < 6; ++c)
+                m.setCell(c, 0, PdoTitles[size_t(c)]);
+            for (int r = 0; r < int(rows.size()); ++r) {
+                m.setCell(0, r + 1, QString::number(r));
+                for (int c = 0; c < PdoFields; ++c)
+                    m.setCell(c + 1, r + 1, QString::fromStdString(rows[size_t(r)][size_t(c)]));
+            }
+        });
+    }
+}
+
+PdoTables TFpdo::tables() const {
+    PdoTables t;
+    const StringGrid* grids[2] = {sga, sgb};
+    for (int side = 0; side < 2; ++side) {
+        const StringGrid* g = grids[side];
+        t.rows[side].assign(size_t(g->rowCount() - 1), PdoRow{});
+        for (int r = 1; r < g->rowCount(); ++r)
+            for (int c = 0; c < PdoFields; ++c)
+                t.rows[side][size_t(r - 1)][size_t(c)] = g->cellText(c + 1, r);
+    }
+    return t;
+}
+
+void TFpdo::showEvent(QShowEvent* e) {
+    FormBase::showEvent(e);
+    FormShow();
+}
+
+void TFpdo::resizeEvent(QResizeEvent* e) {
+    FormBase::resizeEvent(e);
+    FormResize();
+}
+
+bool TFpdo::eventFilter(QObject* o, QEvent* e) {
+    if (e->type() == QEvent::Resize && (o == sga || o == sgb)) FormResize();
+    return FormBase::eventFilter(o, e);
+}
+
+void TFpdo::FormShow() {
+    PdoTables t;
+    switch (LoadRpdodef(ws().RpdodefPath, t)) {
+    case FamilyLoad::NotFound:
+        prompt().message("File XML not found");
+        break;
+    case FamilyLoad::ReadError:
+        prompt().message("Error in reading file XML");
+        break;
+    case FamilyLoad::Loaded:
+        break;
+    }
+    showTables(t);
+}
+
+void TFpdo::FormResize() {
+    if (!sgb) return; // still being built
+    for (StringGrid* g : {sga, sgb}) {
+        const int w = int(std::lround(g->width() / 6.0)) - 5;
+        g->horizontalHeader()->setDefaultSectionSize(std::max(w, 1));
+        g->setColWidth(0, std::max(w, 1));
+        for (int c = 1; c < g->colCount(); ++c)
+            g->setColWidth(c, std::max(w, 1));
+    }
+}
+
+void TFpdo::BitBtn1Click() {
+    SaveRpdodef(ws().RpdodefPath, tables());
+}
+
+void TFpdo::BitBtn4Click() {
+    PdoTables t;
+    ImportHandlers h;
+    h.record = [&](int32_t dir, const std::vector<std::string>& f) { ImportPdoRecord(t, dir, f); };
+    auto outcome = FamilyImport(
+        *this, RpdodefTable, [&] { showTables(t); }, h);
+    if (outcome) showTables(t);
+}
+
+void TFpdo::Button1Click() {
+    FamilyExport(*this, RpdodefTable, PdoExportLines(tables()));
 }

@@ -1,1 +1,1 @@
-tessaro_sources(family USdo Updo UInfoPdo Uemcy UWemcy USetPdo)
+tessaro_sources(family USdo Updo UInfoPdo Uemcy UWemcy USetPdo FamilyIO)

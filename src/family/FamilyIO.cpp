@@ -1,0 +1,61 @@
+#include "family/FamilyIO.h"
+
+#include "app/Comon.h"
+#include "app/Forms.h"
+#include "app/UTessaroFirmWare.h"
+
+#include "widgets/StringGrid.h"
+
+#include <QFile>
+#include <QSignalBlocker>
+
+namespace {
+// Stand-ins for a dialog built without the program's windows (tests).
+struct Shared {
+    FileDialogSettings settings{"File EXCEL (*.xls)|*.xls", {}, {}, {}};
+    SpreadsheetConnection connection;
+    SpreadsheetQuery query{connection};
+};
+
+Shared& Fallback() {
+    static Shared s;
+    return s;
+}
+} // namespace
+
+std::optional<ImportOutcome> FamilyImport(FormBase& form, const FamilyTable& table,
+                                          const std::function<void()>& clear,
+                                          const ImportHandlers& handlers) {
+    TFTessaroFirmWare* main = form.forms() ? form.forms()->FTessaroFirmWare : nullptr;
+    FileDialogSettings& dlg = main ? main->OpenExcel : Fallback().settings;
+    SpreadsheetConnection& conn = main ? main->ADOConnection1 : Fallback().connection;
+    SpreadsheetQuery& query = main ? main->ADOQuery1 : Fallback().query;
+
+    // The last workbook is preselected; without one the dialog starts in its folder.
+    const QString start = dlg.fileName.isEmpty() ? dlg.initialDir : dlg.fileName;
+    auto picked = form.prompt().openFile("Open", start, dlg.filter);
+    if (!picked || picked->isEmpty()) return std::nullopt;
+    dlg.fileName = *picked;
+
+    if (clear) clear();
+    return ImportWorksheet(conn, query, QFile::encodeName(*picked).toStdString(), table, handlers);
+}
+
+bool FamilyExport(FormBase& form, const FamilyTable& table,
+                  const std::vector<std::vector<std::string>>& lines) {
+    return form.run([&] { WriteCsv(CsvPath(form.ws().ProjectFolder, table), lines); });
+}
+
+void FillGrid(StringGrid* grid, const std::function<void(GridModel&)>& fill) {
+    GridModel& m = *grid->gridModel();
+    {
+        QSignalBlocker hold(&m);
+        fill(m);
+    }
+    if (m.columnCount() > 0) emit m.headerDataChanged(Qt::Horizontal, 0, m.columnCount() - 1);
+    if (m.rowCount() > 0) {
+        emit m.headerDataChanged(Qt::Vertical, 0, m.rowCount() - 1);
+        if (m.columnCount() > 0)
+            emit m.dataChanged(m.index(0, 0), m.index(m.rowCount() - 1, m.columnCount() - 1));
+    }
+}
