@@ -53,13 +53,13 @@ const std::vector<std::string>& WordFieldNames() {
     return names;
 }
 
-std::string PackPoscomp(int32_t first, int32_t second) {
+std::string PackWordPoscomp(int32_t first, int32_t second) {
     // Unsigned arithmetic: any pair of 32-bit values keeps its low bits.
     const uint32_t v = static_cast<uint32_t>(first) * 16u + static_cast<uint32_t>(second);
     return std::to_string(v & 0xFFFFu);
 }
 
-std::pair<int32_t, int32_t> UnpackPoscomp(int32_t value) {
+std::pair<int32_t, int32_t> UnpackWordPoscomp(int32_t value) {
     const uint32_t v = static_cast<uint32_t>(value) & 0xFFFFu;
     return {static_cast<int32_t>(v / 16), static_cast<int32_t>(v % 16)};
 }

@@ -41,9 +41,9 @@ struct WordLists {
 };
 
 // poscomp: low 16 bits of first * 16 + second, in unsigned decimal.
-std::string PackPoscomp(int32_t first, int32_t second);
+std::string PackWordPoscomp(int32_t first, int32_t second);
 // first = v div 16, second = v mod 16 of the low 16 bits of v.
-std::pair<int32_t, int32_t> UnpackPoscomp(int32_t value);
+std::pair<int32_t, int32_t> UnpackWordPoscomp(int32_t value);
 
 // A node at an absolute tree position: its word's list position and its bit
 // (-1 for the word node itself).

@@ -17,12 +17,12 @@ int32_t AreaSize(const XmlNode& root, std::string_view name) {
     return TryParseInteger(e->text()).value_or(DefaultProfiAreaSize);
 }
 
-void ReadList(const XmlNode& root, const char* name, std::vector<PdoRow>& rows) {
+void ReadList(const XmlNode& root, const char* name, std::vector<PdoAccessRow>& rows) {
     XmlNode list = root.child(name);
     const size_t n = list.childCount();
     for (size_t i = 0; i < n; ++i) {
         XmlNode r = list.child(i);
-        PdoRow row;
+        PdoAccessRow row;
         row.cobId = CobIdDisplay(r.attr("Cob_Id"));
         row.dimension = r.attr("Dimension");
         row.pos = r.attr("Pos_PRofi");
@@ -38,10 +38,10 @@ struct TableTexts {
     const char* sumWhat;
 };
 
-std::optional<std::string> CheckRows(const std::vector<PdoRow>& rows, int32_t area,
+std::optional<std::string> CheckRows(const std::vector<PdoAccessRow>& rows, int32_t area,
                                      const TableTexts& t) {
     for (size_t i = 0; i < rows.size() && !rows[i].cobId.empty(); ++i) {
-        const PdoRow& r = rows[i];
+        const PdoAccessRow& r = rows[i];
         const std::string head = "Error row " + std::to_string(i + 1) + "!! [";
         const int64_t cob = ParseInteger(r.cobId, -1);
         const int64_t dim = ParseInteger(r.dimension, -1);
@@ -61,9 +61,9 @@ std::optional<std::string> CheckRows(const std::vector<PdoRow>& rows, int32_t ar
     return std::nullopt;
 }
 
-void WriteList(XmlNode root, const char* name, const std::vector<PdoRow>& rows) {
+void WriteList(XmlNode root, const char* name, const std::vector<PdoAccessRow>& rows) {
     XmlNode list = root.append(name);
-    for (const PdoRow& r : PdoRowsToSave(rows)) {
+    for (const PdoAccessRow& r : PdoRowsToSave(rows)) {
         XmlNode row = list.append("row");
         row.setAttr("Cob_Id", r.cobId);
         row.setAttr("Dimension", r.dimension);
@@ -72,7 +72,7 @@ void WriteList(XmlNode root, const char* name, const std::vector<PdoRow>& rows) 
     }
 }
 
-XmlDocument BuildDocument(const PdoTables& tables) {
+XmlDocument BuildDocument(const PdoAccessTables& tables) {
     XmlDocument doc;
     XmlNode root = doc.createRoot(PdoRootName);
     WriteList(root, PdoInListName, tables.in);
@@ -99,8 +99,8 @@ std::string CobIdDisplay(std::string_view stored) {
     return buf;
 }
 
-void LoadPdoFile(const std::string& path, PdoTables& into) {
-    into = PdoTables{};
+void LoadPdoFile(const std::string& path, PdoAccessTables& into) {
+    into = PdoAccessTables{};
     XmlDocument doc;
     doc.load(path);
     XmlNode root = doc.root();
@@ -108,7 +108,7 @@ void LoadPdoFile(const std::string& path, PdoTables& into) {
     ReadList(root, PdoOutListName, into.out);
 }
 
-std::optional<std::string> CheckPdoTables(const PdoTables& tables, PdoAreaSizes sizes) {
+std::optional<std::string> CheckPdoTables(const PdoAccessTables& tables, PdoAreaSizes sizes) {
     if (auto m =
             CheckRows(tables.in, sizes.in, {kInTable, kInSumTable, "CANOpen Cob-Id", "N BYTE IN"}))
         return m;
@@ -116,19 +116,19 @@ std::optional<std::string> CheckPdoTables(const PdoTables& tables, PdoAreaSizes 
                      {kOutTable, kOutTable, "CANOpen Cob-Id ", "N BYTE OUT"});
 }
 
-std::vector<PdoRow> PdoRowsToSave(const std::vector<PdoRow>& rows) {
-    std::vector<PdoRow> out;
-    for (const PdoRow& r : rows) {
+std::vector<PdoAccessRow> PdoRowsToSave(const std::vector<PdoAccessRow>& rows) {
+    std::vector<PdoAccessRow> out;
+    for (const PdoAccessRow& r : rows) {
         if (r.cobId.empty() || ParseInteger(r.cobId) <= 0) break;
         out.push_back(r);
     }
     return out;
 }
 
-std::string PdoDocumentText(const PdoTables& tables) {
+std::string PdoDocumentText(const PdoAccessTables& tables) {
     return BuildDocument(tables).toString();
 }
 
-void SavePdoFile(const std::string& path, const PdoTables& tables) {
+void SavePdoFile(const std::string& path, const PdoAccessTables& tables) {
     BuildDocument(tables).save(path);
 }

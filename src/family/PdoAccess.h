@@ -17,17 +17,17 @@ inline constexpr int32_t DefaultProfiAreaSize = 244;
 
 // One table row: the grid's cells as typed ("Cob-ID", "Dimension",
 // "Address ProfiBus", "Mnemonic").
-struct PdoRow {
+struct PdoAccessRow {
     std::string cobId;
     std::string dimension;
     std::string pos;
     std::string mnemonic;
-    bool operator==(const PdoRow&) const = default;
+    bool operator==(const PdoAccessRow&) const = default;
 };
 
-struct PdoTables {
-    std::vector<PdoRow> in;
-    std::vector<PdoRow> out;
+struct PdoAccessTables {
+    std::vector<PdoAccessRow> in;
+    std::vector<PdoAccessRow> out;
 };
 
 struct PdoAreaSizes {
@@ -47,18 +47,18 @@ std::string CobIdDisplay(std::string_view stored);
 // Reads pdo.xml into `into` (cleared first), COB-IDs already in display form.
 // A row without one of its four attributes, a missing list or a malformed
 // file throws XmlError; the rows read until then stay in `into`.
-void LoadPdoFile(const std::string& path, PdoTables& into);
+void LoadPdoFile(const std::string& path, PdoAccessTables& into);
 
 // Checks of OK, input table first. Every row from the first down to the
 // first empty "Cob-ID" is checked; rows are numbered from 1. The first
 // failure's message, or nothing when all pass.
-std::optional<std::string> CheckPdoTables(const PdoTables& tables, PdoAreaSizes sizes);
+std::optional<std::string> CheckPdoTables(const PdoAccessTables& tables, PdoAreaSizes sizes);
 
 // The rows OK stores: from the first down to the first whose "Cob-ID" is
 // empty or not above 0 (strict conversion, so non-integer text throws
 // EConvertError; the checks run first and exclude it).
-std::vector<PdoRow> PdoRowsToSave(const std::vector<PdoRow>& rows);
+std::vector<PdoAccessRow> PdoRowsToSave(const std::vector<PdoAccessRow>& rows);
 
 // Whole pdo.xml text of the tables as OK saves them.
-std::string PdoDocumentText(const PdoTables& tables);
-void SavePdoFile(const std::string& path, const PdoTables& tables);
+std::string PdoDocumentText(const PdoAccessTables& tables);
+void SavePdoFile(const std::string& path, const PdoAccessTables& tables);

@@ -80,7 +80,7 @@ void TFSetPdo::FormShow() {
             g->setCell(0, r, QString::number(r));
     }
     if (!FileExists(ws().PdoPath)) return;
-    PdoTables tables;
+    PdoAccessTables tables;
     run([&] {
         try {
             LoadPdoFile(ws().PdoPath, tables);
@@ -95,7 +95,7 @@ void TFSetPdo::FormShow() {
     });
 }
 
-void TFSetPdo::fillGrid(StringGrid* grid, const std::vector<PdoRow>& rows) {
+void TFSetPdo::fillGrid(StringGrid* grid, const std::vector<PdoAccessRow>& rows) {
     // A file with more rows than the grid gets room for all of them, so that
     // OK does not drop the rows beyond the grid.
     const int needed = static_cast<int>(rows.size()) + 1;
@@ -114,8 +114,8 @@ void TFSetPdo::fillGrid(StringGrid* grid, const std::vector<PdoRow>& rows) {
     }
 }
 
-std::vector<PdoRow> TFSetPdo::gridRows(const StringGrid* grid) const {
-    std::vector<PdoRow> rows;
+std::vector<PdoAccessRow> TFSetPdo::gridRows(const StringGrid* grid) const {
+    std::vector<PdoAccessRow> rows;
     for (int r = 1; r < grid->rowCount(); ++r)
         rows.push_back({grid->cellText(1, r), grid->cellText(2, r), grid->cellText(3, r),
                         grid->cellText(4, r)});
@@ -123,7 +123,7 @@ std::vector<PdoRow> TFSetPdo::gridRows(const StringGrid* grid) const {
 }
 
 void TFSetPdo::BitBtn1Click() {
-    PdoTables tables{gridRows(sga), gridRows(sgb)};
+    PdoAccessTables tables{gridRows(sga), gridRows(sgb)};
     if (auto message = CheckPdoTables(tables, {NByteIn, NByteOut})) throw TessaroError(*message);
     SavePdoFile(ws().PdoPath, tables);
 }

@@ -29,6 +29,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    std::vector<PdoRow> gridRows(const StringGrid* grid) const;
-    void fillGrid(StringGrid* grid, const std::vector<PdoRow>& rows);
+    std::vector<PdoAccessRow> gridRows(const StringGrid* grid) const;
+    void fillGrid(StringGrid* grid, const std::vector<PdoAccessRow>& rows);
 };

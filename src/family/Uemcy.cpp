@@ -1,6 +1,7 @@
 #include "family/Uemcy.h"
 
 #include "app/Comon.h"
+#include "family/FamilyIO.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -77,7 +78,8 @@ TFemcy::TFemcy(Workspace& ws, QWidget* parent) : FormBase(ws, parent) {
     bindModalButton(
         LbButton1, [this] { BitBtn1Click(); }, QDialog::Accepted);
     connect(bitbtn2, &QPushButton::clicked, this, &QDialog::reject);
-    connect(button1, &QPushButton::clicked, this, [this] { run([this] { Button1Click(); }); });
+    // Export reports its own failure.
+    connect(button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     connect(bitbtn4, &QPushButton::clicked, this, [this] { run([this] { BitBtn4Click(); }); });
 
     auto* buttons = new QHBoxLayout;
@@ -276,6 +278,7 @@ TClEmcy TFemcy::entryFromTab(int side) const {
 
 void TFemcy::appendEntry(int side, TClEmcy entry) {
     QListWidget* lb = listBox(side);
+    const QSignalBlocker block(lb);
     lb->addItem(QString::fromStdString(entry.id_dev));
     Lists.side(side).push_back(std::move(entry));
 }
@@ -318,6 +321,18 @@ void TFemcy::BitBtn1Click() {
     SaveEmcyFile(ws().EmcydefPath, Lists);
 }
 
-void TFemcy::Button1Click() {}
+void TFemcy::Button1Click() {
+    FamilyExport(*this, EmcydefTable, EmcyCsvLines(Lists));
+}
 
-void TFemcy::BitBtn4Click() {}
+void TFemcy::BitBtn4Click() {
+    ImportHandlers handlers;
+    handlers.record = [this](int32_t bypassSet, const std::vector<std::string>& fields) {
+        TClEmcy e;
+        const int side = EmcyFromRecord(bypassSet, fields, e);
+        appendEntry(side, std::move(e));
+    };
+    const auto outcome = FamilyImport(
+        *this, EmcydefTable, [this] { ClearAll(); }, handlers);
+    if (outcome && outcome->end == ImportEnd::Completed) selectFirstRows();
+}

@@ -41,14 +41,14 @@ TEST(EmcyWord, PoscompPacking) {
         {0x7FFFFFFF, 3, "65523", 4095, 3},
     };
     for (const Case& c : cases) {
-        const std::string s = PackPoscomp(c.first, c.second);
+        const std::string s = PackWordPoscomp(c.first, c.second);
         EXPECT_EQ(s, c.stored) << c.first << "," << c.second;
-        auto [f, sec] = UnpackPoscomp(std::stoi(s));
+        auto [f, sec] = UnpackWordPoscomp(std::stoi(s));
         EXPECT_EQ(f, c.shownFirst);
         EXPECT_EQ(sec, c.shownSecond);
     }
     // Only the low 16 bits of a stored value count.
-    EXPECT_EQ(UnpackPoscomp(65536 + 33), std::make_pair(2, 1));
+    EXPECT_EQ(UnpackWordPoscomp(65536 + 33), std::make_pair(2, 1));
 }
 
 TEST(EmcyWord, NodePositionsAndLabels) {
@@ -111,7 +111,7 @@ TEST(EmcyWord, SaveRowOfCanBWordAndReadBack) {
     TempDir dir;
     WordLists lists;
     TClWEmcy w = Word("5", "0x2000", "1");
-    w.Bits[3] = {"255", "0", PackPoscomp(2, 1)};
+    w.Bits[3] = {"255", "0", PackWordPoscomp(2, 1)};
     lists.WordListB = {w};
     lists.WordListA = {Word("2", "1", "1"), Word("1", "3", "0"), Word("1", "5", "0"),
                        Word("1", "3", "0x0")};

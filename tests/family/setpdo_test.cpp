@@ -42,10 +42,10 @@ TEST(SetPdo, AreaSizes) {
     EXPECT_THROW(ReadPdoAreaSizes(path), XmlError);
 }
 
-PdoTables OneInRow(const char* cob, const char* dim, const char* pos) {
-    PdoTables t;
-    t.in.assign(10, PdoRow{});
-    t.out.assign(10, PdoRow{});
+PdoAccessTables OneInRow(const char* cob, const char* dim, const char* pos) {
+    PdoAccessTables t;
+    t.in.assign(10, PdoAccessRow{});
+    t.out.assign(10, PdoAccessRow{});
     t.in[0] = {cob, dim, pos, "x"};
     return t;
 }
@@ -83,7 +83,7 @@ TEST(SetPdo, ChecksOfOneInputRow) {
 }
 
 TEST(SetPdo, OutputTableMessagesAndSizes) {
-    PdoTables t;
+    PdoAccessTables t;
     t.out = {{"1", "2", "0", ""}, {"0x800", "1", "0", ""}};
     EXPECT_EQ(CheckPdoTables(t, {}).value_or(""),
               "Error row 2" + kOutMsg + "CANOpen Cob-Id  must be between 0x001 and 0x7FF. ");
@@ -105,7 +105,7 @@ TEST(SetPdo, OutputTableMessagesAndSizes) {
 }
 
 TEST(SetPdo, AreaSizeNearIntegerLimitDoesNotWrap) {
-    PdoTables t;
+    PdoAccessTables t;
     t.in = {{"1", "8", "2147483647", ""}};
     EXPECT_EQ(CheckPdoTables(t, {2147483647, 244}).value_or(""),
               "Error row 1!! [ProfiBus IN --> SDO in Read] Address Profibus plus Dimension is "
@@ -113,14 +113,14 @@ TEST(SetPdo, AreaSizeNearIntegerLimitDoesNotWrap) {
 }
 
 TEST(SetPdo, EmptyCobIdEndsCheckingAndSaving) {
-    PdoTables t;
+    PdoAccessTables t;
     t.in = {{"1", "1", "0", "a"}, {"", "99", "999", "b"}, {"5000", "0", "0", "c"}};
     EXPECT_FALSE(CheckPdoTables(t, {}).has_value());
-    EXPECT_EQ(PdoRowsToSave(t.in), std::vector<PdoRow>({t.in[0]}));
+    EXPECT_EQ(PdoRowsToSave(t.in), std::vector<PdoAccessRow>({t.in[0]}));
 }
 
 TEST(SetPdo, BadValueInLastOfTenRows) {
-    PdoTables t;
+    PdoAccessTables t;
     for (int i = 0; i < 10; ++i)
         t.in.push_back({std::to_string(0x181 + i), "2", std::to_string(2 * i), "m"});
     EXPECT_FALSE(CheckPdoTables(t, {}).has_value());
@@ -131,7 +131,7 @@ TEST(SetPdo, BadValueInLastOfTenRows) {
 }
 
 TEST(SetPdo, SaveStopsAtNonPositiveCobId) {
-    const std::vector<PdoRow> rows = {
+    const std::vector<PdoAccessRow> rows = {
         {"$181", "1", "0", ""}, {"-3", "1", "0", ""}, {"7", "1", "0", ""}};
     EXPECT_EQ(PdoRowsToSave(rows).size(), 1u);
     EXPECT_THROW(PdoRowsToSave({{"x", "1", "0", ""}}), EConvertError);
@@ -139,7 +139,7 @@ TEST(SetPdo, SaveStopsAtNonPositiveCobId) {
 
 TEST(SetPdo, SaveAndLoadRoundTrip) {
     TempDir dir;
-    PdoTables t;
+    PdoAccessTables t;
     t.in = {{"$181", "8", "0", "Drive 1"}, {"0x182", " 2", "8", ""}, {"", "", "", ""}};
     t.out = {{"513", "4", "10", "out&<\""}};
     SavePdoFile(dir / "pdo.xml", t);
@@ -151,13 +151,13 @@ TEST(SetPdo, SaveAndLoadRoundTrip) {
               "<row Cob_Id=\"513\" Dimension=\"4\" Pos_PRofi=\"10\" "
               "Mnemonic=\"out&amp;&lt;&quot;\"/>"
               "</Profi_OUT_to_TPDO></Profibus_to_PDO>");
-    PdoTables back;
+    PdoAccessTables back;
     LoadPdoFile(dir / "pdo.xml", back);
     ASSERT_EQ(back.in.size(), 2u);
-    EXPECT_EQ(back.in[0], (PdoRow{"$181", "8", "0", "Drive 1"}));
-    EXPECT_EQ(back.in[1], (PdoRow{"$182", " 2", "8", ""}));
+    EXPECT_EQ(back.in[0], (PdoAccessRow{"$181", "8", "0", "Drive 1"}));
+    EXPECT_EQ(back.in[1], (PdoAccessRow{"$182", " 2", "8", ""}));
     ASSERT_EQ(back.out.size(), 1u);
-    EXPECT_EQ(back.out[0], (PdoRow{"$201", "4", "10", "out&<\""}));
+    EXPECT_EQ(back.out[0], (PdoAccessRow{"$201", "4", "10", "out&<\""}));
 }
 
 TEST(SetPdo, LoadStopsAtRowWithoutAttribute) {
@@ -169,7 +169,7 @@ TEST(SetPdo, LoadStopsAtRowWithoutAttribute) {
                                "</Profi_IN_to_TPDO><Profi_OUT_to_TPDO>"
                                "<row Cob_Id=\"4\" Dimension=\"1\" Pos_PRofi=\"0\" Mnemonic=\"\"/>"
                                "</Profi_OUT_to_TPDO></Profibus_to_PDO>");
-    PdoTables t;
+    PdoAccessTables t;
     t.out = {{"9", "9", "9", "9"}};
     EXPECT_THROW(LoadPdoFile(dir / "pdo.xml", t), XmlError);
     ASSERT_EQ(t.in.size(), 1u);
