@@ -1,6 +1,7 @@
 #include "GuiTestUtil.h"
 #include "RecordingPrompt.h"
 #include "TempDir.h"
+#include "XlsWriter.h"
 #include "app/Comon.h"
 #include "family/Uemcy.h"
 #include "project/FileSystem.h"
@@ -49,7 +50,29 @@ struct Env {
         return out;
     }
     QString file() const { return QString::fromStdString(ReadText(ws.EmcydefPath)); }
+    // A workbook with an "EmcyDef" sheet holding a title row and `records`.
+    std::string book(const std::vector<xls::Row>& records) {
+        std::vector<xls::Row> rows = {{}};
+        for (const std::string& n : EmcyFieldNames)
+            rows[0].push_back(n);
+        rows.insert(rows.end(), records.begin(), records.end());
+        const std::string path = exe / "emcy.xls";
+        xls::WriteWorkbook(path, {{"Sheet1", {{"x"}}}, {"EmcyDef", rows}});
+        return path;
+    }
+    void import(const std::string& path) {
+        prompt->fileAnswers.push_back(QString::fromStdString(path));
+        dlg->bitbtn4->click();
+    }
 };
+
+xls::Row Record(xls::Cell id, xls::Cell bypass, xls::Cell mask = 1.0) {
+    xls::Row r{id};
+    for (int f = 1; f < EmcyTextCount; ++f)
+        r.push_back(mask);
+    r.push_back(bypass);
+    return r;
+}
 } // namespace
 
 class EmcyGuiTest : public QObject {
@@ -238,6 +261,73 @@ private slots:
         });
         QCOMPARE(e.dlg->exec(), int(QDialog::Accepted));
         QCOMPARE(e.file(), QString("<emcydef/>"));
+    }
+
+    void importThenExportAndSave() {
+        Env e;
+        e.dlg->show();
+        e.add(0, "99"); // cleared by the import
+        xls::Row withText = Record("0x10", 0.0, "0x1A");
+        withText[1] = 26.0;
+        const std::string path = e.book({Record(7.0, 33.0, xls::Blank{}), Record(xls::Blank{}, 0.0),
+                                         withText, Record(xls::Blank{}, 64.0)});
+        e.prompt->clear();
+        e.import(path);
+        QVERIFY(e.prompt->shown().isEmpty());
+        QCOMPARE(e.rows(0), (QStringList{"", "0x10", ""}));
+        QCOMPARE(e.rows(1), QStringList{"7"});
+        const TClEmcy& b = e.dlg->Lists.EmcyListB[0];
+        QVERIFY(b.TranslateEnabled);
+        QCOMPARE(b.TranslateTarget, 0);
+        QCOMPARE(b.mask_eq_ec, std::string()); // empty cells stay empty
+        QCOMPARE(e.dlg->Lists.EmcyListA[1].mask_eq_ec, std::string("26"));
+        QCOMPARE(e.dlg->Lists.EmcyListA[1].mask_eq_er, std::string("0x1A"));
+        // First rows selected and shown.
+        QCOMPARE(e.dlg->LBCanB->currentRow(), 0);
+        QVERIFY(e.dlg->enableb->isChecked());
+        QCOMPARE(e.dlg->Emask_eq_ecB->text(), QString());
+        QCOMPARE(e.dlg->LBCanA->currentRow(), 0);
+
+        // An empty ID against a list holding empty rows: the message once per reason.
+        e.dlg->Eid_devA->clear();
+        e.dlg->NewA->click();
+        QCOMPARE(e.prompt->texts("error"), (QStringList{"Index Not Valid", "Index Not Valid"}));
+
+        e.dlg->button1->click();
+        QVERIFY(e.prompt->shown().size() == 2);
+        const std::string csv = ReadText(e.ws.ProjectFolder + "/emcydef.csv");
+        QCOMPARE(QString::fromStdString(csv),
+                 QString(",1,1,1,1,1,1,1,1,1,1,0,\r\n"
+                         "0x10,26,0x1A,0x1A,0x1A,0x1A,0x1A,0x1A,0x1A,0x1A,0x1A,0,\r\n"
+                         ",1,1,1,1,1,1,1,1,1,1,0,\r\n"
+                         "7,,,,,,,,,,,33,\r\n"));
+        // The empty IDs are no integers: OK reports it and writes nothing.
+        e.prompt->clear();
+        e.dlg->LbButton1->click();
+        QCOMPARE(e.prompt->texts("error"), QStringList{"'' is not a valid integer value"});
+        QVERIFY(!FileExists(e.ws.EmcydefPath));
+    }
+
+    void importStopsAtBadSideValueAndCancelKeepsAll() {
+        Env e;
+        e.dlg->show();
+        const std::string path =
+            e.book({Record(1.0, 0.0), Record(2.0, 32.0), Record(3.0, 1.5), Record(4.0, 0.0)});
+        e.import(path);
+        QCOMPARE(e.rows(0), QStringList{"1"});
+        QCOMPARE(e.rows(1), QStringList{"2"});
+        QVERIFY(e.dlg->LBCanA->selectedItems().isEmpty()); // no selection after a stop
+        // Cancel in the file chooser: nothing changes.
+        e.dlg->bitbtn4->click();
+        QCOMPARE(e.rows(0), QStringList{"1"});
+        QCOMPARE(e.prompt->texts("open").last(),
+                 QString::fromStdString(path) + "|File EXCEL (*.xls)|*.xls");
+        // A workbook without the sheet leaves the dialog cleared.
+        const std::string other = e.exe / "other.xls";
+        xls::WriteWorkbook(other, {{"Sheet1", {{"x"}, {1.0}}}});
+        e.import(other);
+        QCOMPARE(e.rows(0), QStringList());
+        QCOMPARE(e.rows(1), QStringList());
     }
 };
 
