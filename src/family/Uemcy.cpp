@@ -104,6 +104,9 @@ QWidget* TFemcy::buildTab(int side) {
     (side ? LBCanB : LBCanA) = lb;
     connect(lb, &QListWidget::currentRowChanged, this,
             [this, lb] { run([this, lb] { LBCanAClick(lb); }); });
+    // A click on the row already selected shows its entry again.
+    connect(lb, &QListWidget::itemClicked, this,
+            [this, lb] { run([this, lb] { LBCanAClick(lb); }); });
 
     QLineEdit** members[2][EmcyTextCount] = {
         {&Eid_devA, &Emask_eq_ecA, &Emask_eq_erA, &Emask_eq_m1A, &Emask_eq_m2A, &Emask_eq_m3A,
