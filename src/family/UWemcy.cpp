@@ -239,10 +239,13 @@ void TFWemcy::FormShow() {
 }
 
 void TFWemcy::AddWordNode(QTreeWidget* tw, int listPosition, const std::string& label) {
+    // The node is appended, so its place in the tree is the list position:
+    // nothing else is kept that a later Delete would leave stale.
+    Q_ASSERT(listPosition == tw->topLevelItemCount());
+    Q_UNUSED(listPosition);
     const QSignalBlocker block(tw);
     auto* word = new QTreeWidgetItem(tw, QStringList{"W" + Q(label)});
     word->setData(0, NodeKindRole, 0);
-    word->setData(0, NodeKindRole + 1, listPosition);
     word->setIcon(0, wordIcon_);
     for (int b = 0; b < WordBits; ++b) {
         auto* bit = new QTreeWidgetItem(word, QStringList{"Bit" + QString::number(b)});
