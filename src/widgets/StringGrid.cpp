@@ -1,7 +1,11 @@
 #include "widgets/StringGrid.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
+#include <QEvent>
 #include <QHeaderView>
+#include <QStyleOptionHeader>
+#include <QStylePainter>
 #include <QStyledItemDelegate>
 
 namespace {
@@ -184,6 +188,30 @@ StringGrid::StringGrid(QWidget* parent) : QTableView(parent), model_(new GridMod
                     emit cellSelected(cur.column() + model_->fixedCols(), cur.row() + 1);
             });
     model_->resize(5, 5);
+    corner_ = findChild<QAbstractButton*>(QString(), Qt::FindDirectChildrenOnly);
+    if (corner_) corner_->installEventFilter(this);
+}
+
+void StringGrid::setCell(int col, int row, const QString& text) {
+    model_->setCell(col, row, text);
+    if (row == 0 && col < model_->fixedCols() && corner_) corner_->update();
+}
+
+bool StringGrid::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == corner_ && event->type() == QEvent::Paint && model_->fixedCols() > 0) {
+        QStylePainter p(corner_);
+        QStyleOptionHeader opt;
+        opt.initFrom(corner_);
+        opt.rect = corner_->rect();
+        opt.position = QStyleOptionHeader::OnlyOneSection;
+        opt.orientation = Qt::Horizontal;
+        opt.state |= QStyle::State_Raised | QStyle::State_Horizontal;
+        opt.text = model_->cell(0, 0);
+        opt.textAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+        p.drawControl(QStyle::CE_Header, opt);
+        return true;
+    }
+    return QTableView::eventFilter(watched, event);
 }
 
 void StringGrid::setColCount(int n) {

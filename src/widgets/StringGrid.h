@@ -2,6 +2,8 @@
 #include <QAbstractTableModel>
 #include <QStringList>
 #include <QTableView>
+
+class QAbstractButton;
 #include <string>
 #include <vector>
 
@@ -75,7 +77,7 @@ public:
     void setFixedCols(int n);
 
     QString cell(int col, int row) const { return model_->cell(col, row); }
-    void setCell(int col, int row, const QString& text) { model_->setCell(col, row, text); }
+    void setCell(int col, int row, const QString& text);
     std::string cellText(int col, int row) const { return cell(col, row).toStdString(); }
     void setCellText(int col, int row, const std::string& text) {
         setCell(col, row, QString::fromStdString(text));
@@ -100,6 +102,11 @@ signals:
     void cellEdited(int col, int row);
     void cellSelected(int col, int row);
 
+protected:
+    // Paints the fixed column's header text (cell 0,0) in the corner.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     GridModel* model_;
+    QAbstractButton* corner_ = nullptr;
 };

@@ -1,0 +1,70 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+// One Modbus request of the access map; every value as typed in its cell.
+struct AccessRow {
+    std::string SlaveId;
+    std::string Type;
+    std::string AddressMod;
+    std::string NPoint;
+    std::string Swap;
+    std::string AddressDeviceNet;
+    std::string Mnemonic;
+
+    bool operator==(const AccessRow&) const = default;
+};
+
+enum class AccessTable { Read, Write };
+
+// The two tables of sdo.xml. Each holds the rows as the grid does; only the
+// run from the first row down to the first empty Slave ID counts (RunLength).
+struct AccessMap {
+    std::vector<AccessRow> In;  // read table, DeviceNet_IN
+    std::vector<AccessRow> Out; // write table, DeviceNet_OUT
+
+    std::vector<AccessRow>& rows(AccessTable t) { return t == AccessTable::Read ? In : Out; }
+    const std::vector<AccessRow>& rows(AccessTable t) const {
+        return t == AccessTable::Read ? In : Out;
+    }
+};
+
+// Rows a table can hold.
+inline constexpr int AccessMapRows = 455;
+
+inline const std::vector<std::string> ReadTypeItems = {"Coil Status", "Input Status",
+                                                       "Holding Register", "Input Register"};
+inline const std::vector<std::string> WriteTypeItems = {"Coil Status", "Holding Register"};
+
+// Fallback of both DeviceNet data sizes read from pargen.xml.
+inline constexpr int DefaultDeviceNetBytes = 455;
+
+// Upper bounds of Address DeviceNet, from the DeviceNet data sizes.
+struct AccessBounds {
+    int NByteIn = DefaultDeviceNetBytes;
+    int NByteOut = DefaultDeviceNetBytes;
+    bool operator==(const AccessBounds&) const = default;
+};
+
+// DN_NB_IN / DN_NB_OUT of pargen.xml; 455 for a missing file, a missing element
+// or a text that is not a number. Throws XmlError when the file is there but
+// cannot be read.
+AccessBounds ReadAccessBounds(const std::string& pargenPath);
+
+// Number of leading rows up to the first empty Slave ID.
+size_t RunLength(const std::vector<AccessRow>& rows);
+
+// Empties `into`, then reads the file's rows in order, at most AccessMapRows per
+// table (more are ignored). A missing file leaves both tables empty. A missing
+// table or mandatory attribute throws XmlError with the rows read so far kept.
+void LoadAccessMap(const std::string& path, AccessMap& into);
+
+// Every failure in check order: read table then write table, row by row over the
+// run, per row Slave ID, Type, Address Register, NPoint, Address DeviceNet.
+std::vector<std::string> AccessMapFailures(const AccessMap& map, const AccessBounds& bounds);
+std::optional<std::string> CheckAccessMap(const AccessMap& map, const AccessBounds& bounds);
+
+// The run of each table, attributes in file order, values unchanged.
+std::string AccessMapXml(const AccessMap& map);
+void SaveAccessMap(const AccessMap& map, const std::string& path);
