@@ -3,6 +3,7 @@
 #include "app/Comon.h"
 #include "app/Forms.h"
 #include "app/Unewp.h"
+#include "device/ConfigImage.h"
 #include "device/UBootSer.h"
 #include "editors/USetDiagnosis.h"
 #include "editors/USetVar.h"
@@ -195,6 +196,8 @@ void TFTessaroFirmWare::GsdFileClick() {
 }
 
 void TFTessaroFirmWare::CreateBinaClick() {
+    BuildBank(ws().ProjectFolder);
+    WriteBank(ws().ProjectFolder);
     showModal(forms()->FBootSer);
 }
 
