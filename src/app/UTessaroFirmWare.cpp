@@ -5,6 +5,7 @@
 #include "app/Unewp.h"
 #include "device/ConfigImage.h"
 #include "device/UBootSer.h"
+#include "device/UGds.h"
 #include "editors/USetDiagnosis.h"
 #include "editors/USetVar.h"
 #include "editors/Upargen.h"
@@ -193,6 +194,7 @@ void TFTessaroFirmWare::GsdFileClick() {
         prompt().saveFile("Save GSD file", SaveGDS.initialDir, SaveGDS.filter, SaveGDS.defaultExt);
     if (!target) return;
     SaveGDS.fileName = *target;
+    WriteGsd(target->toStdString(), ws().ProjectFolder, XML2);
 }
 
 void TFTessaroFirmWare::CreateBinaClick() {
