@@ -50,12 +50,13 @@ const char* kDumpHelp =
     "Decodes a bank.bin (or PROJECT/bin/bank.bin) into its header, access records\n"
     "and parameter block. Exit status 1 when the file does not match the layout.\n";
 
-const char* kGsdHelp =
-    "Usage: tessaro-cli gsd PROJECT_FOLDER OUT.gsd\n"
-    "\n"
-    "Writes the GSD device description with modules sized from pargen.xml.\n";
+const char* kGsdHelp = "Usage: tessaro-cli gsd PROJECT_FOLDER OUT.gsd\n"
+                       "\n"
+                       "Writes the GSD device description with modules sized from pargen.xml.\n";
 
-bool IsHelp(const std::string& a) { return a == "-h" || a == "--help"; }
+bool IsHelp(const std::string& a) {
+    return a == "-h" || a == "--help";
+}
 
 int Usage(const char* help, const std::string& problem) {
     std::cerr << "tessaro-cli: " << problem << "\n\n" << help;
@@ -70,7 +71,8 @@ int Check(const std::vector<std::string>& args) {
         return kFailed;
     }
     auto findings = CheckProject(folder);
-    for (const auto& f : findings) std::cout << f.file << ": " << f.message << "\n";
+    for (const auto& f : findings)
+        std::cout << f.file << ": " << f.message << "\n";
     if (findings.empty())
         std::cout << "All checks passed (pargen.xml, sdo.xml, diagnosis.xml)\n";
     else
@@ -153,9 +155,10 @@ int main(int argc, char** argv) {
         const char* help;
         int (*run)(const std::vector<std::string>&);
     };
-    const Command commands[] = {
-        {"check", kCheckHelp, Check}, {"build", kBuildHelp, Build},
-        {"dump", kDumpHelp, Dump},    {"gsd", kGsdHelp, Gsd}};
+    const Command commands[] = {{"check", kCheckHelp, Check},
+                                {"build", kBuildHelp, Build},
+                                {"dump", kDumpHelp, Dump},
+                                {"gsd", kGsdHelp, Gsd}};
     for (const Command& c : commands) {
         if (cmd != c.name) continue;
         for (const auto& a : args)

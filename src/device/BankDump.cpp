@@ -60,23 +60,34 @@ std::string JsonString(const std::string& s) {
 
 std::string BankTypeName(int code, bool writeRecord) {
     switch (code) {
-    case bank::TypeCoilStatus: return "Coil Status";
-    case bank::TypeInputStatus: return writeRecord ? "unknown code 2" : "Input Status";
-    case bank::TypeHoldingRegister: return "Holding Register";
-    case bank::TypeInputRegister: return writeRecord ? "unknown code 4" : "Input Register";
-    default: return "unknown code " + std::to_string(code);
+    case bank::TypeCoilStatus:
+        return "Coil Status";
+    case bank::TypeInputStatus:
+        return writeRecord ? "unknown code 2" : "Input Status";
+    case bank::TypeHoldingRegister:
+        return "Holding Register";
+    case bank::TypeInputRegister:
+        return writeRecord ? "unknown code 4" : "Input Register";
+    default:
+        return "unknown code " + std::to_string(code);
     }
 }
 
 std::string BankSerialBaudName(int code) {
     return CodeName({"1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"}, code);
 }
-std::string BankParityName(int code) { return CodeName({"NONE", "EVEN", "ODD"}, code); }
-std::string BankLineName(int code) { return CodeName({"RS485", "RS232"}, code); }
+std::string BankParityName(int code) {
+    return CodeName({"NONE", "EVEN", "ODD"}, code);
+}
+std::string BankLineName(int code) {
+    return CodeName({"RS485", "RS232"}, code);
+}
 std::string BankFramingName(int code) {
     return CodeName({"RTU (Modbus RTU, JBUS, Binary)", "ASCII (Modbus ASCII, ASCII)"}, code);
 }
-std::string BankDeviceNetBaudName(int code) { return CodeName({"125K", "250K", "500K"}, code); }
+std::string BankDeviceNetBaudName(int code) {
+    return CodeName({"125K", "250K", "500K"}, code);
+}
 
 BankImage DecodeBank(const std::vector<uint8_t>& data) {
     BankImage img;
@@ -143,8 +154,8 @@ BankImage DecodeBank(const std::vector<uint8_t>& data) {
 std::string BankListing(const BankImage& img, const std::string& name) {
     std::ostringstream o;
     o << name << ": " << img.length << " bytes\n";
-    o << "Header: first record at " << img.firstRecord << ", parameter block at "
-      << img.paramOffset << "\n";
+    o << "Header: first record at " << img.firstRecord << ", parameter block at " << img.paramOffset
+      << "\n";
     auto records = [&](const char* title, const std::vector<BankRecord>& rs, bool write) {
         o << title << " (" << rs.size() << ")\n";
         for (size_t i = 0; i < rs.size(); ++i) {
@@ -181,7 +192,8 @@ std::string BankListing(const BankImage& img, const std::string& name) {
           << "; no parameter block, so read and write records cannot be told apart)\n";
         for (size_t i = 0; i < img.unsplit.size(); ++i) {
             o << "  " << i + 1 << ":";
-            for (uint8_t b : img.unsplit[i]) o << " " << Hex2(b).substr(2);
+            for (uint8_t b : img.unsplit[i])
+                o << " " << Hex2(b).substr(2);
             o << "\n";
         }
         o << "No parameter block\n";
@@ -214,9 +226,10 @@ std::string BankJson(const BankImage& img, const std::string& name) {
         o << ", \"parameters\": {\"serialBaud\": " << JsonString(BankSerialBaudName(p.serBaud))
           << ", \"parity\": " << JsonString(BankParityName(p.serPar))
           << ", \"timeoutMs\": " << p.serTO << ", \"cyclicDelayMs\": " << p.serCD
-          << ", \"line\": " << JsonString(BankLineName(p.serType))
-          << ", \"framing\": " << JsonString(p.serProt == 0 ? "RTU" : p.serProt == 1 ? "ASCII"
-                                                                 : BankFramingName(p.serProt))
+          << ", \"line\": " << JsonString(BankLineName(p.serType)) << ", \"framing\": "
+          << JsonString(p.serProt == 0   ? "RTU"
+                        : p.serProt == 1 ? "ASCII"
+                                         : BankFramingName(p.serProt))
           << ", \"cyclicWrite\": " << (p.writeMode ? "true" : "false")
           << ", \"deviceNetNode\": " << p.dnId
           << ", \"deviceNetBaud\": " << JsonString(BankDeviceNetBaudName(p.dnBaud))

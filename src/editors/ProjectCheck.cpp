@@ -10,7 +10,8 @@
 std::vector<ProjectFinding> CheckProject(const std::string& folder) {
     std::vector<ProjectFinding> out;
     auto add = [&](const char* file, const std::vector<std::string>& messages) {
-        for (const auto& m : messages) out.push_back({file, m});
+        for (const auto& m : messages)
+            out.push_back({file, m});
     };
     const std::string pargen = folder + PathSep + "pargen.xml";
     try {
