@@ -215,11 +215,6 @@ private slots:
         QFETCH(QString, button);
         QFETCH(QString, form);
         Run r; // no remembered project: the editors work on PROJECTS itself
-        // Editors report a missing file on showing; record it instead of a blocking box.
-        auto editorPrompt = std::make_shared<RecordingPrompt>();
-        auto* editor = r.main()->findChild<FormBase*>(form);
-        QVERIFY(editor);
-        editor->setPrompt(editorPrompt);
         QString shown;
         WhenModal([&](QDialog* d) {
             shown = d ? d->objectName() : QString();
