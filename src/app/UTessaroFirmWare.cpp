@@ -16,6 +16,8 @@
 #include "family/Updo.h"
 #include "tools/UAbout.h"
 
+#include "widgets/Controls.h"
+
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QKeyEvent>
@@ -26,17 +28,13 @@
 namespace {
 QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, QRect geo,
                         bool visible) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setGeometry(geo);
+    auto* b = Named(new QPushButton(caption, parent), name, geo);
     b->setVisible(visible);
     return b;
 }
 
 QLabel* MakeStepLabel(QWidget* parent, const char* name, const char* caption, QRect geo) {
-    auto* l = new QLabel(caption, parent);
-    l->setObjectName(name);
-    l->setGeometry(geo);
+    auto* l = Named(new QLabel(caption, parent), name, geo);
     l->setStyleSheet("color: grey; font-weight: bold;");
     return l;
 }

@@ -5,6 +5,8 @@
 #include "device/DeviceUpdate.h"
 #include "project/FileSystem.h"
 
+#include "widgets/Controls.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -14,24 +16,8 @@
 #include <QPushButton>
 
 namespace {
-QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, QRect geo) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(name);
-    l->setGeometry(geo);
-    return l;
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* text, QRect geo) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setGeometry(geo);
-    return b;
-}
-
 QCheckBox* MakeCheck(QWidget* parent, const char* name, const char* text, QRect geo) {
-    auto* c = new QCheckBox(text, parent);
-    c->setObjectName(name);
-    c->setGeometry(geo);
+    auto* c = Named(new QCheckBox(text, parent), name, geo);
     c->setChecked(true);
     return c;
 }
@@ -68,33 +54,33 @@ TFBootSer::TFBootSer(Workspace& ws, QWidget* parent) : FormBase(ws, parent), Com
                    Qt::WindowCloseButtonHint);
     setFixedClientSize(420, 250);
 
-    Label1 = MakeLabel(this, "Label1",
-                       "Follow these steps to update the RG52830 from RS232:", {16, 12, 390, 18});
+    Label1 = NewControl<QLabel>(
+        this, "Label1", "Follow these steps to update the RG52830 from RS232:", {16, 12, 390, 18});
     Label1->setStyleSheet("font-weight: bold;");
-    Label2 = MakeLabel(this, "Label2", "1 - Turn OFF the Device", {24, 40, 380, 18});
-    Label3 =
-        MakeLabel(this, "Label3", "2 - Insert the Boot Jumper (see the manual)", {24, 62, 380, 18});
-    Label4 = MakeLabel(this, "Label4", "3 - Select the  COM port and press the connect button",
-                       {24, 84, 380, 18});
-    Label5 = MakeLabel(this, "Label5", "4 - Turn ON the Device", {24, 106, 380, 18});
-    Label6 = MakeLabel(this, "Label6", "5 - Check the BOOT led. It must blink quickly",
-                       {24, 128, 380, 18});
+    Label2 = NewControl<QLabel>(this, "Label2", "1 - Turn OFF the Device", {24, 40, 380, 18});
+    Label3 = NewControl<QLabel>(this, "Label3", "2 - Insert the Boot Jumper (see the manual)",
+                                {24, 62, 380, 18});
+    Label4 = NewControl<QLabel>(
+        this, "Label4", "3 - Select the  COM port and press the connect button", {24, 84, 380, 18});
+    Label5 = NewControl<QLabel>(this, "Label5", "4 - Turn ON the Device", {24, 106, 380, 18});
+    Label6 = NewControl<QLabel>(this, "Label6", "5 - Check the BOOT led. It must blink quickly",
+                                {24, 128, 380, 18});
 
     CB_Port = new QComboBox(this);
     CB_Port->setObjectName("CB_Port");
     CB_Port->setEditable(false);
     CB_Port->setGeometry(24, 164, 150, 26);
     Label4->setBuddy(CB_Port);
-    btn_Connect = MakeButton(this, "btn_Connect", "Connect", {186, 164, 100, 27});
-    btn_Next = MakeButton(this, "btn_Next", "Next", {298, 164, 100, 27});
-    bitbtn2 = MakeButton(this, "bitbtn2", "Cancel", {298, 210, 100, 27});
+    btn_Connect = NewControl<QPushButton>(this, "btn_Connect", "Connect", {186, 164, 100, 27});
+    btn_Next = NewControl<QPushButton>(this, "btn_Next", "Next", {298, 164, 100, 27});
+    bitbtn2 = NewControl<QPushButton>(this, "bitbtn2", "Cancel", {298, 210, 100, 27});
     refreshPorts();
 
     Panel1 = new QWidget(this);
     Panel1->setObjectName("Panel1");
     Panel1->setGeometry(0, 0, 420, 250);
     Panel1->setAutoFillBackground(true);
-    Label7 = MakeLabel(Panel1, "Label7", "Update Device Options", {16, 12, 390, 22});
+    Label7 = NewControl<QLabel>(Panel1, "Label7", "Update Device Options", {16, 12, 390, 22});
     Label7->setStyleSheet("font-weight: bold; font-size: 14px;");
     CB_Firmware = MakeCheck(Panel1, "CB_Firmware", "Firmware", {32, 48, 300, 22});
     CB_ReadFirmware =
@@ -102,7 +88,8 @@ TFBootSer::TFBootSer(Workspace& ws, QWidget* parent) : FormBase(ws, parent), Com
     CB_Project = MakeCheck(Panel1, "CB_Project", "Project", {32, 104, 300, 22});
     CB_ReadProject =
         MakeCheck(Panel1, "CB_ReadProject", "Read Project when finish", {32, 132, 300, 22});
-    btn_Execute = MakeButton(Panel1, "btn_Execute", "Execute update firmware", {110, 182, 200, 32});
+    btn_Execute = NewControl<QPushButton>(Panel1, "btn_Execute", "Execute update firmware",
+                                          {110, 182, 200, 32});
     Panel1->hide();
 
     connect(btn_Connect, &QPushButton::clicked, this,

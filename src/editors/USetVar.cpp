@@ -3,6 +3,8 @@
 #include "app/Comon.h"
 #include "widgets/StringGrid.h"
 
+#include "widgets/Controls.h"
+
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QScreen>
@@ -75,21 +77,7 @@ TFSetVar::TFSetVar(Workspace& ws, QWidget* parent) : FormBase(ws, parent) {
         l->addWidget(g);
     }
 
-    Panel1 = new QWidget(this);
-    Panel1->setObjectName("Panel1");
-    Panel1->setFixedHeight(41);
-    bitbtn1 = new QPushButton("OK", Panel1);
-    bitbtn1->setObjectName("bitbtn1");
-    bitbtn1->setFixedSize(81, 27);
-    bitbtn2 = new QPushButton("Cancel", Panel1);
-    bitbtn2->setObjectName("bitbtn2");
-    bitbtn2->setFixedSize(81, 27);
-    auto* buttons = new QHBoxLayout(Panel1);
-    buttons->setContentsMargins(8, 7, 8, 7);
-    buttons->addWidget(bitbtn1);
-    buttons->addSpacing(16);
-    buttons->addWidget(bitbtn2);
-    buttons->addStretch();
+    Panel1 = NewOkCancelPanel(this, bitbtn1, bitbtn2);
 
     auto* main = new QVBoxLayout(this);
     main->setContentsMargins(0, 0, 0, 0);

@@ -2,6 +2,8 @@
 
 #include "app/Comon.h"
 
+#include "widgets/Controls.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -12,11 +14,6 @@
 #include <QScreen>
 
 namespace {
-template <class T> T* Named(T* w, const char* name, QRect geo) {
-    w->setObjectName(name);
-    w->setGeometry(geo);
-    return w;
-}
 
 QComboBox* MakeList(QWidget* parent, const char* name, QRect geo,
                     const std::vector<std::string>& items) {

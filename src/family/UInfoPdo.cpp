@@ -3,6 +3,8 @@
 #include "app/Comon.h"
 #include "family/FamilyIO.h"
 
+#include "widgets/Controls.h"
+
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -20,13 +22,6 @@ QLabel* Label(QWidget* parent, const QString& name, const char* text, QWidget* b
     l->setObjectName(name);
     if (buddy) l->setBuddy(buddy);
     return l;
-}
-
-QPushButton* Button(QWidget* parent, const QString& name, const char* text) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
 }
 
 QComboBox* ByteChoice(QWidget* parent, const QString& name) {
@@ -58,10 +53,10 @@ TFInfopdo::TFInfopdo(Workspace& ws, QWidget* parent) : FormBase(ws, parent) {
     buildTab(0, CanA);
     buildTab(1, CanB);
 
-    LbButton1 = Button(this, "LbButton1", "OK");
-    bitbtn2 = Button(this, "bitbtn2", "Cancel");
-    bitbtn4 = Button(this, "bitbtn4", "Import");
-    button1 = Button(this, "button1", "Export");
+    LbButton1 = NewPlainButton(this, "LbButton1", "OK");
+    bitbtn2 = NewPlainButton(this, "bitbtn2", "Cancel");
+    bitbtn4 = NewPlainButton(this, "bitbtn4", "Import");
+    button1 = NewPlainButton(this, "button1", "Export");
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(bitbtn4);
     buttons->addWidget(button1);
@@ -93,11 +88,11 @@ void TFInfopdo::buildTab(int side, QWidget* page) {
     t.subindex->setObjectName(a ? "EsubindexA" : "EsubindexB");
     t.msb = ByteChoice(page, a ? "PoscompMsbA" : "PoscompMsbB");
     t.lsb = ByteChoice(page, a ? "PoscompLsbA" : "PoscompLsbB");
-    t.del = Button(page, a ? "DELETEa" : "Deleteb", "Delete SDO");
-    t.add = Button(page, a ? "NewA" : "Newb", "New SDO");
-    t.modify = Button(page, a ? "ModifyA" : "Modifyb", "Modify SDO");
-    t.copy = Button(page, a ? "copyA" : "copyB", "Copy SDO");
-    t.paste = Button(page, a ? "PasteA" : "PasteB", "Paste SDO");
+    t.del = NewPlainButton(page, a ? "DELETEa" : "Deleteb", "Delete SDO");
+    t.add = NewPlainButton(page, a ? "NewA" : "Newb", "New SDO");
+    t.modify = NewPlainButton(page, a ? "ModifyA" : "Modifyb", "Modify SDO");
+    t.copy = NewPlainButton(page, a ? "copyA" : "copyB", "Copy SDO");
+    t.paste = NewPlainButton(page, a ? "PasteA" : "PasteB", "Paste SDO");
 
     const QString sfx = a ? "A" : "B";
     auto* grid = new QGridLayout(page);

@@ -3,6 +3,8 @@
 #include "family/FamilyIO.h"
 #include "widgets/StringGrid.h"
 
+#include "widgets/Controls.h"
+
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -21,12 +23,6 @@ QLabel* Caption(QWidget* parent, const char* name, const char* text, const char*
     return l;
 }
 
-QPushButton* Button(QWidget* parent, const char* name, const char* text) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
 } // namespace
 
 TFsdo::TFsdo(Workspace& ws, QWidget* parent) : FormBase(ws, parent) {
@@ -71,10 +67,10 @@ TFsdo::TFsdo(Workspace& ws, QWidget* parent) : FormBase(ws, parent) {
         buildGrid(p.grid);
     }
 
-    bitbtn1 = Button(this, "bitbtn1", "OK");
-    bitbtn2 = Button(this, "bitbtn2", "Cancel");
-    bitbtn4 = Button(this, "bitbtn4", "Import");
-    button1 = Button(this, "button1", "Export");
+    bitbtn1 = NewPlainButton(this, "bitbtn1", "OK");
+    bitbtn2 = NewPlainButton(this, "bitbtn2", "Cancel");
+    bitbtn4 = NewPlainButton(this, "bitbtn4", "Import");
+    button1 = NewPlainButton(this, "button1", "Export");
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(bitbtn4);
     buttons->addWidget(button1);

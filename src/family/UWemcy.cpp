@@ -4,6 +4,8 @@
 #include "family/FamilyIO.h"
 #include "project/ParseInteger.h"
 
+#include "widgets/Controls.h"
+
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -33,12 +35,6 @@ QLineEdit* AddEdit(QFormLayout* form, QWidget* parent, const QString& name, cons
     l->setBuddy(edit);
     form->addRow(l, edit);
     return edit;
-}
-
-QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    return b;
 }
 
 // One 16 x 16 image: a word is a framed "W" card, a bit a small lamp; the
@@ -85,10 +81,10 @@ TFWemcy::TFWemcy(Workspace& ws, QWidget* parent) : FormBase(ws, parent) {
     PageControl1->addTab(buildTab(0), "CanA");
     PageControl1->addTab(buildTab(1), "CanB");
 
-    bitbtn1 = MakeButton(this, "bitbtn1", "OK");
-    bitbtn2 = MakeButton(this, "bitbtn2", "Cancel");
-    button1 = MakeButton(this, "button1", "Export");
-    bitbtn4 = MakeButton(this, "bitbtn4", "Import");
+    bitbtn1 = NewControl<QPushButton>(this, "bitbtn1", "OK");
+    bitbtn2 = NewControl<QPushButton>(this, "bitbtn2", "Cancel");
+    button1 = NewControl<QPushButton>(this, "button1", "Export");
+    bitbtn4 = NewControl<QPushButton>(this, "bitbtn4", "Import");
     bindModalButton(
         bitbtn1, [this] { BitBtn1Click(); }, QDialog::Accepted);
     connect(bitbtn2, &QPushButton::clicked, this, &QDialog::reject);
@@ -166,9 +162,9 @@ QWidget* TFWemcy::buildTab(int side) {
         GbebmA = bits, Eb0A = b0, Eb1A = b1, EposcompA = p1, EposcompA2 = p2;
     }
 
-    QPushButton* del = MakeButton(page, "delete" + s, "Delete");
-    QPushButton* add = MakeButton(page, "new" + s, "New");
-    QPushButton* mod = MakeButton(page, "modify" + s, "Modify");
+    QPushButton* del = NewControl<QPushButton>(page, "delete" + s, "Delete");
+    QPushButton* add = NewControl<QPushButton>(page, "new" + s, "New");
+    QPushButton* mod = NewControl<QPushButton>(page, "modify" + s, "Modify");
     (side ? deleteB : deleteA) = del;
     (side ? newB : newA) = add;
     (side ? modifyB : modifyA) = mod;

@@ -3,6 +3,8 @@
 #include "app/Comon.h"
 #include "family/FamilyIO.h"
 
+#include "widgets/Controls.h"
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGridLayout>
@@ -55,11 +57,6 @@ QString Named(const char* base, int side, bool lowerSuffix = false) {
     return QString(base) + suffix;
 }
 
-QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    return b;
-}
 } // namespace
 
 TFemcy::TFemcy(Workspace& ws, QWidget* parent) : FormBase(ws, parent) {
@@ -71,10 +68,10 @@ TFemcy::TFemcy(Workspace& ws, QWidget* parent) : FormBase(ws, parent) {
     PageControl1->addTab(buildTab(0), "From CAN A");
     PageControl1->addTab(buildTab(1), "From CAN B");
 
-    LbButton1 = MakeButton(this, "LbButton1", "OK");
-    bitbtn2 = MakeButton(this, "bitbtn2", "Cancel");
-    button1 = MakeButton(this, "button1", "Export");
-    bitbtn4 = MakeButton(this, "bitbtn4", "Import");
+    LbButton1 = NewControl<QPushButton>(this, "LbButton1", "OK");
+    bitbtn2 = NewControl<QPushButton>(this, "bitbtn2", "Cancel");
+    button1 = NewControl<QPushButton>(this, "button1", "Export");
+    bitbtn4 = NewControl<QPushButton>(this, "bitbtn4", "Import");
     bindModalButton(
         LbButton1, [this] { BitBtn1Click(); }, QDialog::Accepted);
     connect(bitbtn2, &QPushButton::clicked, this, &QDialog::reject);
@@ -159,9 +156,9 @@ QWidget* TFemcy::buildTab(int side) {
     options_[side][0]->setChecked(true);
     g->addStretch();
 
-    QPushButton* del = MakeButton(page, Named("Delete", side), "Delete EMCY");
-    QPushButton* add = MakeButton(page, Named("New", side), "New EMCY");
-    QPushButton* mod = MakeButton(page, Named("Modify", side), "Modify EMCY");
+    QPushButton* del = NewControl<QPushButton>(page, Named("Delete", side), "Delete EMCY");
+    QPushButton* add = NewControl<QPushButton>(page, Named("New", side), "New EMCY");
+    QPushButton* mod = NewControl<QPushButton>(page, Named("Modify", side), "Modify EMCY");
     (side ? DeleteB : DeleteA) = del;
     (side ? NewB : NewA) = add;
     (side ? ModifyB : ModifyA) = mod;

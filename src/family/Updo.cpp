@@ -4,6 +4,8 @@
 #include "family/FamilyIO.h"
 #include "widgets/StringGrid.h"
 
+#include "widgets/Controls.h"
+
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -12,15 +14,6 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <cmath>
-
-namespace {
-QPushButton* Button(QWidget* parent, const char* name, const char* text) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
-} // namespace
 
 TFpdo::TFpdo(Workspace& ws, QWidget* parent) : FormBase(ws, parent) {
     setObjectName("Fpdo");
@@ -54,10 +47,10 @@ TFpdo::TFpdo(Workspace& ws, QWidget* parent) : FormBase(ws, parent) {
         g->installEventFilter(this);
     }
 
-    bitbtn1 = Button(this, "bitbtn1", "OK");
-    bitbtn2 = Button(this, "bitbtn2", "Cancel");
-    bitbtn4 = Button(this, "bitbtn4", "Import");
-    button1 = Button(this, "button1", "Export");
+    bitbtn1 = NewPlainButton(this, "bitbtn1", "OK");
+    bitbtn2 = NewPlainButton(this, "bitbtn2", "Cancel");
+    bitbtn4 = NewPlainButton(this, "bitbtn4", "Import");
+    button1 = NewPlainButton(this, "button1", "Export");
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(bitbtn4);
     buttons->addWidget(button1);

@@ -2,6 +2,8 @@
 
 #include "app/Comon.h"
 
+#include "widgets/Controls.h"
+
 #include <QDesktopServices>
 #include <QFile>
 #include <QLabel>
@@ -25,13 +27,6 @@ void JpegErrorExit(j_common_ptr cinfo) {
 }
 
 void JpegNoMessage(j_common_ptr) {}
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect geo) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(name);
-    l->setGeometry(geo);
-    return l;
-}
 
 } // namespace
 
@@ -85,32 +80,32 @@ TFAbout::TFAbout(Workspace& ws, QWidget* parent) : FormBase(ws, parent) {
     setFixedClientSize(406, 152);
     openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
 
-    Image2 = MakeLabel(this, "Image2", {}, {10, 10, 81, 81});
+    Image2 = NewControl<QLabel>(this, "Image2", {}, {10, 10, 81, 81});
     Image2->setScaledContents(true);
     Image2->setPixmap(QPixmap::fromImage(Logo()));
     Image2->setCursor(Qt::PointingHandCursor);
 
     const int x = 106, v = 226;
-    Label1 = MakeLabel(this, "Label1", "Software Tessaro ", {x, 8, 290, 20});
+    Label1 = NewControl<QLabel>(this, "Label1", "Software Tessaro ", {x, 8, 290, 20});
     QFont big = Label1->font();
     big.setBold(true);
     big.setPointSizeF(big.pointSizeF() * 1.25);
     Label1->setFont(big);
-    Label2 =
-        MakeLabel(this, "Label2", "Gateway Serial Master to DeviceNet Slave", {x, 30, 290, 18});
+    Label2 = NewControl<QLabel>(this, "Label2", "Gateway Serial Master to DeviceNet Slave",
+                                {x, 30, 290, 18});
     QFont bold = Label2->font();
     bold.setBold(true);
     Label2->setFont(bold);
-    Label6 = MakeLabel(this, "Label6", "Software Code : ", {x, 54, 118, 17});
-    Label9 = MakeLabel(this, "Label9", "KT52830", {v, 54, 160, 17});
-    Label3 = MakeLabel(this, "Label3", "Version :", {x, 72, 118, 17});
-    Label10 = MakeLabel(this, "Label10", "1.000", {v, 72, 160, 17});
-    Label8 = MakeLabel(this, "Label8", "Document Code :", {x, 90, 118, 17});
-    Label12 = MakeLabel(this, "Label12", "DL52830", {v, 90, 160, 17});
+    Label6 = NewControl<QLabel>(this, "Label6", "Software Code : ", {x, 54, 118, 17});
+    Label9 = NewControl<QLabel>(this, "Label9", "KT52830", {v, 54, 160, 17});
+    Label3 = NewControl<QLabel>(this, "Label3", "Version :", {x, 72, 118, 17});
+    Label10 = NewControl<QLabel>(this, "Label10", "1.000", {v, 72, 160, 17});
+    Label8 = NewControl<QLabel>(this, "Label8", "Document Code :", {x, 90, 118, 17});
+    Label12 = NewControl<QLabel>(this, "Label12", "DL52830", {v, 90, 160, 17});
 
-    Label4 = MakeLabel(this, "Label4", MakerHomeText, {10, 124, 200, 18});
+    Label4 = NewControl<QLabel>(this, "Label4", MakerHomeText, {10, 124, 200, 18});
     Label4->setToolTip(MakerHomeUrl);
-    Label5 = MakeLabel(this, "Label5", MakerMailAddress, {10, 104, 200, 18});
+    Label5 = NewControl<QLabel>(this, "Label5", MakerMailAddress, {10, 104, 200, 18});
     Label5->setVisible(false);
     for (QLabel* link : {Label4, Label5}) {
         link->setCursor(Qt::PointingHandCursor);
