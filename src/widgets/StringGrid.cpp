@@ -45,6 +45,22 @@ public:
 private:
     GridModel* model_;
 };
+
+// The row-title header. Its width is mostly set outright (column 0's width),
+// yet Qt would measure the text of up to 200 row titles for a size hint that
+// the view then clamps to that width; with a fixed width, that is the hint.
+class RowHeader : public QHeaderView {
+public:
+    explicit RowHeader(QWidget* parent) : QHeaderView(Qt::Vertical, parent) {
+        // As the view's own row header.
+        setSectionsClickable(true);
+        setHighlightSections(true);
+    }
+    QSize sizeHint() const override {
+        if (minimumWidth() == maximumWidth()) return {maximumWidth(), defaultSectionSize()};
+        return QHeaderView::sizeHint();
+    }
+};
 } // namespace
 
 GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -190,6 +206,7 @@ QVariant GridModel::headerData(int section, Qt::Orientation o, int role) const {
 StringGrid::StringGrid(QWidget* parent) : QTableView(parent), model_(new GridModel(this)) {
     // Sized before the views see it: a reset costs the headers a full rebuild.
     model_->resize(5, 5);
+    setVerticalHeader(new RowHeader(this));
     setModel(model_);
     setItemDelegate(new PickDelegate(model_, this));
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
