@@ -39,3 +39,15 @@ fuzz: deps
 	./scripts/run-fuzzers $(FUZZ_BUILD)/bin $(FUZZ_TIME)
 
 .PHONY: check-sanitize fuzz
+
+# Benchmarks of a Release build against their anchors, printed as one table.
+BENCH_BUILD ?= build-release
+BENCH_RUNS ?= 20
+BENCH_TARGETS = ConfigImage_bench xmlreader_bench firmware_merge_bench family_import_bench \
+	startup-probe minimal-window dialog-show
+bench: deps
+	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSARO_TESTS=OFF
+	cmake --build $(BENCH_BUILD) --target $(BENCH_TARGETS)
+	./scripts/bench-report $(BENCH_BUILD) $(BENCH_RUNS)
+
+.PHONY: bench

@@ -3,7 +3,9 @@
 #include "app/UTessaroFirmWare.h"
 
 #include <QApplication>
-#include <QTimer>
+#ifdef TESSARO_QUIT_AFTER_SHOW
+#include "app/ShownProbe.h"
+#endif
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -12,11 +14,11 @@ int main(int argc, char** argv) {
     Workspace ws(QCoreApplication::applicationDirPath().toStdString());
     Forms forms;
     forms.create(ws);
-    forms.FTessaroFirmWare->show();
 #ifdef TESSARO_QUIT_AFTER_SHOW
-    // Start-up probe build: ends as soon as the main window is shown.
-    QTimer::singleShot(0, &app, &QCoreApplication::quit);
+    // Start-up probe build: ends once the main window has painted.
+    new ShownProbe(forms.FTessaroFirmWare);
 #endif
+    forms.FTessaroFirmWare->show();
     int rc = app.exec();
     forms.destroy();
     return rc;

@@ -85,9 +85,12 @@ TFSetVar::TFSetVar(Workspace& ws, QWidget* parent) : FormBase(ws, parent) {
     main->addWidget(PageControl1);
     main->addWidget(Panel1);
 
-    for (int r = 1; r <= AccessMapRows; ++r) {
-        sga->setCell(ColNo, r, QString::number(r));
-        sgb->setCell(ColNo, r, QString::number(r));
+    {
+        GridUpdate ua(sga), ub(sgb);
+        for (int r = 1; r <= AccessMapRows; ++r) {
+            sga->setCell(ColNo, r, QString::number(r));
+            sgb->setCell(ColNo, r, QString::number(r));
+        }
     }
 
     connect(bitbtn1, &QPushButton::clicked, this, [this] {
@@ -108,6 +111,8 @@ void TFSetVar::FormShow() {
     AccessBounds b = ReadAccessBounds(ws().PargenPath);
     NByteIn = b.NByteIn;
     NByteOut = b.NByteOut;
+    // Thousands of cells: the grids hear of the change once, at the end.
+    GridUpdate ua(sga), ub(sgb);
     for (int r = 1; r <= AccessMapRows; ++r) {
         sga->setCell(ColNo, r, QString::number(r));
         sgb->setCell(ColNo, r, QString::number(r));

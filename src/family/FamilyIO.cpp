@@ -7,7 +7,6 @@
 #include "widgets/StringGrid.h"
 
 #include <QFile>
-#include <QSignalBlocker>
 
 namespace {
 // Stand-ins for a dialog built without the program's windows (tests).
@@ -47,15 +46,8 @@ bool FamilyExport(FormBase& form, const FamilyTable& table,
 }
 
 void FillGrid(StringGrid* grid, const std::function<void(GridModel&)>& fill) {
-    GridModel& m = *grid->gridModel();
-    {
-        QSignalBlocker hold(&m);
-        fill(m);
-    }
-    if (m.columnCount() > 0) emit m.headerDataChanged(Qt::Horizontal, 0, m.columnCount() - 1);
-    if (m.rowCount() > 0) {
-        emit m.headerDataChanged(Qt::Vertical, 0, m.rowCount() - 1);
-        if (m.columnCount() > 0)
-            emit m.dataChanged(m.index(0, 0), m.index(m.rowCount() - 1, m.columnCount() - 1));
-    }
+    // The views hear once of what changed; unchanged row titles keep the
+    // header's measured size.
+    GridUpdate hold(grid);
+    fill(*grid->gridModel());
 }

@@ -16,9 +16,9 @@ template <class F> void EachEntry(const XmlDocument& doc, F f) {
     }
 }
 
-template <class Row> void Place(std::vector<Row>& rows, int& filled, const Row& row) {
+template <class Row> void Place(std::vector<Row>& rows, int& filled, Row row) {
     if (filled >= int(rows.size())) rows.resize(size_t(filled) + 1);
-    rows[size_t(filled++)] = row;
+    rows[size_t(filled++)] = std::move(row);
 }
 } // namespace
 
@@ -31,12 +31,12 @@ void SdoAccessTables::clear() {
     }
 }
 
-void SdoAccessTables::place(int32_t conf, const std::array<std::string, 7>& values) {
+void SdoAccessTables::place(int32_t conf, std::array<std::string, 7> values) {
     const int side = conf & 1;
     SdoRow row;
     row[0].assign(1, (conf & 16) ? '1' : '0');
-    std::copy(values.begin(), values.end(), row.begin() + 1);
-    Place(rows[side], filled[side], row);
+    std::move(values.begin(), values.end(), row.begin() + 1);
+    Place(rows[side], filled[side], std::move(row));
 }
 
 FamilyLoad LoadSdoAccess(const std::string& path, SdoAccessTables& tables) {

@@ -35,7 +35,7 @@ struct SdoAccessTables {
     void clear();
     // Places an entry on the side chosen by bit 0 of conf, RW from bit 4;
     // `values` are the texts of grid columns 2..8.
-    void place(int32_t conf, const std::array<std::string, 7>& values);
+    void place(int32_t conf, std::array<std::string, 7> values);
 };
 
 // Reads the SDO access schema: every child of the root is an entry with

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <sstream>
+#include <vector>
 
 namespace {
 std::string Quoted(std::string_view s) {
@@ -22,10 +23,15 @@ void AppendText(pugi::xml_node n, std::string& out) {
 // pugixml does not reject repeated attribute names; the document would be
 // malformed for any other reader.
 bool HasDuplicateAttribute(pugi::xml_node root) {
+    std::vector<const char*> names;
     for (pugi::xml_node n = root; n;) {
-        for (auto a = n.first_attribute(); a; a = a.next_attribute())
-            for (auto b = a.next_attribute(); b; b = b.next_attribute())
-                if (std::strcmp(a.name(), b.name()) == 0) return true;
+        names.clear();
+        for (auto a = n.first_attribute(); a; a = a.next_attribute()) {
+            const char* name = a.name();
+            for (const char* seen : names)
+                if (seen[0] == name[0] && std::strcmp(seen, name) == 0) return true;
+            names.push_back(name);
+        }
         if (n.first_child()) {
             n = n.first_child();
         } else {
@@ -79,9 +85,21 @@ void XmlNode::setText(std::string_view value) {
 }
 
 std::optional<std::string> XmlNode::findAttr(std::string_view name) const {
-    for (auto a = node_.first_attribute(); a; a = a.next_attribute())
-        if (name == a.name()) return std::string(a.value());
-    return std::nullopt;
+    // pugixml wants a terminated name; attribute names are short.
+    if (name.find('\0') != std::string_view::npos) return std::nullopt;
+    char buf[64];
+    std::string longName;
+    const char* n = buf;
+    if (name.size() < sizeof buf) {
+        std::memcpy(buf, name.data(), name.size());
+        buf[name.size()] = '\0';
+    } else {
+        longName = name;
+        n = longName.c_str();
+    }
+    pugi::xml_attribute a = node_.attribute(n, hint_);
+    if (!a) return std::nullopt;
+    return std::string(a.value());
 }
 
 std::string XmlNode::attr(std::string_view name) const {

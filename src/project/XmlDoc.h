@@ -35,6 +35,9 @@ public:
 
 private:
     pugi::xml_node node_;
+    // The attribute after the one found last: lookups start there, so
+    // reading an element's attributes in document order costs a step each.
+    mutable pugi::xml_attribute hint_;
 };
 
 // A project document: load from a file, navigate, rebuild from empty, save.

@@ -45,6 +45,22 @@ public:
 private:
     GridModel* model_;
 };
+
+// The row-title header. Its width is mostly set outright (column 0's width),
+// yet Qt would measure the text of up to 200 row titles for a size hint that
+// the view then clamps to that width; with a fixed width, that is the hint.
+class RowHeader : public QHeaderView {
+public:
+    explicit RowHeader(QWidget* parent) : QHeaderView(Qt::Vertical, parent) {
+        // As the view's own row header.
+        setSectionsClickable(true);
+        setHighlightSections(true);
+    }
+    QSize sizeHint() const override {
+        if (minimumWidth() == maximumWidth()) return {maximumWidth(), defaultSectionSize()};
+        return QHeaderView::sizeHint();
+    }
+};
 } // namespace
 
 GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -81,6 +97,15 @@ void GridModel::setCell(int col, int row, const QString& text) {
     QString& c = at(col, row);
     if (c == text) return;
     c = text;
+    if (updating_ > 0) {
+        if (row == 0)
+            changedColTitles_ = changedColTitles_ || col >= fixedCols_;
+        else if (col < fixedCols_)
+            changedRowTitles_ = true;
+        else
+            changedData_ = true;
+        return;
+    }
     if (row == 0) {
         if (col >= fixedCols_)
             emit headerDataChanged(Qt::Horizontal, col - fixedCols_, col - fixedCols_);
@@ -96,8 +121,20 @@ void GridModel::clearData() {
     for (int r = 1; r < rows_; ++r)
         for (int c = fixedCols_; c < cols_; ++c)
             at(c, r).clear();
-    if (rowCount() > 0 && columnCount() > 0)
+    if (updating_ > 0)
+        changedData_ = true;
+    else if (rowCount() > 0 && columnCount() > 0)
         emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+}
+
+void GridModel::endUpdate() {
+    if (updating_ == 0 || --updating_ > 0) return;
+    const int rows = rowCount(), cols = columnCount();
+    if (changedColTitles_ && cols > 0) emit headerDataChanged(Qt::Horizontal, 0, cols - 1);
+    if (changedRowTitles_ && rows > 0) emit headerDataChanged(Qt::Vertical, 0, rows - 1);
+    if (changedData_ && rows > 0 && cols > 0)
+        emit dataChanged(index(0, 0), index(rows - 1, cols - 1));
+    changedColTitles_ = changedRowTitles_ = changedData_ = false;
 }
 
 void GridModel::setKind(int col, Kind kind, const QStringList& items) {
@@ -167,6 +204,9 @@ QVariant GridModel::headerData(int section, Qt::Orientation o, int role) const {
 }
 
 StringGrid::StringGrid(QWidget* parent) : QTableView(parent), model_(new GridModel(this)) {
+    // Sized before the views see it: a reset costs the headers a full rebuild.
+    model_->resize(5, 5);
+    setVerticalHeader(new RowHeader(this));
     setModel(model_);
     setItemDelegate(new PickDelegate(model_, this));
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
@@ -187,7 +227,6 @@ StringGrid::StringGrid(QWidget* parent) : QTableView(parent), model_(new GridMod
                 if (cur.isValid())
                     emit cellSelected(cur.column() + model_->fixedCols(), cur.row() + 1);
             });
-    model_->resize(5, 5);
     corner_ = findChild<QAbstractButton*>(QString(), Qt::FindDirectChildrenOnly);
     if (corner_) corner_->installEventFilter(this);
 }

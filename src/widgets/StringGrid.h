@@ -27,6 +27,12 @@ public:
     void setCell(int col, int row, const QString& text);
     void clearData();
 
+    // Between these, cell changes are collected and announced once at the
+    // last endUpdate: one signal per header and one for the data area, not
+    // one per cell. Calls nest.
+    void beginUpdate() { ++updating_; }
+    void endUpdate();
+
     void setKind(int col, Kind kind, const QStringList& items = {});
     Kind kind(int col) const;
     QStringList items(int col) const;
@@ -56,6 +62,8 @@ private:
     int rows_ = 0;
     int fixedCols_ = 1;
     bool editable_ = true;
+    int updating_ = 0;
+    bool changedColTitles_ = false, changedRowTitles_ = false, changedData_ = false;
     std::vector<QString> cells_;
     std::vector<Column> columns_;
 };
@@ -84,6 +92,9 @@ public:
     }
     // Empties every cell that is not fixed.
     void clearData() { model_->clearData(); }
+    // Many cells at once: see GridModel::beginUpdate; GridUpdate pairs them.
+    void beginUpdate() { model_->beginUpdate(); }
+    void endUpdate() { model_->endUpdate(); }
 
     void setColWidth(int col, int width);
     int colWidth(int col) const;
@@ -109,4 +120,16 @@ protected:
 private:
     GridModel* model_;
     QAbstractButton* corner_ = nullptr;
+};
+
+// Holds a grid's change notices for as long as it lives.
+class GridUpdate {
+public:
+    explicit GridUpdate(StringGrid* grid) : grid_(grid) { grid_->beginUpdate(); }
+    ~GridUpdate() { grid_->endUpdate(); }
+    GridUpdate(const GridUpdate&) = delete;
+    GridUpdate& operator=(const GridUpdate&) = delete;
+
+private:
+    StringGrid* grid_;
 };

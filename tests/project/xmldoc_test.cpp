@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -139,5 +140,47 @@ TEST(WriteFileAtomic, ReplacesSymlinkInsteadOfWritingThroughIt) {
     WriteFileAtomic(dir / "pargen.xml", "<Par_Gen/>");
     EXPECT_EQ(ReadText(outside / "victim"), "untouched");
     EXPECT_EQ(ReadText(dir / "pargen.xml"), "<Par_Gen/>");
+}
+// Lookups remember where the last one ended; any order, repeats, misses
+// and names pugixml could not take as they are must still answer right.
+TEST(XmlNode, AttributeLookupsInAnyOrder) {
+    const std::string longName(80, 'L');
+    XmlDocument doc;
+    doc.loadString("<r><row a=\"1\" bb=\"2\" c=\"3\" " + longName + "=\"4\" b=\"5\"/></r>");
+    XmlNode row = doc.root().child(size_t(0));
+    struct Case {
+        std::string name;
+        std::optional<std::string> value;
+    };
+    const Case cases[] = {
+        {"a", "1"}, {"bb", "2"}, {"c", "3"}, {longName, "4"},
+        {"b", "5"}, {"a", "1"},  {"b", "5"}, {"bb", "2"},
+        {"b", "5"}, {"b", "5"},  {"x", {}},  {"c", "3"},
+        {"", {}},   {"bbb", {}}, {"a", "1"}, {std::string("b\0", 2), {}},
+        {"B", {}},  {"c", "3"},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const Case& k = cases[i];
+        EXPECT_EQ(row.findAttr(k.name), k.value) << "lookup " << i << " of '" << k.name << "'";
+    }
+    // A copy of the node answers the same.
+    XmlNode copy = row;
+    EXPECT_EQ(copy.findAttr("a"), "1");
+    EXPECT_EQ(copy.attr("b"), "5");
+    EXPECT_THROW(copy.attr("d"), XmlError);
+}
+
+TEST(XmlDocument, RepeatedAttributeAnywhereIsRefused) {
+    const char* docs[] = {
+        "<r a='1' a='2'/>",
+        "<r><x p='1' q='2' r='3' q='4'/></r>",
+        "<r><x/><y><z k='1' kk='2' k='3'/></y></r>",
+    };
+    for (const char* text : docs) {
+        XmlDocument doc;
+        EXPECT_THROW(doc.loadString(text), XmlError) << text;
+    }
+    XmlDocument ok;
+    EXPECT_NO_THROW(ok.loadString("<r a='1' ab='2' b='3'><x a='1'/><y a='2' b='1'/></r>"));
 }
 } // namespace

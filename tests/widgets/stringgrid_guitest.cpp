@@ -139,6 +139,83 @@ private slots:
         QCOMPARE(g.cell(8, 1500), QString("15008"));
         QCOMPARE(g.model()->rowCount(), 1500);
     }
+
+    void batchedChangesAreAnnouncedOnce() {
+        StringGrid g;
+        g.setColCount(4);
+        g.setRowCount(101);
+        QSignalSpy data(g.model(), &QAbstractItemModel::dataChanged);
+        QSignalSpy headers(g.model(), &QAbstractItemModel::headerDataChanged);
+        {
+            GridUpdate outer(&g);
+            {
+                GridUpdate inner(&g);
+                for (int r = 1; r <= 100; ++r) {
+                    g.setCell(0, r, QString::number(r));
+                    g.setCell(3, r, "v");
+                }
+            }
+            // Nested: still held, but the cells already read back.
+            QCOMPARE(data.count(), 0);
+            QCOMPARE(headers.count(), 0);
+            QCOMPARE(g.cell(3, 100), QString("v"));
+        }
+        QCOMPARE(data.count(), 1);
+        QCOMPARE(data[0][0].value<QModelIndex>(), g.model()->index(0, 0));
+        QCOMPARE(data[0][1].value<QModelIndex>(), g.model()->index(99, 2));
+        QCOMPARE(headers.count(), 1);
+        QCOMPARE(headers[0][0].value<Qt::Orientation>(), Qt::Vertical);
+        QCOMPARE(headers[0][2].toInt(), 99);
+
+        // Nothing changed, nothing announced; a column title alone.
+        {
+            GridUpdate same(&g);
+            g.setCell(3, 5, "v");
+        }
+        QCOMPARE(data.count(), 1);
+        {
+            GridUpdate title(&g);
+            g.setCell(2, 0, "Title");
+        }
+        QCOMPARE(data.count(), 1);
+        QCOMPARE(headers.count(), 2);
+        QCOMPARE(headers[1][0].value<Qt::Orientation>(), Qt::Horizontal);
+        // Clearing inside a batch is one notice too; outside, a cell is one.
+        {
+            GridUpdate clear(&g);
+            g.clearData();
+            g.setCell(1, 1, "a");
+        }
+        QCOMPARE(data.count(), 2);
+        QCOMPARE(g.cell(3, 100), QString());
+        g.setCell(1, 2, "b");
+        QCOMPARE(data.count(), 3);
+    }
+
+    void fixedRowHeaderWidthIsItsSizeHint() {
+        const QString wide(30, 'W');
+        StringGrid g;
+        g.setColCount(3);
+        g.setRowCount(2001);
+        for (int r = 1; r < 2001; ++r)
+            g.setCell(0, r, wide);
+        // Like the view's own row header.
+        QVERIFY(g.verticalHeader()->sectionsClickable());
+        QVERIFY(g.verticalHeader()->highlightSections());
+        g.setColWidth(0, 40);
+        QCOMPARE(g.verticalHeader()->sizeHint().width(), 40);
+        g.resize(400, 300);
+        g.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&g));
+        QCOMPARE(g.verticalHeader()->width(), 40);
+
+        // Without a fixed width, the titles are measured.
+        StringGrid free;
+        free.setColCount(3);
+        free.setRowCount(3);
+        free.setCell(0, 1, wide);
+        QVERIFY(free.verticalHeader()->sizeHint().width() > 40);
+    }
 };
 
 QTEST_MAIN(StringGridTest)
