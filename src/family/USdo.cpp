@@ -99,33 +99,14 @@ void TFsdo::buildGrid(StringGrid* g) {
 }
 
 void TFsdo::showTables(const SdoAccessTables& t) {
-    StringGrid* grids[2] = {sga, sgb};
-    for (int side = 0; side < 2; ++side) {
-        StringGrid* g = grids[side];
-        const auto& rows = t.rows[side];
-        g->setRowCount(int(rows.size()) + 1);
-        FillGrid(g, [&](GridModel& m) {
-            for (int c = 0; c < 9; ++c)
-                m.setCell(c, 0, SdoTitles[size_t(c)]);
-            for (int r = 0; r < int(rows.size()); ++r) {
-                m.setCell(0, r + 1, QString::number(r));
-                for (int c = 0; c < SdoFields; ++c)
-                    m.setCell(c + 1, r + 1, QString::fromStdString(rows[size_t(r)][size_t(c)]));
-            }
-        });
-    }
+    ShowRows(sga, t.rows[0], SdoTitles);
+    ShowRows(sgb, t.rows[1], SdoTitles);
 }
 
 SdoAccessTables TFsdo::tables() const {
     SdoAccessTables t;
-    const StringGrid* grids[2] = {sga, sgb};
-    for (int side = 0; side < 2; ++side) {
-        const StringGrid* g = grids[side];
-        t.rows[side].assign(size_t(g->rowCount() - 1), SdoRow{});
-        for (int r = 1; r < g->rowCount(); ++r)
-            for (int c = 0; c < SdoFields; ++c)
-                t.rows[side][size_t(r - 1)][size_t(c)] = g->cellText(c + 1, r);
-    }
+    t.rows[0] = GridRows<SdoFields>(sga);
+    t.rows[1] = GridRows<SdoFields>(sgb);
     return t;
 }
 
