@@ -89,11 +89,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
     try {
         switch (data[0] % 5) {
-        case 0: Emcy(bytes); break;
-        case 1: Words(bytes); break;
-        case 2: Rpdodef(bytes); break;
-        case 3: Pdo(bytes); break;
-        default: Stored(bytes); break;
+        case 0:
+            Emcy(bytes);
+            break;
+        case 1:
+            Words(bytes);
+            break;
+        case 2:
+            Rpdodef(bytes);
+            break;
+        case 3:
+            Pdo(bytes);
+            break;
+        default:
+            Stored(bytes);
+            break;
         }
     } catch (const TessaroError&) {
     }
