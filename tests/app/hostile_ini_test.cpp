@@ -27,14 +27,22 @@ TEST(HostileIni, FolderNameWithLineBreakIsNotRemembered) {
     TempDir exe;
     Workspace ws(exe.path());
     ws.Settle();
-    const std::string evil = "x\r\n[lastproj]\r\nprojectname=/../MASTER";
+    ASSERT_TRUE(CreateDir(ws.ProjectsFolder + "/Other"));
+    // No "/" can be part of a folder name, so the smuggled entry names a sibling.
+    const std::string evil = "x\r\n[lastproj]\r\nprojectname=Other\r\n";
     ASSERT_TRUE(CreateDir(ws.ProjectsFolder + "/" + evil));
     ws.ApplyOpenedFolder(ws.ProjectsFolder + "/" + evil);
     EXPECT_FALSE(ws.RememberProject());
+    EXPECT_FALSE(FileExists(ws.IniPath()));
 
     Workspace next(exe.path());
     EXPECT_FALSE(next.Settle());
     EXPECT_EQ(next.ProjectFolder, next.ProjectsFolder);
+    // A remembered name with a line break written by hand reads as far as the break.
+    WriteText(ws.IniPath(), "[lastproj]\r\nprojectname=/" + evil + "\r\n");
+    Workspace third(exe.path());
+    EXPECT_FALSE(third.Settle());
+    EXPECT_EQ(third.ProjectName, "/x");
 }
 
 struct IniValueCase {
