@@ -173,6 +173,22 @@ TEST(Garbage, WorkbookGivesSpreadsheetError) {
     }
 }
 
+// A workbook found by fuzzing on which FreeXL 1.0.6 reads 18 KB past a stack
+// buffer while opening it. It must be refused (or read) without harm to the
+// program; under the address sanitizer any read in this process would abort.
+TEST(Garbage, WorkbookThatBreaksFreexlIsRefusedOutsideTheProgram) {
+    SpreadsheetConnection conn;
+    conn.ConnectionString =
+        SpreadsheetConnectionString(std::string(TEST_DATA_DIR) + "/xls/freexl_overread.xls");
+    try {
+        conn.Open();
+        (void)conn.GetTableNames(true);
+    } catch (const SpreadsheetError& e) {
+        EXPECT_NE(std::string(e.what()).find("Not a readable workbook"), std::string::npos);
+    }
+    if (Sanitized()) EXPECT_FALSE(conn.Connected());
+}
+
 TEST(Garbage, FirmwareMergesNothing) {
     TempDir dir;
     FirmwareComposer c;
