@@ -136,7 +136,9 @@ TEST_P(SaveFault, ReportsAndKeepsThePreviousFile) {
     SetWriteFaultHook(nullptr);
 
     EXPECT_FALSE(error.empty()) << "the failed save was not reported";
-    if (c.fault != Fault::FolderInPlace) EXPECT_GT(calls, 0u);
+    if (c.fault != Fault::FolderInPlace) {
+        EXPECT_GT(calls, 0u);
+    }
     EXPECT_EQ(entries(folder), before) << "a temporary file was left behind";
     if (c.fault == Fault::FolderInPlace) {
         EXPECT_TRUE(DirectoryExists(target));

@@ -100,7 +100,9 @@ TEST_F(HugeFile, XmlToolRefusesWithAClearError) {
     });
     EXPECT_TRUE(r.ok);
     std::printf("XML tool on 100 MB: peak RSS %ld MiB\n", r.peakMiB);
-    if (!Sanitized()) EXPECT_LT(r.peakMiB, 400);
+    if (!Sanitized()) {
+        EXPECT_LT(r.peakMiB, 400);
+    }
 }
 
 TEST_F(HugeFile, ProjectFileRefusedWithAClearError) {
@@ -115,7 +117,9 @@ TEST_F(HugeFile, ProjectFileRefusedWithAClearError) {
     });
     EXPECT_TRUE(r.ok);
     std::printf("pargen.xml of 100 MB: peak RSS %ld MiB\n", r.peakMiB);
-    if (!Sanitized()) EXPECT_LT(r.peakMiB, 400);
+    if (!Sanitized()) {
+        EXPECT_LT(r.peakMiB, 400);
+    }
 }
 
 TEST_F(HugeFile, ImageBuilderRefusesAHugeProject) {
@@ -130,7 +134,9 @@ TEST_F(HugeFile, ImageBuilderRefusesAHugeProject) {
         }
     });
     EXPECT_TRUE(r.ok);
-    if (!Sanitized()) EXPECT_LT(r.peakMiB, 400);
+    if (!Sanitized()) {
+        EXPECT_LT(r.peakMiB, 400);
+    }
 }
 
 // Binary garbage in every reader: an error of the program's own kind, never
@@ -186,7 +192,9 @@ TEST(Garbage, WorkbookThatBreaksFreexlIsRefusedOutsideTheProgram) {
     } catch (const SpreadsheetError& e) {
         EXPECT_NE(std::string(e.what()).find("Not a readable workbook"), std::string::npos);
     }
-    if (Sanitized()) EXPECT_FALSE(conn.Connected());
+    if (Sanitized()) {
+        EXPECT_FALSE(conn.Connected());
+    }
 }
 
 TEST(Garbage, FirmwareMergesNothing) {
