@@ -2,6 +2,7 @@
 
 #include "project/FileSystem.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <chrono>
@@ -51,6 +52,7 @@ bool WorkbookSurvivesTrialRead(const std::string& path) {
     if (pid == 0) ::_exit(ReadWholeWorkbook(path.c_str()) ? 0 : 1);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     int status = 0;
+    auto pause = std::chrono::microseconds(50);
     for (;;) {
         const pid_t r = ::waitpid(pid, &status, WNOHANG);
         if (r == pid) break;
@@ -60,7 +62,8 @@ bool WorkbookSurvivesTrialRead(const std::string& path) {
             ::waitpid(pid, &status, 0);
             return false;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, std::chrono::microseconds(10000));
     }
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
