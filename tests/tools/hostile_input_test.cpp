@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <random>
 #include <sys/resource.h>
@@ -211,6 +212,35 @@ TEST(Garbage, FirmwareMergesNothing) {
         // Random bytes hold no S9 record, so the bank is never inserted.
         EXPECT_NE(result, 1) << seed;
     }
+}
+
+// XML tool output names with a line break or a control character stay
+// unwritten; an output file that is a link to a file outside the project is
+// replaced by a file of the project and the linked file is left alone.
+TEST(XmlToolOutput, HostileNamesAndLinks) {
+    TempDir base;
+    const std::string project = base / "proj";
+    ASSERT_TRUE(CreateDir(project));
+    auto doc = [](const std::string& title) {
+        return XmlItem{XmlNodeKind::Document, title, {XmlItem{XmlNodeKind::Element, "r", {}}}};
+    };
+    for (const char* name : {"File: a\nb.xml", "File: a\rb.xml", "File: evil\x01.xml",
+                             "File: \x7F.xml", "File: ../proj/../evil.xml"}) {
+        const XmlWriteOutcome out = WriteXmlItems(doc(name), project);
+        EXPECT_FALSE(out.written) << name;
+        EXPECT_EQ(out.message.rfind("File name not valid: ", 0), 0u) << name;
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(project), {}), 0);
+    EXPECT_FALSE(FileExists(base / "evil.xml"));
+
+    const std::string outside = base / "outside.xml";
+    WriteText(outside, "<kept/>");
+    ASSERT_EQ(::symlink(outside.c_str(), (project + "/out.xml").c_str()), 0);
+    const XmlWriteOutcome out = WriteXmlItems(doc("File: out.xml"), project);
+    EXPECT_TRUE(out.written) << out.message;
+    EXPECT_EQ(ReadText(outside), "<kept/>");
+    EXPECT_FALSE(std::filesystem::is_symlink(project + "/out.xml"));
+    EXPECT_EQ(ReadText(project + "/out.xml"), "<r/>");
 }
 
 } // namespace
