@@ -59,7 +59,7 @@ std::string IniReadString(const std::string& path, const std::string& section,
                           const std::string& key, const std::string& def) {
     std::string text;
     try {
-        text = ReadFileBytes(path);
+        text = ReadFileBytes(path, MaxDocumentBytes);
     } catch (...) {
         return def;
     }
@@ -77,10 +77,14 @@ std::string IniReadString(const std::string& path, const std::string& section,
 
 bool IniWriteString(const std::string& path, const std::string& section, const std::string& key,
                     const std::string& value) {
+    // A line break would end the entry early and let the rest of the value
+    // pose as further keys or sections.
+    for (const std::string* t : {&section, &key, &value})
+        if (t->find_first_of("\r\n") != std::string::npos) return false;
     std::string text;
     if (FileExists(path)) {
         try {
-            text = ReadFileBytes(path);
+            text = ReadFileBytes(path, MaxDocumentBytes);
         } catch (...) {
             return false;
         }

@@ -1,6 +1,7 @@
 #include "family/ImportExport.h"
 
 #include "project/Errors.h"
+#include "project/FileSystem.h"
 #include "project/ParseInteger.h"
 
 #include <cerrno>
@@ -115,21 +116,14 @@ std::string CsvLine(const std::vector<std::string>& fields) {
 }
 
 void WriteCsv(const std::string& path, const std::vector<std::vector<std::string>>& lines) {
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) ThrowIo(errno);
-    for (const auto& fields : lines) {
-        const std::string line = CsvLine(fields);
-        size_t done = 0;
-        while (done < line.size()) {
-            ssize_t n = ::write(fd, line.data() + done, line.size() - done);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) {
-                int err = n < 0 ? errno : EIO;
-                ::close(fd);
-                ThrowIo(err);
-            }
-            done += size_t(n);
-        }
+    // Written whole through a temporary file: a failed export keeps the
+    // previous file and never writes through a symlink.
+    std::string text;
+    for (const auto& fields : lines)
+        text += CsvLine(fields);
+    try {
+        WriteFileAtomic(path, text);
+    } catch (const FileError& e) {
+        ThrowIo(e.code() ? e.code() : EIO);
     }
-    if (::close(fd) != 0) ThrowIo(errno);
 }

@@ -69,7 +69,7 @@ std::string CsvLine(const std::vector<std::string>& fields);
 // Message of a failed export for a system error code.
 std::string CsvErrorText(int err);
 
-// Creates or replaces `path` and writes the lines one by one. Throws FileError
+// Creates or replaces `path` with the lines, atomically. Throws FileError
 // "File access denied" when the target may not be written, "I/O error <errno>"
-// for other failures; lines written before a failure stay in the file.
+// for other failures; a failure leaves the previous file as it was.
 void WriteCsv(const std::string& path, const std::vector<std::vector<std::string>>& lines);

@@ -2,11 +2,72 @@
 
 #include "project/FileSystem.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <cmath>
+#include <csignal>
 #include <freexl.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
+// Reads every worksheet and cell the way the import does; true when FreeXL
+// took all of it.
+bool ReadWholeWorkbook(const char* path) {
+    const void* h = nullptr;
+    if (freexl_open(path, &h) != FREEXL_OK) {
+        if (h) freexl_close(h);
+        return false;
+    }
+    bool ok = true;
+    unsigned int count = 0;
+    ok = freexl_get_info(h, FREEXL_BIFF_SHEET_COUNT, &count) == FREEXL_OK;
+    for (unsigned int i = 0; ok && i < count && i <= 0xFFFF; ++i) {
+        const char* name = nullptr;
+        unsigned int rows = 0;
+        unsigned short cols = 0;
+        ok = freexl_get_worksheet_name(h, static_cast<unsigned short>(i), &name) == FREEXL_OK &&
+             freexl_select_active_worksheet(h, static_cast<unsigned short>(i)) == FREEXL_OK &&
+             freexl_worksheet_dimensions(h, &rows, &cols) == FREEXL_OK;
+        for (unsigned int r = 0; ok && r < rows; ++r)
+            for (unsigned short c = 0; c < cols; ++c) {
+                FreeXL_CellValue v{};
+                (void)freexl_get_cell_value(h, r, c, &v);
+            }
+    }
+    freexl_close(h);
+    return ok;
+}
+
+// FreeXL reads out of bounds or crashes on some malformed workbooks. A
+// workbook is therefore read once in a child process first; only when the
+// child gets through it does the program itself open it. A child that
+// crashes, fails or hangs makes the workbook unreadable.
+bool WorkbookSurvivesTrialRead(const std::string& path) {
+    const pid_t pid = ::fork();
+    if (pid < 0) return true; // no child to spare: read in-process as before
+    if (pid == 0) ::_exit(ReadWholeWorkbook(path.c_str()) ? 0 : 1);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    int status = 0;
+    auto pause = std::chrono::microseconds(50);
+    for (;;) {
+        const pid_t r = ::waitpid(pid, &status, WNOHANG);
+        if (r == pid) break;
+        if (r < 0 && errno != EINTR) return false;
+        if (std::chrono::steady_clock::now() > deadline) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
+            return false;
+        }
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, std::chrono::microseconds(10000));
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 char Lower(char c) {
     return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
 }
@@ -93,6 +154,8 @@ void SpreadsheetConnection::Open() {
     auto path = ConnectionStringValue(ConnectionString, "DBQ");
     if (!path || path->empty()) throw SpreadsheetError("No workbook in the connection string");
     if (!FileExists(*path)) throw SpreadsheetError("Workbook not found: " + *path);
+    if (!WorkbookSurvivesTrialRead(*path))
+        throw SpreadsheetError("Not a readable workbook: " + *path);
     const void* h = nullptr;
     if (freexl_open(path->c_str(), &h) != FREEXL_OK) {
         if (h) freexl_close(h);

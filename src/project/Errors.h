@@ -24,4 +24,10 @@ public:
 class FileError : public TessaroError {
 public:
     using TessaroError::TessaroError;
+    FileError(const std::string& text, int err) : TessaroError(text), err_(err) {}
+    // errno of the failing call, 0 when not known.
+    int code() const { return err_; }
+
+private:
+    int err_ = 0;
 };

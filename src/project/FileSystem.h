@@ -16,13 +16,23 @@ bool ForceDirectories(const std::string& path);
 // Whole file as bytes; throws FileError with the system's reason.
 std::string ReadFileBytes(const std::string& path);
 
+// Largest project document the program reads: the biggest real one is a few
+// MB, and a parsed tree takes several times its file size in memory.
+inline constexpr size_t MaxDocumentBytes = size_t(32) << 20;
+
+// As ReadFileBytes, but a file longer than maxBytes throws FileError
+// "File "<path>" is too large (<n> bytes; at most <max>)" without being read.
+std::string ReadFileBytes(const std::string& path, size_t maxBytes);
+
 // Writes through a temporary file in the same folder, flushed to disk, then
 // renamed over the target, so a failed write leaves the previous file whole.
-// Throws FileError with the path and the system's reason.
+// Throws FileError with the path, the system's reason and its errno.
 void WriteFileAtomic(const std::string& path, std::string_view data);
 
-// Test hook: called with the number of bytes about to be written to the
-// temporary file; returning false makes that write fail like a full disk.
+// Test hook: called with the offset and length of each piece (at most 64 KiB)
+// about to be written to the temporary file; returning false makes that write
+// fail like a full disk. A last call with (size, 0) comes just before the
+// rename; returning false then stands for an interruption at that point.
 using WriteFaultHook = std::function<bool(size_t offset, size_t length)>;
 void SetWriteFaultHook(WriteFaultHook hook);
 

@@ -122,7 +122,7 @@ void XmlDocument::load(const std::string& path) {
     if (!FileExists(path)) throw XmlError("File \"" + path + "\" not found");
     std::string bytes;
     try {
-        bytes = ReadFileBytes(path);
+        bytes = ReadFileBytes(path, MaxDocumentBytes);
     } catch (const FileError& e) {
         throw XmlError(e.what());
     }

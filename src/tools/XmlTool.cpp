@@ -135,7 +135,7 @@ XmlItem BuildXmlItems(const XmlReaderDocument& doc) {
 }
 
 XmlItem ReadXmlFile(const std::string& path) {
-    XmlReaderDocument doc = ReadXml(ReadFileBytes(path));
+    XmlReaderDocument doc = ReadXml(ReadFileBytes(path, MaxDocumentBytes));
     size_t slash = path.find_last_of(PathSep);
     doc.fileName = slash == std::string::npos ? path : path.substr(slash + 1);
     return BuildXmlItems(doc);

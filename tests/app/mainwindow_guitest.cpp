@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
+#include <filesystem>
 #include <memory>
 
 namespace {
@@ -236,6 +237,43 @@ private slots:
         QVERIFY(r.newPrompt->shown().isEmpty());
         r.main()->close();
         QCOMPARE(r.iniValue(), std::string("Plant1"));
+    }
+
+    // The INI file cannot be written when the program ends (a full disk, or a
+    // folder in its place): the window still closes, silently, and the INI
+    // file keeps what it held.
+    void closeEndsWhenIniWriteFails_data() {
+        QTest::addColumn<bool>("folderInPlace");
+        QTest::newRow("full disk") << false;
+        QTest::newRow("folder in place") << true;
+    }
+    void closeEndsWhenIniWriteFails() {
+        QFETCH(bool, folderInPlace);
+        Run r("Plant1", "Plant1");
+        ForceDirectories(r.ws.ProjectsFolder + "/Other");
+        const std::string ini = r.exe / "Tessaro_Sm2DNs.ini";
+        const std::string before = folderInPlace ? "" : ReadText(ini);
+        if (folderInPlace) {
+            std::filesystem::remove(ini);
+            QVERIFY(CreateDir(ini));
+        }
+        r.ws.ApplyOpenedFolder(r.ws.ProjectsFolder + "/Other");
+        int hookCalls = 0;
+        SetWriteFaultHook([&](size_t, size_t) {
+            ++hookCalls;
+            return false;
+        });
+        const bool closed = r.main()->close();
+        SetWriteFaultHook(nullptr);
+        QVERIFY(closed);
+        QVERIFY(!r.main()->isVisible());
+        QVERIFY(r.prompt->shown().isEmpty());
+        if (folderInPlace) {
+            QVERIFY(DirectoryExists(ini));
+        } else {
+            QVERIFY(hookCalls > 0);
+            QCOMPARE(ReadText(ini), before);
+        }
     }
 
     void newProjectRefusals_data() {

@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 const char* kDefaultsXml =
@@ -51,6 +53,7 @@ private slots:
     void cancelWritesNothingAndShowReloads();
     void loadErrorReportedAndDialogStillOpens();
     void failedSaveKeepsDialogOpen();
+    void symlinkedFileReplacedNotWrittenThrough();
 };
 
 void PargenTest::controlsNamedAndLabelled() {
@@ -322,6 +325,27 @@ void PargenTest::failedSaveKeepsDialogOpen() {
     QVERIFY(dlg.isVisible());
     QCOMPARE(f.rec->texts("error").size(), 1);
     QCOMPARE(ReadText(f.ws.PargenPath), std::string(kDefaultsXml));
+}
+
+// pargen.xml linked to a file outside the project: OK replaces the link by a
+// file of the project and leaves the linked file alone.
+void PargenTest::symlinkedFileReplacedNotWrittenThrough() {
+    EditorFixture f;
+    TFpargen dlg(f.ws);
+    dlg.setPrompt(f.rec);
+    const std::string outside = f.exe / "outside.xml";
+    WriteText(outside, kDefaultsXml);
+    QVERIFY(::symlink(outside.c_str(), f.ws.PargenPath.c_str()) == 0);
+    dlg.show();
+    QCOMPARE(dlg.E_Ser_TO->text(), QString("1000")); // read through the link
+    Type(dlg.E_Ser_TO, "20");
+    QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
+    QVERIFY(f.rec->texts("error").isEmpty());
+    QCOMPARE(ReadText(outside), std::string(kDefaultsXml));
+    struct stat st {};
+    QVERIFY(::lstat(f.ws.PargenPath.c_str(), &st) == 0);
+    QVERIFY(S_ISREG(st.st_mode));
+    QCOMPARE(Element(ReadText(f.ws.PargenPath), "Ser_TO"), std::string("20"));
 }
 
 QTEST_MAIN(PargenTest)
