@@ -48,7 +48,9 @@ class StartUp : public ::testing::TestWithParam<StartCase> {};
 TEST_P(StartUp, SettlesWorkspace) {
     const StartCase& c = GetParam();
     TempDir exe;
-    if (c.existing) ASSERT_TRUE(ForceDirectories(exe / (std::string("PROJECTS/") + c.existing)));
+    if (c.existing) {
+        ASSERT_TRUE(ForceDirectories(exe / (std::string("PROJECTS/") + c.existing)));
+    }
     if (c.iniValue)
         WriteText(exe / "Tessaro_Sm2DNs.ini",
                   std::string("[lastproj]\r\nprojectname=") + c.iniValue + "\r\n");
