@@ -1,4 +1,5 @@
 #include "TempDir.h"
+#include "WorkedExample.h"
 #include "device/UGds.h"
 #include "project/FileSystem.h"
 
@@ -35,27 +36,6 @@ Result Cli(const std::vector<std::string>& args) {
     return r;
 }
 
-const char* kPargen =
-    "<Par_Gen><Ser_Baud>7</Ser_Baud><Ser_Par>0</Ser_Par><Ser_TO>1</Ser_TO><Ser_CD>1</Ser_CD>"
-    "<Ser_Type>0</Ser_Type><Ser_Prot>0</Ser_Prot><Ser_Write_Mode>1</Ser_Write_Mode>"
-    "<DN_ID>20</DN_ID><DN_Baud>0</DN_Baud><DN_NB_IN>20</DN_NB_IN><DN_NB_OUT>20</DN_NB_OUT>"
-    "<DN_Enable_Error>0</DN_Enable_Error><DN_Num_Cont_Err>1</DN_Num_Cont_Err>"
-    "<DN_Val_Canc_Data>0x00</DN_Val_Canc_Data></Par_Gen>";
-
-const char* kSdo =
-    "<Serial_to_ProfiBus><DeviceNet_IN><row Slave_ID=\"1\" Type=\"Holding Register\" "
-    "Address_Mod=\"100\" NPoint=\"2\" Swap=\"N\" Address_DeviceNet=\"0\" Mnemonic=\"\"/>"
-    "</DeviceNet_IN><DeviceNet_OUT><row Slave_ID=\"2\" Type=\"Coil Status\" Address_Mod=\"10\" "
-    "NPoint=\"8\" Swap=\"N\" Address_DeviceNet=\"4\" Mnemonic=\"\"/></DeviceNet_OUT>"
-    "</Serial_to_ProfiBus>";
-
-const std::string kExample = std::string(
-    "\x08\x00\x00\x00\x18\x00\x00\x00"
-    "\x01\x03\x64\x00\x02\x00\x00\x00"
-    "\x02\x0A\x00\x08\x04\x00\x01\x00"
-    "\x07\x00\x01\x00\x01\x00\x01\x00\x14\x00\x14\x00\x14\x00\x01\x00\x01\x00\x01\x00\x01\x00",
-    46);
-
 struct Project {
     TempDir dir;
     Project(const char* pargen, const char* sdo, bool bin = true) {
@@ -66,10 +46,10 @@ struct Project {
 };
 
 TEST(Cli, BuildsAndDumpsTheWorkedExample) {
-    Project p(kPargen, kSdo);
+    Project p(ExamplePargen, ExampleSdo);
     Result b = Cli({"build", p.dir.path()});
     EXPECT_EQ(b.rc, 0) << b.err;
-    EXPECT_EQ(ReadText(p.dir / "bin/bank.bin"), kExample);
+    EXPECT_EQ(ReadText(p.dir / "bin/bank.bin"), ExampleBank);
     EXPECT_NE(b.out.find("46 bytes"), std::string::npos);
 
     Result d = Cli({"dump", p.dir.path()});
@@ -92,7 +72,7 @@ TEST(Cli, BuildsAndDumpsTheWorkedExample) {
     // -o writes elsewhere, byte for byte the same.
     Result o = Cli({"build", p.dir.path(), "-o", p.dir / "copy.bin"});
     EXPECT_EQ(o.rc, 0);
-    EXPECT_EQ(ReadText(p.dir / "copy.bin"), kExample);
+    EXPECT_EQ(ReadText(p.dir / "copy.bin"), ExampleBank);
 }
 
 TEST(Cli, BuildStopsOnBadProjects) {
@@ -103,13 +83,13 @@ TEST(Cli, BuildStopsOnBadProjects) {
         const char* errorPart;
     };
     const Case cases[] = {
-        {kPargen,
+        {ExamplePargen,
          "<Serial_to_ProfiBus><DeviceNet_IN><row Slave_ID=\"x\"/></DeviceNet_IN>"
          "<DeviceNet_OUT/></Serial_to_ProfiBus>",
          true, "'x' is not a valid integer value"},
-        {kPargen, "garbage", true, "sdo.xml"},
+        {ExamplePargen, "garbage", true, "sdo.xml"},
         {"<Par_Gen><Ser_Baud>7</Ser_Baud></Par_Gen>", nullptr, true, ""},
-        {kPargen, kSdo, false, "bank.bin"}, // no bin folder: reported, not silent
+        {ExamplePargen, ExampleSdo, false, "bank.bin"}, // no bin folder: reported, not silent
     };
     for (const Case& c : cases) {
         Project p(c.pargen, c.sdo, c.bin);
@@ -131,9 +111,9 @@ TEST(Cli, DumpRejectsImagesThatDoNotMatchTheLayout) {
         {"negative block offset", std::string("\x08\x00\x00\x00\xFF\xFF\xFF\xFF", 8)},
         {"block offset inside a record",
          std::string("\x08\x00\x00\x00\x0C\x00\x00\x00", 8) + std::string(8, '\1')},
-        {"truncated block", kExample.substr(0, 40)},
+        {"truncated block", ExampleBank.substr(0, 40)},
         {"counts disagree",
-         kExample.substr(0, 38) + std::string("\x05\x00", 2) + kExample.substr(40)},
+         ExampleBank.substr(0, 38) + std::string("\x05\x00", 2) + ExampleBank.substr(40)},
     };
     TempDir dir;
     for (const auto& [name, bytes] : cases) {
@@ -187,7 +167,7 @@ TEST(Cli, CheckReportsEveryFailureWithTheDialogsMessages) {
 }
 
 TEST(Cli, GsdWritesTheDescription) {
-    Project p(kPargen, nullptr);
+    Project p(ExamplePargen, nullptr);
     Result r = Cli({"gsd", p.dir.path(), p.dir / "out.gsd"});
     EXPECT_EQ(r.rc, 0) << r.err;
     EXPECT_EQ(ReadText(p.dir / "out.gsd"), ComposeGsd(0, 0));

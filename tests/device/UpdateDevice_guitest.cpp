@@ -8,6 +8,7 @@
 #include "FakeComm.h"
 #include "RecordingPrompt.h"
 #include "TempDir.h"
+#include "WorkedExample.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,23 +20,7 @@
 #include <thread>
 
 namespace {
-const char* const Pargen =
-    "<Par_Gen><Ser_Baud>7</Ser_Baud><Ser_Par>0</Ser_Par><Ser_TO>1</Ser_TO><Ser_CD>1</Ser_CD>"
-    "<Ser_Type>0</Ser_Type><Ser_Prot>0</Ser_Prot><Ser_Write_Mode>1</Ser_Write_Mode>"
-    "<DN_ID>20</DN_ID><DN_Baud>0</DN_Baud><DN_NB_IN>20</DN_NB_IN><DN_NB_OUT>20</DN_NB_OUT>"
-    "<DN_Enable_Error>0</DN_Enable_Error><DN_Num_Cont_Err>1</DN_Num_Cont_Err>"
-    "<DN_Val_Canc_Data>0x00</DN_Val_Canc_Data></Par_Gen>";
-const char* const Sdo =
-    "<Serial_to_ProfiBus><DeviceNet_IN><row Slave_ID=\"1\" Type=\"Holding Register\" "
-    "Address_Mod=\"100\" NPoint=\"2\" Swap=\"N\" Address_DeviceNet=\"0\" Mnemonic=\"a\"/>"
-    "</DeviceNet_IN><DeviceNet_OUT><row Slave_ID=\"2\" Type=\"Coil Status\" Address_Mod=\"10\" "
-    "NPoint=\"8\" Swap=\"N\" Address_DeviceNet=\"4\" Mnemonic=\"b\"/></DeviceNet_OUT>"
-    "</Serial_to_ProfiBus>";
-const QByteArray Example46 = QByteArray::fromHex("0800000018000000"
-                                                 "0103640002000000"
-                                                 "020A000804000100"
-                                                 "0700010001000100140014001400010001000100"
-                                                 "0100");
+const QByteArray Example46 = QByteArray::fromStdString(ExampleBank);
 
 bool Reaped(pid_t pid) {
     return ::kill(pid, 0) != 0 && errno == ESRCH;
@@ -98,8 +83,8 @@ private slots:
         ws->ProjectName = "/Plant 1";
         ws->ProjectFolder = project;
         ws->UpdateProjectPaths();
-        WriteText(ws->PargenPath, Pargen);
-        WriteText(ws->SdoPath, Sdo);
+        WriteText(ws->PargenPath, ExamplePargen);
+        WriteText(ws->SdoPath, ExampleSdo);
     }
     void cleanup() {
         forms.destroy();
