@@ -1,4 +1,9 @@
 #include "family/FamilyIO.h"
+#include "widgets/Controls.h"
+#include "widgets/FormBase.h"
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
 
 #include "app/Comon.h"
 #include "app/Forms.h"
@@ -50,4 +55,30 @@ void FillGrid(StringGrid* grid, const std::function<void(GridModel&)>& fill) {
     // header's measured size.
     GridUpdate hold(grid);
     fill(*grid->gridModel());
+}
+
+FamilyButtons LayOutFamilyEditor(FormBase& form, QWidget* pages, const char* okName,
+                                 std::function<void()> onOk, std::function<void()> onImport,
+                                 std::function<void()> onExport) {
+    FamilyButtons b;
+    b.ok = NewPlainButton(&form, okName, "OK");
+    b.cancel = NewPlainButton(&form, "bitbtn2", "Cancel");
+    b.import = NewPlainButton(&form, "bitbtn4", "Import");
+    b.exportButton = NewPlainButton(&form, "button1", "Export");
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(b.import);
+    buttons->addWidget(b.exportButton);
+    buttons->addStretch();
+    buttons->addWidget(b.ok);
+    buttons->addWidget(b.cancel);
+    auto* layout = new QVBoxLayout(&form);
+    layout->addWidget(pages, 1);
+    layout->addLayout(buttons);
+
+    form.bindModalButton(b.ok, std::move(onOk), QDialog::Accepted);
+    QObject::connect(b.cancel, &QPushButton::clicked, &form, &QDialog::reject);
+    QObject::connect(b.import, &QPushButton::clicked, &form,
+                     [&form, onImport = std::move(onImport)] { form.run(onImport); });
+    QObject::connect(b.exportButton, &QPushButton::clicked, &form, std::move(onExport));
+    return b;
 }

@@ -34,6 +34,22 @@ bool FamilyExport(FormBase& form, const FamilyTable& table,
 
 class StringGrid;
 class GridModel;
+class QPushButton;
+class QWidget;
+
+// The buttons of a table editor below `pages`: Import and Export on the left,
+// OK (named `okName`) and Cancel on the right. OK runs `onOk` and closes only
+// when it ended normally, Import runs under the general error report, Export
+// reports its own failure.
+struct FamilyButtons {
+    QPushButton* ok;
+    QPushButton* cancel;
+    QPushButton* import;
+    QPushButton* exportButton;
+};
+FamilyButtons LayOutFamilyEditor(FormBase& form, QWidget* pages, const char* okName,
+                                 std::function<void()> onOk, std::function<void()> onImport,
+                                 std::function<void()> onExport);
 
 // Fills many cells of a grid at once: `fill` sets cells on the grid's model
 // with its signals held back, then the view is told once.

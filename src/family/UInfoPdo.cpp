@@ -53,25 +53,13 @@ TFInfopdo::TFInfopdo(Workspace& ws, QWidget* parent) : FormBase(ws, parent) {
     buildTab(0, CanA);
     buildTab(1, CanB);
 
-    LbButton1 = NewPlainButton(this, "LbButton1", "OK");
-    bitbtn2 = NewPlainButton(this, "bitbtn2", "Cancel");
-    bitbtn4 = NewPlainButton(this, "bitbtn4", "Import");
-    button1 = NewPlainButton(this, "button1", "Export");
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(bitbtn4);
-    buttons->addWidget(button1);
-    buttons->addStretch();
-    buttons->addWidget(LbButton1);
-    buttons->addWidget(bitbtn2);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(PageControl1, 1);
-    layout->addLayout(buttons);
-
-    bindModalButton(
-        LbButton1, [this] { BitBtn1Click(); }, QDialog::Accepted);
-    connect(bitbtn2, &QPushButton::clicked, this, &QDialog::reject);
-    connect(bitbtn4, &QPushButton::clicked, this, [this] { run([this] { BitBtn4Click(); }); });
-    connect(button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    FamilyButtons b = LayOutFamilyEditor(
+        *this, PageControl1, "LbButton1", [this] { BitBtn1Click(); }, [this] { BitBtn4Click(); },
+        [this] { Button1Click(); });
+    LbButton1 = b.ok;
+    bitbtn2 = b.cancel;
+    bitbtn4 = b.import;
+    button1 = b.exportButton;
 }
 
 void TFInfopdo::buildTab(int side, QWidget* page) {

@@ -67,25 +67,13 @@ TFsdo::TFsdo(Workspace& ws, QWidget* parent) : FormBase(ws, parent) {
         buildGrid(p.grid);
     }
 
-    bitbtn1 = NewPlainButton(this, "bitbtn1", "OK");
-    bitbtn2 = NewPlainButton(this, "bitbtn2", "Cancel");
-    bitbtn4 = NewPlainButton(this, "bitbtn4", "Import");
-    button1 = NewPlainButton(this, "button1", "Export");
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(bitbtn4);
-    buttons->addWidget(button1);
-    buttons->addStretch();
-    buttons->addWidget(bitbtn1);
-    buttons->addWidget(bitbtn2);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(PageControl1, 1);
-    layout->addLayout(buttons);
-
-    bindModalButton(
-        bitbtn1, [this] { BitBtn1Click(); }, QDialog::Accepted);
-    connect(bitbtn2, &QPushButton::clicked, this, &QDialog::reject);
-    connect(bitbtn4, &QPushButton::clicked, this, [this] { run([this] { BitBtn4Click(); }); });
-    connect(button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    FamilyButtons b = LayOutFamilyEditor(
+        *this, PageControl1, "bitbtn1", [this] { BitBtn1Click(); }, [this] { BitBtn4Click(); },
+        [this] { Button1Click(); });
+    bitbtn1 = b.ok;
+    bitbtn2 = b.cancel;
+    bitbtn4 = b.import;
+    button1 = b.exportButton;
 }
 
 void TFsdo::buildGrid(StringGrid* g) {
