@@ -20,7 +20,7 @@
 
 namespace {
 template <class T> T* Make(Forms* forms, Workspace& ws, QWidget* owner) {
-    T* f = new T(ws, owner);
+    T* f = new T(ws, owner, FormBase::Build::OnFirstShow);
     f->setForms(forms);
     return f;
 }

@@ -6,13 +6,16 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-TFsaveproj::TFsaveproj(Workspace& ws, QWidget* parent) : FormBase(ws, parent) {
+TFsaveproj::TFsaveproj(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
     setObjectName("Fsaveproj");
     setWindowTitle("New project");
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(319, 91);
+    buildIfNow(build);
+}
 
+void TFsaveproj::buildControls() {
     Label1 = new QLabel("Project name", this);
     Label1->setObjectName("Label1");
     Label1->setGeometry(8, 6, 300, 16);
@@ -28,10 +31,6 @@ TFsaveproj::TFsaveproj(Workspace& ws, QWidget* parent) : FormBase(ws, parent) {
     bitbtn2 = new QPushButton("Cancel", this);
     bitbtn2->setObjectName("bitbtn2");
     bitbtn2->setGeometry(166, 56, 81, 27);
-
-    // FormCreate
-    NewProjectText.clear();
-    NewProjectBase.clear();
 
     connect(bitbtn1, &QPushButton::clicked, this, [this] {
         if (run([this] { BitBtn1Click(); })) done(Accepted);

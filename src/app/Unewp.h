@@ -11,7 +11,7 @@ class QPushButton;
 class TFsaveproj : public FormBase {
     Q_OBJECT
 public:
-    explicit TFsaveproj(Workspace& ws, QWidget* parent = nullptr);
+    explicit TFsaveproj(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
 
     // Folder in which New project creates the project folder.
     std::string NewProjectBase;
@@ -22,10 +22,10 @@ public:
     // 0 = New project, 1 = text editor for the XML tool.
     int EditTextMode = 0;
 
-    QLineEdit* Edit1;
-    QLabel* Label1;
-    QPushButton* bitbtn1;
-    QPushButton* bitbtn2;
+    QLineEdit* Edit1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QPushButton* bitbtn1 = nullptr;
+    QPushButton* bitbtn2 = nullptr;
 
     void FormShow();
     void BitBtn1Click();
@@ -35,5 +35,6 @@ public:
     void reject() override;
 
 protected:
+    void buildControls() override;
     void showEvent(QShowEvent* e) override;
 };

@@ -24,12 +24,15 @@ template <class W> W* Named(W* w, const char* name, QRect geo) {
 }
 } // namespace
 
-TFModifyFileSx::TFModifyFileSx(Workspace& ws, QWidget* parent)
+TFModifyFileSx::TFModifyFileSx(Workspace& ws, QWidget* parent, Build build)
     : FormBase(ws, parent), variant(ProductVariant) {
     setObjectName("FModifyFileSx");
     setWindowTitle("Generate Firmware");
     setFixedClientSize(ClientWidth, ClientHeight);
+    buildIfNow(build);
+}
 
+void TFModifyFileSx::buildControls() {
     LbButton1 = Named(new QPushButton("X", this), "LbButton1", {398, 6, 26, 24});
     LabelPort = Named(new QLabel("COM port:", this), "LabelPort", {20, 40, 70, 26});
     cbport = Named(new QComboBox(this), "cbport", {92, 40, 90, 26});

@@ -17,23 +17,23 @@ class QPushButton;
 class TFModifyFileSx : public FormBase {
     Q_OBJECT
 public:
-    explicit TFModifyFileSx(Workspace& ws, QWidget* parent = nullptr);
+    explicit TFModifyFileSx(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
 
-    QPushButton* LbButton1; // "X"
-    QLabel* LabelPort;
-    QComboBox* cbport;
-    QPushButton* UpdateFirmware; // "Execute update firmware"
-    QProgressBar* ProgressBar1;
+    QPushButton* LbButton1 = nullptr; // "X"
+    QLabel* LabelPort = nullptr;
+    QComboBox* cbport = nullptr;
+    QPushButton* UpdateFirmware = nullptr; // "Execute update firmware"
+    QProgressBar* ProgressBar1 = nullptr;
     // Hidden in this product.
-    QPushButton* OpenFirmware;
-    QPushButton* Options;
-    QFrame* PanelBank;
+    QPushButton* OpenFirmware = nullptr;
+    QPushButton* Options = nullptr;
+    QFrame* PanelBank = nullptr;
     std::array<QCheckBox*, BankCount> CB_Bank;
-    QPushButton* DirBin;
-    QPushButton* ModifySx;
-    QPushButton* UpdateFirmware2;
-    QLabel* Label1;
-    QLineEdit* NewFileSx;
+    QPushButton* DirBin = nullptr;
+    QPushButton* ModifySx = nullptr;
+    QPushButton* UpdateFirmware2 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLineEdit* NewFileSx = nullptr;
 
     FirmwareComposer composer;
     // Which banks showing the dialog offers; the product's variant unless a
@@ -57,6 +57,7 @@ public:
     bool bankMarked(int bank) const;
 
 protected:
+    void buildControls() override;
     void showEvent(QShowEvent* e) override;
 
 private:

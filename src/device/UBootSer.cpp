@@ -47,13 +47,17 @@ public:
 };
 } // namespace
 
-TFBootSer::TFBootSer(Workspace& ws, QWidget* parent) : FormBase(ws, parent), Comm1(new TComm) {
+TFBootSer::TFBootSer(Workspace& ws, QWidget* parent, Build build)
+    : FormBase(ws, parent), Comm1(new TComm) {
     setObjectName("FBootSer");
     setWindowTitle("Update Firmware from Serial (RS232)");
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setFixedClientSize(420, 250);
+    buildIfNow(build);
+}
 
+void TFBootSer::buildControls() {
     Label1 = NewControl<QLabel>(
         this, "Label1", "Follow these steps to update the RG52830 from RS232:", {16, 12, 390, 18});
     Label1->setStyleSheet("font-weight: bold;");

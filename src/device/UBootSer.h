@@ -18,29 +18,29 @@ class TCustomComm;
 class TFBootSer : public FormBase {
     Q_OBJECT
 public:
-    explicit TFBootSer(Workspace& ws, QWidget* parent = nullptr);
+    explicit TFBootSer(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
     ~TFBootSer() override;
 
     // Instructions page.
-    QLabel* Label1;
-    QLabel* Label2;
-    QLabel* Label3;
-    QLabel* Label4;
-    QLabel* Label5;
-    QLabel* Label6;
-    QComboBox* CB_Port;
-    QPushButton* btn_Connect;
-    QPushButton* btn_Next;
-    QPushButton* bitbtn2;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label6 = nullptr;
+    QComboBox* CB_Port = nullptr;
+    QPushButton* btn_Connect = nullptr;
+    QPushButton* btn_Next = nullptr;
+    QPushButton* bitbtn2 = nullptr;
 
     // Options page, laid over the whole dialog.
-    QWidget* Panel1;
-    QLabel* Label7;
-    QCheckBox* CB_Firmware;
-    QCheckBox* CB_ReadFirmware;
-    QCheckBox* CB_Project;
-    QCheckBox* CB_ReadProject;
-    QPushButton* btn_Execute;
+    QWidget* Panel1 = nullptr;
+    QLabel* Label7 = nullptr;
+    QCheckBox* CB_Firmware = nullptr;
+    QCheckBox* CB_ReadFirmware = nullptr;
+    QCheckBox* CB_Project = nullptr;
+    QCheckBox* CB_ReadProject = nullptr;
+    QPushButton* btn_Execute = nullptr;
 
     std::unique_ptr<TCustomComm> Comm1;
     // True only after the last Connect succeeded.
@@ -61,6 +61,7 @@ public:
     bool waitingForUpdater() const { return waiting_; }
 
 protected:
+    void buildControls() override;
     void showEvent(QShowEvent* e) override;
     void hideEvent(QHideEvent* e) override;
     void closeEvent(QCloseEvent* e) override;

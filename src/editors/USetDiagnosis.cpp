@@ -11,13 +11,16 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-TFSetDiagnosis::TFSetDiagnosis(Workspace& ws, QWidget* parent) : FormBase(ws, parent) {
+TFSetDiagnosis::TFSetDiagnosis(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
     setObjectName("FSetDiagnosis");
     setWindowTitle("Error/Diagnosis");
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     resize(302, 443);
+    buildIfNow(build);
+}
 
+void TFSetDiagnosis::buildControls() {
     ACG = new StringGrid(this);
     ACG->setObjectName("ACG");
     ACG->setColCount(2);

@@ -12,12 +12,12 @@ class StringGrid;
 class TFSetDiagnosis : public FormBase {
     Q_OBJECT
 public:
-    explicit TFSetDiagnosis(Workspace& ws, QWidget* parent = nullptr);
+    explicit TFSetDiagnosis(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
 
-    StringGrid* ACG;
-    QWidget* Panel1;
-    QPushButton* bitbtn1;
-    QPushButton* bitbtn2;
+    StringGrid* ACG = nullptr;
+    QWidget* Panel1 = nullptr;
+    QPushButton* bitbtn1 = nullptr;
+    QPushButton* bitbtn2 = nullptr;
 
     void FormShow();
     // Checks and writes the file; false when the check failed.
@@ -26,5 +26,6 @@ public:
     std::vector<std::string> fromGrid() const;
 
 protected:
+    void buildControls() override;
     void showEvent(QShowEvent* e) override;
 };

@@ -49,13 +49,16 @@ void PutRow(StringGrid* g, int r, const AccessRow& row) {
 }
 } // namespace
 
-TFSetVar::TFSetVar(Workspace& ws, QWidget* parent) : FormBase(ws, parent) {
+TFSetVar::TFSetVar(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
     setObjectName("FSetVar");
     setWindowTitle("Set Access");
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     resize(787, 538);
+    buildIfNow(build);
+}
 
+void TFSetVar::buildControls() {
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName("PageControl1");
     TabSheet1 = new QWidget;

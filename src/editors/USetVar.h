@@ -11,16 +11,16 @@ class StringGrid;
 class TFSetVar : public FormBase {
     Q_OBJECT
 public:
-    explicit TFSetVar(Workspace& ws, QWidget* parent = nullptr);
+    explicit TFSetVar(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
 
-    QTabWidget* PageControl1;
-    QWidget* TabSheet1;
-    QWidget* TabSheet2;
-    StringGrid* sga; // read table
-    StringGrid* sgb; // write table
-    QWidget* Panel1;
-    QPushButton* bitbtn1;
-    QPushButton* bitbtn2;
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* TabSheet1 = nullptr;
+    QWidget* TabSheet2 = nullptr;
+    StringGrid* sga = nullptr; // read table
+    StringGrid* sgb = nullptr; // write table
+    QWidget* Panel1 = nullptr;
+    QPushButton* bitbtn1 = nullptr;
+    QPushButton* bitbtn2 = nullptr;
 
     // Address DeviceNet bounds, from pargen.xml at each showing.
     int NByteIn = DefaultDeviceNetBytes;
@@ -35,5 +35,6 @@ public:
     void toGrids(const AccessMap& map);
 
 protected:
+    void buildControls() override;
     void showEvent(QShowEvent* e) override;
 };

@@ -37,13 +37,16 @@ void SetPosition(QComboBox* box, int position) {
 }
 } // namespace
 
-TFpargen::TFpargen(Workspace& ws, QWidget* parent) : FormBase(ws, parent) {
+TFpargen::TFpargen(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
     setObjectName("Fpargen");
     setWindowTitle("SET COMMUNICATION");
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setFixedClientSize(251, 651);
+    buildIfNow(build);
+}
 
+void TFpargen::buildControls() {
     const int lx = 8, fx = 104, fw = 123, lw = 94, rh = 22;
     auto label = [](QWidget* parent, const char* name, const char* text, QRect geo,
                     QWidget* buddy) {

@@ -14,49 +14,49 @@ class QRadioButton;
 class TFpargen : public FormBase {
     Q_OBJECT
 public:
-    explicit TFpargen(Workspace& ws, QWidget* parent = nullptr);
+    explicit TFpargen(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
 
-    QGroupBox* GroupBox1; // " Serial "
-    QGroupBox* GroupBox2; // the physical line
-    QRadioButton* RB_Ser_232;
-    QRadioButton* RB_Ser_485;
-    QLabel* Label1;
-    QComboBox* CB_Ser_Baud;
-    QLabel* Label2;
-    QComboBox* CB_Ser_Par;
-    QLabel* Label3;
-    QLineEdit* E_Ser_TO;
-    QLabel* Label4;
-    QLineEdit* E_Ser_CD;
-    QGroupBox* GroupBox3; // " Protocol "
-    QRadioButton* RB_Ser_MRTU;
-    QRadioButton* RB_Ser_MASC;
-    QRadioButton* RB_Ser_JBUS;
-    QRadioButton* RB_Ser_BIN;
-    QRadioButton* RB_Ser_ASC;
-    QGroupBox* GroupBox4; // " Write "
-    QRadioButton* RB_W_Change;
-    QRadioButton* RB_W_Cyclic;
+    QGroupBox* GroupBox1 = nullptr; // " Serial "
+    QGroupBox* GroupBox2 = nullptr; // the physical line
+    QRadioButton* RB_Ser_232 = nullptr;
+    QRadioButton* RB_Ser_485 = nullptr;
+    QLabel* Label1 = nullptr;
+    QComboBox* CB_Ser_Baud = nullptr;
+    QLabel* Label2 = nullptr;
+    QComboBox* CB_Ser_Par = nullptr;
+    QLabel* Label3 = nullptr;
+    QLineEdit* E_Ser_TO = nullptr;
+    QLabel* Label4 = nullptr;
+    QLineEdit* E_Ser_CD = nullptr;
+    QGroupBox* GroupBox3 = nullptr; // " Protocol "
+    QRadioButton* RB_Ser_MRTU = nullptr;
+    QRadioButton* RB_Ser_MASC = nullptr;
+    QRadioButton* RB_Ser_JBUS = nullptr;
+    QRadioButton* RB_Ser_BIN = nullptr;
+    QRadioButton* RB_Ser_ASC = nullptr;
+    QGroupBox* GroupBox4 = nullptr; // " Write "
+    QRadioButton* RB_W_Change = nullptr;
+    QRadioButton* RB_W_Cyclic = nullptr;
 
-    QGroupBox* GroupBox5; // " DeviceNet "
-    QLabel* Label5;
-    QLineEdit* E_Pro_ID;
-    QLabel* Label6;
-    QComboBox* CB_Pro_Baud;
-    QLabel* Label7;
-    QLineEdit* E_PRo_IN;
-    QLabel* Label8;
-    QLineEdit* E_PRo_Out;
-    QGroupBox* GroupBox6; // " Error/Diagnosis Modbus "
-    QCheckBox* CB_En_Err;
-    QLabel* Label9;
-    QLabel* Label10;
-    QLineEdit* E_Num_Con_Err;
-    QLabel* Label11;
-    QLineEdit* E_Val_Canc_Data;
+    QGroupBox* GroupBox5 = nullptr; // " DeviceNet "
+    QLabel* Label5 = nullptr;
+    QLineEdit* E_Pro_ID = nullptr;
+    QLabel* Label6 = nullptr;
+    QComboBox* CB_Pro_Baud = nullptr;
+    QLabel* Label7 = nullptr;
+    QLineEdit* E_PRo_IN = nullptr;
+    QLabel* Label8 = nullptr;
+    QLineEdit* E_PRo_Out = nullptr;
+    QGroupBox* GroupBox6 = nullptr; // " Error/Diagnosis Modbus "
+    QCheckBox* CB_En_Err = nullptr;
+    QLabel* Label9 = nullptr;
+    QLabel* Label10 = nullptr;
+    QLineEdit* E_Num_Con_Err = nullptr;
+    QLabel* Label11 = nullptr;
+    QLineEdit* E_Val_Canc_Data = nullptr;
 
-    QPushButton* bitbtn1;
-    QPushButton* bitbtn2;
+    QPushButton* bitbtn1 = nullptr;
+    QPushButton* bitbtn2 = nullptr;
 
     // Loads the controls from PargenPath, or the defaults when it is missing.
     void FormShow();
@@ -67,5 +67,6 @@ public:
     void toControls(const CommParams& p);
 
 protected:
+    void buildControls() override;
     void showEvent(QShowEvent* e) override;
 };

@@ -37,11 +37,14 @@ std::string Text(const QLineEdit* e) {
 }
 } // namespace
 
-TFInfopdo::TFInfopdo(Workspace& ws, QWidget* parent) : FormBase(ws, parent) {
+TFInfopdo::TFInfopdo(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
     setObjectName("FInfopdo");
     setWindowTitle("Define Store PDO");
     setFixedClientSize(620, 420);
+    buildIfNow(build);
+}
 
+void TFInfopdo::buildControls() {
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName("PageControl1");
     CanA = new QWidget;

@@ -18,7 +18,7 @@ class QWidget;
 class TFInfopdo : public FormBase {
     Q_OBJECT
 public:
-    explicit TFInfopdo(Workspace& ws, QWidget* parent = nullptr);
+    explicit TFInfopdo(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
 
     QTabWidget* PageControl1 = nullptr;
     QWidget* CanA = nullptr;
@@ -66,6 +66,7 @@ public:
     const StoredPdoModel& model() const { return model_; }
 
 protected:
+    void buildControls() override;
     void showEvent(QShowEvent* e) override;
 
 private:

@@ -25,11 +25,14 @@ QLabel* Caption(QWidget* parent, const char* name, const char* text, const char*
 
 } // namespace
 
-TFsdo::TFsdo(Workspace& ws, QWidget* parent) : FormBase(ws, parent) {
+TFsdo::TFsdo(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
     setObjectName("Fsdo");
     setWindowTitle("Set SDO Access");
     resize(820, 560);
+    buildIfNow(build);
+}
 
+void TFsdo::buildControls() {
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName("PageControl1");
     struct Page {

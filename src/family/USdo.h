@@ -15,7 +15,7 @@ class StringGrid;
 class TFsdo : public FormBase {
     Q_OBJECT
 public:
-    explicit TFsdo(Workspace& ws, QWidget* parent = nullptr);
+    explicit TFsdo(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
 
     // The SDO access file. A setting of this unit: the workspace assigns no
     // path to it, so in this product it stays empty and the tables open empty.
@@ -45,6 +45,7 @@ public:
     SdoAccessTables tables() const;
 
 protected:
+    void buildControls() override;
     void showEvent(QShowEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     bool eventFilter(QObject* o, QEvent* e) override;

@@ -31,10 +31,13 @@ StringGrid* MakeGrid(const char* name) {
 }
 } // namespace
 
-TFSetPdo::TFSetPdo(Workspace& ws, QWidget* parent) : FormBase(ws, parent) {
+TFSetPdo::TFSetPdo(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
     setObjectName("FSetPdo");
     setWindowTitle("Set PDO Access");
+    buildIfNow(build);
+}
 
+void TFSetPdo::buildControls() {
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName("PageControl1");
     sga = MakeGrid("sga");

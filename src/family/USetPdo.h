@@ -11,13 +11,13 @@ class StringGrid;
 class TFSetPdo : public FormBase {
     Q_OBJECT
 public:
-    explicit TFSetPdo(Workspace& ws, QWidget* parent = nullptr);
+    explicit TFSetPdo(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
 
-    QTabWidget* PageControl1;
-    StringGrid* sga; // ProfiBus IN --> Transmit PDO
-    StringGrid* sgb; // Recive PDO --> ProfiBub OUT
-    QPushButton* bitbtn1;
-    QPushButton* bitbtn2;
+    QTabWidget* PageControl1 = nullptr;
+    StringGrid* sga = nullptr; // ProfiBus IN --> Transmit PDO
+    StringGrid* sgb = nullptr; // Recive PDO --> ProfiBub OUT
+    QPushButton* bitbtn1 = nullptr;
+    QPushButton* bitbtn2 = nullptr;
 
     int32_t NByteIn = DefaultProfiAreaSize;
     int32_t NByteOut = DefaultProfiAreaSize;
@@ -26,6 +26,7 @@ public:
     void BitBtn1Click();
 
 protected:
+    void buildControls() override;
     void showEvent(QShowEvent* event) override;
 
 private:

@@ -72,10 +72,13 @@ QPixmap TFWemcy::LargeImages() {
     return QPixmap::fromImage(strip);
 }
 
-TFWemcy::TFWemcy(Workspace& ws, QWidget* parent) : FormBase(ws, parent) {
+TFWemcy::TFWemcy(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
     setObjectName("FWemcy");
     setWindowTitle("Define EMCY Word");
+    buildIfNow(build);
+}
 
+void TFWemcy::buildControls() {
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName("PageControl1");
     PageControl1->addTab(buildTab(0), "CanA");

@@ -18,30 +18,30 @@ class QTreeWidgetItem;
 class TFWemcy : public FormBase {
     Q_OBJECT
 public:
-    explicit TFWemcy(Workspace& ws, QWidget* parent = nullptr);
+    explicit TFWemcy(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
 
     // Item data role of the NodeKind tag: 0 word node, 1 bit node.
     static constexpr int NodeKindRole = Qt::UserRole;
     // The 96 x 16 strip of six 16 x 16 images; olive (128,128,0) is transparent.
     static QPixmap LargeImages();
 
-    QTabWidget* PageControl1;
-    QTreeWidget* TWCanA;
-    QGroupBox* GBword_emcy_bitmapA;
+    QTabWidget* PageControl1 = nullptr;
+    QTreeWidget* TWCanA = nullptr;
+    QGroupBox* GBword_emcy_bitmapA = nullptr;
     QLineEdit *Eindex_addrmA, *EsubindexA, *EdevidA;
-    QGroupBox* GbebmA;
+    QGroupBox* GbebmA = nullptr;
     QLineEdit *Eb0A, *Eb1A, *EposcompA, *EposcompA2;
     QPushButton *deleteA, *newA, *modifyA;
-    QTreeWidget* TWCanB;
-    QGroupBox* GBword_emcy_bitmapB;
+    QTreeWidget* TWCanB = nullptr;
+    QGroupBox* GBword_emcy_bitmapB = nullptr;
     QLineEdit *Eindex_addrmB, *EsubindexB, *EdevidB;
-    QGroupBox* GbebmB;
+    QGroupBox* GbebmB = nullptr;
     QLineEdit *Eb0B, *Eb1B, *EposcompB, *EposcompB2;
     QPushButton *deleteB, *newB, *modifyB;
-    QPushButton* bitbtn1; // OK
-    QPushButton* bitbtn2; // Cancel
-    QPushButton* button1; // Export
-    QPushButton* bitbtn4; // Import
+    QPushButton* bitbtn1 = nullptr; // OK
+    QPushButton* bitbtn2 = nullptr; // Cancel
+    QPushButton* button1 = nullptr; // Export
+    QPushButton* bitbtn4 = nullptr; // Import
 
     QList<QPixmap> Large; // the six images of the strip
     WordLists Lists;      // WordListA, WordListB
@@ -69,6 +69,7 @@ public:
     QTreeWidgetItem* nodeAt(int side, int position) const;
 
 protected:
+    void buildControls() override;
     void showEvent(QShowEvent* event) override;
 
 private:

@@ -59,10 +59,13 @@ QString Named(const char* base, int side, bool lowerSuffix = false) {
 
 } // namespace
 
-TFemcy::TFemcy(Workspace& ws, QWidget* parent) : FormBase(ws, parent) {
+TFemcy::TFemcy(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
     setObjectName("Femcy");
     setWindowTitle("Set Traslate EMCY");
+    buildIfNow(build);
+}
 
+void TFemcy::buildControls() {
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName("PageControl1");
     PageControl1->addTab(buildTab(0), "From CAN A");

@@ -18,30 +18,30 @@ class QTabWidget;
 class TFemcy : public FormBase {
     Q_OBJECT
 public:
-    explicit TFemcy(Workspace& ws, QWidget* parent = nullptr);
+    explicit TFemcy(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
 
-    QTabWidget* PageControl1;
+    QTabWidget* PageControl1 = nullptr;
     // Tab "From CAN A".
-    QListWidget* LBCanA;
+    QListWidget* LBCanA = nullptr;
     QLineEdit *Eid_devA, *Emask_eq_ecA, *Emask_eq_erA, *Emask_eq_m1A, *Emask_eq_m2A, *Emask_eq_m3A,
         *Eenmask_eq_ecA, *Eenmask_eq_erA, *Eenmask_eq_m1A, *Eenmask_eq_m2A, *Eenmask_eq_m3A;
-    QCheckBox* enablea;
-    QGroupBox* GroupBoxA;
+    QCheckBox* enablea = nullptr;
+    QGroupBox* GroupBoxA = nullptr;
     QRadioButton *r1a, *r2a, *r3a, *r4a, *r5a, *r6a, *r7a, *r8a, *r9a;
     QPushButton *DeleteA, *NewA, *ModifyA;
     // Tab "From CAN B".
-    QListWidget* LBCanB;
+    QListWidget* LBCanB = nullptr;
     QLineEdit *Eid_devB, *Emask_eq_ecB, *Emask_eq_erB, *Emask_eq_m1B, *Emask_eq_m2B, *Emask_eq_m3B,
         *Eenmask_eq_ecB, *Eenmask_eq_erB, *Eenmask_eq_m1B, *Eenmask_eq_m2B, *Eenmask_eq_m3B;
-    QCheckBox* enableb;
-    QGroupBox* GroupBoxB;
+    QCheckBox* enableb = nullptr;
+    QGroupBox* GroupBoxB = nullptr;
     QRadioButton *r1b, *r2b, *r3b, *r4b, *r5b, *r6b, *r7b, *r8b, *r9b;
     QPushButton *DeleteB, *NewB, *ModifyB;
 
-    QPushButton* LbButton1; // OK
-    QPushButton* bitbtn2;   // Cancel
-    QPushButton* button1;   // Export
-    QPushButton* bitbtn4;   // Import
+    QPushButton* LbButton1 = nullptr; // OK
+    QPushButton* bitbtn2 = nullptr;   // Cancel
+    QPushButton* button1 = nullptr;   // Export
+    QPushButton* bitbtn4 = nullptr;   // Import
 
     // EmcyListA and EmcyListB; row i of LBCanA / LBCanB shows entry i's ID.
     EmcyLists Lists;
@@ -63,6 +63,7 @@ public:
     QRadioButton* targetOption(int side, int target) const { return options_[side][target]; }
 
 protected:
+    void buildControls() override;
     void showEvent(QShowEvent* event) override;
 
 private:

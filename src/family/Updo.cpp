@@ -15,11 +15,14 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-TFpdo::TFpdo(Workspace& ws, QWidget* parent) : FormBase(ws, parent) {
+TFpdo::TFpdo(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
     setObjectName("Fpdo");
     setWindowTitle("Define Traslate PDO");
     resize(640, 330);
+    buildIfNow(build);
+}
 
+void TFpdo::buildControls() {
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName("PageControl1");
     const char* tabs[] = {"PDO From CanA to CanB", "PDO From CanB to CanA"};

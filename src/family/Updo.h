@@ -12,7 +12,7 @@ class StringGrid;
 class TFpdo : public FormBase {
     Q_OBJECT
 public:
-    explicit TFpdo(Workspace& ws, QWidget* parent = nullptr);
+    explicit TFpdo(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
 
     QTabWidget* PageControl1 = nullptr;
     QWidget* TabSheet1 = nullptr;
@@ -34,6 +34,7 @@ public:
     PdoTables tables() const;
 
 protected:
+    void buildControls() override;
     void showEvent(QShowEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     bool eventFilter(QObject* o, QEvent* e) override;

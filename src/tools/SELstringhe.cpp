@@ -7,12 +7,15 @@
 #include <QPushButton>
 #include <algorithm>
 
-TFSELstringhe::TFSELstringhe(Workspace& ws, QWidget* parent) : FormBase(ws, parent) {
+TFSELstringhe::TFSELstringhe(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
     setObjectName("FSELstringhe");
     setWindowTitle("Select String");
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
+    buildIfNow(build);
+}
 
+void TFSELstringhe::buildControls() {
     sg = new StringGrid(this);
     sg->setObjectName("sg");
     sg->setEditable(false);

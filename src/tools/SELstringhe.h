@@ -12,24 +12,25 @@ class StringGrid;
 class TFSELstringhe : public FormBase {
     Q_OBJECT
 public:
-    explicit TFSELstringhe(Workspace& ws, QWidget* parent = nullptr);
+    explicit TFSELstringhe(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
 
     // Input: the XML file whose strings are listed.
     std::string StringsFilePath;
     // Input and output: index of the selected string.
     int SelectedStringIndex = 0;
 
-    StringGrid* sg;
-    QWidget* Panel1;
-    QPushButton* bitbtn1;
-    QPushButton* bitbtn2;
-    QLabel* Label1;
+    StringGrid* sg = nullptr;
+    QWidget* Panel1 = nullptr;
+    QPushButton* bitbtn1 = nullptr;
+    QPushButton* bitbtn2 = nullptr;
+    QLabel* Label1 = nullptr;
 
     void FormShow();
     void FormResize();
     void sgSelectCell(int col, int row);
 
 protected:
+    void buildControls() override;
     void showEvent(QShowEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
 };

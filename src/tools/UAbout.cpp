@@ -72,14 +72,17 @@ QImage TFAbout::Logo() {
     return DecodeJpeg(f.readAll());
 }
 
-TFAbout::TFAbout(Workspace& ws, QWidget* parent) : FormBase(ws, parent) {
+TFAbout::TFAbout(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
     setObjectName("FAbout");
     setWindowTitle("About...");
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setFixedClientSize(406, 152);
     openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    buildIfNow(build);
+}
 
+void TFAbout::buildControls() {
     Image2 = NewControl<QLabel>(this, "Image2", {}, {10, 10, 81, 81});
     Image2->setScaledContents(true);
     Image2->setPixmap(QPixmap::fromImage(Logo()));

@@ -14,20 +14,20 @@ inline constexpr const char* MakerMailAddress = "info@velmora.example";
 class TFAbout : public FormBase {
     Q_OBJECT
 public:
-    explicit TFAbout(Workspace& ws, QWidget* parent = nullptr);
+    explicit TFAbout(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
 
-    QLabel* Image2;
-    QLabel* Label1;
-    QLabel* Label2;
-    QLabel* Label6;
-    QLabel* Label9;
-    QLabel* Label3;
-    QLabel* Label10;
-    QLabel* Label8;
-    QLabel* Label12;
-    QLabel* Label4;
-    QLabel* Label5;
-    QPushButton* LbButton1;
+    QLabel* Image2 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLabel* Label9 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label10 = nullptr;
+    QLabel* Label8 = nullptr;
+    QLabel* Label12 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
+    QPushButton* LbButton1 = nullptr;
 
     // Web link (also the logo's click) and mail link.
     void Label4Click();
@@ -41,5 +41,6 @@ public:
     static QImage Logo();
 
 protected:
+    void buildControls() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 };

@@ -55,14 +55,17 @@ QList<QPixmap> MakeXmlPictures() {
 
 } // namespace
 
-TFXML::TFXML(Workspace& ws, QWidget* parent) : FormBase(ws, parent) {
+TFXML::TFXML(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
     setObjectName("FXML");
     setWindowTitle("XML Reader & Writer");
     setWindowFlags(Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowTitleHint |
                    Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     resize(732, 560);
     setSizeGripEnabled(true);
+    buildIfNow(build);
+}
 
+void TFXML::buildControls() {
     IiXml = MakeXmlPictures();
 
     btnopen = new QPushButton("Open ", this);
@@ -147,6 +150,7 @@ void TFXML::editSelectedItem() {
     QTreeWidgetItem* item = sel.first();
     try {
         TFsaveproj* ed = textEditor();
+        ed->ensureBuilt();
         ed->EditTextMode = 1;
         ed->Edit1->setText(item->text(0));
         if (ed->exec() == QDialog::Accepted) item->setText(0, ed->Edit1->text());

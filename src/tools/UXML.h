@@ -15,12 +15,12 @@ class TFsaveproj;
 class TFXML : public FormBase {
     Q_OBJECT
 public:
-    explicit TFXML(Workspace& ws, QWidget* parent = nullptr);
+    explicit TFXML(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
 
-    QTreeWidget* TvXml;
-    QPushButton* btnopen;
-    QPushButton* btnFullExpand;
-    QPushButton* btnWrite;
+    QTreeWidget* TvXml = nullptr;
+    QPushButton* btnopen = nullptr;
+    QPushButton* btnFullExpand = nullptr;
+    QPushButton* btnWrite = nullptr;
     // The open-file dialog's settings; the chooser itself is the prompt's.
     struct {
         QString title = "Open XML File";
@@ -44,6 +44,7 @@ public:
     void showItems(const XmlItem& doc);
 
 protected:
+    void buildControls() override;
     void showEvent(QShowEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

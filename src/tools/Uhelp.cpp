@@ -8,13 +8,16 @@
 #include <QTextCursor>
 #include <QTextEdit>
 
-TFHelp::TFHelp(Workspace& ws, QWidget* parent) : FormBase(ws, parent) {
+TFHelp::TFHelp(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
     setObjectName("FHelp");
     setWindowTitle("Help");
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setFixedClientSize(492, 397);
+    buildIfNow(build);
+}
 
+void TFHelp::buildControls() {
     RichEdit1 = new QTextEdit(this);
     RichEdit1->setObjectName("RichEdit1");
     RichEdit1->setGeometry(0, 0, 492, 397);

@@ -8,13 +8,14 @@ struct HelpText;
 class TFHelp : public FormBase {
     Q_OBJECT
 public:
-    explicit TFHelp(Workspace& ws, QWidget* parent = nullptr);
+    explicit TFHelp(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
 
-    QTextEdit* RichEdit1;
+    QTextEdit* RichEdit1 = nullptr;
 
     void FormShow();
     void showHelp(const HelpText& help);
 
 protected:
+    void buildControls() override;
     void showEvent(QShowEvent* e) override;
 };

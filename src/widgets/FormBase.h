@@ -16,6 +16,15 @@ class FormBase : public QDialog {
 public:
     FormBase(Workspace& ws, QWidget* parent = nullptr);
 
+    // When a window builds its controls: at construction, or on its first
+    // showing (start-up creates every window but shows only the main one).
+    enum class Build { Now, OnFirstShow };
+
+    // Builds the controls if they are not built yet.
+    void ensureBuilt();
+    bool isBuilt() const { return built_; }
+    void setVisible(bool visible) override;
+
     Workspace& ws() const { return ws_; }
     Prompt& prompt() const { return *prompt_; }
     void setPrompt(std::shared_ptr<Prompt> p) { prompt_ = std::move(p); }
@@ -32,8 +41,17 @@ public:
     // Sets the fixed client size of a non-resizable window.
     void setFixedClientSize(int w, int h);
 
+protected:
+    // Creates the window's controls; runs once, before the first showing.
+    virtual void buildControls() {}
+    // Ends a window's constructor.
+    void buildIfNow(Build build) {
+        if (build == Build::Now) ensureBuilt();
+    }
+
 private:
     Workspace& ws_;
     std::shared_ptr<Prompt> prompt_;
     Forms* forms_ = nullptr;
+    bool built_ = false;
 };

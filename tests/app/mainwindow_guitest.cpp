@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSizeGrip>
 #include <QtTest>
 #include <filesystem>
 #include <memory>
@@ -180,6 +181,29 @@ private slots:
             QVERIFY2(w, qPrintable(name));
             QCOMPARE(w->windowTitle(), caption);
         }
+    }
+
+    // Start-up builds only the main window's controls; each dialog builds its
+    // own on its first showing, once.
+    void dialogsBuildOnFirstShow() {
+        Run r;
+        QVERIFY(r.forms.FTessaroFirmWare->isBuilt());
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* f = qobject_cast<FormBase*>(w);
+            if (!f || f == r.forms.FTessaroFirmWare) continue;
+            QVERIFY2(!f->isBuilt(), qPrintable(f->objectName()));
+            for (QWidget* c : f->findChildren<QWidget*>()) // a size grip belongs to the frame
+                QVERIFY2(qobject_cast<QSizeGrip*>(c), qPrintable(f->objectName()));
+        }
+        FormBase* d = r.forms.Fsaveproj;
+        d->show();
+        QVERIFY(d->isBuilt());
+        const auto built = d->findChildren<QWidget*>();
+        QVERIFY(d->findChild<QLineEdit*>("Edit1"));
+        d->hide();
+        d->show();
+        QCOMPARE(d->findChildren<QWidget*>().size(), built.size());
+        d->hide();
     }
 
     void webLinkOpensMakerPage() {
@@ -366,6 +390,7 @@ private slots:
         QFETCH(QString, text);
         Run r;
         TFsaveproj* d = r.forms.Fsaveproj;
+        d->ensureBuilt();
         d->EditTextMode = 1;
         d->Edit1->setText("DN_ID");
         int result = -1;
