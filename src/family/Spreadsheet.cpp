@@ -6,66 +6,334 @@
 #include <cerrno>
 #include <charconv>
 #include <chrono>
+#include <climits>
 #include <cmath>
 #include <csignal>
+#include <cstring>
+#include <fcntl.h>
 #include <freexl.h>
+#include <mutex>
+#include <poll.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 namespace {
-// Reads every worksheet and cell the way the import does; true when FreeXL
-// took all of it.
-bool ReadWholeWorkbook(const char* path) {
+// FreeXL reads out of bounds or crashes on some malformed workbooks, so it
+// never runs in the program itself. A helper process, forked on the first
+// import and kept, reads each workbook and sends every worksheet back over a
+// socket. A helper that crashes, fails, hangs or sends too much makes the
+// workbook unreadable and is replaced at the next import.
+//
+// The stream: per worksheet 'S' name rows cols (or 'U' name for one FreeXL
+// cannot select), then its non-empty cells in row order, 'C' row col text
+// (or 'X' row col for a cell FreeXL cannot read); at the end 'E' count.
+// Numbers are 32-bit in the machine's order (both ends are this program),
+// texts a length and their bytes. The helper frames each answer as a status
+// byte, a length and the stream.
+constexpr auto ReadLimit = std::chrono::seconds(20);
+constexpr size_t StreamLimit = size_t(64) << 20;
+constexpr uint32_t MaxRows = 1u << 20; // far beyond what BIFF holds
+
+void PutU32(std::string& out, uint32_t v) {
+    char b[4];
+    std::memcpy(b, &v, 4);
+    out.append(b, 4);
+}
+
+void PutText(std::string& out, std::string_view t) {
+    PutU32(out, uint32_t(t.size()));
+    out.append(t);
+}
+
+// Appends the cell's text; false for an empty cell.
+bool PutCellText(std::string& out, const FreeXL_CellValue& v) {
+    char buf[32];
+    switch (v.type) {
+    case FREEXL_CELL_INT: {
+        auto r = std::to_chars(buf, buf + sizeof buf, v.value.int_value);
+        PutText(out, std::string_view(buf, size_t(r.ptr - buf)));
+        return true;
+    }
+    case FREEXL_CELL_DOUBLE:
+        PutText(out, NumberText(v.value.double_value));
+        return true;
+    case FREEXL_CELL_TEXT:
+    case FREEXL_CELL_SST_TEXT:
+    case FREEXL_CELL_DATE:
+    case FREEXL_CELL_DATETIME:
+    case FREEXL_CELL_TIME:
+        PutText(out, v.value.text_value ? v.value.text_value : "");
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The whole workbook as a stream; false when FreeXL cannot open it or the
+// stream outgrows the limit.
+bool StreamWorkbook(const char* path, std::string& out) {
     const void* h = nullptr;
     if (freexl_open(path, &h) != FREEXL_OK) {
         if (h) freexl_close(h);
         return false;
     }
-    bool ok = true;
     unsigned int count = 0;
-    ok = freexl_get_info(h, FREEXL_BIFF_SHEET_COUNT, &count) == FREEXL_OK;
+    bool ok = freexl_get_info(h, FREEXL_BIFF_SHEET_COUNT, &count) == FREEXL_OK;
     for (unsigned int i = 0; ok && i < count && i <= 0xFFFF; ++i) {
+        const auto index = static_cast<unsigned short>(i);
         const char* name = nullptr;
+        ok = freexl_get_worksheet_name(h, index, &name) == FREEXL_OK && name;
+        if (!ok) break;
         unsigned int rows = 0;
         unsigned short cols = 0;
-        ok = freexl_get_worksheet_name(h, static_cast<unsigned short>(i), &name) == FREEXL_OK &&
-             freexl_select_active_worksheet(h, static_cast<unsigned short>(i)) == FREEXL_OK &&
-             freexl_worksheet_dimensions(h, &rows, &cols) == FREEXL_OK;
-        for (unsigned int r = 0; ok && r < rows; ++r)
+        if (freexl_select_active_worksheet(h, index) != FREEXL_OK ||
+            freexl_worksheet_dimensions(h, &rows, &cols) != FREEXL_OK) {
+            out += 'U';
+            PutText(out, name);
+            continue;
+        }
+        out += 'S';
+        PutText(out, name);
+        PutU32(out, rows);
+        PutU32(out, cols);
+        for (unsigned int r = 0; ok && r < rows; ++r) {
             for (unsigned short c = 0; c < cols; ++c) {
                 FreeXL_CellValue v{};
-                (void)freexl_get_cell_value(h, r, c, &v);
+                const size_t mark = out.size();
+                if (freexl_get_cell_value(h, r, c, &v) != FREEXL_OK) {
+                    out += 'X';
+                    PutU32(out, r);
+                    PutU32(out, c);
+                    continue;
+                }
+                out += 'C';
+                PutU32(out, r);
+                PutU32(out, c);
+                if (!PutCellText(out, v)) out.resize(mark);
             }
+            ok = out.size() <= StreamLimit;
+        }
     }
     freexl_close(h);
-    return ok;
+    if (!ok) return false;
+    out += 'E';
+    PutU32(out, count);
+    return true;
 }
 
-// FreeXL reads out of bounds or crashes on some malformed workbooks. A
-// workbook is therefore read once in a child process first; only when the
-// child gets through it does the program itself open it. A child that
-// crashes, fails or hangs makes the workbook unreadable.
-bool WorkbookSurvivesTrialRead(const std::string& path) {
-    const pid_t pid = ::fork();
-    if (pid < 0) return true; // no child to spare: read in-process as before
-    if (pid == 0) ::_exit(ReadWholeWorkbook(path.c_str()) ? 0 : 1);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    int status = 0;
-    auto pause = std::chrono::microseconds(50);
-    for (;;) {
-        const pid_t r = ::waitpid(pid, &status, WNOHANG);
-        if (r == pid) break;
+// Rebuilds the worksheets from the stream; nullopt when it is cut short or
+// does not hold together.
+std::optional<std::vector<WorksheetCells>> ParseStream(std::string_view s) {
+    size_t pos = 0;
+    auto u32 = [&](uint32_t& v) {
+        if (s.size() - pos < 4) return false;
+        std::memcpy(&v, s.data() + pos, 4);
+        pos += 4;
+        return true;
+    };
+    auto text = [&](std::string_view& t) {
+        uint32_t n = 0;
+        if (!u32(n) || s.size() - pos < n) return false;
+        t = s.substr(pos, n);
+        pos += n;
+        return true;
+    };
+    std::vector<WorksheetCells> sheets;
+    auto closeRows = [&] {
+        // Rows after the last one with a cell have no entry.
+        if (!sheets.empty()) sheets.back().rowStart.push_back(unsigned(sheets.back().cells.size()));
+    };
+    unsigned int lastRow = 0;
+    int lastCol = -1;
+    while (pos < s.size()) {
+        const char tag = s[pos++];
+        if (tag == 'S' || tag == 'U') {
+            closeRows();
+            WorksheetCells w;
+            std::string_view name;
+            uint32_t rows = 0, cols = 0;
+            if (!text(name)) return std::nullopt;
+            if (tag == 'S' && (!u32(rows) || !u32(cols) || rows > MaxRows || cols > 0xFFFF))
+                return std::nullopt;
+            w.name = name;
+            w.readable = tag == 'S';
+            w.rows = rows;
+            w.cols = static_cast<unsigned short>(cols);
+            w.rowStart.push_back(0);
+            sheets.push_back(std::move(w));
+            lastRow = 0;
+            lastCol = -1;
+        } else if (tag == 'C' || tag == 'X') {
+            if (sheets.empty() || !sheets.back().readable) return std::nullopt;
+            WorksheetCells& w = sheets.back();
+            uint32_t r = 0, c = 0;
+            if (!u32(r) || !u32(c) || r >= w.rows || c >= w.cols) return std::nullopt;
+            if (r < lastRow || (r == lastRow && int(c) <= lastCol)) return std::nullopt;
+            WorksheetCells::Cell cell;
+            cell.col = static_cast<unsigned short>(c);
+            cell.readable = tag == 'C';
+            if (cell.readable) {
+                std::string_view t;
+                if (!text(t)) return std::nullopt;
+                cell.offset = unsigned(w.text.size());
+                cell.length = unsigned(t.size());
+                w.text.append(t);
+            }
+            // Rows before r end here.
+            while (w.rowStart.size() <= r)
+                w.rowStart.push_back(unsigned(w.cells.size()));
+            w.cells.push_back(cell);
+            lastRow = r;
+            lastCol = int(c);
+        } else if (tag == 'E') {
+            uint32_t count = 0;
+            if (!u32(count) || pos != s.size() || count != sheets.size()) return std::nullopt;
+            closeRows();
+            return sheets;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+bool SendAll(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::send(fd, data, size, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= size_t(n);
+    }
+    return true;
+}
+
+bool ReceiveAll(int fd, char* data, size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::recv(fd, data, size, 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= size_t(n);
+    }
+    return true;
+}
+
+// Receives exactly `size` bytes before the deadline.
+bool ReceiveBefore(int fd, char* data, size_t size,
+                   std::chrono::steady_clock::time_point deadline) {
+    while (size > 0) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return false;
+        pollfd p{fd, POLLIN, 0};
+        const int r = ::poll(&p, 1, int(std::min<long long>(left.count(), 1000)));
         if (r < 0 && errno != EINTR) return false;
-        if (std::chrono::steady_clock::now() > deadline) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, &status, 0);
+        if (r <= 0) continue;
+        const ssize_t n = ::recv(fd, data, size, 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= size_t(n);
+    }
+    return true;
+}
+
+// The helper's side: answers each request (a path) until the program closes
+// its end.
+[[noreturn]] void ServeWorkbooks(int fd) {
+    std::string out;
+    for (;;) {
+        uint32_t n = 0;
+        if (!ReceiveAll(fd, reinterpret_cast<char*>(&n), 4)) ::_exit(0);
+        std::string path(n, '\0');
+        if (!ReceiveAll(fd, path.data(), n)) ::_exit(0);
+        out.assign(9, '\0'); // status, length
+        const bool ok = StreamWorkbook(path.c_str(), out);
+        const uint64_t len = out.size() - 9;
+        out[0] = ok ? 1 : 0;
+        std::memcpy(&out[1], &len, 8);
+        if (!SendAll(fd, out.data(), ok ? out.size() : 9)) ::_exit(0);
+        if (out.capacity() > (size_t(1) << 20)) std::string().swap(out);
+    }
+}
+
+class WorkbookHelper {
+public:
+    ~WorkbookHelper() { stop(); }
+
+    // The workbook's stream; nullopt when the helper did not get through it.
+    std::optional<std::string> read(const std::string& path) {
+        if (path.size() > 0xFFFFFF) return std::nullopt;
+        if (pid_ <= 0 && !start()) return std::nullopt;
+        const auto deadline = std::chrono::steady_clock::now() + ReadLimit;
+        const uint32_t n = uint32_t(path.size());
+        char head[9];
+        std::string data;
+        bool ok = SendAll(fd_, reinterpret_cast<const char*>(&n), 4) &&
+                  SendAll(fd_, path.data(), n) && ReceiveBefore(fd_, head, 9, deadline);
+        uint64_t len = 0;
+        if (ok) {
+            std::memcpy(&len, head + 1, 8);
+            ok = len <= StreamLimit + 16;
+        }
+        if (ok) {
+            data.resize(len);
+            ok = ReceiveBefore(fd_, data.data(), len, deadline);
+        }
+        if (!ok) {
+            stop(); // a helper that failed mid-answer is not trusted again
+            return std::nullopt;
+        }
+        if (head[0] != 1) return std::nullopt;
+        return data;
+    }
+
+private:
+    bool start() {
+        int fds[2];
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0) return false;
+        const pid_t pid = ::fork();
+        if (pid < 0) {
+            ::close(fds[0]);
+            ::close(fds[1]);
             return false;
         }
-        std::this_thread::sleep_for(pause);
-        pause = std::min(pause * 2, std::chrono::microseconds(10000));
+        if (pid == 0) {
+            // Hold none of the program's files, ports or locks.
+            const int fd = fds[1] == 3 ? 3 : ::dup2(fds[1], 3);
+            if (fd != 3 || ::close_range(4, ~0U, 0) != 0) ::_exit(1);
+            ServeWorkbooks(3);
+        }
+        ::close(fds[1]);
+        pid_ = pid;
+        fd_ = fds[0];
+        return true;
     }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+
+public:
+    void stop() {
+        if (pid_ <= 0) return;
+        ::close(fd_);
+        ::kill(pid_, SIGKILL);
+        while (::waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
+        }
+        pid_ = -1;
+        fd_ = -1;
+    }
+
+private:
+    pid_t pid_ = -1;
+    int fd_ = -1;
+};
+
+std::mutex HelperLock;
+WorkbookHelper Helper;
+
+std::optional<std::string> ReadWorkbookStream(const std::string& path) {
+    std::lock_guard<std::mutex> hold(HelperLock);
+    return Helper.read(path);
 }
 
 char Lower(char c) {
@@ -100,6 +368,11 @@ std::optional<std::string> SelectedWorksheet(const std::vector<std::string>& sql
     return name;
 }
 } // namespace
+
+void StopWorkbookHelper() {
+    std::lock_guard<std::mutex> hold(HelperLock);
+    Helper.stop();
+}
 
 std::string SpreadsheetConnectionString(const std::string& workbookPath) {
     std::string dbq =
@@ -145,8 +418,12 @@ std::string NumberText(double value) {
     return std::string(buf, res.ptr);
 }
 
-SpreadsheetConnection::~SpreadsheetConnection() {
-    Close();
+const WorksheetCells::Cell* WorksheetCells::find(unsigned int row, unsigned short col) const {
+    if (row >= rows || size_t(row) + 1 >= rowStart.size()) return nullptr;
+    auto first = cells.begin() + rowStart[row], last = cells.begin() + rowStart[row + 1];
+    auto it = std::lower_bound(first, last, col,
+                               [](const Cell& c, unsigned short v) { return c.col < v; });
+    return it != last && it->col == col ? &*it : nullptr;
 }
 
 void SpreadsheetConnection::Open() {
@@ -154,50 +431,33 @@ void SpreadsheetConnection::Open() {
     auto path = ConnectionStringValue(ConnectionString, "DBQ");
     if (!path || path->empty()) throw SpreadsheetError("No workbook in the connection string");
     if (!FileExists(*path)) throw SpreadsheetError("Workbook not found: " + *path);
-    if (!WorkbookSurvivesTrialRead(*path))
-        throw SpreadsheetError("Not a readable workbook: " + *path);
-    const void* h = nullptr;
-    if (freexl_open(path->c_str(), &h) != FREEXL_OK) {
-        if (h) freexl_close(h);
-        throw SpreadsheetError("Not a readable workbook: " + *path);
-    }
-    unsigned int count = 0;
-    if (freexl_get_info(h, FREEXL_BIFF_SHEET_COUNT, &count) != FREEXL_OK) {
-        freexl_close(h);
-        throw SpreadsheetError("Not a readable workbook: " + *path);
-    }
-    std::vector<std::string> sheets;
-    for (unsigned int i = 0; i < count && i <= 0xFFFF; ++i) {
-        const char* name = nullptr;
-        if (freexl_get_worksheet_name(h, static_cast<unsigned short>(i), &name) != FREEXL_OK ||
-            !name) {
-            freexl_close(h);
-            throw SpreadsheetError("Not a readable workbook: " + *path);
-        }
-        sheets.emplace_back(name);
-    }
-    handle_ = h;
-    sheets_ = std::move(sheets);
+    std::optional<std::string> stream = ReadWorkbookStream(*path);
+    std::optional<std::vector<WorksheetCells>> sheets;
+    if (stream) sheets = ParseStream(*stream);
+    if (!sheets) throw SpreadsheetError("Not a readable workbook: " + *path);
+    sheets_ = std::move(*sheets);
+    open_ = true;
+    ++generation_;
 }
 
 void SpreadsheetConnection::Close() {
-    if (handle_) freexl_close(handle_);
-    handle_ = nullptr;
+    open_ = false;
     sheets_.clear();
+    ++generation_;
 }
 
 std::vector<std::string> SpreadsheetConnection::GetTableNames(bool systemTables) const {
-    if (!handle_) throw SpreadsheetError("Spreadsheet connection not open");
+    if (!open_) throw SpreadsheetError("Spreadsheet connection not open");
     std::vector<std::string> out;
     if (!systemTables) return out;
     for (const auto& s : sheets_)
-        out.push_back(s + "$");
+        out.push_back(s.name + "$");
     return out;
 }
 
-unsigned short SpreadsheetConnection::worksheetIndex(const std::string& name) const {
-    for (size_t i = 0; i < sheets_.size(); ++i)
-        if (EqualNoCase(sheets_[i], name)) return static_cast<unsigned short>(i);
+const WorksheetCells& SpreadsheetConnection::worksheet(const std::string& name) const {
+    for (const WorksheetCells& s : sheets_)
+        if (EqualNoCase(s.name, name)) return s;
     throw SpreadsheetError("Worksheet not found: " + name);
 }
 
@@ -206,24 +466,21 @@ void SpreadsheetQuery::Open() {
     if (!conn_.Connected()) throw SpreadsheetError("Spreadsheet connection not open");
     auto name = SelectedWorksheet(SQL);
     if (!name) throw SpreadsheetError("Unsupported statement");
-    unsigned short index = conn_.worksheetIndex(*name);
-    unsigned int rows = 0;
-    unsigned short cols = 0;
-    if (freexl_select_active_worksheet(conn_.handle(), index) != FREEXL_OK ||
-        freexl_worksheet_dimensions(conn_.handle(), &rows, &cols) != FREEXL_OK)
-        throw SpreadsheetError("Worksheet not readable: " + *name);
+    const WorksheetCells& sheet = conn_.worksheet(*name);
+    if (!sheet.readable) throw SpreadsheetError("Worksheet not readable: " + *name);
     // Row 0 holds the column titles.
-    records_ = rows > 1 ? static_cast<int>(rows - 1) : 0;
-    fields_ = cols;
+    records_ = sheet.rows > 1 ? static_cast<int>(std::min<unsigned>(sheet.rows - 1, INT_MAX)) : 0;
+    fields_ = sheet.cols;
     record_ = 0;
-    handle_ = conn_.handle();
+    sheet_ = &sheet;
+    generation_ = conn_.generation();
     active_ = true;
 }
 
 void SpreadsheetQuery::Close() {
     active_ = false;
     records_ = fields_ = record_ = 0;
-    handle_ = nullptr;
+    sheet_ = nullptr;
 }
 
 int SpreadsheetQuery::RecordCount() const {
@@ -243,27 +500,14 @@ void SpreadsheetQuery::Next() {
 
 std::optional<std::string> SpreadsheetQuery::Field(int position) const {
     // The connection may have been closed or reopened under the query.
-    if (!active_ || conn_.handle() != handle_ || !handle_)
+    if (!active_ || !conn_.Connected() || conn_.generation() != generation_)
         throw SpreadsheetError("Spreadsheet query not open");
     if (position < 0 || position >= fields_)
         throw SpreadsheetError("Field " + std::to_string(position) + " not found");
     if (record_ >= records_) throw SpreadsheetError("No current record");
-    FreeXL_CellValue v{};
-    if (freexl_get_cell_value(handle_, static_cast<unsigned int>(record_ + 1),
-                              static_cast<unsigned short>(position), &v) != FREEXL_OK)
-        throw SpreadsheetError("Cell not readable");
-    switch (v.type) {
-    case FREEXL_CELL_INT:
-        return std::to_string(v.value.int_value);
-    case FREEXL_CELL_DOUBLE:
-        return NumberText(v.value.double_value);
-    case FREEXL_CELL_TEXT:
-    case FREEXL_CELL_SST_TEXT:
-    case FREEXL_CELL_DATE:
-    case FREEXL_CELL_DATETIME:
-    case FREEXL_CELL_TIME:
-        return std::string(v.value.text_value ? v.value.text_value : "");
-    default:
-        return std::nullopt;
-    }
+    const WorksheetCells::Cell* cell =
+        sheet_->find(static_cast<unsigned int>(record_ + 1), static_cast<unsigned short>(position));
+    if (!cell) return std::nullopt;
+    if (!cell->readable) throw SpreadsheetError("Cell not readable");
+    return sheet_->text.substr(cell->offset, cell->length);
 }

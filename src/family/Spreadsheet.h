@@ -46,10 +46,37 @@ std::optional<std::string> ConnectionStringValue(const std::string& text, const 
 // Shortest decimal text of a number, "." as decimal separator.
 std::string NumberText(double value);
 
+// A worksheet as read from the workbook: its dimensions and its non-empty
+// cells, row by row.
+struct WorksheetCells {
+    struct Cell {
+        unsigned short col = 0;
+        bool readable = true;
+        unsigned int offset = 0; // the cell's text in `text`
+        unsigned int length = 0;
+    };
+    std::string name;
+    bool readable = true; // false: FreeXL could not select or size it
+    unsigned int rows = 0;
+    unsigned short cols = 0;
+    std::vector<Cell> cells; // row-major
+    std::string text;        // every cell's text, one after another
+    // Index into `cells` of each row's first cell, up to the last row holding
+    // one, and then the end of `cells`.
+    std::vector<unsigned int> rowStart;
+
+    // The cell at (row, col); nullptr when it is empty.
+    const Cell* find(unsigned int row, unsigned short col) const;
+};
+
+// Workbooks are read by a helper process, started on the first Open and
+// kept. This ends it; the next Open starts a new one.
+void StopWorkbookHelper();
+
 class SpreadsheetConnection {
 public:
     SpreadsheetConnection() = default;
-    ~SpreadsheetConnection();
+    ~SpreadsheetConnection() = default;
     SpreadsheetConnection(const SpreadsheetConnection&) = delete;
     SpreadsheetConnection& operator=(const SpreadsheetConnection&) = delete;
 
@@ -60,20 +87,22 @@ public:
     // when there is no DBQ, the file is missing or it is not a readable workbook.
     void Open();
     void Close();
-    bool Connected() const { return handle_ != nullptr; }
+    bool Connected() const { return open_; }
 
     // Worksheet names, each followed by "$", in workbook order. The worksheets
     // count as system tables: without them the list is empty.
     std::vector<std::string> GetTableNames(bool systemTables) const;
 
-    // For the query: FreeXL handle and the index of the worksheet named `name`
-    // (letter case ignored, ASCII). Throws SpreadsheetError when absent.
-    const void* handle() const { return handle_; }
-    unsigned short worksheetIndex(const std::string& name) const;
+    // For the query: the worksheet named `name` (letter case ignored, ASCII).
+    // Throws SpreadsheetError when absent.
+    const WorksheetCells& worksheet(const std::string& name) const;
+    // Changes at every Open and Close, so a query notices a reopened connection.
+    unsigned long generation() const { return generation_; }
 
 private:
-    const void* handle_ = nullptr;
-    std::vector<std::string> sheets_;
+    bool open_ = false;
+    unsigned long generation_ = 0;
+    std::vector<WorksheetCells> sheets_;
 };
 
 class SpreadsheetQuery {
@@ -107,5 +136,6 @@ private:
     int records_ = 0;
     int fields_ = 0;
     int record_ = 0;
-    const void* handle_ = nullptr;
+    const WorksheetCells* sheet_ = nullptr;
+    unsigned long generation_ = 0;
 };

@@ -5,9 +5,13 @@
 #include "XlsWriter.h"
 
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
+#include <freexl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 using xls::Blank;
 using xls::Row;
@@ -117,6 +121,108 @@ TEST(Spreadsheet, TablesQueryAndFields) {
     query.Open();
     conn.Close();
     EXPECT_THROW(query.Field(0), SpreadsheetError) << "query outlived its connection";
+}
+
+// Every cell the query gives matches what FreeXL itself reads, over sparse
+// rows, empty rows, trailing blanks and several worksheets.
+TEST(Spreadsheet, QueryMatchesFreeXLCellByCell) {
+    TempDir dir;
+    const std::string path = dir / "sparse.xls";
+    std::vector<xls::Sheet> sheets;
+    for (int s = 0; s < 3; ++s) {
+        xls::Sheet sheet{"S" + std::to_string(s), {{"a", "b", "c", "d", "e"}}};
+        for (int r = 0; r < 40 + 30 * s; ++r) {
+            Row row;
+            if ((r + s) % 7 != 3) // now and then a row with no cell at all
+                for (int c = 0; c < 5; ++c) {
+                    const int k = r * 5 + c + s;
+                    if (k % 3 == 0)
+                        row.push_back(Blank{});
+                    else if (k % 3 == 1)
+                        row.push_back(double(k) / 4);
+                    else
+                        row.push_back("t" + std::to_string(k));
+                }
+            sheet.rows.push_back(row);
+        }
+        sheets.push_back(sheet);
+    }
+    xls::WriteWorkbook(path, sheets);
+
+    SpreadsheetConnection conn;
+    SpreadsheetQuery query(conn);
+    conn.ConnectionString = SpreadsheetConnectionString(path);
+    conn.Open();
+    const void* h = nullptr;
+    ASSERT_EQ(freexl_open(path.c_str(), &h), FREEXL_OK);
+    int compared = 0;
+    for (unsigned short s = 0; s < 3; ++s) {
+        query.SQL = {"select * from [S" + std::to_string(s) + "$]"};
+        query.Open();
+        unsigned int rows = 0;
+        unsigned short cols = 0;
+        ASSERT_EQ(freexl_select_active_worksheet(h, s), FREEXL_OK);
+        ASSERT_EQ(freexl_worksheet_dimensions(h, &rows, &cols), FREEXL_OK);
+        ASSERT_EQ(query.RecordCount(), int(rows) - 1);
+        ASSERT_EQ(query.FieldCount(), int(cols));
+        for (unsigned int r = 1; r < rows; ++r, query.Next())
+            for (unsigned short c = 0; c < cols; ++c) {
+                FreeXL_CellValue v{};
+                ASSERT_EQ(freexl_get_cell_value(h, r, c, &v), FREEXL_OK);
+                std::optional<std::string> want;
+                if (v.type == FREEXL_CELL_DOUBLE)
+                    want = NumberText(v.value.double_value);
+                else if (v.type == FREEXL_CELL_INT)
+                    want = std::to_string(v.value.int_value);
+                else if (v.type != FREEXL_CELL_NULL)
+                    want = v.value.text_value;
+                ASSERT_EQ(query.Field(c), want) << "sheet " << s << " row " << r << " col " << c;
+                ++compared;
+            }
+        EXPECT_TRUE(query.Eof());
+    }
+    freexl_close(h);
+    EXPECT_GT(compared, 1000); // the worksheets were not cut short
+
+    // A reopened connection leaves no query standing on the old worksheets.
+    conn.Open();
+    EXPECT_THROW(query.Field(0), SpreadsheetError);
+}
+
+// The workbook reader runs in a helper forked from the program; it must not
+// keep the program's files open, or a lock the program drops (a serial port's)
+// would stay held for as long as the helper lives.
+TEST(Spreadsheet, HelperHoldsNoFileOfTheProgram) {
+    TempDir dir;
+    const std::string lockPath = dir / "port.lock";
+    WriteText(lockPath, "");
+    const int spacer = ::open("/dev/null", O_RDONLY); // keeps the lock off the lowest numbers
+    int held = ::open(lockPath.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+    int inherited = ::open(lockPath.c_str(), O_RDWR); // no close-on-exec either
+    ASSERT_GE(inherited, 0);
+
+    StopWorkbookHelper(); // the next Open forks while both files are open
+    const std::string path = dir / "b.xls";
+    xls::WriteWorkbook(path, {{"SDO", {Titles(8), {1.0}}}});
+    SpreadsheetConnection conn;
+    conn.ConnectionString = SpreadsheetConnectionString(path);
+    conn.Open();
+    EXPECT_EQ(conn.GetTableNames(true), (std::vector<std::string>{"SDO$"}));
+
+    ::close(held);
+    ::close(inherited);
+    ::close(spacer);
+    int again = ::open(lockPath.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(again, 0);
+    EXPECT_EQ(::flock(again, LOCK_EX | LOCK_NB), 0) << "the helper still holds the lock";
+    ::close(again);
+
+    // A stopped helper is replaced at the next Open.
+    StopWorkbookHelper();
+    conn.Open();
+    EXPECT_TRUE(conn.Connected());
 }
 
 TEST(Import, WorksheetNameInAnotherCaseIsFound) {
