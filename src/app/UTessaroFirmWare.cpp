@@ -35,7 +35,14 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, 
 
 QLabel* MakeStepLabel(QWidget* parent, const char* name, const char* caption, QRect geo) {
     auto* l = Named(new QLabel(caption, parent), name, geo);
-    l->setStyleSheet("color: grey; font-weight: bold;");
+    // Palette and font rather than a style sheet: a style sheet costs a
+    // millisecond of start-up for these labels.
+    QPalette p = l->palette();
+    p.setColor(QPalette::WindowText, QColor(128, 128, 128));
+    l->setPalette(p);
+    QFont f = l->font();
+    f.setBold(true);
+    l->setFont(f);
     return l;
 }
 } // namespace

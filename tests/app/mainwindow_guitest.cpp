@@ -206,6 +206,16 @@ private slots:
         d->hide();
     }
 
+    void stepLabelsAreGreyBold() {
+        Run r;
+        for (QLabel* l : {r.main()->Label2, r.main()->Label3, r.main()->Label4, r.main()->Label5}) {
+            QVERIFY(l->font().bold());
+            QCOMPARE(l->palette().color(QPalette::WindowText), QColor(128, 128, 128));
+        }
+        QCOMPARE(r.main()->Label2->text(), QString("Step 1"));
+        QCOMPARE(r.main()->Label5->text(), QString("Step 4"));
+    }
+
     void webLinkOpensMakerPage() {
         Run r;
         QUrl opened;
