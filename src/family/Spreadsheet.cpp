@@ -1,5 +1,6 @@
 #include "family/Spreadsheet.h"
 
+#include "family/WorkbookStream.h"
 #include "project/FileSystem.h"
 
 #include <algorithm>
@@ -11,7 +12,6 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
-#include <freexl.h>
 #include <mutex>
 #include <poll.h>
 #include <sys/socket.h>
@@ -21,223 +21,49 @@
 namespace {
 // FreeXL reads out of bounds or crashes on some malformed workbooks, so it
 // never runs in the program itself. A helper process, forked on the first
-// import and kept, reads each workbook and sends every worksheet back over a
-// socket. A helper that crashes, fails, hangs or sends too much makes the
-// workbook unreadable and is replaced at the next import.
-//
-// The stream: per worksheet 'S' name rows cols (or 'U' name for one FreeXL
-// cannot select), then its non-empty cells in row order, 'C' row col text
-// (or 'X' row col for a cell FreeXL cannot read); at the end 'E' count.
-// Numbers are 32-bit in the machine's order (both ends are this program),
-// texts a length and their bytes. The helper frames each answer as a status
-// byte, a length and the stream.
+// import and kept, reads each workbook and sends its stream back over a
+// socket, framed as a status byte, a length and the stream. A helper that
+// crashes, fails, hangs or sends too much makes the workbook unreadable and is
+// replaced at the next import.
 constexpr auto ReadLimit = std::chrono::seconds(20);
-constexpr size_t StreamLimit = size_t(64) << 20;
-constexpr uint32_t MaxRows = 1u << 20; // far beyond what BIFF holds
 
-void PutU32(std::string& out, uint32_t v) {
-    char b[4];
-    std::memcpy(b, &v, 4);
-    out.append(b, 4);
-}
-
-void PutText(std::string& out, std::string_view t) {
-    PutU32(out, uint32_t(t.size()));
-    out.append(t);
-}
-
-// Appends the cell's text; false for an empty cell.
-bool PutCellText(std::string& out, const FreeXL_CellValue& v) {
-    char buf[32];
-    switch (v.type) {
-    case FREEXL_CELL_INT: {
-        auto r = std::to_chars(buf, buf + sizeof buf, v.value.int_value);
-        PutText(out, std::string_view(buf, size_t(r.ptr - buf)));
-        return true;
+// Runs `io` (a send or a receive) until `size` bytes have passed.
+template <class Io> bool Exactly(Io io, char* data, size_t size) {
+    while (size > 0) {
+        const ssize_t n = io(data, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= size_t(n);
     }
-    case FREEXL_CELL_DOUBLE:
-        PutText(out, NumberText(v.value.double_value));
-        return true;
-    case FREEXL_CELL_TEXT:
-    case FREEXL_CELL_SST_TEXT:
-    case FREEXL_CELL_DATE:
-    case FREEXL_CELL_DATETIME:
-    case FREEXL_CELL_TIME:
-        PutText(out, v.value.text_value ? v.value.text_value : "");
-        return true;
-    default:
-        return false;
-    }
-}
-
-// The whole workbook as a stream; false when FreeXL cannot open it or the
-// stream outgrows the limit.
-bool StreamWorkbook(const char* path, std::string& out) {
-    const void* h = nullptr;
-    if (freexl_open(path, &h) != FREEXL_OK) {
-        if (h) freexl_close(h);
-        return false;
-    }
-    unsigned int count = 0;
-    bool ok = freexl_get_info(h, FREEXL_BIFF_SHEET_COUNT, &count) == FREEXL_OK;
-    for (unsigned int i = 0; ok && i < count && i <= 0xFFFF; ++i) {
-        const auto index = static_cast<unsigned short>(i);
-        const char* name = nullptr;
-        ok = freexl_get_worksheet_name(h, index, &name) == FREEXL_OK && name;
-        if (!ok) break;
-        unsigned int rows = 0;
-        unsigned short cols = 0;
-        if (freexl_select_active_worksheet(h, index) != FREEXL_OK ||
-            freexl_worksheet_dimensions(h, &rows, &cols) != FREEXL_OK) {
-            out += 'U';
-            PutText(out, name);
-            continue;
-        }
-        out += 'S';
-        PutText(out, name);
-        PutU32(out, rows);
-        PutU32(out, cols);
-        for (unsigned int r = 0; ok && r < rows; ++r) {
-            for (unsigned short c = 0; c < cols; ++c) {
-                FreeXL_CellValue v{};
-                const size_t mark = out.size();
-                if (freexl_get_cell_value(h, r, c, &v) != FREEXL_OK) {
-                    out += 'X';
-                    PutU32(out, r);
-                    PutU32(out, c);
-                    continue;
-                }
-                out += 'C';
-                PutU32(out, r);
-                PutU32(out, c);
-                if (!PutCellText(out, v)) out.resize(mark);
-            }
-            ok = out.size() <= StreamLimit;
-        }
-    }
-    freexl_close(h);
-    if (!ok) return false;
-    out += 'E';
-    PutU32(out, count);
     return true;
-}
-
-// Rebuilds the worksheets from the stream; nullopt when it is cut short or
-// does not hold together.
-std::optional<std::vector<WorksheetCells>> ParseStream(std::string_view s) {
-    size_t pos = 0;
-    auto u32 = [&](uint32_t& v) {
-        if (s.size() - pos < 4) return false;
-        std::memcpy(&v, s.data() + pos, 4);
-        pos += 4;
-        return true;
-    };
-    auto text = [&](std::string_view& t) {
-        uint32_t n = 0;
-        if (!u32(n) || s.size() - pos < n) return false;
-        t = s.substr(pos, n);
-        pos += n;
-        return true;
-    };
-    std::vector<WorksheetCells> sheets;
-    auto closeRows = [&] {
-        // Rows after the last one with a cell have no entry.
-        if (!sheets.empty()) sheets.back().rowStart.push_back(unsigned(sheets.back().cells.size()));
-    };
-    unsigned int lastRow = 0;
-    int lastCol = -1;
-    while (pos < s.size()) {
-        const char tag = s[pos++];
-        if (tag == 'S' || tag == 'U') {
-            closeRows();
-            WorksheetCells w;
-            std::string_view name;
-            uint32_t rows = 0, cols = 0;
-            if (!text(name)) return std::nullopt;
-            if (tag == 'S' && (!u32(rows) || !u32(cols) || rows > MaxRows || cols > 0xFFFF))
-                return std::nullopt;
-            w.name = name;
-            w.readable = tag == 'S';
-            w.rows = rows;
-            w.cols = static_cast<unsigned short>(cols);
-            w.rowStart.push_back(0);
-            sheets.push_back(std::move(w));
-            lastRow = 0;
-            lastCol = -1;
-        } else if (tag == 'C' || tag == 'X') {
-            if (sheets.empty() || !sheets.back().readable) return std::nullopt;
-            WorksheetCells& w = sheets.back();
-            uint32_t r = 0, c = 0;
-            if (!u32(r) || !u32(c) || r >= w.rows || c >= w.cols) return std::nullopt;
-            if (r < lastRow || (r == lastRow && int(c) <= lastCol)) return std::nullopt;
-            WorksheetCells::Cell cell;
-            cell.col = static_cast<unsigned short>(c);
-            cell.readable = tag == 'C';
-            if (cell.readable) {
-                std::string_view t;
-                if (!text(t)) return std::nullopt;
-                cell.offset = unsigned(w.text.size());
-                cell.length = unsigned(t.size());
-                w.text.append(t);
-            }
-            // Rows before r end here.
-            while (w.rowStart.size() <= r)
-                w.rowStart.push_back(unsigned(w.cells.size()));
-            w.cells.push_back(cell);
-            lastRow = r;
-            lastCol = int(c);
-        } else if (tag == 'E') {
-            uint32_t count = 0;
-            if (!u32(count) || pos != s.size() || count != sheets.size()) return std::nullopt;
-            closeRows();
-            return sheets;
-        } else {
-            return std::nullopt;
-        }
-    }
-    return std::nullopt;
 }
 
 bool SendAll(int fd, const char* data, size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::send(fd, data, size, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        size -= size_t(n);
-    }
-    return true;
+    return Exactly([fd](char* d, size_t n) { return ::send(fd, d, n, MSG_NOSIGNAL); },
+                   const_cast<char*>(data), size);
 }
 
 bool ReceiveAll(int fd, char* data, size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::recv(fd, data, size, 0);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        size -= size_t(n);
-    }
-    return true;
+    return Exactly([fd](char* d, size_t n) { return ::recv(fd, d, n, 0); }, data, size);
 }
 
 // Receives exactly `size` bytes before the deadline.
 bool ReceiveBefore(int fd, char* data, size_t size,
                    std::chrono::steady_clock::time_point deadline) {
-    while (size > 0) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) return false;
-        pollfd p{fd, POLLIN, 0};
-        const int r = ::poll(&p, 1, int(std::min<long long>(left.count(), 1000)));
-        if (r < 0 && errno != EINTR) return false;
-        if (r <= 0) continue;
-        const ssize_t n = ::recv(fd, data, size, 0);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        size -= size_t(n);
-    }
-    return true;
+    return Exactly(
+        [&](char* d, size_t n) -> ssize_t {
+            for (;;) {
+                const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    deadline - std::chrono::steady_clock::now());
+                if (left.count() <= 0) return 0;
+                pollfd p{fd, POLLIN, 0};
+                const int r = ::poll(&p, 1, int(std::min<long long>(left.count(), 1000)));
+                if (r < 0 && errno != EINTR) return -1;
+                if (r > 0) return ::recv(fd, d, n, 0);
+            }
+        },
+        data, size);
 }
 
 // The helper's side: answers each request (a path) until the program closes
@@ -433,7 +259,7 @@ void SpreadsheetConnection::Open() {
     if (!FileExists(*path)) throw SpreadsheetError("Workbook not found: " + *path);
     std::optional<std::string> stream = ReadWorkbookStream(*path);
     std::optional<std::vector<WorksheetCells>> sheets;
-    if (stream) sheets = ParseStream(*stream);
+    if (stream) sheets = ParseWorkbookStream(*stream);
     if (!sheets) throw SpreadsheetError("Not a readable workbook: " + *path);
     sheets_ = std::move(*sheets);
     open_ = true;
