@@ -55,9 +55,9 @@ ImportOutcome ImportWorksheet(SpreadsheetConnection& connection, SpreadsheetQuer
         const int count = query.RecordCount();
         std::vector<std::string> fields(static_cast<size_t>(table.fieldCount));
         for (int k = 0; k < count; ++k) {
-            int32_t direction = ParseInteger(query.Field(table.directionField).value_or(""));
+            int32_t direction = ParseInteger(query.FieldView(table.directionField).value_or(""));
             for (int j = 0; j < table.fieldCount; ++j)
-                fields[static_cast<size_t>(j)] = query.Field(j).value_or("");
+                fields[static_cast<size_t>(j)] = query.FieldView(j).value_or("");
             if (handlers.record) handlers.record(direction, fields);
             ++out.records;
             if (k < count - 1) query.Next();

@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Spreadsheet access for the family editors' import: a read-only connection to
@@ -60,7 +61,7 @@ struct WorksheetCells {
     unsigned int rows = 0;
     unsigned short cols = 0;
     std::vector<Cell> cells; // row-major
-    std::string text;        // every cell's text, one after another
+    std::string_view text;   // the stream the cells' texts lie in
     // Index into `cells` of each row's first cell, up to the last row holding
     // one, and then the end of `cells`.
     std::vector<unsigned int> rowStart;
@@ -102,7 +103,8 @@ public:
 private:
     bool open_ = false;
     unsigned long generation_ = 0;
-    std::vector<WorksheetCells> sheets_;
+    std::string stream_;                 // kept from open to open, so its memory is reused
+    std::vector<WorksheetCells> sheets_; // their texts lie in stream_
 };
 
 class SpreadsheetQuery {
@@ -129,6 +131,8 @@ public:
     // Field at 0-based `position` of the current record. Throws SpreadsheetError
     // beyond the last column, past the last record or when not active.
     std::optional<std::string> Field(int position) const;
+    // The same without a copy; valid until the connection closes or reopens.
+    std::optional<std::string_view> FieldView(int position) const;
 
 private:
     SpreadsheetConnection& conn_;

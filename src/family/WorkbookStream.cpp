@@ -129,6 +129,9 @@ std::optional<std::vector<WorksheetCells>> ParseWorkbookStream(std::string_view 
             w.rows = rows;
             w.cols = static_cast<unsigned short>(cols);
             w.rowStart.push_back(0);
+            w.text = s;
+            // A cell takes 13 bytes at least: one allocation, not a growing series.
+            if (sheets.empty()) w.cells.reserve((s.size() - pos) / 13);
             sheets.push_back(std::move(w));
             lastRow = 0;
             lastCol = -1;
@@ -144,9 +147,8 @@ std::optional<std::vector<WorksheetCells>> ParseWorkbookStream(std::string_view 
             if (cell.readable) {
                 std::string_view t;
                 if (!text(t)) return std::nullopt;
-                cell.offset = unsigned(w.text.size());
+                cell.offset = unsigned(t.data() - s.data());
                 cell.length = unsigned(t.size());
-                w.text.append(t);
             }
             // Rows before r end here.
             while (w.rowStart.size() <= r)

@@ -24,5 +24,6 @@ inline constexpr uint32_t MaxRows = 1u << 20;
 bool StreamWorkbook(const char* path, std::string& out);
 
 // The worksheets of a stream; nullopt when it is cut short, runs on after its
-// end or does not hold together.
+// end or does not hold together. Their texts lie in `stream`, which must
+// outlive them.
 std::optional<std::vector<WorksheetCells>> ParseWorkbookStream(std::string_view stream);

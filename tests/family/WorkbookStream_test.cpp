@@ -53,7 +53,8 @@ std::string Valid() {
 } // namespace
 
 TEST(WorkbookStream, HandBuiltStreamParses) {
-    auto sheets = ParseWorkbookStream(Valid());
+    const std::string stream = Valid();
+    auto sheets = ParseWorkbookStream(stream);
     ASSERT_TRUE(sheets);
     ASSERT_EQ(sheets->size(), 2u);
     const WorksheetCells& a = (*sheets)[0];
@@ -123,7 +124,7 @@ TEST(WorkbookStream, RealWorkbookRoundTrip) {
     EXPECT_EQ(one.cols, 2u);
     auto text = [&](unsigned r, unsigned short c) {
         const WorksheetCells::Cell* cell = one.find(r, c);
-        return cell ? one.text.substr(cell->offset, cell->length) : std::string("<null>");
+        return cell ? std::string(one.text.substr(cell->offset, cell->length)) : "<null>";
     };
     EXPECT_EQ(text(1, 0), "1");
     EXPECT_EQ(text(1, 1), "a");
