@@ -2,6 +2,7 @@
 
 #include "app/Comon.h"
 #include "project/FileSystem.h"
+#include "widgets/Controls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,12 +17,6 @@ namespace {
 constexpr int ClientWidth = 430;
 constexpr int ClientHeight = 124;
 constexpr int OptionsHeight = 300;
-
-template <class W> W* Named(W* w, const char* name, QRect geo) {
-    w->setObjectName(name);
-    w->setGeometry(geo);
-    return w;
-}
 } // namespace
 
 TFModifyFileSx::TFModifyFileSx(Workspace& ws, QWidget* parent, Build build)
