@@ -11,7 +11,6 @@
 #include <cmath>
 #include <csignal>
 #include <cstring>
-#include <fcntl.h>
 #include <mutex>
 #include <poll.h>
 #include <sys/socket.h>
@@ -28,7 +27,7 @@ namespace {
 constexpr auto ReadLimit = std::chrono::seconds(20);
 
 // Runs `io` (a send or a receive) until `size` bytes have passed.
-template <class Io> bool Exactly(Io io, char* data, size_t size) {
+template <class Char, class Io> bool Exactly(Io io, Char* data, size_t size) {
     while (size > 0) {
         const ssize_t n = io(data, size);
         if (n < 0 && errno == EINTR) continue;
@@ -40,8 +39,8 @@ template <class Io> bool Exactly(Io io, char* data, size_t size) {
 }
 
 bool SendAll(int fd, const char* data, size_t size) {
-    return Exactly([fd](char* d, size_t n) { return ::send(fd, d, n, MSG_NOSIGNAL); },
-                   const_cast<char*>(data), size);
+    return Exactly([fd](const char* d, size_t n) { return ::send(fd, d, n, MSG_NOSIGNAL); }, data,
+                   size);
 }
 
 bool ReceiveAll(int fd, char* data, size_t size) {
@@ -77,10 +76,11 @@ bool ReceiveBefore(int fd, char* data, size_t size,
         if (!ReceiveAll(fd, path.data(), n)) ::_exit(0);
         out.assign(9, '\0'); // status, length
         const bool ok = StreamWorkbook(path.c_str(), out);
+        if (!ok) out.resize(9); // a failure carries no stream
         const uint64_t len = out.size() - 9;
         out[0] = ok ? 1 : 0;
         std::memcpy(&out[1], &len, 8);
-        if (!SendAll(fd, out.data(), ok ? out.size() : 9)) ::_exit(0);
+        if (!SendAll(fd, out.data(), out.size())) ::_exit(0);
         if (out.capacity() > (size_t(1) << 20)) std::string().swap(out);
     }
 }
@@ -102,7 +102,7 @@ public:
         uint64_t len = 0;
         if (ok) {
             std::memcpy(&len, head + 1, 8);
-            ok = len <= StreamLimit + 16;
+            ok = len <= StreamLimit;
         }
         if (ok) {
             data.resize(len);
@@ -113,6 +113,17 @@ public:
             return false;
         }
         return head[0] == 1;
+    }
+
+    // Ends the helper; the next read starts a new one.
+    void stop() {
+        if (pid_ <= 0) return;
+        ::close(fd_);
+        ::kill(pid_, SIGKILL);
+        while (::waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
+        }
+        pid_ = -1;
+        fd_ = -1;
     }
 
 private:
@@ -142,18 +153,6 @@ private:
         return true;
     }
 
-public:
-    void stop() {
-        if (pid_ <= 0) return;
-        ::close(fd_);
-        ::kill(pid_, SIGKILL);
-        while (::waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
-        }
-        pid_ = -1;
-        fd_ = -1;
-    }
-
-private:
     pid_t pid_ = -1;
     int fd_ = -1;
 };
