@@ -1,7 +1,7 @@
 // The image of a full project (455 read rows, 455 write rows) against merely
 // parsing its two files with pugixml.
-#include "device/ConfigImage.h"
-#include "project/FileSystem.h"
+#include "core/device/ConfigImage.h"
+#include "core/project/FileSystem.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "editors/AccessMap.h"
+#include "core/editors/AccessMap.h"
 
 #include <benchmark/benchmark.h>
 #include <filesystem>

@@ -6,12 +6,12 @@
 // once, unbuilt, and shown repeatedly, as the program does: the first showing
 // includes building its controls. Prints one line per dialog:
 //   <name> <median ms> <first ms> <runs>
-#include "app/Comon.h"
-#include "editors/AccessMap.h"
-#include "editors/USetVar.h"
-#include "family/USdo.h"
-#include "project/FileSystem.h"
-#include "widgets/StringGrid.h"
+#include "core/project/Workspace.h"
+#include "core/editors/AccessMap.h"
+#include "gui/editors/AccessMapWindow.h"
+#include "gui/family/SdoWindow.h"
+#include "core/project/FileSystem.h"
+#include "gui/widgets/StringGrid.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,5 +1,5 @@
-#include "family/EmcyTable.h"
-#include "family/EmcyWords.h"
+#include "core/family/EmcyTable.h"
+#include "core/family/EmcyWords.h"
 
 #include <benchmark/benchmark.h>
 #include <random>

@@ -1,9 +1,9 @@
 // Import of a 1500-record worksheet into the SDO access table, next to FreeXL
 // merely reading every cell of the same sheet.
-#include "family/FamilyTables.h"
-#include "family/ImportExport.h"
+#include "core/family/FamilyTables.h"
+#include "core/family/ImportExport.h"
 
-#include "../tests/family/XlsWriter.h"
+#include "XlsWriter.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>

@@ -1,9 +1,9 @@
 // Merging banks 1 and 2 into a firmware that fills 4 MiB of addresses
 // (131,072 S2 records), by the composer and by srec_cat for comparison.
-#include "device/FirmwareComposer.h"
-#include "project/FileSystem.h"
+#include "core/device/FirmwareComposer.h"
+#include "core/project/FileSystem.h"
 
-#include "../tests/device/firmware_srec_support.h"
+#include "FirmwareSrec.h"
 
 #include <benchmark/benchmark.h>
 

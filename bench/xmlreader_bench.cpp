@@ -1,8 +1,8 @@
 // The XML tool's reader on a 20 MB document, next to pugixml on the same
 // bytes. The document is written to $TMPDIR/xmlreader_bench.xml so that
 // `xmllint --noout` can be timed on the same file.
-#include "project/FileSystem.h"
-#include "tools/XmlReader.h"
+#include "core/project/FileSystem.h"
+#include "core/tools/XmlReader.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>

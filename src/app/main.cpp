@@ -1,6 +1,6 @@
-#include "app/Comon.h"
+#include "core/project/Workspace.h"
 #include "app/Forms.h"
-#include "app/UTessaroFirmWare.h"
+#include "app/MainWindow.h"
 
 #include <QApplication>
 #ifdef TESSARO_QUIT_AFTER_SHOW

@@ -1,10 +1,11 @@
 // tessaro-cli: the project's checks, image and GSD file without a screen.
-#include "device/BankDump.h"
-#include "device/ConfigImage.h"
-#include "device/UGds.h"
-#include "editors/ProjectCheck.h"
-#include "project/FileSystem.h"
-#include "project/XmlDoc.h"
+#include "cli/Cli.h"
+#include "core/device/BankDump.h"
+#include "core/device/ConfigImage.h"
+#include "core/device/GsdWriter.h"
+#include "core/editors/ProjectCheck.h"
+#include "core/project/FileSystem.h"
+#include "core/project/XmlDoc.h"
 
 #include <cstring>
 #include <exception>
@@ -12,8 +13,9 @@
 #include <string>
 #include <vector>
 
+using namespace cli;
+
 namespace {
-constexpr int kOk = 0, kFailed = 1, kUsage = 2;
 
 const char* kMainHelp =
     "Usage: tessaro-cli COMMAND [ARGS]\n"
@@ -53,15 +55,6 @@ const char* kDumpHelp =
 const char* kGsdHelp = "Usage: tessaro-cli gsd PROJECT_FOLDER OUT.gsd\n"
                        "\n"
                        "Writes the GSD device description with modules sized from pargen.xml.\n";
-
-bool IsHelp(const std::string& a) {
-    return a == "-h" || a == "--help";
-}
-
-int Usage(const char* help, const std::string& problem) {
-    std::cerr << "tessaro-cli: " << problem << "\n\n" << help;
-    return kUsage;
-}
 
 int Check(const std::vector<std::string>& args) {
     if (args.size() != 1) return Usage(kCheckHelp, "check takes one project folder");

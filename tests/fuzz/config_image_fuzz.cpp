@@ -2,8 +2,8 @@
 // (the input holds both, split at "\n--\n"). Every outcome is an image that
 // fits the buffer or a TessaroError; the bytes past the image stay untouched.
 #include "FuzzScratch.h"
-#include "device/ConfigImage.h"
-#include "project/Errors.h"
+#include "core/device/ConfigImage.h"
+#include "core/project/Errors.h"
 
 #include <cstdlib>
 #include <cstring>

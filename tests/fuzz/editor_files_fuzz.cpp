@@ -1,9 +1,9 @@
 // Feeds arbitrary bytes to the loaders of pargen.xml, sdo.xml and
 // diagnosis.xml; whatever loads must survive a save and load unchanged.
-#include "editors/AccessMap.h"
-#include "editors/CommParams.h"
-#include "editors/DiagnosisIds.h"
-#include "project/Errors.h"
+#include "core/editors/AccessMap.h"
+#include "core/editors/CommParams.h"
+#include "core/editors/DiagnosisIds.h"
+#include "core/project/Errors.h"
 
 #include <cstdlib>
 #include <filesystem>

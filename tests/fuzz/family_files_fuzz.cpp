@@ -3,12 +3,12 @@
 // the three files of the stored PDO editor (sdo.xml, rpdodef.xml, sdopdo.xml
 // split at "\n--\n"). Whatever loads is saved again and must load back.
 #include "FuzzScratch.h"
-#include "family/EmcyTable.h"
-#include "family/EmcyWords.h"
-#include "family/FamilyTables.h"
-#include "family/PdoAccess.h"
-#include "family/StoredPdo.h"
-#include "project/Errors.h"
+#include "core/family/EmcyTable.h"
+#include "core/family/EmcyWords.h"
+#include "core/family/FamilyTables.h"
+#include "core/family/PdoAccess.h"
+#include "core/family/StoredPdo.h"
+#include "core/project/Errors.h"
 
 #include <cstdlib>
 

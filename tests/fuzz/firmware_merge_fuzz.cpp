@@ -1,6 +1,6 @@
 // Any source text merges without crashing; the bank is inserted at most once
 // and every output line ends in CR LF.
-#include "device/FirmwareComposer.h"
+#include "core/device/FirmwareComposer.h"
 
 #include <cstdlib>
 #include <string>

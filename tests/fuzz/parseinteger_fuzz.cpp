@@ -1,5 +1,5 @@
-#include "project/Errors.h"
-#include "project/ParseInteger.h"
+#include "core/project/Errors.h"
+#include "core/project/ParseInteger.h"
 
 #include <cstdint>
 #include <cstdlib>

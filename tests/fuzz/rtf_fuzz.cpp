@@ -1,6 +1,6 @@
 // Any byte string: the help text's RTF reader renders it or throws TessaroError.
-#include "project/Errors.h"
-#include "tools/HelpText.h"
+#include "core/project/Errors.h"
+#include "core/tools/HelpText.h"
 
 #include <cstdint>
 #include <string_view>

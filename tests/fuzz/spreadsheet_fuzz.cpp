@@ -1,7 +1,7 @@
 // The spreadsheet layer over arbitrary .xls bytes: opening either fails with
 // SpreadsheetError or gives worksheets whose every cell can be read.
 #include "FuzzScratch.h"
-#include "family/Spreadsheet.h"
+#include "core/family/Spreadsheet.h"
 
 #include <cstdlib>
 

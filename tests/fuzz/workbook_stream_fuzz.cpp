@@ -1,7 +1,7 @@
 // The program's side of the workbook helper over arbitrary bytes, as a
 // helper broken by a hostile workbook might send: the stream is refused, or
 // every worksheet it gives holds together.
-#include "family/WorkbookStream.h"
+#include "core/family/WorkbookStream.h"
 
 #include <cstdlib>
 

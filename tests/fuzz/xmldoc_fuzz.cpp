@@ -1,5 +1,5 @@
-#include "project/Errors.h"
-#include "project/XmlDoc.h"
+#include "core/project/Errors.h"
+#include "core/project/XmlDoc.h"
 
 #include <cstdint>
 #include <cstdlib>

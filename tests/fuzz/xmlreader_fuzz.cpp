@@ -1,7 +1,7 @@
 // Any byte string: the reader either returns a tree or throws XmlError.
-#include "project/Errors.h"
-#include "tools/XmlReader.h"
-#include "tools/XmlTool.h"
+#include "core/project/Errors.h"
+#include "core/tools/XmlReader.h"
+#include "core/tools/XmlTool.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,5 +1,5 @@
 #pragma once
-#include "widgets/Prompt.h"
+#include "gui/widgets/Prompt.h"
 
 #include <QList>
 #include <QString>

@@ -1,0 +1,221 @@
+#include "app/MainWindow.h"
+
+#include "core/project/Workspace.h"
+#include "app/Forms.h"
+#include "gui/project/NewProjectWindow.h"
+#include "core/device/ConfigImage.h"
+#include "gui/device/UpdateWindow.h"
+#include "core/device/GsdWriter.h"
+#include "gui/editors/DiagnosisWindow.h"
+#include "gui/editors/AccessMapWindow.h"
+#include "gui/editors/CommunicationWindow.h"
+#include "gui/family/StoredPdoWindow.h"
+#include "gui/family/PdoAccessWindow.h"
+#include "gui/family/EmcyWordWindow.h"
+#include "gui/family/EmcyWindow.h"
+#include "gui/family/PdoWindow.h"
+#include "gui/tools/AboutWindow.h"
+
+#include "gui/widgets/Controls.h"
+
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+
+namespace {
+QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, QRect geo,
+                        bool visible) {
+    auto* b = Named(new QPushButton(caption, parent), name, geo);
+    b->setVisible(visible);
+    return b;
+}
+
+QLabel* MakeStepLabel(QWidget* parent, const char* name, const char* caption, QRect geo) {
+    auto* l = Named(new QLabel(caption, parent), name, geo);
+    // Palette and font rather than a style sheet: a style sheet costs a
+    // millisecond of start-up for these labels.
+    QPalette p = l->palette();
+    p.setColor(QPalette::WindowText, QColor(128, 128, 128));
+    l->setPalette(p);
+    QFont f = l->font();
+    f.setBold(true);
+    l->setFont(f);
+    return l;
+}
+} // namespace
+
+TFTessaroFirmWare::TFTessaroFirmWare(Workspace& ws, Forms* forms, QWidget* parent)
+    : FormBase(ws, parent) {
+    setForms(forms);
+    setObjectName("FTessaroFirmWare");
+    setWindowTitle(MainCaption);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setFixedSize(565, 224);
+    openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+
+    OpenExcel.filter = "File EXCEL (*.xls)|*.xls";
+    SaveGDS.filter = "Generic Station Description (*.gsd)|*.gsd";
+    SaveGDS.defaultExt = "*.gsd";
+
+    const int x1 = 96, x2 = 276, w = 170, h = 30;
+    New = MakeButton(this, "New", "New project", {x1, 32, w, h}, true);
+    open = MakeButton(this, "open", "Open project", {x2, 32, w, h}, true);
+    LbButton1 = MakeButton(this, "LbButton1", "X", {533, 6, 26, 24}, true);
+    CreateBin = MakeButton(this, "CreateBin", "Update Device", {x1, 152, w, h}, true);
+    CreateSx = MakeButton(this, "CreateSx", "Generate Firmware", {x2, 152, w, h}, false);
+    about = MakeButton(this, "about", "About", {455, 6, 72, 24}, true);
+    about->setIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
+    btn_Prm_Gen = MakeButton(this, "btn_Prm_Gen", "Set Communication", {x1, 72, w, h}, true);
+    btn_Emcy_Wd = MakeButton(this, "btn_Emcy_Wd", "Define EMCY Word", {x2, 72, w, h}, false);
+    btn_Sdo = MakeButton(this, "btn_Sdo", "Set Access ", {x1, 112, w, h}, true);
+    btn_Pdo = MakeButton(this, "btn_Pdo", "Set Traslate PDO", {x2, 112, w, h}, false);
+    btn_Emcy = MakeButton(this, "btn_Emcy", "Set Traslate EMCY", {x2, 72, w, h}, false);
+    btn_Info_Pdo = MakeButton(this, "btn_Info_Pdo", "Define store PDO", {x2, 112, w, h}, false);
+    Btn_SetPDO = MakeButton(this, "Btn_SetPDO", "Set PDO Access ", {x2, 112, w, h}, false);
+    Label2 = MakeStepLabel(this, "Label2", "Step 1", {24, 32, 64, h});
+    Label3 = MakeStepLabel(this, "Label3", "Step 2", {24, 72, 64, h});
+    Label4 = MakeStepLabel(this, "Label4", "Step 3", {24, 112, 64, h});
+    Label5 = MakeStepLabel(this, "Label5", "Step 4", {24, 152, 64, h});
+    Label1 = MakeStepLabel(this, "Label1", MakerHomeText, {340, 198, 215, 20});
+    Label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Label1->setCursor(Qt::PointingHandCursor);
+    Label1->setToolTip(MakerHomeUrl);
+    Label1->installEventFilter(this);
+    btn_Gds = MakeButton(this, "btn_Gds", "GSD File", {x2, 152, w, h}, false);
+    btn_Error_Diag = MakeButton(this, "btn_Error_Diag", "Error/Diagnosis", {x2, 72, w, h}, false);
+
+    connect(New, &QPushButton::clicked, this, [this] { run([this] { NewaClick(); }); });
+    connect(open, &QPushButton::clicked, this, [this] { run([this] { OpenaClick(); }); });
+    connect(LbButton1, &QPushButton::clicked, this, [this] { LbButton1Click(); });
+    connect(CreateBin, &QPushButton::clicked, this, [this] { run([this] { CreateBinaClick(); }); });
+    connect(CreateSx, &QPushButton::clicked, this, [this] { run([this] { CreateBinaClick(); }); });
+    connect(about, &QPushButton::clicked, this, [this] { run([this] { AboutClick(); }); });
+    for (QPushButton* b : {btn_Sdo, btn_Pdo, btn_Info_Pdo, btn_Emcy, btn_Emcy_Wd, btn_Gds,
+                           Btn_SetPDO, btn_Error_Diag, btn_Prm_Gen}) {
+        connect(b, &QPushButton::clicked, this,
+                [this, b] { run([this, b] { btn_str_lng1aClick(b); }); });
+    }
+
+    FormCreate();
+}
+
+void TFTessaroFirmWare::setCaptionFor(const std::string& name) {
+    setWindowTitle(QString(MainCaption) + QString::fromStdString(name));
+}
+
+void TFTessaroFirmWare::FormCreate() {
+    bool found = ws().Settle();
+    if (found) setCaptionFor(ws().ProjectName);
+    OpenExcel.initialDir = QString::fromStdString(ws().ProjectFolder);
+}
+
+void TFTessaroFirmWare::FormClose() {
+    // A read-only or vanished executable folder must not keep the program open.
+    ws().RememberProject();
+}
+
+void TFTessaroFirmWare::closeEvent(QCloseEvent* e) {
+    if (!closing_) {
+        closing_ = true;
+        FormClose();
+    }
+    e->accept();
+    FormBase::closeEvent(e);
+}
+
+void TFTessaroFirmWare::keyPressEvent(QKeyEvent* e) {
+    // Escape must not close the main window.
+    if (e->key() == Qt::Key_Escape) return;
+    FormBase::keyPressEvent(e);
+}
+
+bool TFTessaroFirmWare::eventFilter(QObject* o, QEvent* e) {
+    if (o == Label1 && e->type() == QEvent::MouseButtonRelease) {
+        Label1Click();
+        return true;
+    }
+    return FormBase::eventFilter(o, e);
+}
+
+int TFTessaroFirmWare::showModal(QDialog* dialog) {
+    return dialog->exec();
+}
+
+void TFTessaroFirmWare::NewaClick() {
+    TFsaveproj* dlg = forms()->Fsaveproj;
+    dlg->EditTextMode = 0;
+    dlg->NewProjectBase = ws().ProjectsFolder;
+    if (showModal(dlg) == QDialog::Accepted) {
+        setCaptionFor(ws().ProjectName);
+        OpenExcel.initialDir = QString::fromStdString(ws().ProjectFolder);
+    } else {
+        setWindowTitle(MainCaption);
+    }
+}
+
+void TFTessaroFirmWare::OpenaClick() {
+    ws().ForgetVanishedProject();
+    std::optional<QString> picked = prompt().browseFolder(
+        "Select directory of project", QString::fromStdString(ws().ProjectsFolder),
+        QString::fromStdString(ws().ProjectFolder));
+    std::optional<std::string> folder;
+    if (picked) folder = picked->toStdString();
+    ws().ApplyOpenedFolder(folder);
+    setCaptionFor(ws().ProjectName);
+    OpenExcel.initialDir = QString::fromStdString(ws().ProjectFolder);
+}
+
+void TFTessaroFirmWare::btn_str_lng1aClick(QObject* sender) {
+    if (ws().ProjectFolder.empty()) {
+        prompt().message("Project not valid");
+        return;
+    }
+    if (sender == btn_Sdo)
+        showModal(forms()->FSetVar);
+    else if (sender == btn_Pdo)
+        showModal(forms()->Fpdo);
+    else if (sender == btn_Info_Pdo)
+        showModal(forms()->FInfopdo);
+    else if (sender == btn_Emcy)
+        showModal(forms()->Femcy);
+    else if (sender == btn_Emcy_Wd)
+        showModal(forms()->FWemcy);
+    else if (sender == btn_Gds)
+        GsdFileClick();
+    else if (sender == Btn_SetPDO)
+        showModal(forms()->FSetPdo);
+    else if (sender == btn_Error_Diag)
+        showModal(forms()->FSetDiagnosis);
+    else if (sender == btn_Prm_Gen)
+        showModal(forms()->Fpargen);
+}
+
+void TFTessaroFirmWare::GsdFileClick() {
+    SaveGDS.initialDir = QString::fromStdString(ws().ProjectFolder);
+    std::optional<QString> target =
+        prompt().saveFile("Save GSD file", SaveGDS.initialDir, SaveGDS.filter, SaveGDS.defaultExt);
+    if (!target) return;
+    SaveGDS.fileName = *target;
+    WriteGsd(target->toStdString(), ws().ProjectFolder, XML2);
+}
+
+void TFTessaroFirmWare::CreateBinaClick() {
+    BuildBank(ws().ProjectFolder);
+    WriteBank(ws().ProjectFolder);
+    showModal(forms()->FBootSer);
+}
+
+void TFTessaroFirmWare::AboutClick() {
+    showModal(forms()->FAbout);
+}
+
+void TFTessaroFirmWare::LbButton1Click() {
+    close();
+}
+
+void TFTessaroFirmWare::Label1Click() {
+    openUrl(QUrl(MakerHomeUrl));
+}

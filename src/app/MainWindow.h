@@ -1,0 +1,79 @@
+#pragma once
+#include "core/family/Spreadsheet.h"
+#include "core/project/XmlDoc.h"
+#include "gui/widgets/FormBase.h"
+
+#include <QString>
+#include <QUrl>
+#include <functional>
+
+class QLabel;
+class QPushButton;
+
+// Settings of a standard file dialog that outlive one showing.
+struct FileDialogSettings {
+    QString filter;
+    QString defaultExt;
+    QString initialDir;
+    QString fileName;
+};
+
+class TFTessaroFirmWare : public FormBase {
+    Q_OBJECT
+public:
+    // Creating the main window settles the workspace (FormCreate).
+    TFTessaroFirmWare(Workspace& ws, Forms* forms, QWidget* parent = nullptr);
+
+    FileDialogSettings OpenExcel;
+    // Spreadsheet connection and query shared by the family editors' import.
+    SpreadsheetConnection ADOConnection1;
+    SpreadsheetQuery ADOQuery1{ADOConnection1};
+    QPushButton* New;
+    QPushButton* open;
+    QPushButton* LbButton1;
+    QPushButton* CreateBin;
+    QPushButton* CreateSx;
+    QPushButton* about;
+    QPushButton* btn_Prm_Gen;
+    QPushButton* btn_Emcy_Wd;
+    QPushButton* btn_Sdo;
+    QPushButton* btn_Pdo;
+    QPushButton* btn_Emcy;
+    QPushButton* btn_Info_Pdo;
+    XmlDocument XML1;
+    QPushButton* Btn_SetPDO;
+    QLabel* Label2;
+    QLabel* Label3;
+    QLabel* Label4;
+    QLabel* Label5;
+    QLabel* Label1;
+    XmlDocument XML2;
+    QPushButton* btn_Gds;
+    FileDialogSettings SaveGDS;
+    QPushButton* btn_Error_Diag;
+
+    void FormCreate();
+    void FormClose();
+    void NewaClick();
+    void OpenaClick();
+    void btn_str_lng1aClick(QObject* sender);
+    void CreateBinaClick();
+    void AboutClick();
+    void LbButton1Click();
+    void Label1Click();
+    void GsdFileClick();
+
+    // How the desktop is asked to open a link; tests replace it.
+    std::function<void(const QUrl&)> openUrl;
+    // Runs a dialog modally; tests may replace it to drive the dialog.
+    int showModal(QDialog* dialog);
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    bool eventFilter(QObject* o, QEvent* e) override;
+
+private:
+    void setCaptionFor(const std::string& name);
+    bool closing_ = false;
+};

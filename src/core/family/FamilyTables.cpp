@@ -1,0 +1,166 @@
+#include "core/family/FamilyTables.h"
+
+#include "core/project/Errors.h"
+#include "core/project/FileSystem.h"
+#include "core/project/ParseInteger.h"
+#include "core/project/XmlDoc.h"
+
+#include <algorithm>
+
+namespace {
+// Every child node of the root, elements or not, in document order.
+template <class F> void EachEntry(const XmlDocument& doc, F f) {
+    for (auto c = doc.root().raw().first_child(); c; c = c.next_sibling()) {
+        if (c.type() != pugi::node_element) throw XmlError("Entry is not an element");
+        f(XmlNode(c));
+    }
+}
+
+template <class Row> void Place(std::vector<Row>& rows, int& filled, Row row) {
+    if (filled >= int(rows.size())) rows.resize(size_t(filled) + 1);
+    rows[size_t(filled++)] = std::move(row);
+}
+} // namespace
+
+// ---- SDO access table ------------------------------------------------------
+
+void SdoAccessTables::clear() {
+    for (int s = 0; s < 2; ++s) {
+        rows[s].assign(SdoGridRows, SdoRow{});
+        filled[s] = 0;
+    }
+}
+
+void SdoAccessTables::place(int32_t conf, std::array<std::string, 7> values) {
+    const int side = conf & 1;
+    SdoRow row;
+    row[0].assign(1, (conf & 16) ? '1' : '0');
+    std::move(values.begin(), values.end(), row.begin() + 1);
+    Place(rows[side], filled[side], std::move(row));
+}
+
+FamilyLoad LoadSdoAccess(const std::string& path, SdoAccessTables& tables) {
+    if (path.empty() || !FileExists(path)) return FamilyLoad::NotFound;
+    try {
+        XmlDocument doc;
+        doc.load(path);
+        EachEntry(doc, [&](const XmlNode& e) {
+            const int32_t conf = ParseInteger(e.attr("conf"));
+            tables.place(conf, {e.attr("IndexA"), e.attr("SubindexA"), e.attr("devIDB"),
+                                e.attr("IndexB"), e.attr("SubindexB"), e.attr("nbyteB"),
+                                e.findAttr("mnemonico").value_or("")});
+        });
+    } catch (const TessaroError&) {
+        return FamilyLoad::ReadError;
+    }
+    return FamilyLoad::Loaded;
+}
+
+void ImportSdoRecord(SdoAccessTables& tables, int32_t conf, const std::vector<std::string>& f) {
+    tables.place(conf, {f.at(1), f.at(2), f.at(3), f.at(4), f.at(5), f.at(6), f.at(7)});
+}
+
+std::vector<std::vector<std::string>> SdoExportLines(const SdoAccessTables& tables) {
+    std::vector<std::vector<std::string>> lines;
+    for (int side = 0; side < 2; ++side) {
+        auto line = [&](const std::string& rw, const SdoRow* row, const char* const* titles) {
+            std::vector<std::string> out{rw == "1" ? (side ? "17" : "16") : (side ? "1" : "0")};
+            for (int c = 1; c < SdoFields; ++c)
+                out.push_back(row ? (*row)[size_t(c)] : titles[c + 1]);
+            lines.push_back(std::move(out));
+        };
+        line(SdoTitles[1], nullptr, SdoTitles.data());
+        for (const auto& row : tables.rows[side])
+            line(row[0], &row, nullptr);
+    }
+    return lines;
+}
+
+// ---- PDO translation table -------------------------------------------------
+
+void PdoTables::clear() {
+    for (int s = 0; s < 2; ++s) {
+        rows[s].assign(PdoGridRows, PdoRow{});
+        filled[s] = 0;
+    }
+}
+
+void PdoTables::place(Side side, const PdoRow& row) {
+    Place(rows[side], filled[side], row);
+}
+
+FamilyLoad LoadRpdodef(const std::string& path, PdoTables& tables) {
+    if (path.empty() || !FileExists(path)) return FamilyLoad::NotFound;
+    try {
+        XmlDocument doc;
+        doc.load(path);
+        EachEntry(doc, [&](const XmlNode& e) {
+            const int32_t en = ParseInteger(e.attr("en_bypass"));
+            PdoRow row{e.attr("cobid"), e.attr("id_dev_orig"), (en & 1) ? "1" : "0",
+                       e.attr("posind"), e.attr("n_tpdo")};
+            tables.place((en & 2) ? CanA : CanB, row);
+        });
+    } catch (const TessaroError&) {
+        return FamilyLoad::ReadError;
+    }
+    return FamilyLoad::Loaded;
+}
+
+std::vector<size_t> PdoSaveOrder(const std::vector<PdoRow>& rows) {
+    std::vector<std::pair<int32_t, size_t>> keyed;
+    for (size_t r = 0; r < rows.size() && !rows[r][0].empty(); ++r)
+        keyed.emplace_back(ParseInteger(rows[r][0]), r);
+    // Ascending COB-ID; of equal ones the lower row comes last.
+    std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first < b.first : a.second > b.second;
+    });
+    std::vector<size_t> order;
+    for (const auto& k : keyed)
+        order.push_back(k.second);
+    return order;
+}
+
+namespace {
+XmlDocument RpdodefDocument(const PdoTables& tables) {
+    XmlDocument doc;
+    XmlNode root = doc.createRoot("rpdodef");
+    for (int side = 0; side < 2; ++side) {
+        const auto& rows = tables.rows[side];
+        for (size_t r : PdoSaveOrder(rows)) {
+            const PdoRow& row = rows[r];
+            XmlNode e = root.append("row");
+            e.setAttr("cobid", row[0]);
+            e.setAttr("id_dev_orig", row[1]);
+            const bool on = row[2] == "1";
+            e.setAttr("en_bypass", side == CanA ? (on ? "3" : "2") : (on ? "1" : "0"));
+            e.setAttr("posind", row[3]);
+            e.setAttr("n_tpdo", row[4]);
+        }
+    }
+    return doc;
+}
+} // namespace
+
+std::string RpdodefXml(const PdoTables& tables) {
+    return RpdodefDocument(tables).toString();
+}
+
+void SaveRpdodef(const std::string& path, const PdoTables& tables) {
+    RpdodefDocument(tables).save(path);
+}
+
+void ImportPdoRecord(PdoTables& tables, int32_t dir, const std::vector<std::string>& f) {
+    tables.place((dir & 2) ? CanB : CanA,
+                 {f.at(0), f.at(1), (dir & 1) ? "1" : "0", f.at(3), f.at(4)});
+}
+
+std::vector<std::vector<std::string>> PdoExportLines(const PdoTables& tables) {
+    std::vector<std::vector<std::string>> lines;
+    for (int side = 0; side < 2; ++side) {
+        const std::string off = side ? "10" : "00", on = side ? "11" : "01";
+        lines.push_back({PdoTitles[1], PdoTitles[2], off, PdoTitles[4], PdoTitles[5]});
+        for (const auto& r : tables.rows[side])
+            lines.push_back({r[0], r[1], r[2] == "1" ? on : off, r[3], r[4]});
+    }
+    return lines;
+}

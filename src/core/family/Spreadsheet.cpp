@@ -1,0 +1,354 @@
+#include "core/family/Spreadsheet.h"
+
+#include "core/family/WorkbookStream.h"
+#include "core/project/FileSystem.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <chrono>
+#include <climits>
+#include <cmath>
+#include <csignal>
+#include <cstring>
+#include <mutex>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+// FreeXL reads out of bounds or crashes on some malformed workbooks, so it
+// never runs in the program itself. A helper process, forked on the first
+// import and kept, reads each workbook and sends its stream back over a
+// socket, framed as a status byte, a length and the stream. A helper that
+// crashes, fails, hangs or sends too much makes the workbook unreadable and is
+// replaced at the next import.
+constexpr auto ReadLimit = std::chrono::seconds(20);
+
+// Runs `io` (a send or a receive) until `size` bytes have passed.
+template <class Char, class Io> bool Exactly(Io io, Char* data, size_t size) {
+    while (size > 0) {
+        const ssize_t n = io(data, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= size_t(n);
+    }
+    return true;
+}
+
+bool SendAll(int fd, const char* data, size_t size) {
+    return Exactly([fd](const char* d, size_t n) { return ::send(fd, d, n, MSG_NOSIGNAL); }, data,
+                   size);
+}
+
+bool ReceiveAll(int fd, char* data, size_t size) {
+    return Exactly([fd](char* d, size_t n) { return ::recv(fd, d, n, 0); }, data, size);
+}
+
+// Receives exactly `size` bytes before the deadline.
+bool ReceiveBefore(int fd, char* data, size_t size,
+                   std::chrono::steady_clock::time_point deadline) {
+    return Exactly(
+        [&](char* d, size_t n) -> ssize_t {
+            for (;;) {
+                const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    deadline - std::chrono::steady_clock::now());
+                if (left.count() <= 0) return 0;
+                pollfd p{fd, POLLIN, 0};
+                const int r = ::poll(&p, 1, int(std::min<long long>(left.count(), 1000)));
+                if (r < 0 && errno != EINTR) return -1;
+                if (r > 0) return ::recv(fd, d, n, 0);
+            }
+        },
+        data, size);
+}
+
+// The helper's side: answers each request (a path) until the program closes
+// its end.
+[[noreturn]] void ServeWorkbooks(int fd) {
+    std::string out;
+    for (;;) {
+        uint32_t n = 0;
+        if (!ReceiveAll(fd, reinterpret_cast<char*>(&n), 4)) ::_exit(0);
+        std::string path(n, '\0');
+        if (!ReceiveAll(fd, path.data(), n)) ::_exit(0);
+        out.assign(9, '\0'); // status, length
+        const bool ok = StreamWorkbook(path.c_str(), out);
+        if (!ok) out.resize(9); // a failure carries no stream
+        const uint64_t len = out.size() - 9;
+        out[0] = ok ? 1 : 0;
+        std::memcpy(&out[1], &len, 8);
+        if (!SendAll(fd, out.data(), out.size())) ::_exit(0);
+        if (out.capacity() > (size_t(1) << 20)) std::string().swap(out);
+    }
+}
+
+class WorkbookHelper {
+public:
+    ~WorkbookHelper() { stop(); }
+
+    // Puts the workbook's stream in `data`; false when the helper did not get
+    // through it.
+    bool read(const std::string& path, std::string& data) {
+        if (path.size() > 0xFFFFFF) return false;
+        if (pid_ <= 0 && !start()) return false;
+        const auto deadline = std::chrono::steady_clock::now() + ReadLimit;
+        const uint32_t n = uint32_t(path.size());
+        char head[9];
+        bool ok = SendAll(fd_, reinterpret_cast<const char*>(&n), 4) &&
+                  SendAll(fd_, path.data(), n) && ReceiveBefore(fd_, head, 9, deadline);
+        uint64_t len = 0;
+        if (ok) {
+            std::memcpy(&len, head + 1, 8);
+            ok = len <= StreamLimit;
+        }
+        if (ok) {
+            data.resize(len);
+            ok = ReceiveBefore(fd_, data.data(), len, deadline);
+        }
+        if (!ok) {
+            stop(); // a helper that failed mid-answer is not trusted again
+            return false;
+        }
+        return head[0] == 1;
+    }
+
+    // Ends the helper; the next read starts a new one.
+    void stop() {
+        if (pid_ <= 0) return;
+        ::close(fd_);
+        ::kill(pid_, SIGKILL);
+        while (::waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
+        }
+        pid_ = -1;
+        fd_ = -1;
+    }
+
+private:
+    bool start() {
+        int fds[2];
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0) return false;
+        // Room for a usual workbook's whole answer, so the helper sends it in
+        // one go instead of waking the program for every piece.
+        const int room = 1 << 20;
+        ::setsockopt(fds[1], SOL_SOCKET, SO_SNDBUF, &room, sizeof room);
+        ::setsockopt(fds[0], SOL_SOCKET, SO_RCVBUF, &room, sizeof room);
+        const pid_t pid = ::fork();
+        if (pid < 0) {
+            ::close(fds[0]);
+            ::close(fds[1]);
+            return false;
+        }
+        if (pid == 0) {
+            // Hold none of the program's files, ports or locks.
+            const int fd = fds[1] == 3 ? 3 : ::dup2(fds[1], 3);
+            if (fd != 3 || ::close_range(4, ~0U, 0) != 0) ::_exit(1);
+            ServeWorkbooks(3);
+        }
+        ::close(fds[1]);
+        pid_ = pid;
+        fd_ = fds[0];
+        return true;
+    }
+
+    pid_t pid_ = -1;
+    int fd_ = -1;
+};
+
+std::mutex HelperLock;
+WorkbookHelper Helper;
+
+bool ReadWorkbookStream(const std::string& path, std::string& stream) {
+    std::lock_guard<std::mutex> hold(HelperLock);
+    return Helper.read(path, stream);
+}
+
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
+
+bool EqualNoCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (Lower(a[i]) != Lower(b[i])) return false;
+    return true;
+}
+
+std::string Trim(const std::string& s) {
+    size_t b = s.find_first_not_of(' '), e = s.find_last_not_of(' ');
+    return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
+}
+
+// Worksheet named by "select * from [<name>$]"; nullopt for any other statement.
+std::optional<std::string> SelectedWorksheet(const std::vector<std::string>& sql) {
+    std::string text;
+    for (const auto& line : sql)
+        text += (text.empty() ? "" : " ") + line;
+    text = Trim(text);
+    static const std::string head = "select * from [";
+    if (text.size() < head.size() + 2 || !EqualNoCase(text.substr(0, head.size()), head))
+        return std::nullopt;
+    if (text.back() != ']') return std::nullopt;
+    std::string name = text.substr(head.size(), text.size() - head.size() - 1);
+    if (name.size() < 2 || name.back() != '$') return std::nullopt;
+    name.pop_back();
+    return name;
+}
+} // namespace
+
+void StopWorkbookHelper() {
+    std::lock_guard<std::mutex> hold(HelperLock);
+    Helper.stop();
+}
+
+std::string SpreadsheetConnectionString(const std::string& workbookPath) {
+    std::string dbq =
+        workbookPath.find(';') != std::string::npos ? "{" + workbookPath + "}" : workbookPath;
+    return "Provider=MSDASQL.1;Persist Security Info=False;Data Source=File di Microsoft "
+           "Excel;DBQ=" +
+           dbq + ";Mode=Read";
+}
+
+std::optional<std::string> ConnectionStringValue(const std::string& text, const std::string& key) {
+    size_t pos = 0;
+    while (pos <= text.size()) {
+        size_t eq = text.find('=', pos);
+        if (eq == std::string::npos) break;
+        std::string k = Trim(text.substr(pos, eq - pos));
+        size_t v = eq + 1, end;
+        std::string value;
+        if (v < text.size() && text[v] == '{') {
+            size_t close = text.find('}', v + 1);
+            if (close == std::string::npos) close = text.size();
+            value = text.substr(v + 1, close - v - 1);
+            end = text.find(';', close);
+        } else {
+            end = text.find(';', v);
+            value = text.substr(v, end == std::string::npos ? std::string::npos : end - v);
+        }
+        if (EqualNoCase(k, key)) return value;
+        if (end == std::string::npos) break;
+        pos = end + 1;
+    }
+    return std::nullopt;
+}
+
+std::string NumberText(double value) {
+    if (value == 0) return "0"; // also -0
+    if (!std::isfinite(value)) return std::isnan(value) ? "NAN" : value > 0 ? "INF" : "-INF";
+    char buf[64];
+    // Plain digits for the values a worksheet holds; exponent form only far out.
+    const double a = std::fabs(value);
+    // Whole numbers, most of what a worksheet holds, print as integers: the
+    // same digits, several times faster.
+    if (a < 1e15 && value == std::trunc(value)) {
+        auto res = std::to_chars(buf, buf + sizeof buf, static_cast<long long>(value));
+        return std::string(buf, res.ptr);
+    }
+    auto res = a >= 1e-5 && a < 1e15
+                   ? std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed)
+                   : std::to_chars(buf, buf + sizeof buf, value);
+    return std::string(buf, res.ptr);
+}
+
+const WorksheetCells::Cell* WorksheetCells::find(unsigned int row, unsigned short col) const {
+    if (row >= rows || size_t(row) + 1 >= rowStart.size()) return nullptr;
+    auto first = cells.begin() + rowStart[row], last = cells.begin() + rowStart[row + 1];
+    auto it = std::lower_bound(first, last, col,
+                               [](const Cell& c, unsigned short v) { return c.col < v; });
+    return it != last && it->col == col ? &*it : nullptr;
+}
+
+void SpreadsheetConnection::Open() {
+    Close();
+    auto path = ConnectionStringValue(ConnectionString, "DBQ");
+    if (!path || path->empty()) throw SpreadsheetError("No workbook in the connection string");
+    if (!FileExists(*path)) throw SpreadsheetError("Workbook not found: " + *path);
+    std::optional<std::vector<WorksheetCells>> sheets;
+    if (ReadWorkbookStream(*path, stream_)) sheets = ParseWorkbookStream(stream_);
+    if (!sheets) throw SpreadsheetError("Not a readable workbook: " + *path);
+    sheets_ = std::move(*sheets);
+    open_ = true;
+    ++generation_;
+}
+
+void SpreadsheetConnection::Close() {
+    open_ = false;
+    sheets_.clear();
+    stream_.clear();
+    ++generation_;
+}
+
+std::vector<std::string> SpreadsheetConnection::GetTableNames(bool systemTables) const {
+    if (!open_) throw SpreadsheetError("Spreadsheet connection not open");
+    std::vector<std::string> out;
+    if (!systemTables) return out;
+    for (const auto& s : sheets_)
+        out.push_back(s.name + "$");
+    return out;
+}
+
+const WorksheetCells& SpreadsheetConnection::worksheet(const std::string& name) const {
+    for (const WorksheetCells& s : sheets_)
+        if (EqualNoCase(s.name, name)) return s;
+    throw SpreadsheetError("Worksheet not found: " + name);
+}
+
+void SpreadsheetQuery::Open() {
+    Close();
+    if (!conn_.Connected()) throw SpreadsheetError("Spreadsheet connection not open");
+    auto name = SelectedWorksheet(SQL);
+    if (!name) throw SpreadsheetError("Unsupported statement");
+    const WorksheetCells& sheet = conn_.worksheet(*name);
+    if (!sheet.readable) throw SpreadsheetError("Worksheet not readable: " + *name);
+    // Row 0 holds the column titles.
+    records_ = sheet.rows > 1 ? static_cast<int>(std::min<unsigned>(sheet.rows - 1, INT_MAX)) : 0;
+    fields_ = sheet.cols;
+    record_ = 0;
+    sheet_ = &sheet;
+    generation_ = conn_.generation();
+    active_ = true;
+}
+
+void SpreadsheetQuery::Close() {
+    active_ = false;
+    records_ = fields_ = record_ = 0;
+    sheet_ = nullptr;
+}
+
+int SpreadsheetQuery::RecordCount() const {
+    if (!active_) throw SpreadsheetError("Spreadsheet query not open");
+    return records_;
+}
+
+int SpreadsheetQuery::FieldCount() const {
+    if (!active_) throw SpreadsheetError("Spreadsheet query not open");
+    return fields_;
+}
+
+void SpreadsheetQuery::Next() {
+    if (!active_) throw SpreadsheetError("Spreadsheet query not open");
+    if (record_ < records_) ++record_;
+}
+
+std::optional<std::string> SpreadsheetQuery::Field(int position) const {
+    std::optional<std::string_view> v = FieldView(position);
+    if (!v) return std::nullopt;
+    return std::string(*v);
+}
+
+std::optional<std::string_view> SpreadsheetQuery::FieldView(int position) const {
+    // The connection may have been closed or reopened under the query.
+    if (!active_ || !conn_.Connected() || conn_.generation() != generation_)
+        throw SpreadsheetError("Spreadsheet query not open");
+    if (position < 0 || position >= fields_)
+        throw SpreadsheetError("Field " + std::to_string(position) + " not found");
+    if (record_ >= records_) throw SpreadsheetError("No current record");
+    const WorksheetCells::Cell* cell =
+        sheet_->find(static_cast<unsigned int>(record_ + 1), static_cast<unsigned short>(position));
+    if (!cell) return std::nullopt;
+    if (!cell->readable) throw SpreadsheetError("Cell not readable");
+    return sheet_->text.substr(cell->offset, cell->length);
+}

@@ -1,1 +1,0 @@
-tessaro_sources(family USdo Updo UInfoPdo Uemcy UWemcy USetPdo FamilyIO)

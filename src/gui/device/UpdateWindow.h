@@ -1,0 +1,74 @@
+#pragma once
+#include "core/device/Process.h"
+#include "gui/widgets/FormBase.h"
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QWidget;
+class TCustomComm;
+
+// Update Device: checks that the chosen port can be opened, then runs the
+// external serial updater on the project's bin folder.
+class TFBootSer : public FormBase {
+    Q_OBJECT
+public:
+    explicit TFBootSer(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
+    ~TFBootSer() override;
+
+    // Instructions page.
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label6 = nullptr;
+    QComboBox* CB_Port = nullptr;
+    QPushButton* btn_Connect = nullptr;
+    QPushButton* btn_Next = nullptr;
+    QPushButton* bitbtn2 = nullptr;
+
+    // Options page, laid over the whole dialog.
+    QWidget* Panel1 = nullptr;
+    QLabel* Label7 = nullptr;
+    QCheckBox* CB_Firmware = nullptr;
+    QCheckBox* CB_ReadFirmware = nullptr;
+    QCheckBox* CB_Project = nullptr;
+    QCheckBox* CB_ReadProject = nullptr;
+    QPushButton* btn_Execute = nullptr;
+
+    std::unique_ptr<TCustomComm> Comm1;
+    // True only after the last Connect succeeded.
+    bool PortChecked = false;
+    // How long the updater is waited for; tests shorten it.
+    std::chrono::milliseconds UpdaterTimeLimit{150000};
+    // Outcome of the last updater run.
+    RunResult LastRun;
+
+    void FormShow();
+    void btn_ConnectClick();
+    void btn_NextClick();
+    void btn_ExecuteClick();
+    // Starts the program and waits for it, keeping the window painted but
+    // taking no input meanwhile.
+    RunResult RunAndWait(const std::string& program, const std::string& parameters, bool hidden);
+
+    bool waitingForUpdater() const { return waiting_; }
+
+protected:
+    void buildControls() override;
+    void showEvent(QShowEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    void refreshPorts();
+    void closePort();
+    bool waiting_ = false;
+};

@@ -1,0 +1,165 @@
+#include "gui/editors/AccessMapWindow.h"
+
+#include "core/project/Workspace.h"
+#include "gui/widgets/StringGrid.h"
+
+#include "gui/widgets/Controls.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+enum Col { ColNo, ColSlave, ColType, ColAddress, ColNPoint, ColSwap, ColDeviceNet, ColMnemonic };
+
+void SetupGrid(StringGrid* g, const std::vector<std::string>& typeItems) {
+    static const char* headers[] = {
+        "N°",   "Slave ID",          "Type",    "Address Register", "NPoint",
+        "SWAP", "Address DeviceNet", "Mnemonic"};
+    static const int widths[] = {64, 64, 100, 105, 60, 40, 120, 196};
+    g->setColCount(8);
+    g->setRowCount(AccessMapRows + 1);
+    for (int c = 0; c < 8; ++c) {
+        g->setCell(c, 0, QString::fromUtf8(headers[c]));
+        g->setColWidth(c, widths[c]);
+    }
+    QStringList items;
+    for (const auto& i : typeItems)
+        items << QString::fromStdString(i);
+    g->setColumnKind(ColType, StringGrid::Kind::Pick, items);
+    g->setColumnKind(ColSwap, StringGrid::Kind::Check);
+}
+
+AccessRow RowOf(const StringGrid* g, int r) {
+    return {g->cellText(ColSlave, r),   g->cellText(ColType, r), g->cellText(ColAddress, r),
+            g->cellText(ColNPoint, r),  g->cellText(ColSwap, r), g->cellText(ColDeviceNet, r),
+            g->cellText(ColMnemonic, r)};
+}
+
+void PutRow(StringGrid* g, int r, const AccessRow& row) {
+    g->setCellText(ColSlave, r, row.SlaveId);
+    g->setCellText(ColType, r, row.Type);
+    g->setCellText(ColAddress, r, row.AddressMod);
+    g->setCellText(ColNPoint, r, row.NPoint);
+    g->setCellText(ColSwap, r, row.Swap);
+    g->setCellText(ColDeviceNet, r, row.AddressDeviceNet);
+    g->setCellText(ColMnemonic, r, row.Mnemonic);
+}
+} // namespace
+
+TFSetVar::TFSetVar(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
+    setObjectName("FSetVar");
+    setWindowTitle("Set Access");
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+    resize(787, 538);
+    buildIfNow(build);
+}
+
+void TFSetVar::buildControls() {
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName("PageControl1");
+    TabSheet1 = new QWidget;
+    TabSheet1->setObjectName("TabSheet1");
+    TabSheet2 = new QWidget;
+    TabSheet2->setObjectName("TabSheet2");
+    PageControl1->addTab(TabSheet1, "DeviceNet OUT --> Serial Read");
+    PageControl1->addTab(TabSheet2, "Serial Write --> DeviceNet IN");
+
+    sga = new StringGrid(TabSheet1);
+    sga->setObjectName("sga");
+    SetupGrid(sga, ReadTypeItems);
+    sgb = new StringGrid(TabSheet2);
+    sgb->setObjectName("sgb");
+    SetupGrid(sgb, WriteTypeItems);
+    for (auto [page, g] : {std::pair{TabSheet1, sga}, std::pair{TabSheet2, sgb}}) {
+        auto* l = new QVBoxLayout(page);
+        l->setContentsMargins(0, 0, 0, 0);
+        l->addWidget(g);
+    }
+
+    Panel1 = NewOkCancelPanel(this, bitbtn1, bitbtn2);
+
+    auto* main = new QVBoxLayout(this);
+    main->setContentsMargins(0, 0, 0, 0);
+    main->setSpacing(0);
+    main->addWidget(PageControl1);
+    main->addWidget(Panel1);
+
+    {
+        GridUpdate ua(sga), ub(sgb);
+        for (int r = 1; r <= AccessMapRows; ++r) {
+            sga->setCell(ColNo, r, QString::number(r));
+            sgb->setCell(ColNo, r, QString::number(r));
+        }
+    }
+
+    connect(bitbtn1, &QPushButton::clicked, this, [this] {
+        bool saved = false;
+        if (run([&] { saved = bitbtn1Click(); }) && saved) done(Accepted);
+    });
+    connect(bitbtn2, &QPushButton::clicked, this, [this] { done(Rejected); });
+}
+
+void TFSetVar::showEvent(QShowEvent* e) {
+    FormBase::showEvent(e);
+    if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+    run([this] { FormShow(); });
+}
+
+void TFSetVar::FormShow() {
+    // An unreadable pargen.xml leaves the grids as they were.
+    AccessBounds b = ReadAccessBounds(ws().PargenPath);
+    NByteIn = b.NByteIn;
+    NByteOut = b.NByteOut;
+    // Thousands of cells: the grids hear of the change once, at the end.
+    GridUpdate ua(sga), ub(sgb);
+    for (int r = 1; r <= AccessMapRows; ++r) {
+        sga->setCell(ColNo, r, QString::number(r));
+        sgb->setCell(ColNo, r, QString::number(r));
+    }
+    sga->clearData();
+    sgb->clearData();
+    AccessMap map;
+    try {
+        LoadAccessMap(ws().SdoPath, map);
+    } catch (...) {
+        toGrids(map); // the rows read before the error
+        throw;
+    }
+    toGrids(map);
+}
+
+bool TFSetVar::bitbtn1Click() {
+    AccessMap map = fromGrids();
+    if (auto failure = CheckAccessMap(map, {NByteIn, NByteOut})) {
+        prompt().error(QString::fromStdString(*failure));
+        return false;
+    }
+    SaveAccessMap(map, ws().SdoPath);
+    return true;
+}
+
+AccessMap TFSetVar::fromGrids() const {
+    AccessMap map;
+    for (AccessTable t : {AccessTable::Read, AccessTable::Write}) {
+        const StringGrid* g = grid(t);
+        auto& rows = map.rows(t);
+        rows.reserve(AccessMapRows);
+        for (int r = 1; r <= AccessMapRows; ++r)
+            rows.push_back(RowOf(g, r));
+    }
+    return map;
+}
+
+void TFSetVar::toGrids(const AccessMap& map) {
+    for (AccessTable t : {AccessTable::Read, AccessTable::Write}) {
+        StringGrid* g = grid(t);
+        const auto& rows = map.rows(t);
+        int n = std::min<int>(static_cast<int>(rows.size()), AccessMapRows);
+        for (int r = 0; r < n; ++r)
+            PutRow(g, r + 1, rows[static_cast<size_t>(r)]);
+    }
+}

@@ -1,0 +1,201 @@
+#include "gui/editors/CommunicationWindow.h"
+
+#include "core/project/Workspace.h"
+
+#include "gui/widgets/Controls.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+
+namespace {
+
+QComboBox* MakeList(QWidget* parent, const char* name, QRect geo,
+                    const std::vector<std::string>& items) {
+    auto* box = Named(new QComboBox(parent), name, geo);
+    box->setEditable(false);
+    for (const auto& i : items)
+        box->addItem(QString::fromStdString(i));
+    return box;
+}
+
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+std::string S(const QLineEdit* e) {
+    return e->text().toStdString();
+}
+
+// A list position the list cannot show is shown as no selection.
+void SetPosition(QComboBox* box, int position) {
+    box->setCurrentIndex(position >= 0 && position < box->count() ? position : -1);
+}
+} // namespace
+
+TFpargen::TFpargen(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
+    setObjectName("Fpargen");
+    setWindowTitle("SET COMMUNICATION");
+    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedClientSize(251, 651);
+    buildIfNow(build);
+}
+
+void TFpargen::buildControls() {
+    const int lx = 8, fx = 104, fw = 123, lw = 94, rh = 22;
+    auto label = [](QWidget* parent, const char* name, const char* text, QRect geo,
+                    QWidget* buddy) {
+        auto* l = Named(new QLabel(text, parent), name, geo);
+        l->setBuddy(buddy);
+        return l;
+    };
+
+    GroupBox1 = Named(new QGroupBox(" Serial ", this), "GroupBox1", {4, 2, 243, 343});
+    GroupBox2 = Named(new QGroupBox(GroupBox1), "GroupBox2", {8, 18, 227, 32});
+    RB_Ser_232 = Named(new QRadioButton("RS232", GroupBox2), "RB_Ser_232", {10, 6, 90, 20});
+    RB_Ser_485 = Named(new QRadioButton("RS485", GroupBox2), "RB_Ser_485", {120, 6, 90, 20});
+    CB_Ser_Baud = MakeList(GroupBox1, "CB_Ser_Baud", {fx, 56, fw, rh}, SerBaudItems);
+    Label1 = label(GroupBox1, "Label1", "Baudrate", {lx, 56, lw, rh}, CB_Ser_Baud);
+    CB_Ser_Par = MakeList(GroupBox1, "CB_Ser_Par", {fx, 82, fw, rh}, SerParItems);
+    Label2 = label(GroupBox1, "Label2", "Parity", {lx, 82, lw, rh}, CB_Ser_Par);
+    E_Ser_TO = Named(new QLineEdit(GroupBox1), "E_Ser_TO", {fx, 108, fw, rh});
+    Label3 = label(GroupBox1, "Label3", "TimeOut", {lx, 108, lw, rh}, E_Ser_TO);
+    E_Ser_CD = Named(new QLineEdit(GroupBox1), "E_Ser_CD", {fx, 134, fw, rh});
+    Label4 = label(GroupBox1, "Label4", "Cyclic Delay", {lx, 134, lw, rh}, E_Ser_CD);
+
+    GroupBox3 = Named(new QGroupBox(" Protocol ", GroupBox1), "GroupBox3", {8, 160, 227, 117});
+    RB_Ser_MRTU =
+        Named(new QRadioButton("Modbus RTU", GroupBox3), "RB_Ser_MRTU", {10, 20, 200, 19});
+    RB_Ser_MASC =
+        Named(new QRadioButton("Modbus ASCII", GroupBox3), "RB_Ser_MASC", {10, 39, 200, 19});
+    RB_Ser_JBUS = Named(new QRadioButton("JBUS", GroupBox3), "RB_Ser_JBUS", {10, 58, 200, 19});
+    RB_Ser_BIN = Named(new QRadioButton("Binary", GroupBox3), "RB_Ser_BIN", {10, 77, 200, 19});
+    RB_Ser_ASC = Named(new QRadioButton("ASCII", GroupBox3), "RB_Ser_ASC", {10, 96, 200, 19});
+
+    GroupBox4 = Named(new QGroupBox(" Write ", GroupBox1), "GroupBox4", {8, 280, 227, 58});
+    RB_W_Change = Named(new QRadioButton("Write on Change Data", GroupBox4), "RB_W_Change",
+                        {10, 18, 210, 19});
+    RB_W_Cyclic =
+        Named(new QRadioButton("Cyclic Write", GroupBox4), "RB_W_Cyclic", {10, 37, 210, 19});
+
+    GroupBox5 = Named(new QGroupBox(" DeviceNet ", this), "GroupBox5", {4, 349, 243, 258});
+    E_Pro_ID = Named(new QLineEdit(GroupBox5), "E_Pro_ID", {fx, 20, fw, rh});
+    Label5 = label(GroupBox5, "Label5", "ID Dev.", {lx, 20, lw, rh}, E_Pro_ID);
+    CB_Pro_Baud = MakeList(GroupBox5, "CB_Pro_Baud", {fx, 46, fw, rh}, DnBaudItems);
+    Label6 = label(GroupBox5, "Label6", "Baud rate", {lx, 46, lw, rh}, CB_Pro_Baud);
+    E_PRo_IN = Named(new QLineEdit(GroupBox5), "E_PRo_IN", {fx, 72, fw, rh});
+    Label7 = label(GroupBox5, "Label7", "N Byte IN", {lx, 72, lw, rh}, E_PRo_IN);
+    E_PRo_Out = Named(new QLineEdit(GroupBox5), "E_PRo_Out", {fx, 98, fw, rh});
+    Label8 = label(GroupBox5, "Label8", "N Byte OUT", {lx, 98, lw, rh}, E_PRo_Out);
+
+    GroupBox6 = Named(new QGroupBox(" Error/Diagnosis Modbus ", GroupBox5), "GroupBox6",
+                      {8, 126, 227, 126});
+    CB_En_Err =
+        Named(new QCheckBox("Enable check Modbus Error", GroupBox6), "CB_En_Err", {8, 20, 214, 20});
+    Label9 = Named(new QLabel("with cancellation of data", GroupBox6), "Label9", {26, 40, 196, 16});
+    E_Num_Con_Err = Named(new QLineEdit(GroupBox6), "E_Num_Con_Err", {8, 60, 44, rh});
+    Label10 =
+        label(GroupBox6, "Label10", "Number Continuos Error", {56, 60, 168, rh}, E_Num_Con_Err);
+    E_Val_Canc_Data = Named(new QLineEdit(GroupBox6), "E_Val_Canc_Data", {8, 92, 44, rh});
+    Label11 = label(GroupBox6, "Label11", "Value to set to data bytes", {56, 92, 168, rh},
+                    E_Val_Canc_Data);
+
+    bitbtn1 = Named(new QPushButton("OK", this), "bitbtn1", {38, 616, 81, 27});
+    bitbtn2 = Named(new QPushButton("Cancel", this), "bitbtn2", {132, 616, 81, 27});
+    bitbtn1->setDefault(true);
+
+    // Initial values, left in place by a load that fails early.
+    CB_Ser_Baud->setCurrentIndex(7);
+    CB_Ser_Par->setCurrentIndex(-1);
+    E_Ser_TO->setText("1");
+    E_Ser_CD->setText("1");
+    RB_Ser_485->setChecked(true);
+    RB_Ser_MRTU->setChecked(true);
+    RB_W_Change->setChecked(true);
+    E_Pro_ID->setText("20");
+    CB_Pro_Baud->setCurrentIndex(0);
+    E_PRo_IN->setText("20");
+    E_PRo_Out->setText("20");
+    CB_En_Err->setChecked(false);
+    E_Num_Con_Err->setText("1");
+    E_Val_Canc_Data->setText("0x00");
+
+    connect(bitbtn1, &QPushButton::clicked, this, [this] {
+        bool saved = false;
+        if (run([&] { saved = BitBtn1Click(); }) && saved) done(Accepted);
+    });
+    connect(bitbtn2, &QPushButton::clicked, this, [this] { done(Rejected); });
+}
+
+void TFpargen::showEvent(QShowEvent* e) {
+    FormBase::showEvent(e);
+    if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+    run([this] { FormShow(); });
+}
+
+void TFpargen::FormShow() {
+    CommParams p = fromControls();
+    try {
+        LoadCommParams(ws().PargenPath, p);
+    } catch (...) {
+        toControls(p); // what was read before the error
+        throw;
+    }
+    toControls(p);
+}
+
+bool TFpargen::BitBtn1Click() {
+    CommParams p = fromControls();
+    if (auto failure = CheckCommParams(p)) {
+        prompt().error(Q(*failure));
+        return false;
+    }
+    SaveCommParams(p, ws().PargenPath);
+    return true;
+}
+
+CommParams TFpargen::fromControls() const {
+    CommParams p;
+    p.SerBaud = CB_Ser_Baud->currentIndex();
+    p.SerPar = CB_Ser_Par->currentIndex();
+    p.SerTO = S(E_Ser_TO);
+    p.SerCD = S(E_Ser_CD);
+    p.SerType = RB_Ser_485->isChecked() ? 1 : 0;
+    p.SerProt = RB_Ser_MRTU->isChecked()   ? 0
+                : RB_Ser_MASC->isChecked() ? 1
+                : RB_Ser_JBUS->isChecked() ? 2
+                : RB_Ser_BIN->isChecked()  ? 3
+                                           : 4;
+    p.SerWriteMode = RB_W_Cyclic->isChecked() ? 1 : 0;
+    p.DnId = S(E_Pro_ID);
+    p.DnBaud = CB_Pro_Baud->currentIndex();
+    p.DnNbIn = S(E_PRo_IN);
+    p.DnNbOut = S(E_PRo_Out);
+    p.DnEnableError = CB_En_Err->isChecked();
+    p.DnNumContErr = S(E_Num_Con_Err);
+    p.DnValCancData = S(E_Val_Canc_Data);
+    return p;
+}
+
+void TFpargen::toControls(const CommParams& p) {
+    SetPosition(CB_Ser_Baud, p.SerBaud);
+    SetPosition(CB_Ser_Par, p.SerPar);
+    E_Ser_TO->setText(Q(p.SerTO));
+    E_Ser_CD->setText(Q(p.SerCD));
+    (p.SerType == 1 ? RB_Ser_485 : RB_Ser_232)->setChecked(true);
+    QRadioButton* prot[] = {RB_Ser_MRTU, RB_Ser_MASC, RB_Ser_JBUS, RB_Ser_BIN, RB_Ser_ASC};
+    prot[p.SerProt >= 0 && p.SerProt <= 3 ? p.SerProt : 4]->setChecked(true);
+    (p.SerWriteMode != 0 ? RB_W_Cyclic : RB_W_Change)->setChecked(true);
+    E_Pro_ID->setText(Q(p.DnId));
+    SetPosition(CB_Pro_Baud, p.DnBaud);
+    E_PRo_IN->setText(Q(p.DnNbIn));
+    E_PRo_Out->setText(Q(p.DnNbOut));
+    CB_En_Err->setChecked(p.DnEnableError);
+    E_Num_Con_Err->setText(Q(p.DnNumContErr));
+    E_Val_Canc_Data->setText(Q(p.DnValCancData));
+}

@@ -1,0 +1,81 @@
+#include "gui/editors/DiagnosisWindow.h"
+
+#include "core/project/Workspace.h"
+#include "core/editors/DiagnosisIds.h"
+#include "gui/widgets/StringGrid.h"
+
+#include "gui/widgets/Controls.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+TFSetDiagnosis::TFSetDiagnosis(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
+    setObjectName("FSetDiagnosis");
+    setWindowTitle("Error/Diagnosis");
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    resize(302, 443);
+    buildIfNow(build);
+}
+
+void TFSetDiagnosis::buildControls() {
+    ACG = new StringGrid(this);
+    ACG->setObjectName("ACG");
+    ACG->setColCount(2);
+    ACG->setRowCount(DiagnosisEntries + 1);
+    ACG->setCell(0, 0, "Index/Bit-Mapping");
+    ACG->setCell(1, 0, "Modbus Slave ID");
+    ACG->setColWidth(0, 136);
+    ACG->setColWidth(1, 122);
+
+    Panel1 = NewOkCancelPanel(this, bitbtn1, bitbtn2);
+
+    auto* main = new QVBoxLayout(this);
+    main->setContentsMargins(0, 0, 0, 0);
+    main->setSpacing(0);
+    main->addWidget(ACG);
+    main->addWidget(Panel1);
+
+    connect(bitbtn1, &QPushButton::clicked, this, [this] {
+        bool saved = false;
+        if (run([&] { saved = bitbtn1Click(); }) && saved) done(Accepted);
+    });
+    connect(bitbtn2, &QPushButton::clicked, this, [this] { done(Rejected); });
+}
+
+void TFSetDiagnosis::showEvent(QShowEvent* e) {
+    FormBase::showEvent(e);
+    if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+    run([this] { FormShow(); });
+}
+
+void TFSetDiagnosis::FormShow() {
+    for (int n = 1; n <= DiagnosisEntries; ++n) {
+        ACG->setCellText(0, n, DiagnosisLabel(n));
+        ACG->setCell(1, n, QString());
+    }
+    // A malformed file is rejected whole, so column 1 stays empty then.
+    std::vector<std::string> ids;
+    LoadDiagnosisIds(ws().DiagnosisPath, ids);
+    for (size_t i = 0; i < ids.size(); ++i)
+        ACG->setCellText(1, static_cast<int>(i) + 1, ids[i]);
+}
+
+bool TFSetDiagnosis::bitbtn1Click() {
+    std::vector<std::string> ids = fromGrid();
+    if (auto failure = CheckDiagnosisIds(ids)) {
+        prompt().error(QString::fromStdString(*failure));
+        return false;
+    }
+    SaveDiagnosisIds(ids, ws().DiagnosisPath);
+    return true;
+}
+
+std::vector<std::string> TFSetDiagnosis::fromGrid() const {
+    std::vector<std::string> ids;
+    for (int n = 1; n <= DiagnosisEntries; ++n)
+        ids.push_back(ACG->cellText(1, n));
+    return ids;
+}

@@ -1,0 +1,81 @@
+#pragma once
+#include "core/family/EmcyTable.h"
+#include "gui/widgets/FormBase.h"
+
+#include <array>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+
+// "Set Traslate EMCY": emcydef.xml, the EMCY messages passed from CAN A to
+// CAN B and from CAN B to CAN A.
+class TFemcy : public FormBase {
+    Q_OBJECT
+public:
+    explicit TFemcy(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
+
+    QTabWidget* PageControl1 = nullptr;
+    // Tab "From CAN A".
+    QListWidget* LBCanA = nullptr;
+    QLineEdit *Eid_devA, *Emask_eq_ecA, *Emask_eq_erA, *Emask_eq_m1A, *Emask_eq_m2A, *Emask_eq_m3A,
+        *Eenmask_eq_ecA, *Eenmask_eq_erA, *Eenmask_eq_m1A, *Eenmask_eq_m2A, *Eenmask_eq_m3A;
+    QCheckBox* enablea = nullptr;
+    QGroupBox* GroupBoxA = nullptr;
+    QRadioButton *r1a, *r2a, *r3a, *r4a, *r5a, *r6a, *r7a, *r8a, *r9a;
+    QPushButton *DeleteA, *NewA, *ModifyA;
+    // Tab "From CAN B".
+    QListWidget* LBCanB = nullptr;
+    QLineEdit *Eid_devB, *Emask_eq_ecB, *Emask_eq_erB, *Emask_eq_m1B, *Emask_eq_m2B, *Emask_eq_m3B,
+        *Eenmask_eq_ecB, *Eenmask_eq_erB, *Eenmask_eq_m1B, *Eenmask_eq_m2B, *Eenmask_eq_m3B;
+    QCheckBox* enableb = nullptr;
+    QGroupBox* GroupBoxB = nullptr;
+    QRadioButton *r1b, *r2b, *r3b, *r4b, *r5b, *r6b, *r7b, *r8b, *r9b;
+    QPushButton *DeleteB, *NewB, *ModifyB;
+
+    QPushButton* LbButton1 = nullptr; // OK
+    QPushButton* bitbtn2 = nullptr;   // Cancel
+    QPushButton* button1 = nullptr;   // Export
+    QPushButton* bitbtn4 = nullptr;   // Import
+
+    // EmcyListA and EmcyListB; row i of LBCanA / LBCanB shows entry i's ID.
+    EmcyLists Lists;
+
+    void FormShow();
+    void LBCanAClick(QObject* sender);
+    void NewAClick(QObject* sender);
+    void ModifyAClick(QObject* sender);
+    void DeleteAClick(QObject* sender);
+    void BitBtn1Click();
+    void Button1Click();
+    void BitBtn4Click();
+    void ClearAll();
+    bool IdRejected(const std::string& newId, const std::string& oldId, int side, bool isNew);
+
+    // The edits of a tab in the order of the entry's texts (EmcyFieldNames).
+    QLineEdit* fieldEdit(int side, int field) const { return edits_[side][field]; }
+    // The option of a tab for a translation target 0..8.
+    QRadioButton* targetOption(int side, int target) const { return options_[side][target]; }
+
+protected:
+    void buildControls() override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QWidget* buildTab(int side);
+    int sideOf(QObject* sender) const;
+    QListWidget* listBox(int side) const { return side ? LBCanB : LBCanA; }
+    int selectedRow(int side) const;
+    void showEntry(int side, int row);
+    void selectFirstRows();
+    TClEmcy entryFromTab(int side) const;
+    void appendEntry(int side, TClEmcy entry);
+
+    std::array<std::array<QLineEdit*, EmcyTextCount>, 2> edits_{};
+    std::array<std::array<QRadioButton*, EmcyMaxTarget + 1>, 2> options_{};
+};

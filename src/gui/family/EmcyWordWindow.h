@@ -1,0 +1,86 @@
+#pragma once
+#include "core/family/EmcyWords.h"
+#include "gui/widgets/FormBase.h"
+
+#include <QIcon>
+#include <QList>
+#include <QPixmap>
+
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+// "Define EMCY Word": emcyword.xml, 16-bit status words built from the EMCY
+// messages of a node, per CAN side, shown as trees of words and bits.
+class TFWemcy : public FormBase {
+    Q_OBJECT
+public:
+    explicit TFWemcy(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
+
+    // Item data role of the NodeKind tag: 0 word node, 1 bit node.
+    static constexpr int NodeKindRole = Qt::UserRole;
+    // The 96 x 16 strip of six 16 x 16 images; olive (128,128,0) is transparent.
+    static QPixmap LargeImages();
+
+    QTabWidget* PageControl1 = nullptr;
+    QTreeWidget* TWCanA = nullptr;
+    QGroupBox* GBword_emcy_bitmapA = nullptr;
+    QLineEdit *Eindex_addrmA, *EsubindexA, *EdevidA;
+    QGroupBox* GbebmA = nullptr;
+    QLineEdit *Eb0A, *Eb1A, *EposcompA, *EposcompA2;
+    QPushButton *deleteA, *newA, *modifyA;
+    QTreeWidget* TWCanB = nullptr;
+    QGroupBox* GBword_emcy_bitmapB = nullptr;
+    QLineEdit *Eindex_addrmB, *EsubindexB, *EdevidB;
+    QGroupBox* GbebmB = nullptr;
+    QLineEdit *Eb0B, *Eb1B, *EposcompB, *EposcompB2;
+    QPushButton *deleteB, *newB, *modifyB;
+    QPushButton* bitbtn1 = nullptr; // OK
+    QPushButton* bitbtn2 = nullptr; // Cancel
+    QPushButton* button1 = nullptr; // Export
+    QPushButton* bitbtn4 = nullptr; // Import
+
+    QList<QPixmap> Large; // the six images of the strip
+    WordLists Lists;      // WordListA, WordListB
+
+    void FormCreate();
+    void FormShow();
+    void TWCanAChange(QObject* sender, QTreeWidgetItem* node);
+    void newBClick(QObject* sender);
+    void modifyBClick(QObject* sender);
+    void deleteBClick(QObject* sender);
+    void BitBtn1Click();
+    void Button1Click();
+    void BitBtn4Click();
+    void ClearAll();
+    void AddWordNode(QTreeWidget* tree, int listPosition, const std::string& label);
+    std::string NextWordLabel(QTreeWidget* tree) const;
+    bool WordAccepted(const std::string& index_addrm, const std::string& subindex,
+                      const std::string& devid, int ownPosition, int mode);
+    int SelectedNodeIndex(QTreeWidget* tree) const;
+    void ShowNode(int position, int side);
+    void StoreSelection(int position, int side);
+
+    QTreeWidget* tree(int side) const { return side ? TWCanB : TWCanA; }
+    // Tree node at an absolute position, nullptr when there is none.
+    QTreeWidgetItem* nodeAt(int side, int position) const;
+
+protected:
+    void buildControls() override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    struct TabControls {
+        QLineEdit *index, *subindex, *devid, *b0, *b1, *pos1, *pos2;
+        QGroupBox *wordGroup, *bitGroup;
+    };
+    QWidget* buildTab(int side);
+    int sideOf(QObject* sender) const;
+    TabControls tab(int side) const;
+
+    QIcon wordIcon_;
+    QIcon bitIcon_;
+};

@@ -1,0 +1,132 @@
+#include "gui/family/PdoAccessWindow.h"
+
+#include "core/project/Workspace.h"
+#include "core/project/Errors.h"
+#include "core/project/FileSystem.h"
+#include "gui/widgets/StringGrid.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+// One title row and ten table rows at start; the grids keep whatever count
+// they reach while the program runs.
+constexpr int kInitialRows = 11;
+
+StringGrid* MakeGrid(const char* name) {
+    auto* g = new StringGrid;
+    g->setObjectName(name);
+    g->setColCount(5);
+    g->setRowCount(kInitialRows);
+    const char* titles[] = {"N\u00b0", "Cob-ID", "Dimension", "Address ProfiBus", "Mnemonic"};
+    const int widths[] = {32, 80, 80, 120, 220};
+    for (int c = 0; c < 5; ++c) {
+        g->setCell(c, 0, QString::fromUtf8(titles[c]));
+        g->setColWidth(c, widths[c]);
+    }
+    return g;
+}
+} // namespace
+
+TFSetPdo::TFSetPdo(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
+    setObjectName("FSetPdo");
+    setWindowTitle("Set PDO Access");
+    buildIfNow(build);
+}
+
+void TFSetPdo::buildControls() {
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName("PageControl1");
+    sga = MakeGrid("sga");
+    sgb = MakeGrid("sgb");
+    PageControl1->addTab(sga, "ProfiBus IN --> Transmit PDO");
+    PageControl1->addTab(sgb, "Recive PDO --> ProfiBub OUT");
+
+    bitbtn1 = new QPushButton("OK", this);
+    bitbtn1->setObjectName("bitbtn1");
+    bitbtn2 = new QPushButton("Cancel", this);
+    bitbtn2->setObjectName("bitbtn2");
+    bindModalButton(
+        bitbtn1, [this] { BitBtn1Click(); }, QDialog::Accepted);
+    connect(bitbtn2, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(bitbtn1);
+    buttons->addWidget(bitbtn2);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(PageControl1);
+    layout->addLayout(buttons);
+    resize(600, 330);
+}
+
+void TFSetPdo::showEvent(QShowEvent* event) {
+    FormBase::showEvent(event);
+    if (!event->spontaneous()) FormShow();
+}
+
+void TFSetPdo::FormShow() {
+    // An unreadable pargen.xml is reported, but the grids are still rebuilt
+    // from this project's pdo.xml: rows of an earlier showing must not stay.
+    NByteIn = NByteOut = DefaultProfiAreaSize;
+    run([this] {
+        const PdoAreaSizes sizes = ReadPdoAreaSizes(ws().PargenPath);
+        NByteIn = sizes.in;
+        NByteOut = sizes.out;
+    });
+    for (StringGrid* g : {sga, sgb}) {
+        g->clearData();
+        for (int r = 1; r < g->rowCount(); ++r)
+            g->setCell(0, r, QString::number(r));
+    }
+    if (!FileExists(ws().PdoPath)) return;
+    PdoAccessTables tables;
+    run([&] {
+        try {
+            LoadPdoFile(ws().PdoPath, tables);
+        } catch (...) {
+            // Rows read before the failure are shown as well.
+            fillGrid(sga, tables.in);
+            fillGrid(sgb, tables.out);
+            throw;
+        }
+        fillGrid(sga, tables.in);
+        fillGrid(sgb, tables.out);
+    });
+}
+
+void TFSetPdo::fillGrid(StringGrid* grid, const std::vector<PdoAccessRow>& rows) {
+    // A file with more rows than the grid gets room for all of them, so that
+    // OK does not drop the rows beyond the grid.
+    const int needed = static_cast<int>(rows.size()) + 1;
+    if (needed > grid->rowCount()) {
+        const int from = grid->rowCount();
+        grid->setRowCount(needed);
+        for (int r = from; r < needed; ++r)
+            grid->setCell(0, r, QString::number(r));
+    }
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const int r = static_cast<int>(i) + 1;
+        grid->setCellText(1, r, rows[i].cobId);
+        grid->setCellText(2, r, rows[i].dimension);
+        grid->setCellText(3, r, rows[i].pos);
+        grid->setCellText(4, r, rows[i].mnemonic);
+    }
+}
+
+std::vector<PdoAccessRow> TFSetPdo::gridRows(const StringGrid* grid) const {
+    std::vector<PdoAccessRow> rows;
+    for (int r = 1; r < grid->rowCount(); ++r)
+        rows.push_back({grid->cellText(1, r), grid->cellText(2, r), grid->cellText(3, r),
+                        grid->cellText(4, r)});
+    return rows;
+}
+
+void TFSetPdo::BitBtn1Click() {
+    PdoAccessTables tables{gridRows(sga), gridRows(sgb)};
+    if (auto message = CheckPdoTables(tables, {NByteIn, NByteOut})) throw TessaroError(*message);
+    SavePdoFile(ws().PdoPath, tables);
+}

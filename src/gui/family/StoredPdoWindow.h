@@ -1,0 +1,92 @@
+#pragma once
+#include "core/family/StoredPdo.h"
+#include "gui/widgets/FormBase.h"
+
+#include <string>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTabWidget;
+class QWidget;
+
+// "Define Store PDO": for every PDO of the translation table, the SDO objects
+// that receive its bytes. Reads sdo.xml, rpdodef.xml and sdopdo.xml on every
+// showing and writes sdopdo.xml on OK.
+class TFInfopdo : public FormBase {
+    Q_OBJECT
+public:
+    explicit TFInfopdo(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
+
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* CanA = nullptr;
+    QWidget* CanB = nullptr;
+    QListWidget* LPdoCanA = nullptr;
+    QListWidget* LPdoCanB = nullptr;
+    QListWidget* LSdoCanA = nullptr;
+    QListWidget* LSdoCanB = nullptr;
+    QLineEdit* EindexA = nullptr;
+    QLineEdit* EindexB = nullptr;
+    QLineEdit* EsubindexA = nullptr;
+    QLineEdit* EsubindexB = nullptr;
+    QComboBox* PoscompMsbA = nullptr;
+    QComboBox* PoscompMsbB = nullptr;
+    QComboBox* PoscompLsbA = nullptr;
+    QComboBox* PoscompLsbB = nullptr;
+    QPushButton* DELETEa = nullptr;
+    QPushButton* Deleteb = nullptr;
+    QPushButton* NewA = nullptr;
+    QPushButton* Newb = nullptr;
+    QPushButton* ModifyA = nullptr;
+    QPushButton* Modifyb = nullptr;
+    QPushButton* copyA = nullptr;
+    QPushButton* copyB = nullptr;
+    QPushButton* PasteA = nullptr;
+    QPushButton* PasteB = nullptr;
+    QPushButton* LbButton1 = nullptr;
+    QPushButton* bitbtn2 = nullptr;
+    QPushButton* bitbtn4 = nullptr;
+    QPushButton* button1 = nullptr;
+
+    void FormShow();
+    // Shared by both tabs; the sender tells the tab.
+    void LPdoCanAClick(QObject* sender);
+    void LSdoCanAClick(QObject* sender);
+    void DeleteAClick(QObject* sender);
+    void NewAClick(QObject* sender);
+    void ModifyAClick(QObject* sender);
+    void CopyAClick(QObject* sender);
+    void PasteAClick(QObject* sender);
+    void BitBtn1Click();
+    void BitBtn4Click();
+    void Button1Click();
+
+    const StoredPdoModel& model() const { return model_; }
+
+protected:
+    void buildControls() override;
+    void showEvent(QShowEvent* e) override;
+
+private:
+    struct Tab {
+        QListWidget* pdos;
+        QListWidget* sdos;
+        QLineEdit* index;
+        QLineEdit* subindex;
+        QComboBox* msb;
+        QComboBox* lsb;
+        QPushButton *del, *add, *modify, *copy, *paste;
+        // Copy buffer: index, subindex, byte selection; kept between showings.
+        std::string bufIndex, bufSubindex, bufPoscomp;
+    };
+    Tab tab_[2];
+    StoredPdoModel model_;
+
+    int sideOf(QObject* sender) const;
+    void clearTab(int side);
+    std::string selection(int side) const;
+    void setSelection(int side, const std::string& poscomp);
+    void buildTab(int side, QWidget* page);
+};

@@ -1,0 +1,87 @@
+#include "gui/project/NewProjectWindow.h"
+
+#include "core/project/Workspace.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+TFsaveproj::TFsaveproj(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
+    setObjectName("Fsaveproj");
+    setWindowTitle("New project");
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(319, 91);
+    buildIfNow(build);
+}
+
+void TFsaveproj::buildControls() {
+    Label1 = new QLabel("Project name", this);
+    Label1->setObjectName("Label1");
+    Label1->setGeometry(8, 6, 300, 16);
+    Edit1 = new QLineEdit(this);
+    Edit1->setObjectName("Edit1");
+    Edit1->setFrame(false);
+    Edit1->setGeometry(8, 24, 303, 24);
+    Label1->setBuddy(Edit1);
+    bitbtn1 = new QPushButton("OK", this);
+    bitbtn1->setObjectName("bitbtn1");
+    bitbtn1->setGeometry(72, 56, 81, 27);
+    bitbtn1->setDefault(true);
+    bitbtn2 = new QPushButton("Cancel", this);
+    bitbtn2->setObjectName("bitbtn2");
+    bitbtn2->setGeometry(166, 56, 81, 27);
+
+    connect(bitbtn1, &QPushButton::clicked, this, [this] {
+        if (run([this] { BitBtn1Click(); })) done(Accepted);
+    });
+    connect(bitbtn2, &QPushButton::clicked, this, [this] {
+        BitBtn2Click();
+        done(Rejected);
+    });
+}
+
+void TFsaveproj::showEvent(QShowEvent* e) {
+    FormBase::showEvent(e);
+    FormShow();
+}
+
+void TFsaveproj::FormShow() {
+    if (EditTextMode == 0) {
+        setWindowTitle("New project");
+        Edit1->clear();
+        NewProjectText.clear();
+        Label1->setVisible(true);
+    } else if (EditTextMode == 1) {
+        setWindowTitle("Edit XML");
+        Label1->setVisible(false);
+    }
+    Edit1->setFocus();
+}
+
+void TFsaveproj::BitBtn1Click() {
+    if (EditTextMode == 1) {
+        CloseAllowed = true;
+        return;
+    }
+    NewProjectText = Edit1->text().toStdString();
+    NewProjectOutcome out = CreateNewProject(ws(), NewProjectBase, NewProjectText);
+    CloseAllowed = out.closeAllowed;
+    for (const auto& m : out.messages)
+        prompt().message(QString::fromStdString(m));
+}
+
+void TFsaveproj::BitBtn2Click() {
+    CloseAllowed = true;
+}
+
+void TFsaveproj::done(int r) {
+    if (!CloseAllowed) return;
+    FormBase::done(r);
+}
+
+void TFsaveproj::reject() {
+    // Escape and the window's close box act as Cancel.
+    BitBtn2Click();
+    FormBase::reject();
+}

@@ -1,0 +1,40 @@
+#pragma once
+#include "gui/widgets/FormBase.h"
+
+#include <string>
+
+class QLineEdit;
+class QLabel;
+class QPushButton;
+
+// New project dialog; also the one-line text editor of the XML tool.
+class TFsaveproj : public FormBase {
+    Q_OBJECT
+public:
+    explicit TFsaveproj(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
+
+    // Folder in which New project creates the project folder.
+    std::string NewProjectBase;
+    // Text taken from the edit box at OK.
+    std::string NewProjectText;
+    // The answer to a close request, set by OK and Cancel.
+    bool CloseAllowed = false;
+    // 0 = New project, 1 = text editor for the XML tool.
+    int EditTextMode = 0;
+
+    QLineEdit* Edit1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QPushButton* bitbtn1 = nullptr;
+    QPushButton* bitbtn2 = nullptr;
+
+    void FormShow();
+    void BitBtn1Click();
+    void BitBtn2Click();
+
+    void done(int r) override;
+    void reject() override;
+
+protected:
+    void buildControls() override;
+    void showEvent(QShowEvent* e) override;
+};

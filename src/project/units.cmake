@@ -1,1 +1,0 @@
-tessaro_sources(project)

@@ -1,0 +1,202 @@
+#include "TempDir.h"
+#include "WorkedExample.h"
+#include "core/device/GsdWriter.h"
+#include "core/project/FileSystem.h"
+
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+namespace {
+struct Result {
+    int rc = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Quote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+// Runs the real executable and collects its exit code and both outputs.
+Result Cli(const std::vector<std::string>& args) {
+    TempDir tmp;
+    std::string cmd = Quote(CLI_PATH);
+    for (const auto& a : args)
+        cmd += " " + Quote(a);
+    cmd += " >" + Quote(tmp / "out") + " 2>" + Quote(tmp / "err");
+    int status = std::system(cmd.c_str());
+    Result r;
+    r.rc = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    r.out = ReadText(tmp / "out");
+    r.err = ReadText(tmp / "err");
+    return r;
+}
+
+struct Project {
+    TempDir dir;
+    Project(const char* pargen, const char* sdo, bool bin = true) {
+        if (pargen) WriteText(dir / "pargen.xml", pargen);
+        if (sdo) WriteText(dir / "sdo.xml", sdo);
+        if (bin) CreateDir(dir / "bin");
+    }
+};
+
+TEST(Cli, BuildsAndDumpsTheWorkedExample) {
+    Project p(ExamplePargen, ExampleSdo);
+    Result b = Cli({"build", p.dir.path()});
+    EXPECT_EQ(b.rc, 0) << b.err;
+    EXPECT_EQ(ReadText(p.dir / "bin/bank.bin"), ExampleBank);
+    EXPECT_NE(b.out.find("46 bytes"), std::string::npos);
+
+    Result d = Cli({"dump", p.dir.path()});
+    EXPECT_EQ(d.rc, 0) << d.err;
+    for (const char* line :
+         {"46 bytes", "parameter block at 24",
+          "1: slave 1, Holding Register, address 100, points 2, DeviceNet byte 0, swap no",
+          "1: slave 2, Coil Status, address 10, points 8, DeviceNet byte 4, swap no",
+          "Serial baud rate: 115200", "Parity: NONE", "Line: RS232", "Write mode: cyclic write",
+          "DeviceNet node: 20", "DeviceNet baud rate: 125K", "DeviceNet input bytes: 20",
+          "Consecutive errors: 1", "Modbus error check: disabled"})
+        EXPECT_NE(d.out.find(line), std::string::npos) << line;
+
+    Result j = Cli({"dump", p.dir / "bin/bank.bin", "--json"});
+    EXPECT_EQ(j.rc, 0);
+    EXPECT_NE(j.out.find("\"length\": 46"), std::string::npos);
+    EXPECT_NE(j.out.find("\"serialBaud\": \"115200\""), std::string::npos);
+    EXPECT_NE(j.out.find("\"typeName\": \"Coil Status\""), std::string::npos);
+
+    // -o writes elsewhere, byte for byte the same.
+    Result o = Cli({"build", p.dir.path(), "-o", p.dir / "copy.bin"});
+    EXPECT_EQ(o.rc, 0);
+    EXPECT_EQ(ReadText(p.dir / "copy.bin"), ExampleBank);
+}
+
+TEST(Cli, BuildStopsOnBadProjects) {
+    struct Case {
+        const char* pargen;
+        const char* sdo;
+        bool bin;
+        const char* errorPart;
+    };
+    const Case cases[] = {
+        {ExamplePargen,
+         "<Serial_to_ProfiBus><DeviceNet_IN><row Slave_ID=\"x\"/></DeviceNet_IN>"
+         "<DeviceNet_OUT/></Serial_to_ProfiBus>",
+         true, "'x' is not a valid integer value"},
+        {ExamplePargen, "garbage", true, "sdo.xml"},
+        {"<Par_Gen><Ser_Baud>7</Ser_Baud></Par_Gen>", nullptr, true, ""},
+        {ExamplePargen, ExampleSdo, false, "bank.bin"}, // no bin folder: reported, not silent
+    };
+    for (const Case& c : cases) {
+        Project p(c.pargen, c.sdo, c.bin);
+        Result r = Cli({"build", p.dir.path()});
+        EXPECT_EQ(r.rc, 1) << c.errorPart;
+        EXPECT_NE(r.err.find(c.errorPart), std::string::npos) << r.err;
+        EXPECT_TRUE(r.out.empty()) << r.out;
+        EXPECT_FALSE(FileExists(p.dir / "bin/bank.bin"));
+    }
+}
+
+TEST(Cli, DumpRejectsImagesThatDoNotMatchTheLayout) {
+    const std::string pblock(22, '\0');
+    const std::vector<std::pair<const char*, std::string>> cases = {
+        {"empty", ""},
+        {"short header", std::string("\x08\x00\x00\x00\x08", 5)},
+        {"first offset", std::string("\x09\x00\x00\x00\x08\x00\x00\x00", 8)},
+        {"block offset past end", std::string("\x08\x00\x00\x00\x40\x00\x00\x00", 8)},
+        {"negative block offset", std::string("\x08\x00\x00\x00\xFF\xFF\xFF\xFF", 8)},
+        {"block offset inside a record",
+         std::string("\x08\x00\x00\x00\x0C\x00\x00\x00", 8) + std::string(8, '\1')},
+        {"truncated block", ExampleBank.substr(0, 40)},
+        {"counts disagree",
+         ExampleBank.substr(0, 38) + std::string("\x05\x00", 2) + ExampleBank.substr(40)},
+    };
+    TempDir dir;
+    for (const auto& [name, bytes] : cases) {
+        WriteText(dir / "bank.bin", bytes);
+        Result r = Cli({"dump", dir / "bank.bin"});
+        EXPECT_EQ(r.rc, 1) << name;
+        EXPECT_FALSE(r.err.empty()) << name;
+        EXPECT_TRUE(r.out.empty()) << name << ": " << r.out;
+    }
+    // Records without a parameter block are listed raw.
+    WriteText(dir / "bank.bin", std::string("\x08\x00\x00\x00\x10\x00\x00\x00", 8) +
+                                    std::string("\x01\x03\x64\x00\x02\x00\x00\x00", 8));
+    Result r = Cli({"dump", dir / "bank.bin"});
+    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_NE(r.out.find("1: 01 03 64 00 02 00 00 00"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("No parameter block"), std::string::npos);
+}
+
+TEST(Cli, CheckReportsEveryFailureWithTheDialogsMessages) {
+    Project p("<Par_Gen><Ser_Baud>7</Ser_Baud><Ser_Par>0</Ser_Par><Ser_TO>10001</Ser_TO>"
+              "<Ser_CD>1</Ser_CD><Ser_Type>1</Ser_Type><Ser_Prot>0</Ser_Prot>"
+              "<Ser_Write_Mode>0</Ser_Write_Mode><DN_ID>64</DN_ID><DN_Baud>0</DN_Baud>"
+              "<DN_NB_IN>20</DN_NB_IN><DN_NB_OUT>20</DN_NB_OUT>"
+              "<DN_Enable_Error>0</DN_Enable_Error><DN_Num_Cont_Err>1</DN_Num_Cont_Err>"
+              "<DN_Val_Canc_Data>0x00</DN_Val_Canc_Data></Par_Gen>",
+              "<Serial_to_ProfiBus><DeviceNet_IN><row Slave_ID=\"1\" Type=\"Coil Status\" "
+              "Address_Mod=\"0\" NPoint=\"1\" Swap=\"N\" Address_DeviceNet=\"21\" Mnemonic=\"\"/>"
+              "</DeviceNet_IN><DeviceNet_OUT/></Serial_to_ProfiBus>");
+    WriteText(p.dir / "diagnosis.xml", "<Modbus_IDs><ID>0</ID></Modbus_IDs>");
+    Result r = Cli({"check", p.dir.path()});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_EQ(r.out, "pargen.xml: Error!! Serial TimeOut must be between 0 and 10000 mS. \n"
+                     "pargen.xml: Error!! DeviceNet address must be between 0 and 63. \n"
+                     "sdo.xml: Error row 1!! [DeviceNet IN --> Serial Read] Address DeviceNet must "
+                     "be between 0 and 20. \n"
+                     "diagnosis.xml: Error row 1!! Modbus ID must be between 1 and 255. \n"
+                     "4 failures\n");
+
+    // A project without files passes on the defaults.
+    TempDir empty;
+    Result ok = Cli({"check", empty.path()});
+    EXPECT_EQ(ok.rc, 0) << ok.out;
+    EXPECT_NE(ok.out.find("All checks passed"), std::string::npos);
+
+    // Unreadable files are failures with the reading error, never a crash.
+    Project bad("\x01\x02garbage", "<Serial_to_ProfiBus/>");
+    Result b = Cli({"check", bad.dir.path()});
+    EXPECT_EQ(b.rc, 1);
+    EXPECT_EQ(b.out.rfind("pargen.xml: ", 0), 0u) << b.out;
+    EXPECT_NE(b.out.find("sdo.xml: "), std::string::npos) << b.out;
+}
+
+TEST(Cli, GsdWritesTheDescription) {
+    Project p(ExamplePargen, nullptr);
+    Result r = Cli({"gsd", p.dir.path(), p.dir / "out.gsd"});
+    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(ReadText(p.dir / "out.gsd"), ComposeGsd(0, 0));
+}
+
+TEST(Cli, UsageAndHelp) {
+    struct Case {
+        std::vector<std::string> args;
+        int rc;
+        const char* text; // expected in stdout (rc 0) or stderr
+    };
+    const Case cases[] = {
+        {{}, 2, "Usage: tessaro-cli COMMAND"},
+        {{"--help"}, 0, "Usage: tessaro-cli COMMAND"},
+        {{"frobnicate"}, 2, "unknown command 'frobnicate'"},
+        {{"check"}, 2, "Usage: tessaro-cli check"},
+        {{"check", "--help"}, 0, "Usage: tessaro-cli check"},
+        {{"build", "--help"}, 0, "[-o FILE]"},
+        {{"build", "x", "-o"}, 2, "-o needs a file name"},
+        {{"dump", "-h"}, 0, "--json"},
+        {{"dump", "a", "b"}, 2, "unexpected argument 'b'"},
+        {{"gsd", "only-one"}, 2, "Usage: tessaro-cli gsd"},
+        {{"check", "/nonexistent/folder"}, 1, "is not a folder"},
+    };
+    for (const Case& c : cases) {
+        Result r = Cli(c.args);
+        EXPECT_EQ(r.rc, c.rc) << c.text;
+        const std::string& where = c.rc == 0 ? r.out : r.err;
+        EXPECT_NE(where.find(c.text), std::string::npos) << c.text << "\n" << where;
+    }
+}
+} // namespace

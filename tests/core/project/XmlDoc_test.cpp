@@ -1,0 +1,186 @@
+#include "TempDir.h"
+#include "core/project/Errors.h"
+#include "core/project/FileSystem.h"
+#include "core/project/ParseInteger.h"
+#include "core/project/XmlDoc.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+TEST(XmlDocument, SavedFileStartsWithRootAndHasNoWhitespace) {
+    TempDir dir;
+    XmlDocument doc;
+    XmlNode root = doc.createRoot("Par_Gen");
+    root.append("Ser_Baud").setText("7");
+    root.append("DN_ID").setText(" 0x3F");
+    XmlNode table = root.append("DeviceNet_IN");
+    XmlNode row = table.append("row");
+    row.setAttr("Slave_ID", "$1F");
+    row.setAttr("Type", "");
+    doc.save(dir / "pargen.xml");
+
+    const std::string text = ReadText(dir / "pargen.xml");
+    EXPECT_EQ(text, "<Par_Gen><Ser_Baud>7</Ser_Baud><DN_ID> 0x3F</DN_ID>"
+                    "<DeviceNet_IN><row Slave_ID=\"$1F\" Type=\"\"/></DeviceNet_IN></Par_Gen>");
+
+    XmlDocument back;
+    back.load(dir / "pargen.xml");
+    XmlNode r = back.root();
+    EXPECT_EQ(r.name(), "Par_Gen");
+    EXPECT_EQ(r.child("DN_ID").text(), " 0x3F");
+    EXPECT_EQ(ParseInteger(r.child("DN_ID").text()), 63);
+    XmlNode backRow = r.child("DeviceNet_IN").child(size_t(0));
+    EXPECT_EQ(ParseInteger(backRow.attr("Slave_ID")), 31);
+    // Present but empty is empty text; absent is an error.
+    EXPECT_EQ(backRow.attr("Type"), "");
+    EXPECT_THROW(backRow.attr("Swap"), XmlError);
+    EXPECT_FALSE(backRow.findAttr("Swap").has_value());
+}
+
+TEST(XmlDocument, RootIsFirstElementDespiteProlog) {
+    const char* docs[] = {
+        "<?xml version=\"1.0\"?><Par_Gen><A>1</A></Par_Gen>",
+        "<!-- c --><?pi x?>\n<Par_Gen>\n  <A>1</A>\n</Par_Gen>",
+        "\xEF\xBB\xBF<Par_Gen><A>1</A></Par_Gen>",
+    };
+    for (const char* text : docs) {
+        XmlDocument doc;
+        doc.loadString(text);
+        EXPECT_EQ(doc.root().name(), "Par_Gen") << text;
+        EXPECT_EQ(doc.root().childCount(), 1u) << text;
+        EXPECT_EQ(doc.root().child("A").text(), "1") << text;
+    }
+}
+
+TEST(XmlDocument, NamedChildIsFirstExactMatch) {
+    XmlDocument doc;
+    doc.loadString("<r><a>1</a><A>2</A><a>3</a></r>");
+    EXPECT_EQ(doc.root().child("a").text(), "1");
+    EXPECT_EQ(doc.root().child("A").text(), "2");
+    EXPECT_THROW(doc.root().child("b"), XmlError);
+    EXPECT_EQ(doc.root().child(size_t(2)).text(), "3");
+    EXPECT_THROW(doc.root().child(size_t(3)), XmlError);
+}
+
+TEST(XmlDocument, MalformedOrMissingFilesRaise) {
+    TempDir dir;
+    XmlDocument doc;
+    EXPECT_THROW(doc.load(dir / "none.xml"), XmlError);
+    for (const char* bad : {"", "<a>", "<a></b>", "garbage", "<a x='1' x='2'/>"}) {
+        WriteText(dir / "bad.xml", bad);
+        EXPECT_THROW(doc.load(dir / "bad.xml"), XmlError) << bad;
+    }
+}
+
+TEST(XmlDocument, RebuildDropsEarlierContent) {
+    XmlDocument doc;
+    doc.loadString("<old><x>1</x></old>");
+    doc.createRoot("new").append("y").setText("2");
+    EXPECT_EQ(doc.toString(), "<new><y>2</y></new>");
+}
+
+TEST(XmlDocument, TextIsEscapedAndReadBack) {
+    XmlDocument doc;
+    XmlNode r = doc.createRoot("r");
+    r.setAttr("a", "<&\"'>");
+    r.setText("a & b < c");
+    XmlDocument back;
+    back.loadString(doc.toString());
+    EXPECT_EQ(back.root().attr("a"), "<&\"'>");
+    EXPECT_EQ(back.root().text(), "a & b < c");
+}
+
+TEST(WriteFileAtomic, FailedWriteKeepsPreviousFile) {
+    TempDir dir;
+    const std::string path = dir / "pargen.xml";
+    WriteFileAtomic(path, "old content");
+
+    // A full disk after a few bytes.
+    SetWriteFaultHook([](size_t, size_t) { return false; });
+    EXPECT_THROW(WriteFileAtomic(path, std::string(3000000, 'x')), FileError);
+    SetWriteFaultHook({});
+    EXPECT_EQ(ReadText(path), "old content");
+
+    // A folder that cannot be written.
+    const std::string ro = dir / "ro";
+    ASSERT_TRUE(CreateDir(ro));
+    WriteFileAtomic(ro + "/f", "kept");
+    chmod(ro.c_str(), 0555);
+    if (geteuid() != 0) {
+        EXPECT_THROW(WriteFileAtomic(ro + "/f", "new"), FileError);
+        EXPECT_EQ(ReadText(ro + "/f"), "kept");
+    }
+    chmod(ro.c_str(), 0755);
+
+    // A missing folder names the target in the message.
+    try {
+        WriteFileAtomic(dir / "missing/f", "x");
+        FAIL();
+    } catch (const FileError& e) {
+        EXPECT_NE(std::string(e.what()).find("missing/f"), std::string::npos);
+    }
+    // No temporary files are left behind.
+    int count = 0;
+    for (auto& e : std::filesystem::directory_iterator(dir.path())) {
+        (void)e;
+        ++count;
+    }
+    EXPECT_EQ(count, 2); // pargen.xml and ro
+}
+
+TEST(WriteFileAtomic, ReplacesSymlinkInsteadOfWritingThroughIt) {
+    TempDir dir;
+    TempDir outside;
+    WriteText(outside / "victim", "untouched");
+    ASSERT_EQ(symlink((outside / "victim").c_str(), (dir / "pargen.xml").c_str()), 0);
+    WriteFileAtomic(dir / "pargen.xml", "<Par_Gen/>");
+    EXPECT_EQ(ReadText(outside / "victim"), "untouched");
+    EXPECT_EQ(ReadText(dir / "pargen.xml"), "<Par_Gen/>");
+}
+// Lookups remember where the last one ended; any order, repeats, misses
+// and names pugixml could not take as they are must still answer right.
+TEST(XmlNode, AttributeLookupsInAnyOrder) {
+    const std::string longName(80, 'L');
+    XmlDocument doc;
+    doc.loadString("<r><row a=\"1\" bb=\"2\" c=\"3\" " + longName + "=\"4\" b=\"5\"/></r>");
+    XmlNode row = doc.root().child(size_t(0));
+    struct Case {
+        std::string name;
+        std::optional<std::string> value;
+    };
+    const Case cases[] = {
+        {"a", "1"}, {"bb", "2"}, {"c", "3"}, {longName, "4"},
+        {"b", "5"}, {"a", "1"},  {"b", "5"}, {"bb", "2"},
+        {"b", "5"}, {"b", "5"},  {"x", {}},  {"c", "3"},
+        {"", {}},   {"bbb", {}}, {"a", "1"}, {std::string("b\0", 2), {}},
+        {"B", {}},  {"c", "3"},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const Case& k = cases[i];
+        EXPECT_EQ(row.findAttr(k.name), k.value) << "lookup " << i << " of '" << k.name << "'";
+    }
+    // A copy of the node answers the same.
+    XmlNode copy = row;
+    EXPECT_EQ(copy.findAttr("a"), "1");
+    EXPECT_EQ(copy.attr("b"), "5");
+    EXPECT_THROW(copy.attr("d"), XmlError);
+}
+
+TEST(XmlDocument, RepeatedAttributeAnywhereIsRefused) {
+    const char* docs[] = {
+        "<r a='1' a='2'/>",
+        "<r><x p='1' q='2' r='3' q='4'/></r>",
+        "<r><x/><y><z k='1' kk='2' k='3'/></y></r>",
+    };
+    for (const char* text : docs) {
+        XmlDocument doc;
+        EXPECT_THROW(doc.loadString(text), XmlError) << text;
+    }
+    XmlDocument ok;
+    EXPECT_NO_THROW(ok.loadString("<r a='1' ab='2' b='3'><x a='1'/><y a='2' b='1'/></r>"));
+}
+} // namespace

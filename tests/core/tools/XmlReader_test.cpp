@@ -1,0 +1,226 @@
+#include "core/project/Errors.h"
+#include "core/tools/XmlReader.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using K = XmlNodeKind;
+
+std::string ErrorOf(std::string_view text) {
+    try {
+        ReadXml(text);
+    } catch (const XmlError& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+XmlReaderNode RootOf(const XmlReaderNode& doc) {
+    for (const auto& c : doc.children)
+        if (c.kind == K::Element) return c;
+    throw std::runtime_error("no root");
+}
+
+struct ErrorCase {
+    const char* input;
+    const char* message;
+};
+
+class ReaderErrors : public ::testing::TestWithParam<ErrorCase> {};
+
+TEST_P(ReaderErrors, GivesTheMessage) {
+    EXPECT_EQ(ErrorOf(GetParam().input), GetParam().message) << "input: " << GetParam().input;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryMessage, ReaderErrors,
+    ::testing::Values(
+        ErrorCase{"<a", "Unexpected end of data"}, ErrorCase{"<a x='1", "Unexpected end of data"},
+        ErrorCase{"<a x", "Unexpected end of data"},
+        ErrorCase{"<a><!-- never closed", "Unexpected end of data"},
+        ErrorCase{"<a><![CDATA[open", "Unexpected end of data"},
+        ErrorCase{"<a>x &amp", "Unexpected end of data"},
+        ErrorCase{"<a></a", "Unexpected end of data"}, ErrorCase{"<a><", "Unexpected end of data"},
+        ErrorCase{"<?xml version='1.0'", "Unexpected end of data"},
+        ErrorCase{"", "Missing element"}, ErrorCase{"  \r\n\t ", "Missing element"},
+        ErrorCase{"<!-- only a comment -->", "Missing element"},
+        ErrorCase{"just text", "Missing element"}, ErrorCase{"<1a/>", "Missing element"},
+        ErrorCase{"<a>< b/></a>", "Missing element"},
+        ErrorCase{"<!DOCTYPE a><a/>", "DocTypeDecl parsing not yet implemented"},
+        ErrorCase{"<?xml version=\"1.0\"?>\n<!-- c -->\n<!DOCTYPE a [<!ENTITY e 'x'>]><a/>",
+                  "DocTypeDecl parsing not yet implemented"},
+        ErrorCase{"<a x/>", "Equals sign missing in attribute"},
+        ErrorCase{"<a x y='1'/>", "Equals sign missing in attribute"},
+        ErrorCase{"<a x=1/>", "Attribute \"x\" missing value"},
+        ErrorCase{"<a first='1' second = >", "Attribute \"second\" missing value"},
+        ErrorCase{"<a x='1<2'/>", "Invalid character \"<\" in attribute value"},
+        ErrorCase{"<a x='1'>", "No ending tag for a"},
+        ErrorCase{"<a/ >", "Tag not terminated properly"},
+        ErrorCase{"<a x='1'?>", "Tag not terminated properly"},
+        ErrorCase{"<a>text", "No ending tag for a"}, ErrorCase{"<a><b></b>", "No ending tag for a"},
+        ErrorCase{"<a></b>", "End tag name \"b\" does not match start tag name \"a\""},
+        ErrorCase{"<a><b></a></b>", "End tag name \"a\" does not match start tag name \"b\""},
+        ErrorCase{"<a></a x>", "End tag missing \">\""},
+        ErrorCase{"<a></a/>", "End tag missing \">\""},
+        ErrorCase{"<a>x ]]> y</a>", "Character data cannot contain \"]]>\""},
+        ErrorCase{"<a><!-- x ---></a>", "Comments cannot end in \"--->\""},
+        ErrorCase{"<!----->\n<a/>", "Comments cannot end in \"--->\""},
+        ErrorCase{"<a/><!-- trailing ---->", "Comments cannot end in \"--->\""},
+        ErrorCase{"<? x?><a/>", "Processing instruction does not contain valid name"},
+        ErrorCase{"<a><?1x?></a>", "Processing instruction does not contain valid name"},
+        ErrorCase{"<a><?x*y?></a>", "Processing instruction does not contain valid name"},
+        ErrorCase{"<!-- c --><?xml version='1.0'?><a/>",
+                  "Processing instruction cannot have the reserved name \"xml\""},
+        ErrorCase{"<a><?xml x?></a>",
+                  "Processing instruction cannot have the reserved name \"xml\""},
+        ErrorCase{"<a><?pi data</a>", "Unterminated processing instruction"},
+        ErrorCase{"<a><?pi", "Unterminated processing instruction"},
+        ErrorCase{"<?xml version='1.0'><a/>", "XML declaration not terminated with \"?>\""},
+        ErrorCase{"<?xml version='1.0' ?x><a/>", "XML declaration not terminated with \"?>\""},
+        ErrorCase{"<a>&nbsp;</a>", "Unrecognized reference"},
+        ErrorCase{"<a x='&;'/>", "Unrecognized reference"},
+        ErrorCase{"<a>&AMP;</a>", "Unrecognized reference"},
+        ErrorCase{"<a>&#12a;</a>", "Invalid integer in reference &#12a;"},
+        ErrorCase{"<a>&#;</a>", "Invalid integer in reference &#;"},
+        ErrorCase{"<a x='&#xZZ;'/>", "Invalid integer in reference &#xZZ;"},
+        ErrorCase{"<a>&#x;</a>", "Invalid integer in reference &#x;"},
+        ErrorCase{"<a>&#-5;</a>", "Invalid integer in reference &#-5;"},
+        ErrorCase{"<a>&#99999999999999999999;</a>",
+                  "Invalid integer in reference &#99999999999999999999;"},
+        ErrorCase{"<a>&#xD800;</a>", "Invalid integer in reference &#xD800;"}));
+
+TEST(XmlReader, PargenLikeDocument) {
+    XmlReaderNode doc =
+        ReadXml("<Par_Gen><Ser_Baud>7</Ser_Baud><DN_ID>63</DN_ID><Empty/></Par_Gen>");
+    EXPECT_EQ(doc.kind, K::Document);
+    ASSERT_EQ(doc.children.size(), 1u);
+    const auto& root = doc.children[0];
+    EXPECT_EQ(root.kind, K::Element);
+    EXPECT_EQ(root.name, "Par_Gen");
+    EXPECT_EQ(root.value, "");
+    ASSERT_EQ(root.children.size(), 3u);
+    EXPECT_EQ(root.children[0].name, "Ser_Baud");
+    EXPECT_EQ(root.children[0].value, "7");
+    EXPECT_EQ(root.children[1].value, "63");
+    EXPECT_EQ(root.children[2].name, "Empty");
+    EXPECT_TRUE(root.children[2].children.empty());
+}
+
+TEST(XmlReader, CharacterAfterReferenceIsKept) {
+    XmlReaderNode doc =
+        ReadXml("<a v='a&amp;b' w=\"&lt;&gt;&quot;&apos;x\">1&amp;2&#65;3&#x42;4</a>");
+    const auto& a = RootOf(doc);
+    ASSERT_EQ(a.children.size(), 2u);
+    EXPECT_EQ(a.children[0].kind, K::Attribute);
+    EXPECT_EQ(a.children[0].value, "a&b");
+    EXPECT_EQ(a.children[1].value, "<>\"'x");
+    EXPECT_EQ(a.value, "1&2A3B4");
+}
+
+TEST(XmlReader, NumericReferences) {
+    // Up to 255 the byte itself; above it the character in UTF-8.
+    EXPECT_EQ(RootOf(ReadXml("<a>&#233;</a>")).value, "\xE9");
+    EXPECT_EQ(RootOf(ReadXml("<a>&#x20AC;</a>")).value, "\xE2\x82\xAC");
+    EXPECT_EQ(RootOf(ReadXml("<a>x&#0;y</a>")).value, std::string("x\0y", 3));
+}
+
+TEST(XmlReader, ValuesAreTrimmedOnlyAtTheEnds) {
+    XmlReaderNode mixed = ReadXml("<a>\r\n\t  one  <b/>  two \n</a>");
+    EXPECT_EQ(RootOf(mixed).value, "one    two");
+    XmlReaderNode doc = ReadXml("<a>\n  <b>1</b>\n  <c>2</c>\n</a>");
+    const auto& holder = RootOf(doc);
+    EXPECT_EQ(holder.value, "");
+    ASSERT_EQ(holder.children.size(), 2u);
+}
+
+TEST(XmlReader, CdataIsKeptUnchanged) {
+    const auto& a = RootOf(ReadXml("<a>x<![CDATA[ <b>&amp; ]]]]>y</a>"));
+    EXPECT_EQ(a.value, "x <b>&amp; ]]y");
+    EXPECT_TRUE(a.children.empty());
+}
+
+TEST(XmlReader, DeclarationProcessingInstructionsAndComments) {
+    XmlReaderNode doc =
+        ReadXml("<?xml version=\"1.0\" encoding='ISO-8859-1'?>\n<!-- head -->\n"
+                "<?style   href=\"x.css\" ?>\n<root a='1'><?inner?><!-- skip --><c/></root>\n"
+                "<?tail t?>\n<!-- end -->\nignored <garbage");
+    ASSERT_EQ(doc.children.size(), 4u);
+    const auto& decl = doc.children[0];
+    EXPECT_EQ(decl.kind, K::Declaration);
+    ASSERT_EQ(decl.children.size(), 2u);
+    EXPECT_EQ(decl.children[0].name, "version");
+    EXPECT_EQ(decl.children[0].value, "1.0");
+    EXPECT_EQ(decl.children[1].name, "encoding");
+    EXPECT_EQ(decl.children[1].value, "ISO-8859-1");
+    EXPECT_EQ(doc.children[1].kind, K::ProcessingInstruction);
+    EXPECT_EQ(doc.children[1].name, "style");
+    EXPECT_EQ(doc.children[1].value, "href=\"x.css\" ");
+    const auto& root = doc.children[2];
+    ASSERT_EQ(root.children.size(), 3u);
+    EXPECT_EQ(root.children[0].kind, K::Attribute);
+    EXPECT_EQ(root.children[1].kind, K::ProcessingInstruction);
+    EXPECT_EQ(root.children[1].name, "inner");
+    EXPECT_EQ(root.children[1].value, "");
+    EXPECT_EQ(root.children[2].name, "c");
+    EXPECT_EQ(doc.children[3].name, "tail");
+    EXPECT_EQ(doc.children[3].value, "t");
+}
+
+TEST(XmlReader, XmlPrefixedTargetIsNotADeclaration) {
+    XmlReaderNode doc = ReadXml("<?xml-stylesheet href='a'?><r/>");
+    ASSERT_EQ(doc.children.size(), 2u);
+    EXPECT_EQ(doc.children[0].kind, K::ProcessingInstruction);
+    EXPECT_EQ(doc.children[0].name, "xml-stylesheet");
+}
+
+TEST(XmlReader, NamesWithMiddleDotAndPunctuation) {
+    const auto& a = RootOf(ReadXml("<ns:a_b-c.d\xB7"
+                                   "e x\xB7y='1'></ns:a_b-c.d\xB7"
+                                   "e>"));
+    EXPECT_EQ(a.name, "ns:a_b-c.d\xB7"
+                      "e");
+    EXPECT_EQ(a.children[0].name, "x\xB7y");
+}
+
+TEST(XmlReader, BytesPassThroughUnchanged) {
+    const auto& a = RootOf(ReadXml("<a t='\xE9t\xE9'>gr\xC3\xB6\xC3\x9F"
+                                   "e</a>"));
+    EXPECT_EQ(a.value, "gr\xC3\xB6\xC3\x9F"
+                       "e");
+    EXPECT_EQ(a.children[0].value, "\xE9t\xE9");
+}
+
+TEST(XmlReader, ByteOrderMarkIsSkipped) {
+    XmlReaderNode doc = ReadXml("\xEF\xBB\xBF<?xml version='1.0'?><r/>");
+    ASSERT_EQ(doc.children.size(), 2u);
+    EXPECT_EQ(doc.children[0].kind, K::Declaration);
+}
+
+TEST(XmlReader, AttributeSpacingAndQuotes) {
+    const auto& a = RootOf(ReadXml("<a\n x = \"1\"\ty='it\"s'z=\"\"/>"));
+    ASSERT_EQ(a.children.size(), 3u);
+    EXPECT_EQ(a.children[0].value, "1");
+    EXPECT_EQ(a.children[1].value, "it\"s");
+    EXPECT_EQ(a.children[2].name, "z");
+    EXPECT_EQ(a.children[2].value, "");
+}
+
+TEST(XmlReader, EndTagMayHaveWhitespace) {
+    EXPECT_EQ(RootOf(ReadXml("<a>v</a \r\n>")).value, "v");
+}
+
+TEST(XmlReader, NestingDepthIsLimited) {
+    auto nested = [](int depth) {
+        std::string s;
+        for (int i = 0; i < depth; ++i)
+            s += "<e>";
+        for (int i = 0; i < depth; ++i)
+            s += "</e>";
+        return s;
+    };
+    EXPECT_NO_THROW(ReadXml(nested(XmlMaxDepth)));
+    EXPECT_EQ(ErrorOf(nested(XmlMaxDepth + 1)), "Elements nested too deeply");
+}
+
+} // namespace

@@ -1,0 +1,263 @@
+#include "gui/editors/AccessMapWindow.h"
+
+#include "EditorFixture.h"
+#include "gui/widgets/StringGrid.h"
+
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QtTest>
+
+namespace {
+const QString kRead = "!! [DeviceNet IN --> Serial Read] ";
+const QString kWrite = "!! [Serial Write --> DeviceNet OUT] ";
+
+// Types a cell through the grid's model, as the in-place editor does.
+void Edit(StringGrid* g, int col, int row, const QVariant& value, int role = Qt::EditRole) {
+    QModelIndex i = g->model()->index(row - 1, col - 1);
+    QVERIFY(g->model()->setData(i, value, role));
+}
+
+void FillRow(StringGrid* g, int row, const QStringList& cells) {
+    for (int c = 0; c < cells.size(); ++c)
+        if (c + 1 != 5) Edit(g, c + 1, row, cells[c]);
+}
+
+std::string FullMapXml() {
+    std::string xml = "<Serial_to_ProfiBus>";
+    for (const char* table : {"DeviceNet_IN", "DeviceNet_OUT"}) {
+        xml += std::string("<") + table + ">";
+        for (int i = 0; i < 455; ++i)
+            xml += "<row Slave_ID=\"" + std::to_string(i % 250 + 1) +
+                   "\" Type=\"Coil Status\" Address_Mod=\"0x" + std::to_string(i) +
+                   "\" NPoint=\"8\" Swap=\"" + (i % 2 ? "Y" : "N") + "\" Address_DeviceNet=\"" +
+                   std::to_string(i) + "\" Mnemonic=\"point " + std::to_string(i) + "\"/>";
+        xml += std::string("</") + table + ">";
+    }
+    return xml + "</Serial_to_ProfiBus>";
+}
+} // namespace
+
+class SetVarTest : public QObject {
+    Q_OBJECT
+private slots:
+    void gridsBuiltAsSpecified();
+    void newProjectWritesTwoEmptyTables();
+    void firstFailureShownNothingWritten_data();
+    void firstFailureShownNothingWritten();
+    void boundComesFromPargen();
+    void runEndsAtGapAndRowsBelowVanish();
+    void fallbacksAndTypedValuesKept();
+    void fullMapOpensAndSavesUnchanged();
+    void cancelDropsEdits();
+    void unreadablePargenKeepsGrids();
+    void brokenMapKeepsRowsReadBefore();
+};
+
+void SetVarTest::gridsBuiltAsSpecified() {
+    EditorFixture f;
+    TFSetVar dlg(f.ws);
+    QCOMPARE(dlg.windowTitle(), QString("Set Access"));
+    QCOMPARE(dlg.PageControl1->tabText(0), QString("DeviceNet OUT --> Serial Read"));
+    QCOMPARE(dlg.PageControl1->tabText(1), QString("Serial Write --> DeviceNet IN"));
+    QCOMPARE(dlg.PageControl1->widget(0), dlg.TabSheet1);
+    QVERIFY(dlg.TabSheet1->isAncestorOf(dlg.sga) && dlg.TabSheet2->isAncestorOf(dlg.sgb));
+    QCOMPARE(dlg.findChild<QPushButton*>("bitbtn1")->text(), QString("OK"));
+    const QStringList headers = {
+        "N°",   "Slave ID",          "Type",    "Address Register", "NPoint",
+        "SWAP", "Address DeviceNet", "Mnemonic"};
+    const int widths[] = {64, 64, 100, 105, 60, 40, 120, 196};
+    for (StringGrid* g : {dlg.sga, dlg.sgb}) {
+        QCOMPARE(g->rowCount(), 456);
+        QCOMPARE(g->colCount(), 8);
+        for (int c = 0; c < 8; ++c) {
+            QCOMPARE(g->cell(c, 0), headers[c]);
+            QCOMPARE(g->colWidth(c), widths[c]);
+        }
+        QCOMPARE(g->cell(0, 455), QString("455"));
+        QCOMPARE(g->gridModel()->kind(5), GridModel::Kind::Check);
+        QCOMPARE(g->gridModel()->kind(2), GridModel::Kind::Pick);
+    }
+    QCOMPARE(dlg.sga->gridModel()->items(2),
+             QStringList({"Coil Status", "Input Status", "Holding Register", "Input Register"}));
+    QCOMPARE(dlg.sgb->gridModel()->items(2), QStringList({"Coil Status", "Holding Register"}));
+}
+
+void SetVarTest::newProjectWritesTwoEmptyTables() {
+    EditorFixture f;
+    TFSetVar dlg(f.ws);
+    dlg.setPrompt(f.rec);
+    int result = ExecWith(dlg, [&] {
+        QCOMPARE(dlg.NByteIn, 455);
+        QCOMPARE(dlg.NByteOut, 455);
+        QVERIFY(dlg.sga->cell(1, 1).isEmpty());
+        QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
+    });
+    QCOMPARE(result, int(QDialog::Accepted));
+    QCOMPARE(
+        ReadText(f.ws.SdoPath),
+        std::string("<Serial_to_ProfiBus><DeviceNet_IN/><DeviceNet_OUT/></Serial_to_ProfiBus>"));
+}
+
+void SetVarTest::firstFailureShownNothingWritten_data() {
+    QTest::addColumn<bool>("write");
+    QTest::addColumn<QStringList>("row");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("read slave 0") << false << QStringList{"0", "Coil Status", "0", "1", "", "0", ""}
+                                  << "Error row 1" + kRead + "Slave ID must be between 1 and 250. ";
+    QTest::newRow("write no type")
+        << true << QStringList{"3", "", "0", "1", "", "0", ""}
+        << "Error row 1" + kWrite + "Type must be Coil Status or Holding Register. ";
+}
+
+void SetVarTest::firstFailureShownNothingWritten() {
+    QFETCH(bool, write);
+    QFETCH(QStringList, row);
+    QFETCH(QString, message);
+    EditorFixture f;
+    TFSetVar dlg(f.ws);
+    dlg.setPrompt(f.rec);
+    dlg.show();
+    FillRow(write ? dlg.sgb : dlg.sga, 1, row);
+    QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
+    QCOMPARE(f.rec->texts("error"), QStringList{message});
+    QVERIFY(dlg.isVisible());
+    QVERIFY(!FileExists(f.ws.SdoPath));
+    QCOMPARE((write ? dlg.sgb : dlg.sga)->cell(1, 1), row[0]);
+}
+
+void SetVarTest::boundComesFromPargen() {
+    EditorFixture f;
+    WriteText(f.ws.PargenPath,
+              "<Par_Gen><DN_NB_IN>20</DN_NB_IN><DN_NB_OUT>x</DN_NB_OUT></Par_Gen>");
+    TFSetVar dlg(f.ws);
+    dlg.setPrompt(f.rec);
+    dlg.show();
+    QCOMPARE(dlg.NByteIn, 20);
+    QCOMPARE(dlg.NByteOut, 455);
+    FillRow(dlg.sga, 1, {"1", "Coil Status", "0", "1", "", "21", ""});
+    QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
+    QCOMPARE(f.rec->texts("error"),
+             QStringList{"Error row 1" + kRead + "Address DeviceNet must be between 0 and 20. "});
+    Edit(dlg.sga, 6, 1, "20");
+    FillRow(dlg.sgb, 1, {"1", "Coil Status", "0", "1", "", "455", ""});
+    QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
+    QVERIFY(!dlg.isVisible());
+    QCOMPARE(f.rec->texts("error").size(), 1);
+}
+
+void SetVarTest::runEndsAtGapAndRowsBelowVanish() {
+    EditorFixture f;
+    TFSetVar dlg(f.ws);
+    dlg.setPrompt(f.rec);
+    dlg.show();
+    for (int r : {1, 2, 3, 5})
+        FillRow(dlg.sga, r, {QString::number(r), "Coil Status", "0", "1", "", "0", "r"});
+    Edit(dlg.sga, 1, 5, "999"); // below the gap: neither checked nor stored
+    QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
+    QVERIFY(f.rec->entries.isEmpty());
+    dlg.show();
+    QCOMPARE(dlg.sga->cell(1, 3), QString("3"));
+    QVERIFY(dlg.sga->cell(1, 4).isEmpty());
+    QVERIFY(dlg.sga->cell(1, 5).isEmpty());
+    QVERIFY(dlg.sga->cell(7, 5).isEmpty());
+}
+
+void SetVarTest::fallbacksAndTypedValuesKept() {
+    EditorFixture f;
+    WriteText(f.ws.SdoPath,
+              "<Serial_to_ProfiBus><DeviceNet_IN><row Slave_ID=\"1\" Type=\"Coil Status\" "
+              "Address_Mod=\"0x10\" NPoint=\"1\" Address_DeviceNet=\"0\" Mnemonic=\"\"/>"
+              "</DeviceNet_IN><DeviceNet_OUT><row Slave_ID=\"2\" Address_Mod=\"0\" NPoint=\"1\" "
+              "Address_DeviceNet=\"0\" Mnemonic=\"\"/></DeviceNet_OUT></Serial_to_ProfiBus>");
+    TFSetVar dlg(f.ws);
+    dlg.setPrompt(f.rec);
+    dlg.show();
+    QVERIFY(f.rec->entries.isEmpty());
+    QCOMPARE(dlg.sgb->cell(2, 1), QString("Holding Register"));
+    QCOMPARE(dlg.sga->cell(5, 1), QString("N"));
+    // A SWAP cell ticked in place, and one never touched.
+    Edit(dlg.sgb, 5, 1, Qt::Checked, Qt::CheckStateRole);
+    FillRow(dlg.sga, 2, {"4", "Input Status", "$FF", "0x7F", "", " 3", "m"});
+    QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
+    QCOMPARE(
+        ReadText(f.ws.SdoPath),
+        std::string("<Serial_to_ProfiBus><DeviceNet_IN><row Slave_ID=\"1\" Type=\"Coil Status\" "
+                    "Address_Mod=\"0x10\" NPoint=\"1\" Swap=\"N\" Address_DeviceNet=\"0\" "
+                    "Mnemonic=\"\"/><row Slave_ID=\"4\" Type=\"Input Status\" "
+                    "Address_Mod=\"$FF\" NPoint=\"0x7F\" Swap=\"\" Address_DeviceNet=\" 3\" "
+                    "Mnemonic=\"m\"/></DeviceNet_IN><DeviceNet_OUT><row Slave_ID=\"2\" "
+                    "Type=\"Holding Register\" Address_Mod=\"0\" NPoint=\"1\" Swap=\"Y\" "
+                    "Address_DeviceNet=\"0\" Mnemonic=\"\"/></DeviceNet_OUT>"
+                    "</Serial_to_ProfiBus>"));
+}
+
+void SetVarTest::fullMapOpensAndSavesUnchanged() {
+    EditorFixture f;
+    const std::string xml = FullMapXml();
+    WriteText(f.ws.SdoPath, xml);
+    TFSetVar dlg(f.ws);
+    dlg.setPrompt(f.rec);
+    QElapsedTimer t;
+    t.start();
+    dlg.show();
+    qint64 shown = t.elapsed();
+    QCOMPARE(dlg.sgb->cell(7, 455), QString("point 454"));
+    t.restart();
+    QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
+    qint64 saved = t.elapsed();
+    qInfo("full map: show %lld ms, OK %lld ms", shown, saved);
+    QVERIFY(f.rec->entries.isEmpty());
+    QVERIFY(!dlg.isVisible());
+    QCOMPARE(ReadText(f.ws.SdoPath), xml);
+}
+
+void SetVarTest::cancelDropsEdits() {
+    EditorFixture f;
+    WriteText(f.ws.SdoPath,
+              "<Serial_to_ProfiBus><DeviceNet_IN/><DeviceNet_OUT/></Serial_to_ProfiBus>");
+    TFSetVar dlg(f.ws);
+    dlg.setPrompt(f.rec);
+    dlg.show();
+    FillRow(dlg.sga, 1, {"1", "Coil Status", "0", "1", "", "0", ""});
+    QTest::mouseClick(dlg.bitbtn2, Qt::LeftButton);
+    QCOMPARE(dlg.result(), int(QDialog::Rejected));
+    QCOMPARE(
+        ReadText(f.ws.SdoPath),
+        std::string("<Serial_to_ProfiBus><DeviceNet_IN/><DeviceNet_OUT/></Serial_to_ProfiBus>"));
+    dlg.show();
+    QVERIFY(dlg.sga->cell(1, 1).isEmpty());
+}
+
+void SetVarTest::unreadablePargenKeepsGrids() {
+    EditorFixture f;
+    TFSetVar dlg(f.ws);
+    dlg.setPrompt(f.rec);
+    dlg.show();
+    FillRow(dlg.sga, 1, {"7", "Coil Status", "0", "1", "", "0", ""});
+    QTest::mouseClick(dlg.bitbtn2, Qt::LeftButton);
+    WriteText(f.ws.PargenPath, "<Par_Gen><DN_NB_IN>");
+    dlg.show();
+    QCOMPARE(f.rec->texts("error").size(), 1);
+    QVERIFY(dlg.isVisible());
+    QCOMPARE(dlg.sga->cell(1, 1), QString("7"));
+}
+
+void SetVarTest::brokenMapKeepsRowsReadBefore() {
+    EditorFixture f;
+    WriteText(f.ws.SdoPath,
+              "<Serial_to_ProfiBus><DeviceNet_IN><row Slave_ID=\"1\" Type=\"Coil Status\" "
+              "Address_Mod=\"0\" NPoint=\"1\" Address_DeviceNet=\"0\" Mnemonic=\"a\"/>"
+              "<row Slave_ID=\"2\" Type=\"Coil Status\" Address_Mod=\"0\" NPoint=\"1\" "
+              "Address_DeviceNet=\"0\"/></DeviceNet_IN><DeviceNet_OUT/></Serial_to_ProfiBus>");
+    TFSetVar dlg(f.ws);
+    dlg.setPrompt(f.rec);
+    dlg.show();
+    QCOMPARE(f.rec->texts("error").size(), 1);
+    QVERIFY(f.rec->texts("error")[0].contains("Mnemonic"));
+    QCOMPARE(dlg.sga->cell(7, 1), QString("a"));
+    QVERIFY(dlg.sga->cell(1, 2).isEmpty());
+}
+
+QTEST_MAIN(SetVarTest)
+#include "AccessMapWindow_guitest.moc"

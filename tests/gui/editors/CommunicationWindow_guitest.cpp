@@ -1,0 +1,352 @@
+#include "gui/editors/CommunicationWindow.h"
+
+#include "EditorFixture.h"
+#include "core/project/FileSystem.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+const char* kDefaultsXml =
+    "<Par_Gen><Ser_Baud>7</Ser_Baud><Ser_Par>0</Ser_Par><Ser_TO>1000</Ser_TO>"
+    "<Ser_CD>100</Ser_CD><Ser_Type>1</Ser_Type><Ser_Prot>0</Ser_Prot>"
+    "<Ser_Write_Mode>0</Ser_Write_Mode><DN_ID>1</DN_ID><DN_Baud>2</DN_Baud>"
+    "<DN_NB_IN>455</DN_NB_IN><DN_NB_OUT>455</DN_NB_OUT><DN_Enable_Error>0</DN_Enable_Error>"
+    "<DN_Num_Cont_Err>3</DN_Num_Cont_Err><DN_Val_Canc_Data>0x00</DN_Val_Canc_Data></Par_Gen>";
+
+void Type(QLineEdit* e, const QString& text) {
+    e->clear();
+    QTest::keyClicks(e, text);
+}
+
+// Clicks on the indicator, where a check box or radio button takes a click.
+void Tick(QAbstractButton* b) {
+    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8, b->height() / 2));
+}
+
+std::string Element(const std::string& xml, const std::string& name) {
+    size_t b = xml.find("<" + name + ">");
+    size_t e = xml.find("</" + name + ">");
+    if (b == std::string::npos || e == std::string::npos) return "<missing>";
+    return xml.substr(b + name.size() + 2, e - b - name.size() - 2);
+}
+} // namespace
+
+class PargenTest : public QObject {
+    Q_OBJECT
+private slots:
+    void controlsNamedAndLabelled();
+    void radioGroupsHoldOneChoice();
+    void defaultsWrittenByOkOnNewProject();
+    void failedCheckKeepsDialogOpen_data();
+    void failedCheckKeepsDialogOpen();
+    void errorPairCheckedOnlyWhenEnabled();
+    void choicesWrittenAsCodes();
+    void cancelWritesNothingAndShowReloads();
+    void loadErrorReportedAndDialogStillOpens();
+    void failedSaveKeepsDialogOpen();
+    void symlinkedFileReplacedNotWrittenThrough();
+};
+
+void PargenTest::controlsNamedAndLabelled() {
+    EditorFixture f;
+    TFpargen dlg(f.ws);
+    QCOMPARE(dlg.windowTitle(), QString("SET COMMUNICATION"));
+    QCOMPARE(dlg.size(), QSize(251, 651));
+    const std::pair<const char*, const char*> buddies[] = {
+        {"Baudrate", "CB_Ser_Baud"},
+        {"Parity", "CB_Ser_Par"},
+        {"TimeOut", "E_Ser_TO"},
+        {"Cyclic Delay", "E_Ser_CD"},
+        {"ID Dev.", "E_Pro_ID"},
+        {"Baud rate", "CB_Pro_Baud"},
+        {"N Byte IN", "E_PRo_IN"},
+        {"N Byte OUT", "E_PRo_Out"},
+        {"Number Continuos Error", "E_Num_Con_Err"},
+        {"Value to set to data bytes", "E_Val_Canc_Data"}};
+    for (auto [text, name] : buddies) {
+        QWidget* control = dlg.findChild<QWidget*>(name);
+        QVERIFY2(control, name);
+        QLabel* label = nullptr;
+        for (QLabel* l : dlg.findChildren<QLabel*>())
+            if (l->text() == text) label = l;
+        QVERIFY2(label, text);
+        QCOMPARE(label->buddy(), control);
+    }
+    QCOMPARE(dlg.findChild<QGroupBox*>("GroupBox1")->title(), QString(" Serial "));
+    QCOMPARE(dlg.GroupBox3->title(), QString(" Protocol "));
+    QCOMPARE(dlg.GroupBox4->title(), QString(" Write "));
+    QCOMPARE(dlg.GroupBox5->title(), QString(" DeviceNet "));
+    QCOMPARE(dlg.GroupBox6->title(), QString(" Error/Diagnosis Modbus "));
+    QCOMPARE(dlg.findChild<QCheckBox*>("CB_En_Err")->text(), QString("Enable check Modbus Error"));
+    QCOMPARE(dlg.Label9->text(), QString("with cancellation of data"));
+    QCOMPARE(dlg.findChild<QPushButton*>("bitbtn1")->text(), QString("OK"));
+    QCOMPARE(dlg.findChild<QPushButton*>("bitbtn2")->text(), QString("Cancel"));
+    auto items = [](QComboBox* b) {
+        QStringList out;
+        for (int i = 0; i < b->count(); ++i)
+            out << b->itemText(i);
+        return out;
+    };
+    QCOMPARE(items(dlg.CB_Ser_Baud),
+             QStringList({"1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"}));
+    QCOMPARE(items(dlg.CB_Ser_Par), QStringList({"NONE", "EVEN", "ODD"}));
+    QCOMPARE(items(dlg.CB_Pro_Baud), QStringList({"125K", "250K", "500K"}));
+    QVERIFY(!dlg.CB_Ser_Baud->isEditable());
+    // The values a load that fails at once leaves behind.
+    QCOMPARE(dlg.CB_Ser_Baud->currentText(), QString("115200"));
+    QCOMPARE(dlg.CB_Ser_Par->currentIndex(), -1);
+    QCOMPARE(dlg.E_Pro_ID->text(), QString("20"));
+    QCOMPARE(dlg.CB_Pro_Baud->currentText(), QString("125K"));
+}
+
+void PargenTest::radioGroupsHoldOneChoice() {
+    EditorFixture f;
+    TFpargen dlg(f.ws);
+    dlg.setPrompt(f.rec);
+    dlg.show();
+    Tick(dlg.RB_Ser_232);
+    QVERIFY(dlg.RB_Ser_232->isChecked() && !dlg.RB_Ser_485->isChecked());
+    Tick(dlg.RB_Ser_BIN);
+    int checked = 0;
+    for (auto* rb :
+         {dlg.RB_Ser_MRTU, dlg.RB_Ser_MASC, dlg.RB_Ser_JBUS, dlg.RB_Ser_BIN, dlg.RB_Ser_ASC})
+        checked += rb->isChecked();
+    QCOMPARE(checked, 1);
+    QVERIFY(dlg.RB_Ser_BIN->isChecked());
+    QVERIFY(dlg.RB_Ser_232->isChecked()); // other groups untouched
+    QVERIFY(dlg.RB_W_Change->isChecked());
+}
+
+void PargenTest::defaultsWrittenByOkOnNewProject() {
+    EditorFixture f;
+    TFpargen dlg(f.ws);
+    dlg.setPrompt(f.rec);
+    int result = ExecWith(dlg, [&] {
+        QCOMPARE(dlg.E_Ser_TO->text(), QString("1000"));
+        QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
+    });
+    QCOMPARE(result, int(QDialog::Accepted));
+    QVERIFY(f.rec->entries.isEmpty());
+    QCOMPARE(ReadText(f.ws.PargenPath), std::string(kDefaultsXml));
+}
+
+void PargenTest::failedCheckKeepsDialogOpen_data() {
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("message"); // empty: passes
+    QTest::newRow("TO 10000") << "E_Ser_TO"
+                              << "10000"
+                              << "";
+    QTest::newRow("TO 10001") << "E_Ser_TO"
+                              << "10001"
+                              << "Error!! Serial TimeOut must be between 0 and 10000 mS. ";
+    QTest::newRow("CD 1001") << "E_Ser_CD"
+                             << "1001"
+                             << "Error!! Serial Cyclic Delay must be between 0 and 1000 mS. ";
+    QTest::newRow("ID 0x3F") << "E_Pro_ID"
+                             << "0x3F"
+                             << "";
+    QTest::newRow("ID 64") << "E_Pro_ID"
+                           << "64"
+                           << "Error!! DeviceNet address must be between 0 and 63. ";
+    QTest::newRow("IN 456") << "E_PRo_IN"
+                            << "456"
+                            << "Error!! DeviceNet N Byte IN must be between 0 and 455. ";
+    QTest::newRow("OUT -1") << "E_PRo_Out"
+                            << "-1"
+                            << "Error!! DeviceNet N Byte OUT must be between 0 and 455. ";
+}
+
+void PargenTest::failedCheckKeepsDialogOpen() {
+    QFETCH(QString, control);
+    QFETCH(QString, text);
+    QFETCH(QString, message);
+    EditorFixture f;
+    TFpargen dlg(f.ws);
+    dlg.setPrompt(f.rec);
+    dlg.show();
+    auto* edit = dlg.findChild<QLineEdit*>(control);
+    QVERIFY(edit);
+    Type(edit, text);
+    QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
+    if (message.isEmpty()) {
+        QVERIFY(f.rec->entries.isEmpty());
+        QVERIFY(!dlg.isVisible());
+        QCOMPARE(QString::fromStdString(
+                     Element(ReadText(f.ws.PargenPath), control == "E_Ser_TO"   ? "Ser_TO"
+                                                        : control == "E_Pro_ID" ? "DN_ID"
+                                                                                : "?")),
+                 text);
+    } else {
+        QCOMPARE(f.rec->texts("error"), QStringList{message});
+        QVERIFY(dlg.isVisible());
+        QCOMPARE(edit->text(), text); // the user's entry stays
+        QVERIFY(!FileExists(f.ws.PargenPath));
+    }
+}
+
+void PargenTest::errorPairCheckedOnlyWhenEnabled() {
+    EditorFixture f;
+    TFpargen dlg(f.ws);
+    dlg.setPrompt(f.rec);
+    dlg.show();
+    Type(dlg.E_Num_Con_Err, "0");
+    Type(dlg.E_Val_Canc_Data, "999");
+    Tick(dlg.CB_En_Err);
+    QVERIFY(dlg.CB_En_Err->isChecked());
+    QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
+    QCOMPARE(f.rec->texts("error"),
+             QStringList{"Error!! Number Continuos Error must be between 1 and 250. "});
+    Type(dlg.E_Num_Con_Err, "250");
+    QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
+    QCOMPARE(f.rec->texts("error").last(),
+             QString("Error!! Value to set to cancel data must be between 0 and 255. "));
+    Type(dlg.E_Val_Canc_Data, "0xFF");
+    QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
+    QVERIFY(!dlg.isVisible());
+    QCOMPARE(Element(ReadText(f.ws.PargenPath), "DN_Val_Canc_Data"), std::string("0xFF"));
+    QCOMPARE(Element(ReadText(f.ws.PargenPath), "DN_Enable_Error"), std::string("1"));
+
+    // Unchecked: the pair is stored as typed without a check.
+    f.rec->clear();
+    dlg.show();
+    QVERIFY(dlg.CB_En_Err->isChecked()); // reloaded from the file
+    Tick(dlg.CB_En_Err);
+    Type(dlg.E_Num_Con_Err, "0");
+    Type(dlg.E_Val_Canc_Data, "999");
+    QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
+    QVERIFY(f.rec->entries.isEmpty());
+    const std::string xml = ReadText(f.ws.PargenPath);
+    QCOMPARE(Element(xml, "DN_Enable_Error"), std::string("0"));
+    QCOMPARE(Element(xml, "DN_Num_Cont_Err"), std::string("0"));
+    QCOMPARE(Element(xml, "DN_Val_Canc_Data"), std::string("999"));
+}
+
+void PargenTest::choicesWrittenAsCodes() {
+    EditorFixture f;
+    TFpargen dlg(f.ws);
+    dlg.setPrompt(f.rec);
+    dlg.show();
+    dlg.CB_Ser_Baud->setCurrentIndex(3);
+    dlg.CB_Ser_Par->setCurrentIndex(2);
+    dlg.CB_Pro_Baud->setCurrentIndex(0);
+    Tick(dlg.RB_Ser_232);
+    Tick(dlg.RB_Ser_JBUS);
+    Tick(dlg.RB_W_Cyclic);
+    QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
+    std::string xml = ReadText(f.ws.PargenPath);
+    QCOMPARE(Element(xml, "Ser_Baud"), std::string("3"));
+    QCOMPARE(Element(xml, "Ser_Par"), std::string("2"));
+    QCOMPARE(Element(xml, "Ser_Type"), std::string("0"));
+    QCOMPARE(Element(xml, "Ser_Prot"), std::string("2"));
+    QCOMPARE(Element(xml, "Ser_Write_Mode"), std::string("1"));
+    QCOMPARE(Element(xml, "DN_Baud"), std::string("0"));
+
+    dlg.show();
+    Tick(dlg.RB_Ser_ASC);
+    QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
+    QCOMPARE(Element(ReadText(f.ws.PargenPath), "Ser_Prot"), std::string("4"));
+    dlg.show();
+    QVERIFY(dlg.RB_Ser_ASC->isChecked());
+    QVERIFY(dlg.RB_Ser_232->isChecked());
+    QCOMPARE(dlg.CB_Ser_Baud->currentText(), QString("9600"));
+}
+
+void PargenTest::cancelWritesNothingAndShowReloads() {
+    EditorFixture f;
+    TFpargen dlg(f.ws);
+    dlg.setPrompt(f.rec);
+    // Without a file, cancelled edits give way to the defaults.
+    dlg.show();
+    Type(dlg.E_Ser_TO, "777");
+    QTest::mouseClick(dlg.bitbtn2, Qt::LeftButton);
+    QVERIFY(!dlg.isVisible());
+    QCOMPARE(dlg.result(), int(QDialog::Rejected));
+    QVERIFY(!FileExists(f.ws.PargenPath));
+    dlg.show();
+    QCOMPARE(dlg.E_Ser_TO->text(), QString("1000"));
+    Type(dlg.E_Ser_TO, "500");
+    QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
+    const std::string saved = ReadText(f.ws.PargenPath);
+    dlg.show();
+    Type(dlg.E_Ser_TO, "777");
+    QTest::mouseClick(dlg.bitbtn2, Qt::LeftButton);
+    QCOMPARE(ReadText(f.ws.PargenPath), saved);
+    dlg.show();
+    QCOMPARE(dlg.E_Ser_TO->text(), QString("500"));
+}
+
+void PargenTest::loadErrorReportedAndDialogStillOpens() {
+    EditorFixture f;
+    TFpargen dlg(f.ws);
+    dlg.setPrompt(f.rec);
+    std::string xml = kDefaultsXml;
+    xml.replace(xml.find("<Ser_Baud>7</Ser_Baud>"), 22, "");
+    WriteText(f.ws.PargenPath, xml);
+    dlg.show();
+    QVERIFY(dlg.isVisible());
+    QCOMPARE(f.rec->texts("error").size(), 1);
+    QVERIFY(f.rec->texts("error")[0].contains("Ser_Baud"));
+    // Nothing was read: the initial values stay.
+    QCOMPARE(dlg.E_Ser_TO->text(), QString("1"));
+    QCOMPARE(dlg.E_PRo_IN->text(), QString("20"));
+
+    // A text that is not a number in DN_Baud loads as 500K, without a report.
+    f.rec->clear();
+    xml = kDefaultsXml;
+    xml.replace(xml.find("<DN_Baud>2</DN_Baud>"), 20, "<DN_Baud>fast</DN_Baud>");
+    WriteText(f.ws.PargenPath, xml);
+    dlg.hide();
+    dlg.CB_Pro_Baud->setCurrentIndex(0);
+    dlg.show();
+    QVERIFY(f.rec->entries.isEmpty());
+    QCOMPARE(dlg.CB_Pro_Baud->currentText(), QString("500K"));
+}
+
+void PargenTest::failedSaveKeepsDialogOpen() {
+    EditorFixture f;
+    TFpargen dlg(f.ws);
+    dlg.setPrompt(f.rec);
+    WriteText(f.ws.PargenPath, kDefaultsXml);
+    dlg.show();
+    Type(dlg.E_Ser_TO, "20");
+    SetWriteFaultHook([](size_t, size_t) { return false; });
+    QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
+    SetWriteFaultHook(nullptr);
+    QVERIFY(dlg.isVisible());
+    QCOMPARE(f.rec->texts("error").size(), 1);
+    QCOMPARE(ReadText(f.ws.PargenPath), std::string(kDefaultsXml));
+}
+
+// pargen.xml linked to a file outside the project: OK replaces the link by a
+// file of the project and leaves the linked file alone.
+void PargenTest::symlinkedFileReplacedNotWrittenThrough() {
+    EditorFixture f;
+    TFpargen dlg(f.ws);
+    dlg.setPrompt(f.rec);
+    const std::string outside = f.exe / "outside.xml";
+    WriteText(outside, kDefaultsXml);
+    QVERIFY(::symlink(outside.c_str(), f.ws.PargenPath.c_str()) == 0);
+    dlg.show();
+    QCOMPARE(dlg.E_Ser_TO->text(), QString("1000")); // read through the link
+    Type(dlg.E_Ser_TO, "20");
+    QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
+    QVERIFY(f.rec->texts("error").isEmpty());
+    QCOMPARE(ReadText(outside), std::string(kDefaultsXml));
+    struct stat st {};
+    QVERIFY(::lstat(f.ws.PargenPath.c_str(), &st) == 0);
+    QVERIFY(S_ISREG(st.st_mode));
+    QCOMPARE(Element(ReadText(f.ws.PargenPath), "Ser_TO"), std::string("20"));
+}
+
+QTEST_MAIN(PargenTest)
+#include "CommunicationWindow_guitest.moc"

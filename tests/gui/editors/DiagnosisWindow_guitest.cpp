@@ -1,0 +1,136 @@
+#include "gui/editors/DiagnosisWindow.h"
+
+#include "EditorFixture.h"
+#include "gui/widgets/StringGrid.h"
+
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+void Edit(StringGrid* g, int row, const QString& text) {
+    QVERIFY(g->model()->setData(g->model()->index(row - 1, 0), text, Qt::EditRole));
+}
+} // namespace
+
+class SetDiagnosisTest : public QObject {
+    Q_OBJECT
+private slots:
+    void gridLabels();
+    void newProjectWritesEmptyRoot();
+    void typedValuesStored();
+    void badEntryShownNothingWritten_data();
+    void badEntryShownNothingWritten();
+    void runEndsAtGap();
+    void cancelDropsEdits();
+    void malformedFileReported();
+};
+
+void SetDiagnosisTest::gridLabels() {
+    EditorFixture f;
+    TFSetDiagnosis dlg(f.ws);
+    dlg.setPrompt(f.rec);
+    dlg.show();
+    QCOMPARE(dlg.windowTitle(), QString("Error/Diagnosis"));
+    QCOMPARE(dlg.ACG->rowCount(), 65);
+    QCOMPARE(dlg.ACG->colCount(), 2);
+    QCOMPARE(dlg.ACG->cell(0, 0), QString("Index/Bit-Mapping"));
+    QCOMPARE(dlg.ACG->cell(1, 0), QString("Modbus Slave ID"));
+    QCOMPARE(dlg.ACG->colWidth(0), 136);
+    QCOMPARE(dlg.ACG->colWidth(1), 122);
+    QCOMPARE(dlg.ACG->cell(0, 1), QString("1 / Byte:0, Bit:0"));
+    QCOMPARE(dlg.ACG->cell(0, 9), QString("9 / Byte:1, Bit:0"));
+    QCOMPARE(dlg.ACG->cell(0, 64), QString("64 / Byte:7, Bit:7"));
+    QCOMPARE(dlg.findChild<QPushButton*>("bitbtn2")->text(), QString("Cancel"));
+}
+
+void SetDiagnosisTest::newProjectWritesEmptyRoot() {
+    EditorFixture f;
+    TFSetDiagnosis dlg(f.ws);
+    dlg.setPrompt(f.rec);
+    int result = ExecWith(dlg, [&] { QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton); });
+    QCOMPARE(result, int(QDialog::Accepted));
+    QCOMPARE(ReadText(f.ws.DiagnosisPath), std::string("<Modbus_IDs/>"));
+}
+
+void SetDiagnosisTest::typedValuesStored() {
+    EditorFixture f;
+    TFSetDiagnosis dlg(f.ws);
+    dlg.setPrompt(f.rec);
+    dlg.show();
+    Edit(dlg.ACG, 1, "5");
+    Edit(dlg.ACG, 2, "0x0A");
+    QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
+    QVERIFY(f.rec->entries.isEmpty());
+    QCOMPARE(ReadText(f.ws.DiagnosisPath),
+             std::string("<Modbus_IDs><ID>5</ID><ID>0x0A</ID></Modbus_IDs>"));
+}
+
+void SetDiagnosisTest::badEntryShownNothingWritten_data() {
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("256 in 3") << 3 << "256";
+    QTest::newRow("entry 64") << 64 << "300";
+}
+
+void SetDiagnosisTest::badEntryShownNothingWritten() {
+    QFETCH(int, row);
+    QFETCH(QString, text);
+    EditorFixture f;
+    TFSetDiagnosis dlg(f.ws);
+    dlg.setPrompt(f.rec);
+    dlg.show();
+    for (int r = 1; r < row; ++r)
+        Edit(dlg.ACG, r, "1");
+    Edit(dlg.ACG, row, text);
+    QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
+    QCOMPARE(f.rec->texts("error"),
+             QStringList{QString("Error row %1!! Modbus ID must be between 1 and 255. ").arg(row)});
+    QVERIFY(dlg.isVisible());
+    QVERIFY(!FileExists(f.ws.DiagnosisPath));
+}
+
+void SetDiagnosisTest::runEndsAtGap() {
+    EditorFixture f;
+    TFSetDiagnosis dlg(f.ws);
+    dlg.setPrompt(f.rec);
+    dlg.show();
+    for (int r : {1, 2, 3})
+        Edit(dlg.ACG, r, QString::number(r));
+    Edit(dlg.ACG, 5, "999");
+    QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
+    QVERIFY(f.rec->entries.isEmpty());
+    dlg.show();
+    QCOMPARE(dlg.ACG->cell(1, 3), QString("3"));
+    QVERIFY(dlg.ACG->cell(1, 5).isEmpty());
+}
+
+void SetDiagnosisTest::cancelDropsEdits() {
+    EditorFixture f;
+    WriteText(f.ws.DiagnosisPath, "<Modbus_IDs><ID>9</ID></Modbus_IDs>");
+    TFSetDiagnosis dlg(f.ws);
+    dlg.setPrompt(f.rec);
+    dlg.show();
+    QCOMPARE(dlg.ACG->cell(1, 1), QString("9"));
+    Edit(dlg.ACG, 1, "10");
+    Edit(dlg.ACG, 2, "11");
+    QTest::mouseClick(dlg.bitbtn2, Qt::LeftButton);
+    QCOMPARE(ReadText(f.ws.DiagnosisPath), std::string("<Modbus_IDs><ID>9</ID></Modbus_IDs>"));
+    dlg.show();
+    QCOMPARE(dlg.ACG->cell(1, 1), QString("9"));
+    QVERIFY(dlg.ACG->cell(1, 2).isEmpty());
+}
+
+void SetDiagnosisTest::malformedFileReported() {
+    EditorFixture f;
+    WriteText(f.ws.DiagnosisPath, "<Modbus_IDs><ID>9</ID>");
+    TFSetDiagnosis dlg(f.ws);
+    dlg.setPrompt(f.rec);
+    dlg.show();
+    QCOMPARE(f.rec->texts("error").size(), 1);
+    QVERIFY(dlg.isVisible());
+    QCOMPARE(dlg.ACG->cell(0, 64), QString("64 / Byte:7, Bit:7"));
+    QVERIFY(dlg.ACG->cell(1, 1).isEmpty());
+}
+
+QTEST_MAIN(SetDiagnosisTest)
+#include "DiagnosisWindow_guitest.moc"
