@@ -3,7 +3,7 @@
 #include "core/family/FamilyTables.h"
 #include "core/family/ImportExport.h"
 
-#include "XlsWriter.h"
+#include "../tests/support/XlsWriter.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>

@@ -3,7 +3,7 @@
 #include "core/device/FirmwareComposer.h"
 #include "core/project/FileSystem.h"
 
-#include "FirmwareSrec.h"
+#include "../tests/support/FirmwareSrec.h"
 
 #include <benchmark/benchmark.h>
 
