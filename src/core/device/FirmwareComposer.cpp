@@ -21,9 +21,12 @@ const std::array<BankRange, BankCount> BankRanges = {{
 
 namespace {
 
-// The degree sign and the pilcrow in the system's (UTF-8) encoding.
+// Stage files are the program's own and keep the degree sign in UTF-8: a
+// file system of UTF-8 names cannot name a file by the lone byte B0.
 constexpr const char* Degree = "\xC2\xB0";
-constexpr const char* Pilcrow = "\xC2\xB6";
+// The flash programmer splits its argument at the single byte B6: passed as
+// is, never converted to UTF-8.
+constexpr char ParameterSeparator = '\xB6';
 
 constexpr char HexDigits[] = "0123456789ABCDEF";
 
@@ -116,7 +119,7 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
 }
 
 std::string FlashProgrammerParameter(const std::string& file, int portIndex) {
-    return "\"" + file + "\"" + Pilcrow + std::to_string(portIndex);
+    return "\"" + file + "\"" + ParameterSeparator + std::to_string(portIndex);
 }
 
 bool StartProgram(const std::string& program, const std::string& parameter) {
@@ -249,7 +252,7 @@ int FirmwareComposer::MergeBank(int bank, const std::string& target, const std::
         message(std::string("File ") + range.fileName + " Not Found,Abort Procedure");
         return -1;
     }
-    const std::string image = ReadFileBytes(binPath);
+    const std::string image = ReadFileBytes(binPath, MaxDocumentBytes);
     if (image.size() < size_t(BankBytes)) {
         // Fewer bytes than the bank holds would leave part of it undefined.
         message(std::string("File ") + range.fileName + " shorter than " +
@@ -258,7 +261,7 @@ int FirmwareComposer::MergeBank(int bank, const std::string& target, const std::
     }
     const std::string records = BankRecords(range.first, image);
 
-    const std::string text = ReadFileBytes(source);
+    const std::string text = ReadFileBytes(source, MaxDocumentBytes);
     const std::vector<std::string_view> lines = SplitLines(text);
     progressMax_ = BankRecordCount + int(lines.size());
     progress(0);
@@ -286,14 +289,13 @@ std::vector<int> FirmwareComposer::Compose(const std::array<bool, BankCount>& se
         if (selected[size_t(stage)]) {
             result = MergeBank(stage, target, source);
         } else {
-            RemoveFile(OutFolder + target);
-            if (stage == 0) {
-                // The firmware itself is copied, never moved: it may be the
-                // factory file or a file of the user's.
-                if (FileExists(source)) WriteFileAtomic(OutFolder + target, ReadFileBytes(source));
-            } else {
-                ::rename(source.c_str(), (OutFolder + target).c_str());
-            }
+            // Copied, never moved or removed first: the firmware may be the
+            // factory file or a file of the user's, and the last target a
+            // file the user keeps read-only, which the atomic write refuses.
+            if (FileExists(source))
+                WriteFileAtomic(OutFolder + target, ReadFileBytes(source, MaxDocumentBytes));
+            else
+                RemoveFile(OutFolder + target);
         }
         results.push_back(result);
         if (onStageDone) onStageDone(stage, result);

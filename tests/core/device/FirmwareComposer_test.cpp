@@ -2,8 +2,8 @@
 #include "core/project/Errors.h"
 #include "core/project/FileSystem.h"
 
-#include "TempDir.h"
 #include "FirmwareSrec.h"
+#include "TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -316,7 +316,7 @@ TEST_F(Merge, UpdateChecksItsFilesThenStartsTheProgrammer) {
     EXPECT_TRUE(messages.empty());
     ASSERT_EQ(started.size(), 1u);
     EXPECT_EQ(started[0].first, dir / "DadarOrovu.exe");
-    EXPECT_EQ(started[0].second, "\"" + (dir / "proj/New_fw.sx") + "\"\xC2\xB6" + "3");
+    EXPECT_EQ(started[0].second, "\"" + (dir / "proj/New_fw.sx") + "\"\xB6" + "3");
 }
 
 TEST(StartProgram, RunsDetachedWithOneArgument) {
