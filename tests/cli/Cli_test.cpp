@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace {
@@ -243,5 +244,29 @@ TEST(Cli, DeeplyNestedDocumentsAreRefusedAndNothingIsWritten) {
         if (c.output) {
             EXPECT_FALSE(FileExists(p.dir / c.output)) << c.file;
         }
+    }
+}
+
+// A read-only target is never replaced, root or not; the command says so.
+TEST(Cli, ReadOnlyTargetsAreLeftAlone) {
+    struct Case {
+        std::vector<std::string> args; // "<p>" stands for the project folder
+        const char* target;            // relative to the project folder
+    };
+    const Case cases[] = {{{"build", "<p>"}, "bin/bank.bin"},
+                          {{"build", "<p>", "-o", "<p>/copy.bin"}, "copy.bin"},
+                          {{"gsd", "<p>", "<p>/out.gsd"}, "out.gsd"}};
+    for (const Case& c : cases) {
+        Project p(ExamplePargen, ExampleSdo);
+        const std::string target = p.dir / c.target;
+        WriteText(target, "keep");
+        ASSERT_EQ(::chmod(target.c_str(), 0444), 0);
+        std::vector<std::string> args;
+        for (const std::string& a : c.args)
+            args.push_back(a.rfind("<p>", 0) == 0 ? p.dir.path() + a.substr(3) : a);
+        Result r = Cli(args);
+        EXPECT_EQ(r.rc, 1) << c.target;
+        EXPECT_NE(r.err.find("Permission denied"), std::string::npos) << r.err;
+        EXPECT_EQ(ReadText(target), "keep") << c.target;
     }
 }

@@ -336,3 +336,34 @@ TEST(StartProgram, RunsDetachedWithOneArgument) {
 }
 
 } // namespace
+
+namespace {
+// A read-only composed firmware is not replaced, whether the last stage
+// merges or copies, and no stage file is left behind.
+class ComposeOntoReadOnly : public ::testing::TestWithParam<std::array<bool, BankCount>> {};
+
+TEST_P(ComposeOntoReadOnly, KeepsTheFileAndCleansUp) {
+    TempDir dir;
+    FirmwareComposer c;
+    c.SelectFirmware(dir.path(), "fw.sx", dir / "proj");
+    ASSERT_TRUE(CreateDir(dir / "proj"));
+    ASSERT_TRUE(CreateDir(dir / "proj/bin"));
+    c.BinFolder = dir / "proj/bin/";
+    for (const BankRange& r : BankRanges)
+        WriteText(dir / ("proj/bin/" + std::string(r.fileName)), std::string(BankBytes, '\x5A'));
+    WriteText(dir / "fw.sx", srectest::Header() + "\r\n" + srectest::S9() + "\r\n");
+    const std::string target = dir / "proj/New_fw.sx";
+    WriteText(target, "kept");
+    ASSERT_EQ(::chmod(target.c_str(), 0444), 0);
+    EXPECT_THROW(c.Compose(GetParam()), FileError);
+    EXPECT_EQ(ReadText(target), "kept");
+    for (int s = 0; s < BankCount; ++s)
+        EXPECT_FALSE(FileExists(dir / ("proj/" + StageFileName(s)))) << s;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Selections, ComposeOntoReadOnly,
+    ::testing::Values(std::array<bool, BankCount>{true, true, false, false, false},
+                      std::array<bool, BankCount>{false, false, false, false, true},
+                      std::array<bool, BankCount>{}));
+} // namespace
