@@ -292,7 +292,7 @@ std::vector<int> FirmwareComposer::Compose(const std::array<bool, BankCount>& se
             // file the user keeps read-only, which the atomic write refuses.
             if (FileExists(source))
                 WriteFileAtomic(OutFolder + target, ReadFileBytes(source, MaxDocumentBytes));
-            else
+            else if (MayReplaceFile(OutFolder + target))
                 RemoveFile(OutFolder + target);
         }
         results.push_back(result);

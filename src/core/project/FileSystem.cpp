@@ -93,6 +93,11 @@ static bool MayReplace(const std::string& path, const struct stat& st) {
     return (st.st_mode & 0222) != 0 && ::access(path.c_str(), W_OK) == 0;
 }
 
+bool MayReplaceFile(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || MayReplace(path, st);
+}
+
 void WriteFileAtomic(const std::string& path, std::string_view data) {
     // A symlinked target is replaced by a regular file, never written through.
     // An existing file keeps its mode; one the user may not write is refused.

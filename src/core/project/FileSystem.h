@@ -31,6 +31,10 @@ std::string ReadFileBytes(const std::string& path, size_t maxBytes);
 // Throws FileError with the path, the system's reason and its errno.
 void WriteFileAtomic(const std::string& path, std::string_view data);
 
+// False for an existing file that WriteFileAtomic would refuse to replace;
+// such a file is not removed either.
+bool MayReplaceFile(const std::string& path);
+
 // Test hook: called with the offset and length of each piece (at most 64 KiB)
 // about to be written to the temporary file; returning false makes that write
 // fail like a full disk. A last call with (size, 0) comes just before the

@@ -359,6 +359,10 @@ TEST_P(ComposeOntoReadOnly, KeepsTheFileAndCleansUp) {
     EXPECT_EQ(ReadText(target), "kept");
     for (int s = 0; s < BankCount; ++s)
         EXPECT_FALSE(FileExists(dir / ("proj/" + StageFileName(s)))) << s;
+    // Without a firmware to copy it is not removed either.
+    ::unlink((dir / "fw.sx").c_str());
+    c.Compose(GetParam());
+    EXPECT_EQ(ReadText(target), "kept");
 }
 
 INSTANTIATE_TEST_SUITE_P(
