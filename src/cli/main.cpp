@@ -115,7 +115,8 @@ int Dump(const std::vector<std::string>& args) {
     }
     if (path.empty()) return Usage(kDumpHelp, "dump needs a file or a project folder");
     if (DirectoryExists(path)) path = BankPath(path);
-    std::string bytes = ReadFileBytes(path);
+    // An image is far smaller; a device or a huge file is not read whole.
+    std::string bytes = ReadFileBytes(path, MaxDocumentBytes);
     BankImage img = DecodeBank(std::vector<uint8_t>(bytes.begin(), bytes.end()));
     std::cout << (json ? BankJson(img, path) : BankListing(img, path));
     return kOk;

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace {
@@ -200,3 +201,72 @@ TEST(Cli, UsageAndHelp) {
     }
 }
 } // namespace
+
+namespace {
+std::string DeeplyNested(const std::string& root, int depth) {
+    std::string s = "<" + root + ">";
+    for (int i = 0; i < depth; ++i)
+        s += "<a>";
+    for (int i = 0; i < depth; ++i)
+        s += "</a>";
+    return s + "</" + root + ">";
+}
+} // namespace
+
+// A hostile document of 100,000 nested elements (about 1.4 MB) is refused with
+// the file named; every command exits 1 and writes nothing.
+TEST(Cli, DeeplyNestedDocumentsAreRefusedAndNothingIsWritten) {
+    struct Case {
+        const char* file;
+        std::vector<std::string> command; // the project folder is added after
+        const char* output;               // must not exist afterwards
+    };
+    const Case cases[] = {
+        {"pargen.xml", {"check"}, nullptr},        {"diagnosis.xml", {"check"}, nullptr},
+        {"pargen.xml", {"build"}, "bin/bank.bin"}, {"sdo.xml", {"build"}, "bin/bank.bin"},
+        {"pargen.xml", {"gsd"}, "out.gsd"},
+    };
+    for (const Case& c : cases) {
+        Project p(ExamplePargen, ExampleSdo);
+        const std::string root = std::string(c.file) == "pargen.xml" ? "Par_Gen"
+                                 : std::string(c.file) == "sdo.xml"  ? "Serial_to_ProfiBus"
+                                                                     : "Diagnosis";
+        WriteText(p.dir / c.file, DeeplyNested(root, 100000));
+        std::vector<std::string> args = c.command;
+        args.push_back(p.dir.path());
+        if (c.command[0] == "gsd") args.push_back(p.dir / "out.gsd");
+        Result r = Cli(args);
+        EXPECT_EQ(r.rc, 1) << c.file << " " << c.command[0] << r.err;
+        EXPECT_NE((r.out + r.err).find(p.dir / c.file), std::string::npos)
+            << c.file << " " << c.command[0] << ": " << r.out << r.err;
+        EXPECT_NE((r.out + r.err).find("nested deeper than 1000"), std::string::npos)
+            << r.out << r.err;
+        if (c.output) {
+            EXPECT_FALSE(FileExists(p.dir / c.output)) << c.file;
+        }
+    }
+}
+
+// A read-only target is never replaced, root or not; the command says so.
+TEST(Cli, ReadOnlyTargetsAreLeftAlone) {
+    struct Case {
+        std::vector<std::string> args; // "<p>" stands for the project folder
+        const char* target;            // relative to the project folder
+    };
+    const Case cases[] = {{{"build", "<p>"}, "bin/bank.bin"},
+                          {{"build", "<p>", "-o", "<p>/copy.bin"}, "copy.bin"},
+                          {{"gsd", "<p>", "<p>/out.gsd"}, "out.gsd"}};
+    for (const Case& c : cases) {
+        Project p(ExamplePargen, ExampleSdo);
+        const std::string target = p.dir / c.target;
+        WriteText(target, "keep");
+        ASSERT_EQ(::chmod(target.c_str(), 0444), 0);
+        std::vector<std::string> args;
+        for (const std::string& a : c.args)
+            args.push_back(a.rfind("<p>", 0) == 0 ? p.dir.path() + a.substr(3) : a);
+        Result r = Cli(args);
+        EXPECT_EQ(r.rc, 1) << c.target;
+        EXPECT_NE(r.err.find("Permission denied"), std::string::npos) << r.err;
+        EXPECT_EQ(ReadText(target), "keep") << c.target;
+    }
+}

@@ -4,11 +4,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
-#include <fcntl.h>
 #include <optional>
+#include <spawn.h>
 #include <stdexcept>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 const std::array<BankRange, BankCount> BankRanges = {{
@@ -21,9 +23,12 @@ const std::array<BankRange, BankCount> BankRanges = {{
 
 namespace {
 
-// The degree sign and the pilcrow in the system's (UTF-8) encoding.
+// Stage files are the program's own and keep the degree sign in UTF-8: a
+// file system of UTF-8 names cannot name a file by the lone byte B0.
 constexpr const char* Degree = "\xC2\xB0";
-constexpr const char* Pilcrow = "\xC2\xB6";
+// The flash programmer splits its argument at the single byte B6: passed as
+// is, never converted to UTF-8.
+constexpr char ParameterSeparator = '\xB6';
 
 constexpr char HexDigits[] = "0123456789ABCDEF";
 
@@ -116,50 +121,38 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
 }
 
 std::string FlashProgrammerParameter(const std::string& file, int portIndex) {
-    return "\"" + file + "\"" + Pilcrow + std::to_string(portIndex);
+    return "\"" + file + "\"" + ParameterSeparator + std::to_string(portIndex);
 }
 
 bool StartProgram(const std::string& program, const std::string& parameter) {
-    // Double fork: the programmer becomes a child of init, so it is neither
-    // waited for nor left as a zombie. A close-on-exec pipe tells whether the
-    // exec succeeded. Only async-signal-safe calls run after fork.
+    // Spawned, never forked from the threaded program: in a session of its
+    // own, with default signals, none of the program's files (a serial port's
+    // lock among them) and the argument's bytes as they are. A thread reaps it
+    // when it ends; glibc's posix_spawn reports a failed exec as its result.
     std::string prog = program, par = parameter;
     char* argv[] = {prog.data(), par.data(), nullptr};
-    int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0) return false;
-    const pid_t child = ::fork();
-    if (child < 0) {
-        ::close(fds[0]);
-        ::close(fds[1]);
-        return false;
-    }
-    if (child == 0) {
-        ::close(fds[0]);
-        ::setsid();
-        const pid_t grandchild = ::fork();
-        if (grandchild == 0) {
-            ::execv(argv[0], argv);
-            int err = errno;
-            (void)!::write(fds[1], &err, sizeof err);
-            ::_exit(127);
+    posix_spawn_file_actions_t files;
+    ::posix_spawn_file_actions_init(&files);
+    ::posix_spawn_file_actions_addclosefrom_np(&files, 3);
+    posix_spawnattr_t attr;
+    ::posix_spawnattr_init(&attr);
+    sigset_t all, none;
+    sigfillset(&all);
+    sigemptyset(&none);
+    ::posix_spawnattr_setsigdefault(&attr, &all);
+    ::posix_spawnattr_setsigmask(&attr, &none);
+    ::posix_spawnattr_setflags(&attr,
+                               POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSID);
+    pid_t pid = -1;
+    const int err = ::posix_spawn(&pid, prog.c_str(), &files, &attr, argv, environ);
+    ::posix_spawnattr_destroy(&attr);
+    ::posix_spawn_file_actions_destroy(&files);
+    if (err != 0) return false;
+    std::thread([pid] {
+        while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
         }
-        if (grandchild < 0) {
-            int err = errno;
-            (void)!::write(fds[1], &err, sizeof err);
-        }
-        ::_exit(0);
-    }
-    ::close(fds[1]);
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    int err = 0;
-    ssize_t n;
-    do {
-        n = ::read(fds[0], &err, sizeof err);
-    } while (n < 0 && errno == EINTR);
-    ::close(fds[0]);
-    return n == 0;
+    }).detach();
+    return true;
 }
 
 MergedRecords MergeRecords(const std::vector<std::string_view>& lines, const BankRange& range,
@@ -249,7 +242,7 @@ int FirmwareComposer::MergeBank(int bank, const std::string& target, const std::
         message(std::string("File ") + range.fileName + " Not Found,Abort Procedure");
         return -1;
     }
-    const std::string image = ReadFileBytes(binPath);
+    const std::string image = ReadFileBytes(binPath, MaxDocumentBytes);
     if (image.size() < size_t(BankBytes)) {
         // Fewer bytes than the bank holds would leave part of it undefined.
         message(std::string("File ") + range.fileName + " shorter than " +
@@ -258,7 +251,7 @@ int FirmwareComposer::MergeBank(int bank, const std::string& target, const std::
     }
     const std::string records = BankRecords(range.first, image);
 
-    const std::string text = ReadFileBytes(source);
+    const std::string text = ReadFileBytes(source, MaxDocumentBytes);
     const std::vector<std::string_view> lines = SplitLines(text);
     progressMax_ = BankRecordCount + int(lines.size());
     progress(0);
@@ -277,6 +270,14 @@ int FirmwareComposer::MergeBank(int bank, const std::string& target, const std::
 }
 
 std::vector<int> FirmwareComposer::Compose(const std::array<bool, BankCount>& selected) {
+    // The stage files go however the run ends, a refused or failed write too.
+    struct RemoveStages {
+        const std::string& folder;
+        ~RemoveStages() {
+            for (int stage = 0; stage < BankCount; ++stage)
+                RemoveFile(folder + StageFileName(stage));
+        }
+    } cleanup{OutFolder};
     std::vector<int> results;
     int result = 0;
     for (int stage = 0; stage < BankCount; ++stage) {
@@ -286,21 +287,18 @@ std::vector<int> FirmwareComposer::Compose(const std::array<bool, BankCount>& se
         if (selected[size_t(stage)]) {
             result = MergeBank(stage, target, source);
         } else {
-            RemoveFile(OutFolder + target);
-            if (stage == 0) {
-                // The firmware itself is copied, never moved: it may be the
-                // factory file or a file of the user's.
-                if (FileExists(source)) WriteFileAtomic(OutFolder + target, ReadFileBytes(source));
-            } else {
-                ::rename(source.c_str(), (OutFolder + target).c_str());
-            }
+            // Copied, never moved or removed first: the firmware may be the
+            // factory file or a file of the user's, and the last target a
+            // file the user keeps read-only, which the atomic write refuses.
+            if (FileExists(source))
+                WriteFileAtomic(OutFolder + target, ReadFileBytes(source, MaxDocumentBytes));
+            else if (MayReplaceFile(OutFolder + target))
+                RemoveFile(OutFolder + target);
         }
         results.push_back(result);
         if (onStageDone) onStageDone(stage, result);
         if (result == -1) break;
     }
-    for (int stage = 0; stage < BankCount; ++stage)
-        RemoveFile(OutFolder + StageFileName(stage));
     return results;
 }
 

@@ -59,7 +59,8 @@ MergedRecords MergeRecords(const std::vector<std::string_view>& lines, const Ban
                            std::string_view records, const std::function<void()>& step = {});
 
 // Parameter text of the flash programmer: the quoted firmware path, the
-// pilcrow and the position of the port in the port list.
+// pilcrow as the single byte B6 (not its UTF-8 form) and the position of the
+// port in the port list.
 std::string FlashProgrammerParameter(const std::string& file, int portIndex);
 
 // Starts `program` with `parameter` as its one argument without waiting for

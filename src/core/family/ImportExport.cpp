@@ -46,21 +46,38 @@ ImportOutcome ImportWorksheet(SpreadsheetConnection& connection, SpreadsheetQuer
             }
         if (!found) {
             out.end = ImportEnd::NoWorksheet;
+            out.reason = "The workbook has no worksheet named \"" + table.name + "\"";
             return out;
         }
-        if (handlers.worksheetFound) handlers.worksheetFound();
         query.SQL.clear();
         query.SQL.push_back("select * from [" + table.name + "$]");
         query.Open();
+        // Every record is read before the first is handed over: a workbook
+        // that fails part way changes nothing in the editor.
         const int count = query.RecordCount();
-        std::vector<std::string> fields(static_cast<size_t>(table.fieldCount));
+        std::vector<std::pair<int32_t, std::vector<std::string>>> records;
+        records.reserve(static_cast<size_t>(count));
         for (int k = 0; k < count; ++k) {
-            int32_t direction = ParseInteger(query.FieldView(table.directionField).value_or(""));
-            for (int j = 0; j < table.fieldCount; ++j)
-                fields[static_cast<size_t>(j)] = query.FieldView(j).value_or("");
-            if (handlers.record) handlers.record(direction, fields);
-            ++out.records;
+            try {
+                int32_t direction =
+                    ParseInteger(query.FieldView(table.directionField).value_or(""));
+                std::vector<std::string> fields(static_cast<size_t>(table.fieldCount));
+                for (int j = 0; j < table.fieldCount; ++j)
+                    fields[static_cast<size_t>(j)] = query.FieldView(j).value_or("");
+                records.emplace_back(direction, std::move(fields));
+            } catch (const std::exception& e) {
+                throw TessaroError("Record " + std::to_string(k + 1) + ": " + e.what());
+            }
             if (k < count - 1) query.Next();
+        }
+        if (handlers.worksheetFound) handlers.worksheetFound();
+        for (const auto& [direction, fields] : records) {
+            try {
+                if (handlers.record) handlers.record(direction, fields);
+            } catch (const std::exception& e) {
+                throw TessaroError("Record " + std::to_string(out.records + 1) + ": " + e.what());
+            }
+            ++out.records;
         }
         out.end = ImportEnd::Completed;
     } catch (const std::exception& e) {

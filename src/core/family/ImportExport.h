@@ -36,22 +36,24 @@ struct ImportHandlers {
 };
 
 enum class ImportEnd {
-    Completed,   // every record of the worksheet was handed over
+    Completed,   // every record of the worksheet was read and handed over
     NoWorksheet, // the workbook has no worksheet named after the table
-    Stopped,     // an error stopped it; the records handed over before stay
+    Stopped,     // an error stopped it
 };
 
 struct ImportOutcome {
     ImportEnd end = ImportEnd::Stopped;
     int records = 0;    // records handed to the editor
-    std::string reason; // text of the error that stopped it
+    std::string reason; // why it did not complete, for the user
 };
 
-// Connection string, table list, "select * from [<name>$]", records in order.
-// A record is read whole (direction, then columns 0..N-1) before it is handed
-// over, so a failing record changes nothing. Never throws: any error ends the
-// import silently with ImportEnd::Stopped. Query and connection are closed on
-// every way out.
+// Connection string, table list, "select * from [<name>$]". Every record is
+// read (direction, then columns 0..N-1) before the first is handed over, so
+// a workbook that cannot be read whole reaches no handler. A handler that
+// throws stops the import part way: editors hand the records to a copy of
+// their content and show it only when the outcome is Completed. Never
+// throws: any error ends with ImportEnd::Stopped and its reason. Query and
+// connection are closed on every way out.
 ImportOutcome ImportWorksheet(SpreadsheetConnection& connection, SpreadsheetQuery& query,
                               const std::string& workbookPath, const FamilyTable& table,
                               const ImportHandlers& handlers);

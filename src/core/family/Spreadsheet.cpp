@@ -10,21 +10,25 @@
 #include <climits>
 #include <cmath>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <poll.h>
+#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 // FreeXL reads out of bounds or crashes on some malformed workbooks, so it
-// never runs in the program itself. A helper process, forked on the first
-// import and kept, reads each workbook and sends its stream back over a
-// socket, framed as a status byte, a length and the stream. A helper that
-// crashes, fails, hangs or sends too much makes the workbook unreadable and is
-// replaced at the next import.
+// never runs in the program itself. A reader process (tessaro-xls-reader,
+// beside the program), started on the first import and kept, reads each
+// workbook and sends its stream back over a socket, framed as a status byte,
+// a length and the stream. A reader that crashes, fails, hangs or sends too
+// much makes that read fail and is replaced; one found dead before a read is
+// replaced and the read tried once more.
 constexpr auto ReadLimit = std::chrono::seconds(20);
+constexpr const char* ReaderName = "tessaro-xls-reader";
 
 // Runs `io` (a send or a receive) until `size` bytes have passed.
 template <class Char, class Io> bool Exactly(Io io, Char* data, size_t size) {
@@ -65,57 +69,53 @@ bool ReceiveBefore(int fd, char* data, size_t size,
         data, size);
 }
 
-// The helper's side: answers each request (a path) until the program closes
-// its end.
-[[noreturn]] void ServeWorkbooks(int fd) {
-    std::string out;
-    for (;;) {
-        uint32_t n = 0;
-        if (!ReceiveAll(fd, reinterpret_cast<char*>(&n), 4)) ::_exit(0);
-        std::string path(n, '\0');
-        if (!ReceiveAll(fd, path.data(), n)) ::_exit(0);
-        out.assign(9, '\0'); // status, length
-        const bool ok = StreamWorkbook(path.c_str(), out);
-        if (!ok) out.resize(9); // a failure carries no stream
-        const uint64_t len = out.size() - 9;
-        out[0] = ok ? 1 : 0;
-        std::memcpy(&out[1], &len, 8);
-        if (!SendAll(fd, out.data(), out.size())) ::_exit(0);
-        if (out.capacity() > (size_t(1) << 20)) std::string().swap(out);
-    }
+// Folder of the running executable.
+std::string ExecutableFolder() {
+    char buf[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return {};
+    std::string path(buf, size_t(n));
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
 class WorkbookHelper {
 public:
     ~WorkbookHelper() { stop(); }
 
-    // Puts the workbook's stream in `data`; false when the helper did not get
-    // through it.
-    bool read(const std::string& path, std::string& data) {
-        if (path.size() > 0xFFFFFF) return false;
-        if (pid_ <= 0 && !start()) return false;
-        const auto deadline = std::chrono::steady_clock::now() + ReadLimit;
-        const uint32_t n = uint32_t(path.size());
-        char head[9];
-        bool ok = SendAll(fd_, reinterpret_cast<const char*>(&n), 4) &&
-                  SendAll(fd_, path.data(), n) && ReceiveBefore(fd_, head, 9, deadline);
-        uint64_t len = 0;
-        if (ok) {
-            std::memcpy(&len, head + 1, 8);
-            ok = len <= StreamLimit;
-        }
-        if (ok) {
-            data.resize(len);
-            ok = ReceiveBefore(fd_, data.data(), len, deadline);
-        }
-        if (!ok) {
-            stop(); // a helper that failed mid-answer is not trusted again
+    // Puts the workbook's stream in `data`; otherwise false with the reason.
+    bool read(const std::string& path, std::string& data, std::string& why) {
+        if (path.size() > 0xFFFFFF) {
+            why = "Workbook path too long";
             return false;
         }
-        return head[0] == 1;
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            // A reader that ended since the last import (killed, or by the
+            // last workbook) is replaced before it is asked.
+            if (pid_ > 0 && ended()) stop();
+            if (pid_ <= 0 && !start(why)) return false;
+            switch (ask(path, data)) {
+            case Answer::Stream:
+                return true;
+            case Answer::Unreadable:
+                why = "Not a readable workbook: " + path;
+                return false;
+            case Answer::TimedOut:
+                stop();
+                why = "Reading the workbook took longer than " + std::to_string(ReadLimit.count()) +
+                      " s: " + path;
+                return false;
+            case Answer::Broken:
+                // Died while asked: a new reader gets one more try.
+                stop();
+                break;
+            }
+        }
+        why = "The workbook reader stopped while reading " + path;
+        return false;
     }
 
-    // Ends the helper; the next read starts a new one.
+    // Ends the reader; the next read starts a new one.
     void stop() {
         if (pid_ <= 0) return;
         ::close(fd_);
@@ -126,28 +126,82 @@ public:
         fd_ = -1;
     }
 
+    pid_t pid() const { return pid_; }
+
 private:
-    bool start() {
+    enum class Answer { Stream, Unreadable, TimedOut, Broken };
+
+    bool ended() {
+        int status = 0;
+        pid_t r;
+        while ((r = ::waitpid(pid_, &status, WNOHANG)) < 0 && errno == EINTR) {
+        }
+        if (r == 0) return false;
+        // Reaped (or not ours any more): only the socket is left to close.
+        ::close(fd_);
+        pid_ = -1;
+        fd_ = -1;
+        return true;
+    }
+
+    Answer ask(const std::string& path, std::string& data) {
+        const auto deadline = std::chrono::steady_clock::now() + ReadLimit;
+        const uint32_t n = uint32_t(path.size());
+        char head[9];
+        if (!SendAll(fd_, reinterpret_cast<const char*>(&n), 4) || !SendAll(fd_, path.data(), n))
+            return Answer::Broken;
+        if (!ReceiveBefore(fd_, head, 9, deadline))
+            return std::chrono::steady_clock::now() >= deadline ? Answer::TimedOut : Answer::Broken;
+        uint64_t len = 0;
+        std::memcpy(&len, head + 1, 8);
+        if (len > StreamLimit) return Answer::Broken;
+        data.resize(len);
+        if (!ReceiveBefore(fd_, data.data(), len, deadline))
+            return std::chrono::steady_clock::now() >= deadline ? Answer::TimedOut : Answer::Broken;
+        return head[0] == 1 ? Answer::Stream : Answer::Unreadable;
+    }
+
+    bool start(std::string& why) {
+        std::string program = ExecutableFolder() + "/" + ReaderName;
+        if (!FileExists(program))
+            if (const char* dir = std::getenv("TESSARO_BIN_DIR"); dir && *dir)
+                program = std::string(dir) + "/" + ReaderName;
         int fds[2];
-        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0) return false;
-        // Room for a usual workbook's whole answer, so the helper sends it in
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0) {
+            why = "Cannot start the workbook reader: " + SystemErrorText(errno);
+            return false;
+        }
+        // Room for a usual workbook's whole answer, so the reader sends it in
         // one go instead of waking the program for every piece.
         const int room = 1 << 20;
         ::setsockopt(fds[1], SOL_SOCKET, SO_SNDBUF, &room, sizeof room);
         ::setsockopt(fds[0], SOL_SOCKET, SO_RCVBUF, &room, sizeof room);
-        const pid_t pid = ::fork();
-        if (pid < 0) {
+
+        // The reader gets its end of the socket as standard input and none
+        // of the program's other files; default signals, nothing blocked.
+        posix_spawn_file_actions_t files;
+        ::posix_spawn_file_actions_init(&files);
+        ::posix_spawn_file_actions_adddup2(&files, fds[1], 0);
+        ::posix_spawn_file_actions_addclosefrom_np(&files, 3);
+        posix_spawnattr_t attr;
+        ::posix_spawnattr_init(&attr);
+        sigset_t all, none;
+        sigfillset(&all);
+        sigemptyset(&none);
+        ::posix_spawnattr_setsigdefault(&attr, &all);
+        ::posix_spawnattr_setsigmask(&attr, &none);
+        ::posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+        char* argv[] = {program.data(), nullptr};
+        pid_t pid = -1;
+        const int err = ::posix_spawn(&pid, program.c_str(), &files, &attr, argv, environ);
+        ::posix_spawnattr_destroy(&attr);
+        ::posix_spawn_file_actions_destroy(&files);
+        ::close(fds[1]);
+        if (err != 0) {
             ::close(fds[0]);
-            ::close(fds[1]);
+            why = "Cannot start the workbook reader " + program + ": " + SystemErrorText(err);
             return false;
         }
-        if (pid == 0) {
-            // Hold none of the program's files, ports or locks.
-            const int fd = fds[1] == 3 ? 3 : ::dup2(fds[1], 3);
-            if (fd != 3 || ::close_range(4, ~0U, 0) != 0) ::_exit(1);
-            ServeWorkbooks(3);
-        }
-        ::close(fds[1]);
         pid_ = pid;
         fd_ = fds[0];
         return true;
@@ -160,9 +214,9 @@ private:
 std::mutex HelperLock;
 WorkbookHelper Helper;
 
-bool ReadWorkbookStream(const std::string& path, std::string& stream) {
+bool ReadWorkbookStream(const std::string& path, std::string& stream, std::string& why) {
     std::lock_guard<std::mutex> hold(HelperLock);
-    return Helper.read(path, stream);
+    return Helper.read(path, stream, why);
 }
 
 char Lower(char c) {
@@ -203,9 +257,42 @@ void StopWorkbookHelper() {
     Helper.stop();
 }
 
+int WorkbookHelperPid() {
+    std::lock_guard<std::mutex> hold(HelperLock);
+    return Helper.pid();
+}
+
+int ServeWorkbooks(int fd) {
+    std::string out;
+    for (;;) {
+        uint32_t n = 0;
+        if (!ReceiveAll(fd, reinterpret_cast<char*>(&n), 4)) return 0;
+        std::string path(n, '\0');
+        if (!ReceiveAll(fd, path.data(), n)) return 0;
+        out.assign(9, '\0'); // status, length
+        const bool ok = StreamWorkbook(path.c_str(), out);
+        if (!ok) out.resize(9); // a failure carries no stream
+        const uint64_t len = out.size() - 9;
+        out[0] = ok ? 1 : 0;
+        std::memcpy(&out[1], &len, 8);
+        if (!SendAll(fd, out.data(), out.size())) return 0;
+        if (out.capacity() > (size_t(1) << 20)) std::string().swap(out);
+    }
+}
+
 std::string SpreadsheetConnectionString(const std::string& workbookPath) {
-    std::string dbq =
-        workbookPath.find(';') != std::string::npos ? "{" + workbookPath + "}" : workbookPath;
+    // Braced when the path could be taken apart otherwise (';', braces, blanks
+    // at the ends); a '}' inside braces is written twice.
+    std::string dbq = workbookPath;
+    const bool braced =
+        workbookPath.find_first_of(";{}") != std::string::npos ||
+        (!workbookPath.empty() && (workbookPath.front() == ' ' || workbookPath.back() == ' '));
+    if (braced) {
+        dbq = "{";
+        for (char c : workbookPath)
+            dbq += c == '}' ? std::string("}}") : std::string(1, c);
+        dbq += "}";
+    }
     return "Provider=MSDASQL.1;Persist Security Info=False;Data Source=File di Microsoft "
            "Excel;DBQ=" +
            dbq + ";Mode=Read";
@@ -220,10 +307,19 @@ std::optional<std::string> ConnectionStringValue(const std::string& text, const 
         size_t v = eq + 1, end;
         std::string value;
         if (v < text.size() && text[v] == '{') {
-            size_t close = text.find('}', v + 1);
-            if (close == std::string::npos) close = text.size();
-            value = text.substr(v + 1, close - v - 1);
-            end = text.find(';', close);
+            // Up to the '}' that is not doubled; "}}" stands for one '}'.
+            size_t i = v + 1;
+            for (; i < text.size(); ++i) {
+                if (text[i] != '}') {
+                    value += text[i];
+                } else if (i + 1 < text.size() && text[i + 1] == '}') {
+                    value += '}';
+                    ++i;
+                } else {
+                    break;
+                }
+            }
+            end = text.find(';', i);
         } else {
             end = text.find(';', v);
             value = text.substr(v, end == std::string::npos ? std::string::npos : end - v);
@@ -266,8 +362,9 @@ void SpreadsheetConnection::Open() {
     auto path = ConnectionStringValue(ConnectionString, "DBQ");
     if (!path || path->empty()) throw SpreadsheetError("No workbook in the connection string");
     if (!FileExists(*path)) throw SpreadsheetError("Workbook not found: " + *path);
-    std::optional<std::vector<WorksheetCells>> sheets;
-    if (ReadWorkbookStream(*path, stream_)) sheets = ParseWorkbookStream(stream_);
+    std::string why;
+    if (!ReadWorkbookStream(*path, stream_, why)) throw SpreadsheetError(why);
+    std::optional<std::vector<WorksheetCells>> sheets = ParseWorkbookStream(stream_);
     if (!sheets) throw SpreadsheetError("Not a readable workbook: " + *path);
     sheets_ = std::move(*sheets);
     open_ = true;

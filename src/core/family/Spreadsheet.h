@@ -37,11 +37,13 @@ public:
 };
 
 // The connection string the import sets, with the workbook path as DBQ.
-// A path holding ';' is put in braces so that it survives parsing.
+// A path holding ';', '{' or '}' or with blanks at its ends is put in
+// braces, a '}' in it doubled, so that any path survives parsing.
 std::string SpreadsheetConnectionString(const std::string& workbookPath);
 
 // Value of key `key` (case-insensitive) in a "key=value;key=value" text;
-// braces around a value are removed. nullopt when the key is absent.
+// braces around a value are removed and "}}" inside them is one '}'.
+// nullopt when the key is absent.
 std::optional<std::string> ConnectionStringValue(const std::string& text, const std::string& key);
 
 // Shortest decimal text of a number, "." as decimal separator.
@@ -70,9 +72,15 @@ struct WorksheetCells {
     const Cell* find(unsigned int row, unsigned short col) const;
 };
 
-// Workbooks are read by a helper process, started on the first Open and
-// kept. This ends it; the next Open starts a new one.
+// Workbooks are read by a helper process, the executable tessaro-xls-reader
+// in the program's folder (else in $TESSARO_BIN_DIR), started on the first
+// Open and kept. This ends it; the next Open starts a new one.
 void StopWorkbookHelper();
+// Process id of the kept reader, -1 when none runs (for tests).
+int WorkbookHelperPid();
+// The reader's side: answers each request on the socket `fd` until the
+// program closes its end; returns the exit status.
+int ServeWorkbooks(int fd);
 
 class SpreadsheetConnection {
 public:

@@ -87,8 +87,28 @@ void SetWriteFaultHook(WriteFaultHook hook) {
     g_faultHook = std::move(hook);
 }
 
+static bool MayReplace(const std::string& path, const struct stat& st) {
+    // The write bits decide, as the user sees them: root too leaves a file
+    // nobody may write (0444) alone.
+    return (st.st_mode & 0222) != 0 && ::access(path.c_str(), W_OK) == 0;
+}
+
+bool MayReplaceFile(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || MayReplace(path, st);
+}
+
 void WriteFileAtomic(const std::string& path, std::string_view data) {
     // A symlinked target is replaced by a regular file, never written through.
+    // An existing file keeps its mode; one the user may not write is refused.
+    mode_t mode = 0644;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+        if (!MayReplace(path, st))
+            throw FileError("Cannot write file \"" + path + "\". " + SystemErrorText(EACCES),
+                            EACCES);
+        mode = st.st_mode & 07777;
+    }
     std::string tmpl = FolderOf(path) + PathSep + ".tessaro-XXXXXX";
     int fd = ::mkstemp(tmpl.data());
     if (fd < 0) {
@@ -111,7 +131,7 @@ void WriteFileAtomic(const std::string& path, std::string_view data) {
         }
         done += static_cast<size_t>(n);
     }
-    if (::fchmod(fd, 0644) != 0 || ::fsync(fd) != 0) fail(errno);
+    if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0) fail(errno);
     if (::close(fd) != 0) {
         int err = errno;
         ::unlink(tmpl.c_str());

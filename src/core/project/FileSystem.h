@@ -26,8 +26,14 @@ std::string ReadFileBytes(const std::string& path, size_t maxBytes);
 
 // Writes through a temporary file in the same folder, flushed to disk, then
 // renamed over the target, so a failed write leaves the previous file whole.
+// An existing file keeps its mode; one without a write bit, or that the user
+// may not write, is left untouched and refused with EACCES (root included).
 // Throws FileError with the path, the system's reason and its errno.
 void WriteFileAtomic(const std::string& path, std::string_view data);
+
+// False for an existing file that WriteFileAtomic would refuse to replace;
+// such a file is not removed either.
+bool MayReplaceFile(const std::string& path);
 
 // Test hook: called with the offset and length of each piece (at most 64 KiB)
 // about to be written to the temporary file; returning false makes that write

@@ -23,9 +23,11 @@ bool SameText(const std::string& a, const std::string& b) {
            });
 }
 
+// Lines of the file; a UTF-8 byte order mark, as some editors save one, is not
+// part of the first line.
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> out;
-    size_t start = 0;
+    size_t start = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     while (start < text.size()) {
         size_t nl = text.find('\n', start);
         if (nl == std::string::npos) nl = text.size();
@@ -49,9 +51,10 @@ bool KeyOf(const std::string& line, std::string& key, std::string& value) {
     auto eq = line.find('=');
     if (eq == std::string::npos) return false;
     key = Trim(line.substr(0, eq));
-    value = line.substr(eq + 1);
-    if (!value.empty() && value.back() == '\r') value.pop_back();
-    return !key.empty();
+    // Comment lines hold no key, even with an '=' in them.
+    if (key.empty() || key[0] == ';' || key[0] == '#') return false;
+    value = Trim(line.substr(eq + 1));
+    return true;
 }
 } // namespace
 

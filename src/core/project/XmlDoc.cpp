@@ -12,36 +12,54 @@ std::string Quoted(std::string_view s) {
     return "'" + std::string(s) + "'";
 }
 
+// Text of every character-data node below n, in document order; a walk
+// without recursion, so nesting costs no stack.
 void AppendText(pugi::xml_node n, std::string& out) {
-    for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) {
-        if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata)
-            out += c.value();
-        else if (c.type() == pugi::node_element)
-            AppendText(c, out);
+    pugi::xml_node c = n.first_child();
+    while (c) {
+        if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata) out += c.value();
+        if (c.type() == pugi::node_element && c.first_child()) {
+            c = c.first_child();
+            continue;
+        }
+        while (c != n && !c.next_sibling())
+            c = c.parent();
+        if (c == n) break;
+        c = c.next_sibling();
     }
 }
-// pugixml does not reject repeated attribute names; the document would be
-// malformed for any other reader.
-bool HasDuplicateAttribute(pugi::xml_node root) {
+
+// What a loaded document must not hold beyond what pugixml checks: nesting
+// deeper than the program's readers take (every later walk stays bounded),
+// and repeated attribute names, which pugixml accepts though the document
+// would be malformed for any other reader.
+std::string StructureFault(pugi::xml_node root) {
     std::vector<const char*> names;
+    int depth = 1;
     for (pugi::xml_node n = root; n;) {
+        if (n.type() == pugi::node_element && depth > MaxDocumentDepth)
+            return "elements nested deeper than " + std::to_string(MaxDocumentDepth) + " levels";
         names.clear();
         for (auto a = n.first_attribute(); a; a = a.next_attribute()) {
             const char* name = a.name();
             for (const char* seen : names)
-                if (seen[0] == name[0] && std::strcmp(seen, name) == 0) return true;
+                if (seen[0] == name[0] && std::strcmp(seen, name) == 0)
+                    return "duplicate attribute";
             names.push_back(name);
         }
         if (n.first_child()) {
             n = n.first_child();
+            ++depth;
         } else {
-            while (n && !n.next_sibling() && n != root)
+            while (n && !n.next_sibling() && n != root) {
                 n = n.parent();
+                --depth;
+            }
             if (!n || n == root) break;
             n = n.next_sibling();
         }
     }
-    return false;
+    return {};
 }
 } // namespace
 
@@ -138,9 +156,9 @@ void XmlDocument::loadString(std::string_view xml, const std::string& origin) {
         throw XmlError("Error in reading \"" + origin + "\": " + r.description() + " at offset " +
                        std::to_string(r.offset));
     }
-    if (HasDuplicateAttribute(doc_.document_element())) {
+    if (std::string fault = StructureFault(doc_.document_element()); !fault.empty()) {
         doc_.reset();
-        throw XmlError("Error in reading \"" + origin + "\": duplicate attribute");
+        throw XmlError("Error in reading \"" + origin + "\": " + fault);
     }
     if (!doc_.document_element()) {
         throw XmlError("Error in reading \"" + origin + "\": no root element");

@@ -40,10 +40,15 @@ private:
     mutable pugi::xml_attribute hint_;
 };
 
+// Deepest nesting a project document may have (the root element is level 1);
+// a deeper one is refused on load, as the XML tool refuses it.
+inline constexpr int MaxDocumentDepth = 1000;
+
 // A project document: load from a file, navigate, rebuild from empty, save.
 class XmlDocument {
 public:
-    // Replaces the content with the file's; throws XmlError on a missing or malformed file.
+    // Replaces the content with the file's; throws XmlError naming the file when
+    // it is missing, malformed or nested deeper than MaxDocumentDepth.
     void load(const std::string& path);
     void loadString(std::string_view xml, const std::string& origin = "document");
 

@@ -1,8 +1,8 @@
 #include "core/tools/HelpText.h"
 
-#include "core/project/Workspace.h"
 #include "core/project/Errors.h"
 #include "core/project/FileSystem.h"
+#include "core/project/Workspace.h"
 #include "core/tools/XmlTool.h"
 
 #include <algorithm>
@@ -277,7 +277,8 @@ std::vector<HelpParagraph> ParseRtf(std::string_view rtf) {
 
 HelpText LoadHelpText(const std::string& path) {
     HelpText h;
-    std::string bytes = ReadFileBytes(path);
+    // Held to the documents' bound: a help file is a few hundred KB.
+    std::string bytes = ReadFileBytes(path, MaxDocumentBytes);
     if (IsRtf(bytes)) {
         h.rich = true;
         h.paragraphs = ParseRtf(bytes);

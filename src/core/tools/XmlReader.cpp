@@ -8,39 +8,26 @@ bool IsWs(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-void AppendUtf8(std::string& out, unsigned long cp) {
-    if (cp < 0x800) {
-        out += char(0xC0 | (cp >> 6));
-    } else if (cp < 0x10000) {
-        out += char(0xE0 | (cp >> 12));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-    } else {
-        out += char(0xF0 | (cp >> 18));
-        out += char(0x80 | ((cp >> 12) & 0x3F));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-    }
-    out += char(0x80 | (cp & 0x3F));
-}
-
-// Digits of a numeric reference; false when empty, not digits or too large
-// to name a character.
-bool ParseRefNumber(std::string_view digits, int base, unsigned long& value) {
+// Digits of a numeric reference, kept to their low eight bits (the reader
+// works on bytes), so any length of digits names a byte; false when empty or
+// not digits of the base.
+bool ParseRefByte(std::string_view digits, int base, unsigned char& value) {
     if (digits.empty()) return false;
-    value = 0;
+    unsigned v = 0;
     for (char c : digits) {
-        int d;
+        unsigned d;
         if (c >= '0' && c <= '9')
-            d = c - '0';
+            d = unsigned(c - '0');
         else if (base == 16 && c >= 'a' && c <= 'f')
-            d = c - 'a' + 10;
+            d = unsigned(c - 'a' + 10);
         else if (base == 16 && c >= 'A' && c <= 'F')
-            d = c - 'A' + 10;
+            d = unsigned(c - 'A' + 10);
         else
             return false;
-        value = value * base + d;
-        if (value > 0x10FFFF) return false;
+        v = (v * unsigned(base) + d) & 0xFF;
     }
-    return !(value >= 0xD800 && value <= 0xDFFF);
+    value = static_cast<unsigned char>(v);
+    return true;
 }
 
 class Reader {
@@ -79,8 +66,15 @@ private:
         size_t b = p_;
         if (p_ < s_.size() && IsXmlNameStart(s_[p_])) {
             ++p_;
-            while (p_ < s_.size() && IsXmlNameChar(s_[p_]))
-                ++p_;
+            // The middle dot also in UTF-8, as the tool's own Write saves it.
+            for (;;) {
+                if (p_ < s_.size() && IsXmlNameChar(s_[p_]))
+                    ++p_;
+                else if (startsWith("\xC2\xB7"))
+                    p_ += 2;
+                else
+                    break;
+            }
         }
         return std::string(s_.substr(b, p_ - b));
     }
@@ -201,16 +195,11 @@ private:
         else if (ref == "apos")
             out += '\'';
         else if (ref.starts_with('#')) {
-            unsigned long v = 0;
-            bool ok = ref.starts_with("#x") ? ParseRefNumber(ref.substr(2), 16, v)
-                                            : ParseRefNumber(ref.substr(1), 10, v);
+            unsigned char v = 0;
+            bool ok = ref.starts_with("#x") ? ParseRefByte(ref.substr(2), 16, v)
+                                            : ParseRefByte(ref.substr(1), 10, v);
             if (!ok) fail("Invalid integer in reference &" + std::string(ref) + ";");
-            // Up to 255 the byte itself, as the reader works on bytes; above,
-            // the character in UTF-8 rather than a different character.
-            if (v <= 0xFF)
-                out += char(v);
-            else
-                AppendUtf8(out, v);
+            out += char(v);
         } else {
             fail("Unrecognized reference");
         }

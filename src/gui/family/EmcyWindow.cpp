@@ -329,13 +329,18 @@ void TFemcy::Button1Click() {
 }
 
 void TFemcy::BitBtn4Click() {
+    EmcyLists imported;
     ImportHandlers handlers;
-    handlers.record = [this](int32_t bypassSet, const std::vector<std::string>& fields) {
+    handlers.record = [&imported](int32_t bypassSet, const std::vector<std::string>& fields) {
         TClEmcy e;
         const int side = EmcyFromRecord(bypassSet, fields, e);
-        appendEntry(side, std::move(e));
+        imported.side(side).push_back(std::move(e));
     };
-    const auto outcome = FamilyImport(
-        *this, EmcydefTable, [this] { ClearAll(); }, handlers);
-    if (outcome && outcome->end == ImportEnd::Completed) selectFirstRows();
+    FamilyImport(*this, EmcydefTable, handlers, [&] {
+        ClearAll();
+        for (int side = 0; side < 2; ++side)
+            for (TClEmcy& e : imported.side(side))
+                appendEntry(side, std::move(e));
+        selectFirstRows();
+    });
 }

@@ -1,8 +1,8 @@
 #include "gui/family/EmcyWordWindow.h"
 
+#include "core/project/ParseInteger.h"
 #include "core/project/Workspace.h"
 #include "gui/family/FamilyIO.h"
-#include "core/project/ParseInteger.h"
 
 #include "gui/widgets/Controls.h"
 
@@ -390,14 +390,17 @@ void TFWemcy::Button1Click() {
 }
 
 void TFWemcy::BitBtn4Click() {
+    WordLists imported;
     ImportHandlers handlers;
-    handlers.record = [this](int32_t marker, const std::vector<std::string>& fields) {
+    handlers.record = [&imported](int32_t marker, const std::vector<std::string>& fields) {
         if (marker != 0 && marker != 1) return;
-        auto& list = Lists.side(marker);
-        const int count = static_cast<int>(list.size());
-        list.push_back(WordFromRecord(fields));
-        AddWordNode(tree(marker), count, std::to_string(count));
+        imported.side(marker).push_back(WordFromRecord(fields));
     };
-    FamilyImport(
-        *this, EmcywordTable, [this] { ClearAll(); }, handlers);
+    FamilyImport(*this, EmcywordTable, handlers, [&] {
+        ClearAll();
+        Lists = std::move(imported);
+        for (int side = 0; side < 2; ++side)
+            for (size_t i = 0; i < Lists.side(side).size(); ++i)
+                AddWordNode(tree(side), static_cast<int>(i), std::to_string(i));
+    });
 }

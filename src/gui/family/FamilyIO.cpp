@@ -5,9 +5,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "core/project/Workspace.h"
 #include "app/Forms.h"
 #include "app/MainWindow.h"
+#include "core/project/Workspace.h"
 
 #include "gui/widgets/StringGrid.h"
 
@@ -28,8 +28,8 @@ Shared& Fallback() {
 } // namespace
 
 std::optional<ImportOutcome> FamilyImport(FormBase& form, const FamilyTable& table,
-                                          const std::function<void()>& clear,
-                                          const ImportHandlers& handlers) {
+                                          const ImportHandlers& handlers,
+                                          const std::function<void()>& commit) {
     TFTessaroFirmWare* main = form.forms() ? form.forms()->FTessaroFirmWare : nullptr;
     FileDialogSettings& dlg = main ? main->OpenExcel : Fallback().settings;
     SpreadsheetConnection& conn = main ? main->ADOConnection1 : Fallback().connection;
@@ -41,8 +41,13 @@ std::optional<ImportOutcome> FamilyImport(FormBase& form, const FamilyTable& tab
     if (!picked || picked->isEmpty()) return std::nullopt;
     dlg.fileName = *picked;
 
-    if (clear) clear();
-    return ImportWorksheet(conn, query, QFile::encodeName(*picked).toStdString(), table, handlers);
+    const std::string path = QFile::encodeName(*picked).toStdString();
+    ImportOutcome outcome = ImportWorksheet(conn, query, path, table, handlers);
+    if (outcome.end != ImportEnd::Completed)
+        throw TessaroError("Import from \"" + picked->toStdString() +
+                           "\" failed, nothing was changed. " + outcome.reason);
+    if (commit) commit();
+    return outcome;
 }
 
 bool FamilyExport(FormBase& form, const FamilyTable& table,

@@ -13,20 +13,22 @@ class FormBase;
 // workbook), ADOConnection1 and ADOQuery1.
 //
 // Import (BitBtn4Click):
-//   FamilyImport(*this, SdoTable, [&] { /* clear what the editor clears */ },
-//                {.worksheetFound = ..., .record = [&](int32_t dir, const auto& f) { ... }});
+//   FamilyImport(*this, SdoTable, {.record = [&](int32_t dir, const auto& f) { ... }},
+//                [&] { /* show what the handlers built */ });
 // Shows OpenExcel through the form's prompt; a cancel stops with nothing
-// changed. Otherwise `clear` runs, then ImportWorksheet; every failure ends the
-// import silently, keeping the records already handed over. Returns the
-// outcome (nullopt when cancelled) so that callers and tests can see it.
+// changed. The handlers build the import aside (a copy of the editor's
+// content); `commit` shows it, and runs only when the whole worksheet was
+// read and taken. Any failure leaves the editor exactly as it was and throws
+// TessaroError with the file and the reason, for the general error report.
+// Returns the outcome (nullopt when cancelled).
 //
 // Export (Button1Click):
 //   FamilyExport(*this, SdoTable, lines);
 // Writes <ProjectFolder>/<name>.csv; a failure is shown through the general
 // error report ("File access denied", "I/O error <n>").
 std::optional<ImportOutcome> FamilyImport(FormBase& form, const FamilyTable& table,
-                                          const std::function<void()>& clear,
-                                          const ImportHandlers& handlers);
+                                          const ImportHandlers& handlers,
+                                          const std::function<void()>& commit);
 
 // True when the file was written completely.
 bool FamilyExport(FormBase& form, const FamilyTable& table,

@@ -1,8 +1,8 @@
 #include "gui/family/PdoAccessWindow.h"
 
-#include "core/project/Workspace.h"
 #include "core/project/Errors.h"
 #include "core/project/FileSystem.h"
+#include "core/project/Workspace.h"
 #include "gui/widgets/StringGrid.h"
 
 #include <QHBoxLayout>

@@ -120,9 +120,7 @@ void TFpdo::BitBtn4Click() {
     PdoTables t;
     ImportHandlers h;
     h.record = [&](int32_t dir, const std::vector<std::string>& f) { ImportPdoRecord(t, dir, f); };
-    auto outcome = FamilyImport(
-        *this, RpdodefTable, [&] { showTables(t); }, h);
-    if (outcome) showTables(t);
+    FamilyImport(*this, RpdodefTable, h, [&] { showTables(t); });
 }
 
 void TFpdo::Button1Click() {

@@ -150,10 +150,7 @@ void TFsdo::BitBtn4Click() {
     h.record = [&](int32_t conf, const std::vector<std::string>& f) {
         ImportSdoRecord(t, conf, f);
     };
-    // Clearing empties every entry cell; the records imported before a stop stay.
-    auto outcome = FamilyImport(
-        *this, SdoTable, [&] { showTables(t); }, h);
-    if (outcome) showTables(t);
+    FamilyImport(*this, SdoTable, h, [&] { showTables(t); });
 }
 
 void TFsdo::Button1Click() {

@@ -280,18 +280,17 @@ void TFInfopdo::BitBtn1Click() {
 }
 
 void TFInfopdo::BitBtn4Click() {
+    StoredPdoModel imported = model_;
     ImportHandlers h;
-    h.worksheetFound = [this] { ClearStoredEntries(model_); };
-    h.record = [this](int32_t n, const std::vector<std::string>& f) {
-        ImportStoredRecord(model_, n, f);
+    h.worksheetFound = [&] { ClearStoredEntries(imported); };
+    h.record = [&](int32_t n, const std::vector<std::string>& f) {
+        ImportStoredRecord(imported, n, f);
     };
-    FamilyImport(
-        *this, SdopdoTable,
-        [this] {
-            for (int side = 0; side < 2; ++side)
-                clearTab(side);
-        },
-        h);
+    FamilyImport(*this, SdopdoTable, h, [&] {
+        for (int side = 0; side < 2; ++side)
+            clearTab(side);
+        model_ = std::move(imported);
+    });
 }
 
 void TFInfopdo::Button1Click() {

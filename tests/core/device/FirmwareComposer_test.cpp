@@ -2,8 +2,8 @@
 #include "core/project/Errors.h"
 #include "core/project/FileSystem.h"
 
-#include "TempDir.h"
 #include "FirmwareSrec.h"
+#include "TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -316,7 +316,7 @@ TEST_F(Merge, UpdateChecksItsFilesThenStartsTheProgrammer) {
     EXPECT_TRUE(messages.empty());
     ASSERT_EQ(started.size(), 1u);
     EXPECT_EQ(started[0].first, dir / "DadarOrovu.exe");
-    EXPECT_EQ(started[0].second, "\"" + (dir / "proj/New_fw.sx") + "\"\xC2\xB6" + "3");
+    EXPECT_EQ(started[0].second, "\"" + (dir / "proj/New_fw.sx") + "\"\xB6" + "3");
 }
 
 TEST(StartProgram, RunsDetachedWithOneArgument) {
@@ -335,4 +335,39 @@ TEST(StartProgram, RunsDetachedWithOneArgument) {
     EXPECT_FALSE(StartProgram(dir / "missing", param));
 }
 
+} // namespace
+
+namespace {
+// A read-only composed firmware is not replaced, whether the last stage
+// merges or copies, and no stage file is left behind.
+class ComposeOntoReadOnly : public ::testing::TestWithParam<std::array<bool, BankCount>> {};
+
+TEST_P(ComposeOntoReadOnly, KeepsTheFileAndCleansUp) {
+    TempDir dir;
+    FirmwareComposer c;
+    c.SelectFirmware(dir.path(), "fw.sx", dir / "proj");
+    ASSERT_TRUE(CreateDir(dir / "proj"));
+    ASSERT_TRUE(CreateDir(dir / "proj/bin"));
+    c.BinFolder = dir / "proj/bin/";
+    for (const BankRange& r : BankRanges)
+        WriteText(dir / ("proj/bin/" + std::string(r.fileName)), std::string(BankBytes, '\x5A'));
+    WriteText(dir / "fw.sx", srectest::Header() + "\r\n" + srectest::S9() + "\r\n");
+    const std::string target = dir / "proj/New_fw.sx";
+    WriteText(target, "kept");
+    ASSERT_EQ(::chmod(target.c_str(), 0444), 0);
+    EXPECT_THROW(c.Compose(GetParam()), FileError);
+    EXPECT_EQ(ReadText(target), "kept");
+    for (int s = 0; s < BankCount; ++s)
+        EXPECT_FALSE(FileExists(dir / ("proj/" + StageFileName(s)))) << s;
+    // Without a firmware to copy it is not removed either.
+    ::unlink((dir / "fw.sx").c_str());
+    c.Compose(GetParam());
+    EXPECT_EQ(ReadText(target), "kept");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Selections, ComposeOntoReadOnly,
+    ::testing::Values(std::array<bool, BankCount>{true, true, false, false, false},
+                      std::array<bool, BankCount>{false, false, false, false, true},
+                      std::array<bool, BankCount>{}));
 } // namespace

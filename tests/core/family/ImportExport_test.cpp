@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using xls::Blank;
@@ -201,7 +202,7 @@ TEST(Spreadsheet, QueryMatchesFreeXLCellByCell) {
     EXPECT_THROW(query.Field(0), SpreadsheetError);
 }
 
-// The workbook reader runs in a helper forked from the program; it must not
+// The workbook reader runs in a process of its own; it must not
 // keep the program's files open, or a lock the program drops (a serial port's)
 // would stay held for as long as the helper lives.
 TEST(Spreadsheet, HelperHoldsNoFileOfTheProgram) {
@@ -215,7 +216,7 @@ TEST(Spreadsheet, HelperHoldsNoFileOfTheProgram) {
     int inherited = ::open(lockPath.c_str(), O_RDWR); // no close-on-exec either
     ASSERT_GE(inherited, 0);
 
-    StopWorkbookHelper(); // the next Open forks while both files are open
+    StopWorkbookHelper(); // the next Open starts the reader while both files are open
     const std::string path = dir / "b.xls";
     xls::WriteWorkbook(path, {{"SDO", {Titles(8), {1.0}}}});
     SpreadsheetConnection conn;
@@ -290,12 +291,14 @@ TEST(Import, EndsWithoutRecords) {
     EXPECT_EQ(Import(dir / "missing.xls", RpdodefTable, got).end, ImportEnd::Stopped);
 }
 
-TEST(Import, StopsAtTheFirstBadRecordKeepingEarlierOnes) {
+// A bad record anywhere stops the import before any record reaches the
+// editor, with the record and the reason.
+TEST(Import, BadRecordStopsBeforeAnyRecordIsHandedOver) {
     TempDir dir;
     struct Case {
         const char* what;
         std::vector<Row> rows;
-        int kept;
+        const char* reason;
     };
     const Case cases[] = {
         {"1.5 in the direction column",
@@ -303,12 +306,14 @@ TEST(Import, StopsAtTheFirstBadRecordKeepingEarlierOnes) {
           {"0x181", 1.0, 3.0, Blank{}, Blank{}},
           {"0x182", 1.0, 1.5, Blank{}, Blank{}},
           {"0x183", 1.0, 2.0, Blank{}, Blank{}}},
-         1},
+         "Record 2: '1.5' is not a valid integer value"},
         {"empty direction cell",
          {Titles(5), {"0x181", 1.0, 3.0, "a", "b"}, {"0x182", 1.0, Blank{}, "a", "b"}},
-         1},
-        {"direction not integer text", {Titles(5), {"0x181", 1.0, "two", "a", "b"}}, 0},
-        {"too few columns", {{"cobid", "id", "en"}, {"0x181", 1.0, 3.0}}, 0},
+         "Record 2: '' is not a valid integer value"},
+        {"direction not integer text",
+         {Titles(5), {"0x181", 1.0, "two", "a", "b"}},
+         "Record 1: 'two' is not a valid integer value"},
+        {"too few columns", {{"cobid", "id", "en"}, {"0x181", 1.0, 3.0}}, "Record 1: Field"},
     };
     for (const auto& c : cases) {
         const std::string path = dir / (std::string(c.what) + ".xls");
@@ -316,8 +321,9 @@ TEST(Import, StopsAtTheFirstBadRecordKeepingEarlierOnes) {
         Imported got;
         auto out = Import(path, RpdodefTable, got);
         EXPECT_EQ(out.end, ImportEnd::Stopped) << c.what;
-        EXPECT_EQ(out.records, c.kept) << c.what;
-        EXPECT_EQ(int(got.records.size()), c.kept) << c.what;
+        EXPECT_EQ(out.records, 0) << c.what;
+        EXPECT_TRUE(got.records.empty()) << c.what;
+        EXPECT_EQ(out.reason.rfind(c.reason, 0), 0u) << c.what << ": " << out.reason;
     }
 }
 
@@ -339,7 +345,8 @@ TEST(Import, EditorErrorStopsTheImport) {
     };
     auto out = ImportWorksheet(conn, query, path, SdopdoTable, h);
     EXPECT_EQ(out.end, ImportEnd::Stopped);
-    EXPECT_EQ(out.reason, "PDO number 0");
+    EXPECT_EQ(out.reason, "Record 2: PDO number 0");
+    EXPECT_EQ(out.records, 1);
     EXPECT_EQ(indexes, std::vector<std::string>{"0x2000"});
 }
 
@@ -408,4 +415,89 @@ TEST(Csv, FailureKeepsThePreviousFile) {
     EXPECT_EQ(error, "I/O error " + std::to_string(EFBIG));
     EXPECT_EQ(ReadText(path), previous);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+TEST(Csv, ReadOnlyExportIsRefusedAndKept) {
+    for (mode_t mode : {0444, 0400, 0555}) {
+        TempDir dir;
+        const std::string path = dir / "sdo.csv";
+        WriteText(path, "previous\r\n");
+        ASSERT_EQ(chmod(path.c_str(), mode), 0);
+        try {
+            WriteCsv(path, {{"new"}});
+            ADD_FAILURE() << std::oct << mode << " replaced";
+        } catch (const FileError& e) {
+            EXPECT_EQ(std::string(e.what()), "File access denied");
+        }
+        EXPECT_EQ(ReadText(path), "previous\r\n");
+        struct stat st {};
+        ASSERT_EQ(stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, mode);
+    }
+}
+
+// Any path the file dialog can return reaches the reader whole.
+TEST(Import, AnyWorkbookPathImports) {
+    TempDir dir;
+    for (const char* name :
+         {"a}b;c.xls", "x;y}.xls", "{braced}.xls", "}}.xls", "semi;colon.xls", " lead.xls",
+          "trail.xls ", "k=v;DBQ=z.xls", "quote'\"and space.xls", "caf\xC3\xA9 \xE2\x82\xAC.xls",
+          "tab\tnew\nline.xls", "Mode=Read}.xls"}) {
+        const std::string path = dir / name;
+        EXPECT_EQ(ConnectionStringValue(SpreadsheetConnectionString(path), "DBQ"), path) << name;
+        xls::WriteWorkbook(dir / "plain.xls", {{"sdopdo", {Titles(4), {"0x2000", 1.0, 1.0, 0.0}}}});
+        std::filesystem::rename(dir / "plain.xls", path);
+        Imported got;
+        auto out = Import(path, SdopdoTable, got);
+        EXPECT_EQ(out.end, ImportEnd::Completed) << name << ": " << out.reason;
+        EXPECT_EQ(got.records.size(), 1u) << name;
+    }
+}
+
+// The kept reader, killed between imports, is replaced: the next import of a
+// valid workbook works. A workbook it cannot read is a failure with a reason.
+TEST(Import, DeadReaderIsRestartedAndUnreadableWorkbooksSayWhy) {
+    TempDir dir;
+    const std::string good = dir / "good.xls";
+    xls::WriteWorkbook(good, {{"sdopdo", {Titles(4), {"0x2000", 1.0, 1.0, 0.0}}}});
+    Imported first;
+    ASSERT_EQ(Import(good, SdopdoTable, first).end, ImportEnd::Completed);
+    for (int round = 0; round < 3; ++round) {
+        const int pid = WorkbookHelperPid();
+        ASSERT_GT(pid, 0) << "the reader is kept between imports";
+        ASSERT_EQ(::kill(pid, SIGKILL), 0);
+        if (round == 1) ::usleep(100000); // dead before the next import, or dying during it
+        Imported got;
+        auto out = Import(good, SdopdoTable, got);
+        EXPECT_EQ(out.end, ImportEnd::Completed) << round << ": " << out.reason;
+        EXPECT_EQ(got.records, first.records) << round;
+        EXPECT_NE(WorkbookHelperPid(), pid);
+    }
+
+    const std::string bytes = ReadText(good);
+    struct Case {
+        const char* name;
+        std::string content;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"text.xls", "not a workbook at all", "Not a readable workbook"},
+        {"empty.xls", "", "Not a readable workbook"},
+        {"half.xls", bytes.substr(0, bytes.size() / 2), ""},
+        {"missing.xls", "", "Workbook not found"},
+    };
+    for (const Case& c : cases) {
+        const std::string path = dir / c.name;
+        if (std::string(c.name) != "missing.xls") WriteText(path, c.content);
+        Imported got;
+        auto out = Import(path, SdopdoTable, got);
+        EXPECT_NE(out.end, ImportEnd::Completed) << c.name;
+        EXPECT_FALSE(out.reason.empty()) << c.name;
+        EXPECT_NE(out.reason.find(c.reason), std::string::npos) << c.name << ": " << out.reason;
+        EXPECT_TRUE(got.records.empty()) << c.name;
+        EXPECT_EQ(got.found, 0) << c.name;
+    }
+    // The reader is still good for the next valid workbook.
+    Imported again;
+    EXPECT_EQ(Import(good, SdopdoTable, again).end, ImportEnd::Completed);
 }

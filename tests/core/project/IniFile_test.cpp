@@ -1,8 +1,8 @@
 // Remembered project names that try to leave PROJECTS or to break the INI file.
 #include "TempDir.h"
-#include "core/project/Workspace.h"
-#include "core/project/IniFile.h"
 #include "core/project/FileSystem.h"
+#include "core/project/IniFile.h"
+#include "core/project/Workspace.h"
 
 #include <gtest/gtest.h>
 
@@ -74,3 +74,48 @@ INSTANTIATE_TEST_SUITE_P(Values, HostileIniValue,
                                            IniValueCase{"/tmp", "absolute system folder"},
                                            IniValueCase{"\\..\\MASTER", "backslashes"},
                                            IniValueCase{"/a\x01..", "control character"}));
+
+// Files as editors and other programs save them: read as the usual INI readers do.
+struct IniReadCase {
+    std::string text;
+    std::string expected; // value of lastproj/projectname; "<def>" when absent
+    const char* why;
+};
+
+class IniRead : public ::testing::TestWithParam<IniReadCase> {};
+
+TEST_P(IniRead, FindsTheValue) {
+    TempDir dir;
+    const std::string ini = dir / "t.ini";
+    WriteText(ini, GetParam().text);
+    EXPECT_EQ(IniReadString(ini, "lastproj", "projectname", "<def>"), GetParam().expected)
+        << GetParam().why;
+    // Writing the key again replaces it in place: the first section is not doubled.
+    ASSERT_TRUE(IniWriteString(ini, "lastproj", "projectname", "/New"));
+    const std::string after = ReadText(ini);
+    EXPECT_EQ(IniReadString(ini, "lastproj", "projectname", "<def>"), "/New") << GetParam().why;
+    EXPECT_EQ(after.find("[lastproj]"), after.rfind("[lastproj]")) << GetParam().why << after;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, IniRead,
+    ::testing::Values(
+        IniReadCase{"\xEF\xBB\xBF[lastproj]\r\nprojectname=/Plant1\r\n", "/Plant1", "BOM"},
+        IniReadCase{"\xEF\xBB\xBF[lastproj]\nprojectname=/Plant1", "/Plant1", "BOM, LF, no end"},
+        IniReadCase{"[lastproj]\r\nprojectname = /Plant1  \r\n", "/Plant1", "blanks around"},
+        IniReadCase{"[lastproj]\r\nprojectname=\t/Plant1\t\r\n", "/Plant1", "tabs around"},
+        IniReadCase{"[lastproj]\r\nprojectname=/My Plant\r\n", "/My Plant", "inner blank kept"},
+        IniReadCase{"[lastproj]\r\n; projectname=/Old\r\nprojectname=/P\r\n", "/P", "comment"},
+        IniReadCase{"[lastproj]\r\n#projectname=/Old\r\n", "<def>", "hash comment"},
+        IniReadCase{"[lastproj]\r\nprojectname=   \r\n", "", "blank value"}));
+
+TEST(HostileIni, ByteOrderMarkKeepsTheRememberedProject) {
+    TempDir exe;
+    Workspace ws(exe.path());
+    ws.Settle();
+    ASSERT_TRUE(CreateDir(ws.ProjectsFolder + "/Plant1"));
+    WriteText(ws.IniPath(), "\xEF\xBB\xBF[lastproj]\r\nprojectname=/Plant1 \r\n");
+    Workspace next(exe.path());
+    next.Settle();
+    EXPECT_EQ(next.ProjectFolder, next.ProjectsFolder + "/Plant1");
+}

@@ -184,3 +184,116 @@ TEST(XmlDocument, RepeatedAttributeAnywhereIsRefused) {
     EXPECT_NO_THROW(ok.loadString("<r a='1' ab='2' b='3'><x a='1'/><y a='2' b='1'/></r>"));
 }
 } // namespace
+
+namespace {
+// `depth` elements each inside the previous one, text in the innermost.
+std::string Nested(const std::string& root, int depth) {
+    std::string s = "<" + root + ">";
+    s.reserve(size_t(depth) * 7 + 32);
+    for (int i = 1; i < depth; ++i)
+        s += "<a>";
+    s += "7";
+    for (int i = 1; i < depth; ++i)
+        s += "</a>";
+    return s + "</" + root + ">";
+}
+} // namespace
+
+TEST(XmlDocument, NestingIsBoundedAndRefusedWithTheFileName) {
+    struct Case {
+        int depth;
+        bool accepted;
+    };
+    for (Case c : {Case{2, true}, Case{MaxDocumentDepth, true}, Case{MaxDocumentDepth + 1, false},
+                   Case{100000, false}}) {
+        TempDir dir;
+        const std::string path = dir / "pargen.xml";
+        WriteText(path, Nested("Par_Gen", c.depth));
+        XmlDocument doc;
+        if (c.accepted) {
+            ASSERT_NO_THROW(doc.load(path)) << c.depth;
+            // The text of the whole tree, gathered without recursion.
+            EXPECT_EQ(doc.root().text(), "7") << c.depth;
+            continue;
+        }
+        try {
+            doc.load(path);
+            ADD_FAILURE() << c.depth << " levels accepted";
+        } catch (const XmlError& e) {
+            const std::string what = e.what();
+            EXPECT_NE(what.find(path), std::string::npos) << what;
+            EXPECT_NE(what.find("nested deeper than 1000"), std::string::npos) << what;
+        }
+        EXPECT_THROW(doc.root(), XmlError); // nothing of it kept
+    }
+}
+
+TEST(XmlNode, TextOfDeepTreeInDocumentOrder) {
+    XmlDocument doc;
+    doc.loadString("<r>a<x>b<y>c</y>d<![CDATA[e]]></x><z/>f<w><v>g</v></w></r>");
+    EXPECT_EQ(doc.root().text(), "abcdefg");
+    EXPECT_EQ(doc.root().child("x").text(), "bcde");
+    EXPECT_EQ(doc.root().child("z").text(), "");
+}
+
+// A file the user may not write is not replaced, root or not: the mode bits
+// decide as the user sees them. Every replacement keeps the file's mode.
+TEST(WriteFileAtomic, ModeOfTheExistingFileDecidesAndIsKept) {
+    struct Case {
+        mode_t mode;
+        bool replaced;
+    };
+    for (Case c : {Case{0444, false}, Case{0400, false}, Case{0000, false}, Case{0555, false},
+                   Case{0644, true}, Case{0600, true}, Case{0664, true}, Case{0755, true},
+                   Case{0200, true}, Case{0620, true}}) {
+        TempDir dir;
+        const std::string path = dir / "f.xml";
+        WriteText(path, "old");
+        ASSERT_EQ(chmod(path.c_str(), c.mode), 0);
+        // Non-root: a file only others may write is not the user's to replace.
+        const bool replaced = c.replaced && (geteuid() == 0 || (c.mode & 0200) != 0);
+        if (replaced) {
+            ASSERT_NO_THROW(WriteFileAtomic(path, "new")) << std::oct << c.mode;
+        } else {
+            try {
+                WriteFileAtomic(path, "new");
+                ADD_FAILURE() << std::oct << c.mode << " replaced";
+            } catch (const FileError& e) {
+                EXPECT_EQ(e.code(), EACCES) << std::oct << c.mode;
+            }
+        }
+        struct stat st {};
+        ASSERT_EQ(stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, c.mode) << std::oct << c.mode;
+        chmod(path.c_str(), 0600);
+        EXPECT_EQ(ReadText(path), replaced ? "new" : "old") << std::oct << c.mode;
+        int count = 0;
+        for (auto& e : std::filesystem::directory_iterator(dir.path())) {
+            (void)e;
+            ++count;
+        }
+        EXPECT_EQ(count, 1) << "temporary file left for " << std::oct << c.mode;
+    }
+    TempDir dir;
+    WriteFileAtomic(dir / "new.xml", "x");
+    struct stat st {};
+    ASSERT_EQ(stat((dir / "new.xml").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, mode_t(0644));
+}
+
+TEST(XmlDocument, SaveOntoReadOnlyFileIsRefusedAndKeepsIt) {
+    TempDir dir;
+    const std::string path = dir / "pargen.xml";
+    WriteText(path, "<Par_Gen/>");
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+    XmlDocument doc;
+    doc.createRoot("Other");
+    try {
+        doc.save(path);
+        ADD_FAILURE() << "replaced";
+    } catch (const XmlError& e) {
+        EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("Permission denied"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(ReadText(path), "<Par_Gen/>");
+}

@@ -202,6 +202,46 @@ TEST(XmlTool, WriteIntoMissingFolderFailsSilently) {
     EXPECT_TRUE(out.message.empty());
 }
 
+// What Write saves, Open reads back into the same items, and the shown texts
+// are those of the file first read: Latin-1 bytes, character references by
+// their low eight bits, UTF-8, the middle dot in names of either encoding.
+struct RoundTripCase {
+    std::string xml;
+    std::vector<std::string> texts; // pre-order below the document item
+};
+
+class WriteReadBack : public ::testing::TestWithParam<RoundTripCase> {};
+
+TEST_P(WriteReadBack, SameTree) {
+    TempDir src, project;
+    WriteText(src / "t.xml", GetParam().xml);
+    const XmlItem first = ReadXmlFile(src / "t.xml");
+    std::vector<std::string> shown;
+    Collect(first, shown);
+    EXPECT_EQ(shown, GetParam().texts);
+    XmlWriteOutcome out = WriteXmlItems(first, project.path());
+    ASSERT_TRUE(out.written) << GetParam().xml;
+    XmlItem again;
+    ASSERT_NO_THROW(again = ReadXmlFile(out.path)) << ReadText(out.path);
+    std::vector<std::string> back;
+    Collect(again, back);
+    EXPECT_EQ(back, shown) << ReadText(out.path);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, WriteReadBack,
+    ::testing::Values(
+        RoundTripCase{"<r>\xE9&#8364;</r>", {"r = \xC3\xA9\xC2\xAC"}},
+        RoundTripCase{"<r a='&#xD841;&#x110042;'/>", {"r", "a = AB"}},
+        RoundTripCase{"<p\xB7q s\xB7t='1'>x</p\xB7q>", {"p\xC2\xB7q = x", "s\xC2\xB7t = 1"}},
+        RoundTripCase{"<p\xC2\xB7q>\xC3\xA9</p\xC2\xB7q>", {"p\xC2\xB7q = \xC3\xA9"}},
+        RoundTripCase{"<r><v\xB7w>caf\xE9 &#255;</v\xB7w><e/></r>",
+                      {"r", "v\xC2\xB7w = caf\xC3\xA9 \xC3\xBF", "e"}},
+        RoundTripCase{"<r t='a&lt;b&amp;c&quot;&apos;'>]]&gt; &#60;x&#62;</r>",
+                      {"r = ]]> <x>", "t = a<b&c\"'"}},
+        RoundTripCase{"<r>&#1;&#9;x&#127;</r>", {"r = \x01\tx\x7F"}},
+        RoundTripCase{"<n:a_b-c.d><![CDATA[<raw>]]></n:a_b-c.d>", {"n:a_b-c.d = <raw>"}}));
+
 TEST(XmlTool, ReadErrorsPropagate) {
     TempDir dir;
     WriteText(dir / "bad.xml", "<!DOCTYPE x><x/>");

@@ -1,10 +1,10 @@
+#include "core/project/FileSystem.h"
 #include "core/project/Workspace.h"
 #include "gui/device/FirmwareWindow.h"
-#include "core/project/FileSystem.h"
 
+#include "FirmwareSrec.h"
 #include "RecordingPrompt.h"
 #include "TempDir.h"
-#include "FirmwareSrec.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -17,8 +17,9 @@
 using namespace srectest;
 
 namespace {
-const QString Pilcrow = QString::fromUtf8("\xC2\xB6");
-}
+// The flash programmer's separator: the single byte B6, not its UTF-8 form.
+const QByteArray Pilcrow("\xB6");
+} // namespace
 
 class FirmwareDialogTest : public QObject {
     Q_OBJECT
@@ -27,7 +28,7 @@ class FirmwareDialogTest : public QObject {
     std::unique_ptr<Workspace> ws;
     TFModifyFileSx* dlg = nullptr;
     std::shared_ptr<RecordingPrompt> prompt;
-    QList<QPair<QString, QString>> started;
+    QList<QPair<QString, QByteArray>> started;
 
     std::string project() const { return ws->ProjectFolder; }
     std::string master(const std::string& name) const { return ws->MasterFolder + "/" + name; }
@@ -54,7 +55,7 @@ private slots:
         dlg->setPrompt(prompt);
         started.clear();
         dlg->composer.startProgram = [this](const std::string& p, const std::string& a) {
-            started.append({QString::fromStdString(p), QString::fromStdString(a)});
+            started.append({QString::fromStdString(p), QByteArray::fromStdString(a)});
         };
     }
     void cleanup() {
@@ -119,7 +120,7 @@ private slots:
         QCOMPARE(started.size(), 1);
         QCOMPARE(started[0].first, QString::fromStdString(ws->ExeFolder + "/DadarOrovu.exe"));
         QCOMPARE(started[0].second,
-                 "\"" + QString::fromStdString(project()) + "/New_sx52817.sx\"" + Pilcrow + "2");
+                 "\"" + QByteArray::fromStdString(project()) + "/New_sx52817.sx\"" + Pilcrow + "2");
         QVERIFY(QDir(QString::fromStdString(project())).entryList({"*B?*.sx"}).isEmpty());
 
         // Showing again clears the red mark.

@@ -2,9 +2,9 @@
 #include "RecordingPrompt.h"
 #include "TempDir.h"
 #include "XlsWriter.h"
+#include "core/project/FileSystem.h"
 #include "core/project/Workspace.h"
 #include "gui/family/EmcyWindow.h"
-#include "core/project/FileSystem.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -308,26 +308,36 @@ private slots:
         QVERIFY(!FileExists(e.ws.EmcydefPath));
     }
 
-    void importStopsAtBadSideValueAndCancelKeepsAll() {
+    void failedImportKeepsTheListsAndSaysWhy() {
         Env e;
         e.dlg->show();
-        const std::string path =
-            e.book({Record(1.0, 0.0), Record(2.0, 32.0), Record(3.0, 1.5), Record(4.0, 0.0)});
-        e.import(path);
+        e.import(e.book({Record(1.0, 0.0), Record(2.0, 32.0)}));
         QCOMPARE(e.rows(0), QStringList{"1"});
         QCOMPARE(e.rows(1), QStringList{"2"});
-        QVERIFY(e.dlg->LBCanA->selectedItems().isEmpty()); // no selection after a stop
+        // A bad side value in the third record: the lists stay as they were.
+        const std::string path =
+            e.book({Record(5.0, 0.0), Record(6.0, 32.0), Record(3.0, 1.5), Record(4.0, 0.0)});
+        e.prompt->clear();
+        e.import(path);
+        QCOMPARE(e.prompt->shown().size(), 1);
+        QVERIFY2(e.prompt->shown()[0].contains("Record 3: '1.5' is not a valid integer value"),
+                 qPrintable(e.prompt->shown()[0]));
+        QCOMPARE(e.rows(0), QStringList{"1"});
+        QCOMPARE(e.rows(1), QStringList{"2"});
         // Cancel in the file chooser: nothing changes.
         e.dlg->bitbtn4->click();
         QCOMPARE(e.rows(0), QStringList{"1"});
         QCOMPARE(e.prompt->texts("open").last(),
                  QString::fromStdString(path) + "|File EXCEL (*.xls)|*.xls");
-        // A workbook without the sheet leaves the dialog cleared.
+        // A workbook without the sheet changes nothing either, and says so.
         const std::string other = e.exe / "other.xls";
         xls::WriteWorkbook(other, {{"Sheet1", {{"x"}, {1.0}}}});
+        e.prompt->clear();
         e.import(other);
-        QCOMPARE(e.rows(0), QStringList());
-        QCOMPARE(e.rows(1), QStringList());
+        QCOMPARE(e.prompt->shown().size(), 1);
+        QVERIFY(e.prompt->shown()[0].contains("no worksheet named \"emcydef\""));
+        QCOMPARE(e.rows(0), QStringList{"1"});
+        QCOMPARE(e.rows(1), QStringList{"2"});
     }
 };
 

@@ -2,9 +2,9 @@
 #include "RecordingPrompt.h"
 #include "TempDir.h"
 #include "XlsWriter.h"
+#include "core/project/FileSystem.h"
 #include "core/project/Workspace.h"
 #include "gui/family/EmcyWordWindow.h"
-#include "core/project/FileSystem.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -272,12 +272,27 @@ private slots:
                     {titles, record(0.0, 3.0, "0x2000", 1.0), record(1.0, 4.0, "0x2001", 2.0),
                      record(7.0, 5.0, "x", "y"), record(0.0, 6.0, "0x2002", 3.0),
                      record("a", 8.0, "1", "1"), record(1.0, 9.0, "1", "1")}}});
+        // The marker "a" fails the import: the trees stay, the user is told.
+        const QStringList before = e.words(0);
+        e.prompt->clear();
+        e.prompt->fileAnswers.push_back(QString::fromStdString(book));
+        e.dlg->bitbtn4->click();
+        QCOMPARE(e.prompt->shown().size(), 1);
+        QVERIFY2(e.prompt->shown()[0].contains("Record 5: 'a' is not a valid integer value"),
+                 qPrintable(e.prompt->shown()[0]));
+        QCOMPARE(e.words(0), before);
+        QCOMPARE(e.dlg->Lists.WordListA.size(), size_t(1));
+
+        xls::WriteWorkbook(
+            book, {{"EMCYWORD",
+                    {titles, record(0.0, 3.0, "0x2000", 1.0), record(1.0, 4.0, "0x2001", 2.0),
+                     record(7.0, 5.0, "x", "y"), record(0.0, 6.0, "0x2002", 3.0)}}});
         e.prompt->clear();
         e.prompt->fileAnswers.push_back(QString::fromStdString(book));
         e.dlg->bitbtn4->click();
         QVERIFY(e.prompt->shown().isEmpty());
         QCOMPARE(e.words(0), (QStringList{"W0", "W1"}));
-        QCOMPARE(e.words(1), QStringList{"W0"}); // the marker "a" stopped the import
+        QCOMPARE(e.words(1), QStringList{"W0"});
         QVERIFY(e.dlg->TWCanA->selectedItems().isEmpty());
         const TClWEmcy& w = e.dlg->Lists.WordListA[1];
         QCOMPARE(w.devid, std::string("6"));

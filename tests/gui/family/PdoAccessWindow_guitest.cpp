@@ -1,9 +1,9 @@
 #include "GuiTestUtil.h"
 #include "RecordingPrompt.h"
 #include "TempDir.h"
+#include "core/project/FileSystem.h"
 #include "core/project/Workspace.h"
 #include "gui/family/PdoAccessWindow.h"
-#include "core/project/FileSystem.h"
 #include "gui/widgets/StringGrid.h"
 
 #include <QPushButton>

@@ -1,8 +1,8 @@
-#include "core/project/Workspace.h"
 #include "app/Forms.h"
 #include "app/MainWindow.h"
-#include "gui/family/PdoWindow.h"
 #include "core/project/FileSystem.h"
+#include "core/project/Workspace.h"
+#include "gui/family/PdoWindow.h"
 #include "gui/widgets/StringGrid.h"
 
 #include "RecordingPrompt.h"
@@ -129,6 +129,22 @@ private slots:
                                     {"0x185", 9.0, 0.0, 3.0, 4.0}}}});
         reopen();
         dlg_->sga->setCell(2, 5, "typed"); // cleared by the import
+        // 1.5 in the direction column: nothing is imported, and the user is told.
+        rec_->fileAnswers.push_back(QString::fromStdString(book));
+        QTest::mouseClick(dlg_->bitbtn4, Qt::LeftButton);
+        QCOMPARE(rec_->shown().size(), 1);
+        QVERIFY2(rec_->shown()[0].contains("Record 4: '1.5' is not a valid integer value"),
+                 qPrintable(rec_->shown()[0]));
+        QCOMPARE(cell(dlg_->sga, 2, 5), QString("typed"));
+        QCOMPARE(cell(dlg_->sga, 1, 1), QString("0x180"));
+
+        xls::WriteWorkbook(book, {{"Sheet1", {{"x"}}},
+                                  {"RPDODEF",
+                                   {{"cobid", "id", "dir", "posind", "n"},
+                                    {"0x181", 5.0, 1.0, 1.0, 2.0},
+                                    {"0x182", 6.0, 3.0, Blank{}, "t"},
+                                    {"0x183", 7.0, 0.0, 3.0, 4.0}}}});
+        rec_->clear();
         rec_->fileAnswers.push_back(QString::fromStdString(book));
         QTest::mouseClick(dlg_->bitbtn4, Qt::LeftButton);
         QVERIFY(rec_->shown().isEmpty());
@@ -141,7 +157,7 @@ private slots:
         QCOMPARE(cell(dlg_->sgb, 1, 1), QString("0x182"));
         QCOMPARE(cell(dlg_->sgb, 3, 1), QString("1"));
         QCOMPARE(cell(dlg_->sgb, 5, 1), QString("t"));
-        QCOMPARE(cell(dlg_->sga, 1, 3), QString()); // 1.5 stopped the import
+        QCOMPARE(cell(dlg_->sga, 1, 3), QString());
         QCOMPARE(cell(dlg_->sga, 2, 5), QString());
 
         // A second import starts in the last workbook; cancelling changes nothing.

@@ -1,17 +1,22 @@
+#include "core/project/FileSystem.h"
 #include "core/project/Workspace.h"
 #include "gui/family/SdoWindow.h"
-#include "core/project/FileSystem.h"
 #include "gui/widgets/StringGrid.h"
 
 #include "RecordingPrompt.h"
 #include "TempDir.h"
 #include "XlsWriter.h"
 
+#include "core/family/Spreadsheet.h"
+
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+
+#include <csignal>
+#include <cstdio>
 
 using xls::Blank;
 
@@ -98,16 +103,33 @@ private slots:
 
     void importFromWorkbook() {
         const std::string book = exe_ / "sdo.xls";
-        xls::WriteWorkbook(book,
-                           {{"Sdo",
-                             {{"conf", "Index", "Sub", "devID", "Index", "Sub", "nbyte", "name"},
-                              {16.0, "0x1A", 1.0, 5.0, 26.0, 0.0, 2.0, "temp"},
-                              {17.0, 4096.0, 2.0, 6.0, "0x6000", 1.0, 1.0, Blank{}},
-                              {0.0, "0x2001", 0.0, 7.0, 1.0, 1.0, 4.0, "x"},
-                              {"junk", "0x2002", 0.0, 7.0, 1.0, 1.0, 4.0, "y"},
-                              {1.0, "never", 0.0, 7.0, 1.0, 1.0, 4.0, "z"}}}});
+        const std::vector<xls::Row> rows = {
+            {"conf", "Index", "Sub", "devID", "Index", "Sub", "nbyte", "name"},
+            {16.0, "0x1A", 1.0, 5.0, 26.0, 0.0, 2.0, "temp"},
+            {17.0, 4096.0, 2.0, 6.0, "0x6000", 1.0, 1.0, Blank{}},
+            {0.0, "0x2001", 0.0, 7.0, 1.0, 1.0, 4.0, "x"}};
+        std::vector<xls::Row> bad = rows;
+        bad.push_back({"junk", "0x2002", 0.0, 7.0, 1.0, 1.0, 4.0, "y"});
+        bad.push_back({1.0, "never", 0.0, 7.0, 1.0, 1.0, 4.0, "z"});
+        xls::WriteWorkbook(book, {{"Sdo", bad}});
         reopen();
         dlg_->sgb->setCell(3, 700, "typed");
+        dlg_->sga->setCell(2, 1, "mine");
+
+        // A record that cannot be read: the grids stay exactly as they were.
+        rec_->fileAnswers.push_back(QString::fromStdString(book));
+        QTest::mouseClick(dlg_->bitbtn4, Qt::LeftButton);
+        QCOMPARE(rec_->shown().size(), 1);
+        QVERIFY2(rec_->shown()[0].contains("nothing was changed") &&
+                     rec_->shown()[0].contains("Record 4: 'junk' is not a valid integer value"),
+                 qPrintable(rec_->shown()[0]));
+        QCOMPARE(cell(dlg_->sgb, 3, 700), QString("typed"));
+        QCOMPARE(cell(dlg_->sga, 2, 1), QString("mine"));
+        QCOMPARE(cell(dlg_->sga, 1, 1), QString());
+
+        // The same rows without the bad ones import whole.
+        xls::WriteWorkbook(book, {{"Sdo", rows}});
+        rec_->clear();
         rec_->fileAnswers.push_back(QString::fromStdString(book));
         QTest::mouseClick(dlg_->bitbtn4, Qt::LeftButton);
         QVERIFY(rec_->shown().isEmpty());
@@ -120,9 +142,54 @@ private slots:
         QCOMPARE(cell(dlg_->sgb, 1, 1), QString("1"));
         QCOMPARE(cell(dlg_->sgb, 2, 1), QString("4096"));
         QCOMPARE(cell(dlg_->sgb, 8, 1), QString());
-        QCOMPARE(cell(dlg_->sgb, 2, 2), QString()); // stopped at "junk"
+        QCOMPARE(cell(dlg_->sgb, 2, 2), QString());
         QCOMPARE(cell(dlg_->sgb, 3, 700), QString());
         QCOMPARE(cell(dlg_->sga, 0, 3), QString("2"));
+    }
+
+    // Every way an import can fail leaves the grids as they were and says why;
+    // a reader killed since the last import is replaced.
+    void failedImportsChangeNothingAndSayWhy() {
+        const std::string good = exe_ / "good;x}y{.xls"; // any name the dialog returns
+        xls::WriteWorkbook(exe_ / "plain.xls", {{"sdo",
+                                                 {{"conf", "i", "s", "d", "i", "s", "n", "m"},
+                                                  {0.0, "0x3000", 0.0, 1.0, 2.0, 3.0, 4.0, "m"}}}});
+        QVERIFY(std::rename((exe_ / "plain.xls").c_str(), good.c_str()) == 0);
+        const std::string text = exe_ / "text.xls";
+        WriteText(text, "not a workbook");
+        const std::string other = exe_ / "other.xls";
+        xls::WriteWorkbook(other, {{"Sheet1", {{"a"}, {1.0}}}});
+
+        struct Case {
+            std::string path;
+            const char* reason;
+        };
+        const Case cases[] = {{text, "Not a readable workbook"},
+                              {other, "no worksheet named \"sdo\""},
+                              {exe_ / "gone.xls", "Workbook not found"}};
+        reopen();
+        dlg_->sga->setCell(2, 5, "kept");
+        for (const Case& c : cases) {
+            rec_->clear();
+            rec_->fileAnswers.push_back(QString::fromStdString(c.path));
+            QTest::mouseClick(dlg_->bitbtn4, Qt::LeftButton);
+            QCOMPARE(rec_->shown().size(), 1);
+            QVERIFY2(rec_->shown()[0].contains(c.reason), qPrintable(rec_->shown()[0]));
+            QCOMPARE(cell(dlg_->sga, 2, 5), QString("kept"));
+        }
+        for (int round = 0; round < 2; ++round) {
+            if (round == 1) {
+                QVERIFY(WorkbookHelperPid() > 0);
+                QCOMPARE(::kill(WorkbookHelperPid(), SIGKILL), 0);
+            }
+            rec_->clear();
+            dlg_->sga->setCell(2, 5, "kept");
+            rec_->fileAnswers.push_back(QString::fromStdString(good));
+            QTest::mouseClick(dlg_->bitbtn4, Qt::LeftButton);
+            QVERIFY2(rec_->shown().isEmpty(), qPrintable(rec_->shown().join("; ")));
+            QCOMPARE(cell(dlg_->sga, 2, 1), QString("0x3000"));
+            QCOMPARE(cell(dlg_->sga, 2, 5), QString());
+        }
     }
 
     void exportThroughTheButton() {

@@ -1,6 +1,6 @@
-#include "core/project/Workspace.h"
 #include "app/Forms.h"
 #include "app/MainWindow.h"
+#include "core/project/Workspace.h"
 #include "gui/family/StoredPdoWindow.h"
 
 #include "RecordingPrompt.h"
@@ -260,6 +260,26 @@ private slots:
                                     {"0x2104", 0.0, 128.0, 0.0}, // PDO number 0 stops
                                     {"0x2105", 0.0, 1.0, 0.0}}}});
         reopen();
+        // PDO number 0: nothing is imported, the entries stay, the user is told.
+        QTest::mouseClick(d_->button1, Qt::LeftButton);
+        const std::string before = ReadText(ws_.ProjectFolder + "/sdopdo.csv");
+        clickPdo(d_->LPdoCanA, 0);
+        const QStringList shownBefore = Lines(d_->LSdoCanA);
+        rec_->fileAnswers.push_back(QString::fromStdString(book));
+        QTest::mouseClick(d_->bitbtn4, Qt::LeftButton);
+        QCOMPARE(rec_->shown().size(), 1);
+        QVERIFY2(rec_->shown()[0].contains("Record 5:"), qPrintable(rec_->shown()[0]));
+        QCOMPARE(Lines(d_->LSdoCanA), shownBefore);
+        QTest::mouseClick(d_->button1, Qt::LeftButton);
+        QCOMPARE(ReadText(ws_.ProjectFolder + "/sdopdo.csv"), before);
+
+        xls::WriteWorkbook(book, {{"sdopdo",
+                                   {{"index", "subindex", "nrpdo", "poscomp"},
+                                    {"0x2100", 1.0, 2.0, 33.0},
+                                    {"0x2101", 0.0, 129.0, 0.0},
+                                    {"0x2102", 0.0, 5.0, 0.0}, // beyond the CAN A PDOs
+                                    {"0x2103", 0.0, 1.0, 16.0}}}});
+        rec_->clear();
         rec_->fileAnswers.push_back(QString::fromStdString(book));
         QTest::mouseClick(d_->bitbtn4, Qt::LeftButton);
         QVERIFY(rec_->shown().isEmpty());
