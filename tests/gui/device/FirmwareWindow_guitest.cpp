@@ -1,10 +1,10 @@
+#include "core/project/FileSystem.h"
 #include "core/project/Workspace.h"
 #include "gui/device/FirmwareWindow.h"
-#include "core/project/FileSystem.h"
 
+#include "FirmwareSrec.h"
 #include "RecordingPrompt.h"
 #include "TempDir.h"
-#include "FirmwareSrec.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -67,8 +67,9 @@ private slots:
         QVERIFY(prompt->shown().isEmpty());
         QCOMPARE(dlg->windowTitle(), QString("Generate Firmware"));
         QCOMPARE(dlg->cbport->count(), 8);
-        QCOMPARE(dlg->cbport->itemText(7), QString("COM8"));
-        QCOMPARE(dlg->cbport->currentText(), QString("COM1"));
+        // Each entry shows its device beside the port.
+        QCOMPARE(dlg->cbport->itemText(7), QString("COM8 (/dev/ttyS7)"));
+        QCOMPARE(dlg->cbport->currentText(), QString("COM1 (/dev/ttyS0)"));
         QVERIFY(dlg->UpdateFirmware->isVisible() && dlg->UpdateFirmware->isEnabled());
         QVERIFY(dlg->ProgressBar1->isVisible());
         QVERIFY(dlg->LbButton1->isVisible());
