@@ -131,6 +131,8 @@ std::string UpdateLogPath(const std::string& projectFolder) {
 }
 
 void AppendUpdateLog(const std::string& projectFolder, const std::string& line) {
+    // Without a project the path would be the root's bin folder.
+    if (projectFolder.empty()) throw TessaroError("No project is open: the update is not logged.");
     const std::string path = UpdateLogPath(projectFolder);
     std::string text = FileExists(path) ? ReadFileBytes(path) : std::string();
     if (!text.empty() && text.back() != '\n') text += '\n';

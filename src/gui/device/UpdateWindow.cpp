@@ -301,6 +301,12 @@ void TFBootSer::btn_ExecuteClick() {
     record.ending = RunEnding(r, UpdaterTimeLimit);
     if (r.outcome != RunResult::StartFailed) {
         LabelRun->setText(QString::fromStdString("Update: " + record.ending));
+        // The summary starts on the line after the output's last line end.
+        QString shown = MemoRun->toPlainText();
+        if (shown.endsWith('\n')) {
+            shown.chop(1);
+            MemoRun->setPlainText(shown);
+        }
         MemoRun->appendPlainText("----");
         for (const std::string& line : UpdateSummary(record))
             MemoRun->appendPlainText(QString::fromStdString(line));
@@ -309,7 +315,7 @@ void TFBootSer::btn_ExecuteClick() {
     // A run that could not start is logged too; a log that cannot be
     // written is said where the run's result is.
     try {
-        AppendUpdateLog(ws().ProjectFolder, UpdateLogLine(record));
+        if (!ws().ProjectFolder.empty()) AppendUpdateLog(ws().ProjectFolder, UpdateLogLine(record));
     } catch (const std::exception& e) {
         MemoRun->appendPlainText(QString::fromUtf8(e.what()));
     }
