@@ -11,6 +11,7 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QHideEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QStyleOptionHeader>
@@ -688,6 +689,11 @@ void StringGrid::keyPressEvent(QKeyEvent* e) {
         return;
     }
     QTableView::keyPressEvent(e);
+}
+
+void StringGrid::hideEvent(QHideEvent* e) {
+    if (!e->spontaneous() && window()->isHidden()) resetUndo();
+    QTableView::hideEvent(e);
 }
 
 void StringGrid::contextMenuEvent(QContextMenuEvent* e) {

@@ -151,8 +151,8 @@ public:
 
     QUndoStack* undoStack() const { return undo_; }
     // Forgets the undo steps; windows call it when they load a file into the
-    // grid (the grid also does so itself on clearData, a resize or a batch
-    // update made by the program).
+    // grid (the grid also does so itself when its window closes, and on
+    // clearData, a resize or a batch update made by the program).
     void resetUndo();
 
     // Where refusals go; by default the prompt of the window holding the grid.
@@ -181,6 +181,8 @@ protected:
     bool event(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
+    // Closing the window ends its undo history (a tab page hidden does not).
+    void hideEvent(QHideEvent* e) override;
 
 private:
     friend class GridCommand;

@@ -485,6 +485,16 @@ private slots:
         QCOMPARE(h.ids(), (QStringList{"p", "c", "", "", ""}));
         QVERIFY(h.g->undoAction->text() == "Undo" && h.g->redoAction->text() == "Redo");
 
+        // Closing the window ends the history; hiding the grid alone (a tab page) does not.
+        h.g->hide();
+        h.g->show();
+        QCOMPARE(h.g->undoStack()->count(), 3);
+        h.form.hide();
+        h.form.show();
+        QCOMPARE(h.g->undoStack()->count(), 0);
+        h.g->selectCell(1, 1);
+        h.g->model()->setData(h.g->model()->index(0, 0), "e", Qt::EditRole);
+        QCOMPARE(h.g->undoStack()->count(), 1);
         // Filling the grid from a file is no undo step and forgets the earlier ones.
         h.fillIds({"loaded"});
         QCOMPARE(h.g->undoStack()->count(), 0);
