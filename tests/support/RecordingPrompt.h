@@ -14,6 +14,8 @@ public:
         QString kind; // "message", "error", "confirm", "open", "save", "browse"
         QString title;
         QString text;
+        // The reason beneath an error's text.
+        QString informative = {};
     };
     QList<Entry> entries;
     std::deque<std::optional<QString>> fileAnswers;
@@ -21,6 +23,9 @@ public:
 
     void message(const QString& text) override { entries.push_back({"message", {}, text}); }
     void error(const QString& text) override { entries.push_back({"error", "Error", text}); }
+    void error(const QString& text, const QString& reason) override {
+        entries.push_back({"error", "Error", text, reason});
+    }
     bool confirm(const QString& title, const QString& text) override {
         entries.push_back({"confirm", title, text});
         return next(confirmAnswers, false);

@@ -1,10 +1,15 @@
 #include "core/device/DeviceUpdate.h"
 
+#include "core/device/SerialPort.h"
 #include "core/project/Errors.h"
 #include "core/project/FileSystem.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <dirent.h>
+#include <filesystem>
+#include <fstream>
+#include <zlib.h>
 
 std::string UpdaterPath(const std::string& exeFolder) {
     return exeFolder + PathSep + UpdaterProgram;
@@ -62,4 +67,106 @@ std::vector<std::string> SerialPortNames(const std::string& devFolder) {
         for (const std::string& n : Numbered(names, prefix))
             ports.push_back(devFolder + PathSep + n);
     return ports;
+}
+
+namespace {
+std::string FirstLine(const std::filesystem::path& file) {
+    std::ifstream in(file);
+    std::string line;
+    std::getline(in, line);
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
+        line.pop_back();
+    return line;
+}
+
+// Maker and model of the USB device a tty belongs to: the nearest folder above
+// the tty's device that has a "product" file.
+std::string UsbName(const std::string& tty, const std::string& sysfsRoot) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::path dev = fs::canonical(fs::path(sysfsRoot) / "class" / "tty" / tty / "device", ec);
+    if (ec) return {};
+    for (int up = 0; up < 4 && !dev.empty() && dev != dev.root_path(); ++up) {
+        std::string product = FirstLine(dev / "product");
+        if (!product.empty()) {
+            std::string maker = FirstLine(dev / "manufacturer");
+            if (maker.empty() || product.compare(0, maker.size(), maker) == 0) return product;
+            return maker + " " + product;
+        }
+        dev = dev.parent_path();
+    }
+    return {};
+}
+} // namespace
+
+std::string SerialPortLabel(const std::string& port, const std::string& sysfsRoot) {
+    const std::string device = TCustomComm::DevicePath(port);
+    if (device != port) return port + " (" + device + ")";
+    const std::string tty = port.substr(port.rfind('/') + 1);
+    const std::string name = tty.empty() ? std::string() : UsbName(tty, sysfsRoot);
+    return name.empty() ? port : port + " (" + name + ")";
+}
+
+FileDigest DigestFile(const std::string& path) {
+    FileDigest d;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return d;
+    uLong crc = ::crc32(0L, Z_NULL, 0);
+    char buf[65536];
+    while (in) {
+        in.read(buf, sizeof buf);
+        std::streamsize n = in.gcount();
+        if (n <= 0) break;
+        crc = ::crc32(crc, reinterpret_cast<const Bytef*>(buf), static_cast<uInt>(n));
+        d.size += static_cast<uint64_t>(n);
+    }
+    if (in.bad()) return {};
+    d.exists = true;
+    d.crc32 = static_cast<uint32_t>(crc);
+    return d;
+}
+
+std::string UpdateLogPath(const std::string& projectFolder) {
+    return projectFolder + PathSep + "bin" + PathSep + "update.log";
+}
+
+void AppendUpdateLog(const std::string& projectFolder, const std::string& line) {
+    // Without a project the path would be the root's bin folder.
+    if (projectFolder.empty()) throw TessaroError("No project is open: the update is not logged.");
+    const std::string path = UpdateLogPath(projectFolder);
+    std::string text = FileExists(path) ? ReadFileBytes(path) : std::string();
+    if (!text.empty() && text.back() != '\n') text += '\n';
+    text += line + "\n";
+    WriteFileAtomic(path, text);
+}
+
+namespace {
+std::string StepsText(const UpdateSteps& s) {
+    return std::string(s.firmware ? "FW" : "NO") + (s.readFirmware ? " FR" : " NO") +
+           (s.project ? " PW" : " NO") + (s.readProject ? " PR" : " NO");
+}
+
+std::string SentText(const UpdateRunRecord& run) {
+    if (run.file.empty()) return "no project image";
+    if (!run.digest.exists) return run.file + " (cannot be read)";
+    char crc[16];
+    std::snprintf(crc, sizeof crc, "%08X", static_cast<unsigned>(run.digest.crc32));
+    return run.file + ", " + std::to_string(run.digest.size) + " bytes, CRC-32 " + crc;
+}
+
+std::string Seconds(long long millis) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f s", static_cast<double>(millis) / 1000.0);
+    return text;
+}
+} // namespace
+
+std::vector<std::string> UpdateSummary(const UpdateRunRecord& run) {
+    return {"Sent: " + SentText(run), "Port: " + run.port, "Time: " + Seconds(run.millis),
+            "End: " + run.ending};
+}
+
+std::string UpdateLogLine(const UpdateRunRecord& run) {
+    return run.when + "; port " + run.port + "; steps " + StepsText(run.steps) + "; sent " +
+           SentText(run) + "; " + Seconds(run.millis) + "; " + run.ending;
 }

@@ -22,11 +22,59 @@ struct RunOptions {
 };
 
 struct RunResult {
-    enum Outcome { StartFailed, Ended, TimedOut };
+    enum Outcome { StartFailed, Ended, TimedOut, Cancelled };
     Outcome outcome = StartFailed;
     pid_t pid = -1;
     // errno of a failed start.
     int startError = 0;
+    // For a program that ended: its exit code, or the signal that ended it.
+    int exitCode = 0;
+    int termSignal = 0;
+    std::chrono::milliseconds elapsed{0};
+};
+
+// How a run ended, as told to the user: "the updater ended with exit code 0",
+// "... was ended by signal 15", "... did not end within 150 s and was left
+// running", "... was stopped (cancelled)", "... could not be started: <why>".
+std::string RunEnding(const RunResult& r, std::chrono::milliseconds timeLimit);
+
+// A program started in its own process group, whose end is polled without
+// blocking; what it writes to its standard output and error is collected
+// through one pipe. Destroying it while the program runs abandons it.
+class ChildProcess {
+public:
+    ChildProcess() = default;
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // 0, or the errno of a failed start.
+    int start(const std::string& program, const std::vector<std::string>& args);
+    pid_t pid() const { return pid_; }
+    bool running() const { return pid_ > 0 && !ended_; }
+    // Reads what output there is and reaps the program once it has ended;
+    // true when it has ended.
+    bool poll();
+    // The output read since the last call.
+    std::string takeOutput();
+    // For an ended program: the exit code, or the signal that ended it (else 0).
+    int exitCode() const;
+    int termSignal() const;
+    // Asks the program (and what it started) to end: SIGTERM, or SIGKILL.
+    void terminate();
+    void kill();
+    // Leaves the program running; a background thread drains its output and
+    // reaps it when it ends, so no zombie remains and it never blocks on a
+    // full pipe.
+    void abandon();
+
+private:
+    void drain();
+    pid_t pid_ = -1;
+    int fd_ = -1;
+    bool ended_ = false;
+    int status_ = 0;
+    std::string output_;
 };
 
 // Starts program with the split parameters in the current folder and waits

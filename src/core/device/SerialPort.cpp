@@ -3,6 +3,7 @@
 #include "core/device/SerialBaud.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -264,4 +265,26 @@ void TCustomComm::SetDtr(bool on) {
     int bits = TIOCM_DTR;
     if (::ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &bits) != 0)
         throw ECommError("EscapeCommFunction failure", errno);
+}
+
+std::string PortFailureReason(const std::string& device, int code, bool opening) {
+    switch (code) {
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+        return device + " does not exist";
+    case EBUSY:
+    case EWOULDBLOCK:
+        return device + " is in use by another program";
+    case EACCES:
+    case EPERM:
+        return device + ": permission denied: add your user to the dialout group";
+    case -1:
+        return opening ? device + " is not a serial port" : device + ": the port failed";
+    default:
+        break;
+    }
+    const std::string why = std::strerror(code);
+    return opening ? device + ": " + why
+                   : device + ": the modem control lines cannot be set: " + why;
 }

@@ -196,3 +196,10 @@ private:
 };
 
 class TComm : public TCustomComm {};
+
+// Why a port could not be used, naming its device, from the errno of the failed
+// call (-1 when the path is no terminal): "/dev/ttyS2 does not exist",
+// "/dev/ttyS2 is in use by another program", "/dev/ttyS2: permission denied:
+// add your user to the dialout group". `opening` is false for a failure after
+// the port was open (its control lines).
+std::string PortFailureReason(const std::string& device, int code, bool opening = true);

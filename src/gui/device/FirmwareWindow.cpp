@@ -1,9 +1,12 @@
 #include "gui/device/FirmwareWindow.h"
 
-#include "core/project/Workspace.h"
+#include "core/device/DeviceUpdate.h"
+
 #include "core/project/FileSystem.h"
+#include "core/project/Workspace.h"
 #include "gui/widgets/Controls.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
@@ -30,9 +33,11 @@ TFModifyFileSx::TFModifyFileSx(Workspace& ws, QWidget* parent, Build build)
 void TFModifyFileSx::buildControls() {
     LbButton1 = Named(new QPushButton("X", this), "LbButton1", {398, 6, 26, 24});
     LabelPort = Named(new QLabel("COM port:", this), "LabelPort", {20, 40, 70, 26});
-    cbport = Named(new QComboBox(this), "cbport", {92, 40, 90, 26});
+    cbport = Named(new QComboBox(this), "cbport", {92, 40, 104, 26});
+    // Each entry shows its device; the flash programmer gets the position.
     for (int i = 1; i <= 8; ++i)
-        cbport->addItem(QString("COM%1").arg(i));
+        cbport->addItem(QString::fromStdString(SerialPortLabel("COM" + std::to_string(i))));
+    cbport->view()->setMinimumWidth(cbport->view()->sizeHintForColumn(0) + 8);
     LabelPort->setBuddy(cbport);
     UpdateFirmware = Named(new QPushButton("Execute update firmware", this), "UpdateFirmware",
                            {200, 38, 210, 30});

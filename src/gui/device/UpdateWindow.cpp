@@ -1,9 +1,10 @@
 #include "gui/device/UpdateWindow.h"
 
-#include "core/project/Workspace.h"
-#include "core/device/SerialPort.h"
+#include "core/device/ConfigImage.h"
 #include "core/device/DeviceUpdate.h"
+#include "core/device/SerialPort.h"
 #include "core/project/FileSystem.h"
+#include "core/project/Workspace.h"
 
 #include "gui/widgets/Controls.h"
 
@@ -11,9 +12,17 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
+#include <vector>
 
 namespace {
 QCheckBox* MakeCheck(QWidget* parent, const char* name, const char* text, QRect geo) {
@@ -22,11 +31,38 @@ QCheckBox* MakeCheck(QWidget* parent, const char* name, const char* text, QRect 
     return c;
 }
 
-// Swallows user input to every window while the updater runs.
-class InputBlocker : public QObject {
+// For an updater run: every control of every other window and of the dialog
+// but `keep` is disabled, so no mouse, key, shortcut or accessibility action
+// reaches them; the other windows themselves take no keys and do not close.
+// A window cannot simply be disabled: its child dialogs would go with it.
+// Everything is enabled again when the lock ends, however the run ended.
+class RunLock : public QObject {
 public:
+    RunLock(QWidget* dialog, QWidget* keep) {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (top == dialog) continue;
+            top->installEventFilter(this);
+            windows_.emplace_back(top);
+            disableChildren(top, nullptr);
+        }
+        disableChildren(dialog, keep);
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+    }
+    ~RunLock() override {
+        QApplication::restoreOverrideCursor();
+        for (auto& w : disabled_)
+            if (w) w->setEnabled(true);
+        for (auto& w : windows_)
+            if (w) w->removeEventFilter(this);
+    }
+    RunLock(const RunLock&) = delete;
+    RunLock& operator=(const RunLock&) = delete;
+
     bool eventFilter(QObject*, QEvent* e) override {
         switch (e->type()) {
+        case QEvent::Close:
+            e->ignore();
+            return true;
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonRelease:
         case QEvent::MouseButtonDblClick:
@@ -44,7 +80,24 @@ public:
             return false;
         }
     }
+
+private:
+    void disableChildren(QWidget* window, QWidget* keep) {
+        for (QObject* o : window->children()) {
+            auto* w = qobject_cast<QWidget*>(o);
+            if (!w || w == keep || w->isWindow() || !w->isEnabled()) continue;
+            w->setEnabled(false);
+            disabled_.emplace_back(w);
+        }
+    }
+    std::vector<QPointer<QWidget>> disabled_;
+    std::vector<QPointer<QWidget>> windows_;
 };
+
+QString Clock(qint64 ms) {
+    const qint64 s = ms / 1000;
+    return QString("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QChar('0'));
+}
 } // namespace
 
 TFBootSer::TFBootSer(Workspace& ws, QWidget* parent, Build build)
@@ -96,6 +149,31 @@ void TFBootSer::buildControls() {
                                           {110, 182, 200, 32});
     Panel1->hide();
 
+    PanelRun = new QWidget(this);
+    PanelRun->setObjectName("PanelRun");
+    PanelRun->setGeometry(0, 0, 420, 250);
+    PanelRun->setAutoFillBackground(true);
+    LabelRun = NewControl<QLabel>(PanelRun, "LabelRun", "", {16, 8, 390, 20});
+    LabelRun->setStyleSheet("font-weight: bold;");
+    LabelElapsed = NewControl<QLabel>(PanelRun, "LabelElapsed", "", {16, 30, 390, 18});
+    ProgressRun = new QProgressBar(PanelRun);
+    ProgressRun->setObjectName("ProgressRun");
+    ProgressRun->setGeometry(16, 52, 388, 14);
+    ProgressRun->setTextVisible(false);
+    LabelElapsed->setBuddy(ProgressRun);
+    MemoRun = new QPlainTextEdit(PanelRun);
+    MemoRun->setObjectName("MemoRun");
+    MemoRun->setGeometry(16, 72, 388, 130);
+    MemoRun->setReadOnly(true);
+    MemoRun->setAccessibleName("Updater output");
+    btn_RunCancel =
+        NewControl<QPushButton>(PanelRun, "btn_RunCancel", "Cancel", {304, 212, 100, 27});
+    PanelRun->hide();
+
+    connect(btn_RunCancel, &QPushButton::clicked, this, [this] {
+        // After the run it is OK, back to the options; during it, see RunAndWait.
+        if (!waiting_) PanelRun->hide();
+    });
     connect(btn_Connect, &QPushButton::clicked, this,
             [this] { run([this] { btn_ConnectClick(); }); });
     connect(btn_Next, &QPushButton::clicked, this, [this] { run([this] { btn_NextClick(); }); });
@@ -108,12 +186,19 @@ TFBootSer::~TFBootSer() = default;
 
 void TFBootSer::refreshPorts() {
     // USB adapters come and go; the chosen port stays chosen while present.
-    QString chosen = CB_Port->currentText();
+    // Each entry shows its device; its data is the port as passed on.
+    QString chosen = CB_Port->count() ? chosenPort() : QString();
     CB_Port->clear();
-    for (const std::string& p : SerialPortNames())
-        CB_Port->addItem(QString::fromStdString(p));
-    int at = chosen.isEmpty() ? 0 : CB_Port->findText(chosen);
+    for (const std::string& p : SerialPortNames(DevFolder))
+        CB_Port->addItem(QString::fromStdString(SerialPortLabel(p, SysfsRoot)),
+                         QString::fromStdString(p));
+    int at = chosen.isEmpty() ? 0 : CB_Port->findData(chosen);
     CB_Port->setCurrentIndex(at < 0 ? 0 : at);
+}
+
+QString TFBootSer::chosenPort() const {
+    QVariant port = CB_Port->currentData();
+    return port.isValid() ? port.toString() : CB_Port->currentText();
 }
 
 void TFBootSer::showEvent(QShowEvent* e) {
@@ -123,6 +208,7 @@ void TFBootSer::showEvent(QShowEvent* e) {
 
 void TFBootSer::FormShow() {
     Panel1->hide();
+    PanelRun->hide();
     PortChecked = false;
     for (QLabel* l : {Label1, Label2, Label3, Label4, Label5, Label6})
         l->show();
@@ -158,13 +244,22 @@ void TFBootSer::keyPressEvent(QKeyEvent* e) {
 void TFBootSer::btn_ConnectClick() {
     PortChecked = false;
     closePort();
+    const std::string port = chosenPort().toStdString();
+    bool opening = true;
     try {
-        Comm1->SetDeviceName(CB_Port->currentText().toStdString());
+        Comm1->SetDeviceName(port);
         Comm1->Open();
+        opening = false;
         Comm1->SetDtr(true);
         PortChecked = true;
-    } catch (const std::exception&) {
-        prompt().error("Error!! Com Port cannot be open.");
+    } catch (const ECommError& e) {
+        closePort();
+        prompt().error("Error!! Com Port cannot be open.",
+                       QString::fromStdString(
+                           PortFailureReason(TCustomComm::DevicePath(port), e.ErrorCode, opening)));
+    } catch (const std::exception& e) {
+        closePort();
+        prompt().error("Error!! Com Port cannot be open.", QString::fromUtf8(e.what()));
     }
 }
 
@@ -182,41 +277,137 @@ void TFBootSer::btn_NextClick() {
 }
 
 void TFBootSer::btn_ExecuteClick() {
+    // One run at a time, whatever path the click came by.
+    if (waiting_) return;
     UpdateSteps steps;
     steps.firmware = CB_Firmware->isChecked();
     steps.readFirmware = CB_ReadFirmware->isChecked();
     steps.project = CB_Project->isChecked();
     steps.readProject = CB_ReadProject->isChecked();
-    const std::string params = UpdaterParameters(CB_Port->currentText().toStdString(), steps,
-                                                 ws().MasterFolder, ws().ProjectFolder);
+    const std::string port = chosenPort().toStdString();
+    const std::string params =
+        UpdaterParameters(port, steps, ws().MasterFolder, ws().ProjectFolder);
     const std::string program = UpdaterPath(ws().ExeFolder);
+    UpdateRunRecord record;
+    record.when = QDateTime::currentDateTime().toString("yyyy-MM-dd hh:mm:ss").toStdString();
+    record.port = CB_Port->currentText().toStdString();
+    record.steps = steps;
+    if (steps.project) {
+        record.file = BankPath(ws().ProjectFolder);
+        record.digest = DigestFile(record.file);
+    }
     RunResult r = RunAndWait(program, params, false);
+    record.millis = r.elapsed.count();
+    record.ending = RunEnding(r, UpdaterTimeLimit);
+    if (r.outcome != RunResult::StartFailed) {
+        LabelRun->setText(QString::fromStdString("Update: " + record.ending));
+        // The summary starts on the line after the output's last line end.
+        QString shown = MemoRun->toPlainText();
+        if (shown.endsWith('\n')) {
+            shown.chop(1);
+            MemoRun->setPlainText(shown);
+        }
+        MemoRun->appendPlainText("----");
+        for (const std::string& line : UpdateSummary(record))
+            MemoRun->appendPlainText(QString::fromStdString(line));
+        btn_RunCancel->setText("OK");
+    }
+    // A run that could not start is logged too; a log that cannot be
+    // written is said where the run's result is.
+    try {
+        if (!ws().ProjectFolder.empty()) AppendUpdateLog(ws().ProjectFolder, UpdateLogLine(record));
+    } catch (const std::exception& e) {
+        MemoRun->appendPlainText(QString::fromUtf8(e.what()));
+    }
     if (r.outcome == RunResult::StartFailed)
         prompt().error(
             QString::fromStdString("Error!! The update program " + program +
                                    " cannot be started: " + SystemErrorText(r.startError) + ". "));
 }
 
+void TFBootSer::showElapsed(qint64 ms) {
+    const qint64 limit = UpdaterTimeLimit.count();
+    LabelElapsed->setText(QString("Elapsed %1 of %2 (time limit)").arg(Clock(ms), Clock(limit)));
+    ProgressRun->setValue(static_cast<int>(std::min(ms, limit)));
+}
+
 RunResult TFBootSer::RunAndWait(const std::string& program, const std::string& parameters,
-                                bool hidden) {
-    InputBlocker blocker;
-    qApp->installEventFilter(&blocker);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    waiting_ = true;
-    RunOptions options;
-    options.timeLimit = UpdaterTimeLimit;
-    // Repaints and timers go on; input is swallowed by the blocker.
-    options.onPoll = [] { QApplication::processEvents(QEventLoop::AllEvents, 5); };
-    try {
-        LastRun = ::RunAndWait(program, parameters, hidden, options);
-    } catch (...) {
-        waiting_ = false;
-        QApplication::restoreOverrideCursor();
-        qApp->removeEventFilter(&blocker);
-        throw;
+                                bool /*hidden*/) {
+    RunResult result;
+    ChildProcess proc;
+    QElapsedTimer clock;
+    clock.start();
+    if (int err = proc.start(program, SplitParameters(parameters))) {
+        result.startError = err;
+        LastRun = result;
+        return result;
     }
+    result.pid = proc.pid();
+
+    LabelRun->setText("Updating the device: do not turn it off.");
+    ProgressRun->setRange(0, static_cast<int>(UpdaterTimeLimit.count()));
+    MemoRun->clear();
+    btn_RunCancel->setText("Cancel");
+    showElapsed(0);
+    PanelRun->show();
+    PanelRun->raise();
+
+    RunLock lock(this, PanelRun);
+    waiting_ = true;
+    bool cancelled = false;
+    qint64 killAt = -1;
+    QEventLoop loop;
+    QTimer tick;
+    auto poll = [&] {
+        const bool ended = proc.poll();
+        const std::string out = proc.takeOutput();
+        if (!out.empty()) {
+            MemoRun->moveCursor(QTextCursor::End);
+            MemoRun->insertPlainText(QString::fromLocal8Bit(out.data(), qsizetype(out.size())));
+            MemoRun->moveCursor(QTextCursor::End);
+        }
+        const qint64 ms = clock.elapsed();
+        showElapsed(ms);
+        if (ended) {
+            result.outcome = cancelled ? RunResult::Cancelled : RunResult::Ended;
+            result.exitCode = proc.exitCode();
+            result.termSignal = proc.termSignal();
+        } else if (cancelled) {
+            // Asked to end; one that does not is killed after a grace time.
+            if (killAt >= 0 && ms >= killAt) {
+                proc.kill();
+                killAt = -1;
+            }
+            return;
+        } else if (ms >= UpdaterTimeLimit.count()) {
+            result.outcome = RunResult::TimedOut;
+            proc.abandon();
+        } else {
+            return;
+        }
+        tick.stop();
+        loop.quit();
+    };
+    connect(&tick, &QTimer::timeout, &loop, poll);
+    auto cancel = connect(btn_RunCancel, &QPushButton::clicked, &loop, [&] {
+        if (cancelled || !proc.running()) return;
+        if (!prompt().confirm("Cancel update",
+                              "Stop the updater now? The device may be left without a "
+                              "working configuration until it is updated again."))
+            return;
+        if (!proc.running()) return;
+        cancelled = true;
+        LabelRun->setText("Stopping the updater...");
+        btn_RunCancel->setEnabled(false);
+        proc.terminate();
+        killAt = clock.elapsed() + 2000;
+    });
+    tick.start(50);
+    loop.exec();
+    disconnect(cancel);
     waiting_ = false;
-    QApplication::restoreOverrideCursor();
-    qApp->removeEventFilter(&blocker);
-    return LastRun;
+    btn_RunCancel->setEnabled(true);
+    result.elapsed = std::chrono::milliseconds(clock.elapsed());
+    LastRun = result;
+    return result;
 }

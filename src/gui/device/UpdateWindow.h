@@ -2,6 +2,7 @@
 #include "core/device/Process.h"
 #include "gui/widgets/FormBase.h"
 
+#include <QtGlobal>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -9,6 +10,8 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
 class QWidget;
 class TCustomComm;
@@ -42,6 +45,15 @@ public:
     QCheckBox* CB_ReadProject = nullptr;
     QPushButton* btn_Execute = nullptr;
 
+    // Run page, laid over the whole dialog from the start of a run until OK
+    // after it: elapsed time, the updater's output, then what was done.
+    QWidget* PanelRun = nullptr;
+    QLabel* LabelRun = nullptr;
+    QLabel* LabelElapsed = nullptr;
+    QProgressBar* ProgressRun = nullptr;
+    QPlainTextEdit* MemoRun = nullptr;
+    QPushButton* btn_RunCancel = nullptr;
+
     std::unique_ptr<TCustomComm> Comm1;
     // True only after the last Connect succeeded.
     bool PortChecked = false;
@@ -49,14 +61,22 @@ public:
     std::chrono::milliseconds UpdaterTimeLimit{150000};
     // Outcome of the last updater run.
     RunResult LastRun;
+    // Where the port list finds devices and what it says of them; tests use
+    // fake trees.
+    std::string DevFolder = "/dev";
+    std::string SysfsRoot = "/sys";
 
     void FormShow();
     void btn_ConnectClick();
     void btn_NextClick();
     void btn_ExecuteClick();
-    // Starts the program and waits for it, keeping the window painted but
-    // taking no input meanwhile.
+    // Starts the program and returns when it has ended, was cancelled or
+    // the time limit passed. Meanwhile the window shows the elapsed time and
+    // the program's output and offers Cancel; every other control of every
+    // window takes no input.
     RunResult RunAndWait(const std::string& program, const std::string& parameters, bool hidden);
+    // The chosen entry's port as it is passed on ("COM1", or a device path).
+    QString chosenPort() const;
 
     bool waitingForUpdater() const { return waiting_; }
 
@@ -70,5 +90,6 @@ protected:
 private:
     void refreshPorts();
     void closePort();
+    void showElapsed(qint64 ms);
     bool waiting_ = false;
 };

@@ -18,6 +18,12 @@ void QtPrompt::error(const QString& text) {
     box.exec();
 }
 
+void QtPrompt::error(const QString& text, const QString& reason) {
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::Ok, owner_);
+    box.setInformativeText(reason);
+    box.exec();
+}
+
 bool QtPrompt::confirm(const QString& title, const QString& text) {
     return QMessageBox::question(owner_, title, text, QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;

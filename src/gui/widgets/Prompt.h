@@ -16,6 +16,10 @@ public:
     virtual void message(const QString& text) = 0;
     // Error box with an error icon and a single OK button.
     virtual void error(const QString& text) = 0;
+    // The same with the reason beneath the message (the box's informative text).
+    virtual void error(const QString& text, const QString& reason) {
+        error(reason.isEmpty() ? text : text + "\n\n" + reason);
+    }
     // Yes/No question; true for Yes.
     virtual bool confirm(const QString& title, const QString& text) = 0;
     // filter uses the "Description (*.ext)|*.ext" form; empty optional on cancel.
@@ -34,6 +38,7 @@ public:
     explicit QtPrompt(QWidget* owner) : owner_(owner) {}
     void message(const QString& text) override;
     void error(const QString& text) override;
+    void error(const QString& text, const QString& reason) override;
     bool confirm(const QString& title, const QString& text) override;
     std::optional<QString> openFile(const QString& title, const QString& folder,
                                     const QString& filter) override;

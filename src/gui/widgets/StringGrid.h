@@ -3,9 +3,14 @@
 #include <QStringList>
 #include <QTableView>
 
-class QAbstractButton;
+#include <functional>
 #include <string>
 #include <vector>
+
+class QAbstractButton;
+class QAction;
+class QUndoStack;
+class GridCommand;
 
 // Text cells addressed like the grids of the dialogs: (column, row) with row 0
 // the fixed header row and, when there is a fixed column, column 0 the fixed
@@ -30,14 +35,24 @@ public:
     // Between these, cell changes are collected and announced once at the
     // last endUpdate: one signal per header and one for the data area, not
     // one per cell. Calls nest.
+    // A batch from the program (not from a user edit) replaces the content:
+    // it ends in contentReplaced, as do clearData and a resize.
     void beginUpdate() { ++updating_; }
     void endUpdate();
+
+    // Routes the edits of the in-place editors to `hook` instead of the cells
+    // (the grid makes undo steps of them).
+    void setEditHook(std::function<void(int col, int row, const QString& text)> hook) {
+        editHook_ = std::move(hook);
+    }
 
     void setKind(int col, Kind kind, const QStringList& items = {});
     Kind kind(int col) const;
     QStringList items(int col) const;
     void setReadOnly(int col, bool ro);
+    bool isReadOnly(int col) const;
     void setEditable(bool e) { editable_ = e; }
+    bool isEditable() const { return editable_; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -48,8 +63,11 @@ public:
 
 signals:
     void cellEdited(int col, int row);
+    // The cells were filled or emptied by the program, not edited.
+    void contentReplaced();
 
 private:
+    friend class StringGrid;
     struct Column {
         Kind kind = Kind::Text;
         QStringList items;
@@ -63,6 +81,9 @@ private:
     int fixedCols_ = 1;
     bool editable_ = true;
     int updating_ = 0;
+    // Set while the grid applies a user's change.
+    bool userChange_ = false;
+    std::function<void(int, int, const QString&)> editHook_;
     bool changedColTitles_ = false, changedRowTitles_ = false, changedData_ = false;
     std::vector<QString> cells_;
     std::vector<Column> columns_;
@@ -70,7 +91,10 @@ private:
 
 // The one grid widget of the program: a header row, an optional fixed first
 // column, in-place editing with per column a free text editor, a drop-down
-// limited to its items, or a Y/N check box.
+// limited to its items, or a Y/N check box. An editable grid also inserts,
+// deletes and moves rows within its fixed row count, clears, copies and
+// pastes blocks as tab-separated text, and undoes all of these (keys and
+// context menu). Every such change emits cellEdited for the changed cells.
 class StringGrid : public QTableView {
     Q_OBJECT
 public:
@@ -109,6 +133,44 @@ public:
 
     GridModel* gridModel() const { return model_; }
 
+    // The user's row and clipboard operations, each one undo step. Those that
+    // change nothing return false; a refused one also reports why.
+    bool insertRow();         // above the current row
+    bool deleteRows();        // the selected rows; empty rows come in at the end
+    bool moveRows(int delta); // the selected rows, -1 up or +1 down
+    bool clearCells();        // the selected cells of editable columns
+    void copy() const;        // the selected block to the clipboard
+    bool paste();             // the clipboard's block at the current cell
+    bool pasteText(const QString& text);
+    // The selected block (the current cell when nothing is selected) as
+    // tab-separated text.
+    QString selectedText() const;
+
+    // No cell of the row holds text (a check box left unchecked counts as empty).
+    bool rowIsEmpty(int row) const;
+
+    QUndoStack* undoStack() const { return undo_; }
+    // Forgets the undo steps; windows call it when they load a file into the
+    // grid (the grid also does so itself when its window closes, and on
+    // clearData, a resize or a batch update made by the program).
+    void resetUndo();
+
+    // Where refusals go; by default the prompt of the window holding the grid.
+    void setReporter(std::function<void(const QString&)> reporter) {
+        reporter_ = std::move(reporter);
+    }
+
+    // The context menu's actions (shortcuts shown for reference).
+    QAction* insertRowAction = nullptr;
+    QAction* deleteRowsAction = nullptr;
+    QAction* moveUpAction = nullptr;
+    QAction* moveDownAction = nullptr;
+    QAction* clearAction = nullptr;
+    QAction* copyAction = nullptr;
+    QAction* pasteAction = nullptr;
+    QAction* undoAction = nullptr;
+    QAction* redoAction = nullptr;
+
 signals:
     void cellEdited(int col, int row);
     void cellSelected(int col, int row);
@@ -116,10 +178,41 @@ signals:
 protected:
     // Paints the fixed column's header text (cell 0,0) in the corner.
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool event(QEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+    // Closing the window ends its undo history (a tab page hidden does not).
+    void hideEvent(QHideEvent* e) override;
 
 private:
+    friend class GridCommand;
+    // A rectangle of the data area in grid numbering: x/y the first column
+    // and row, width/height the counts.
+    using Block = QRect;
+    Block dataBlock(int firstRow, int lastRow) const;
+    Block selectedBlock() const;
+    std::vector<int> selectedRows() const;
+    std::vector<QString> cellsOf(const Block& b) const;
+    // Writes a block as one change; emits cellEdited for each changed cell.
+    void putCells(const Block& b, const std::vector<QString>& cells);
+    void selectBlock(const Block& b);
+    // One undo step; false when it would change nothing.
+    bool push(const Block& b, std::vector<QString> after, const Block& selBefore,
+              const Block& selAfter, const QString& text, bool keepSelection = false);
+    void onEditorCommit(int col, int row, const QString& text);
+    void report(const QString& text);
+    QString rowName(int row) const;
+    QString colName(int col) const;
+    // The text a pasted value is stored as in the column, or why it is refused.
+    bool acceptValue(int col, const QString& value, QString& stored, QString& why) const;
+    // The action of a key press, if it is one of the grid's own keys.
+    QAction* actionFor(const QKeyEvent* e) const;
+    void updateActions();
+
     GridModel* model_;
     QAbstractButton* corner_ = nullptr;
+    QUndoStack* undo_ = nullptr;
+    std::function<void(const QString&)> reporter_;
 };
 
 // Holds a grid's change notices for as long as it lives.

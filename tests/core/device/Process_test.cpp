@@ -1,5 +1,6 @@
 #include "core/device/DeviceUpdate.h"
 #include "core/device/Process.h"
+#include "core/device/SerialPort.h"
 #include "core/project/Errors.h"
 #include "core/project/FileSystem.h"
 
@@ -168,6 +169,121 @@ TEST(RunAndWait, GivesUpAtTheTimeLimitLeavesTheProgramRunningAndReapsItLater) {
     while (!Reaped(r.pid) && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(10ms);
     EXPECT_TRUE(Reaped(r.pid)) << "a zombie was left";
+}
+
+// Polls until the program ends or 5 s pass.
+bool PollUntilEnded(ChildProcess& p, std::string& output) {
+    auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (!p.poll() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(5ms);
+    output += p.takeOutput();
+    return !p.running();
+}
+
+TEST(ChildProcess, CollectsOutputAndTellsHowItEnded) {
+    TempDir dir;
+    const struct {
+        const char* body;
+        std::string output;
+        int exitCode, signal;
+        const char* ending;
+    } cases[] = {
+        {"echo out; echo err >&2; exit 3\n", "out\nerr\n", 3, 0,
+         "the updater ended with exit code 3"},
+        {"printf 'no line end'\n", "no line end", 0, 0, "the updater ended with exit code 0"},
+        {"kill -9 $$\n", "", 0, 9, "the updater was ended by signal 9"},
+    };
+    for (const auto& c : cases) {
+        ChildProcess p;
+        ASSERT_EQ(p.start(Script(dir, "prog", c.body), {}), 0);
+        std::string out;
+        ASSERT_TRUE(PollUntilEnded(p, out)) << c.body;
+        EXPECT_EQ(out, c.output) << c.body;
+        EXPECT_EQ(p.exitCode(), c.exitCode) << c.body;
+        EXPECT_EQ(p.termSignal(), c.signal) << c.body;
+        RunResult r;
+        r.outcome = RunResult::Ended;
+        r.exitCode = p.exitCode();
+        r.termSignal = p.termSignal();
+        EXPECT_EQ(RunEnding(r, 150s), c.ending);
+    }
+    ChildProcess missing;
+    EXPECT_EQ(missing.start(dir.path() + "/none", {}), ENOENT);
+}
+
+TEST(ChildProcess, TerminateEndsTheProgramAndWhatItStarted) {
+    TempDir dir;
+    const std::string pids = dir / "pids";
+    ChildProcess p;
+    ASSERT_EQ(p.start(Script(dir, "tree", "sleep 30 &\necho $! > '" + pids + "'\nsleep 30\n"), {}),
+              0);
+    while (!FileExists(pids) || ReadText(pids).find('\n') == std::string::npos)
+        std::this_thread::sleep_for(5ms);
+    const pid_t child = pid_t(std::stol(ReadText(pids)));
+    EXPECT_FALSE(p.poll());
+    p.terminate();
+    std::string out;
+    ASSERT_TRUE(PollUntilEnded(p, out));
+    EXPECT_EQ(p.termSignal(), SIGTERM);
+    auto deadline = std::chrono::steady_clock::now() + 5s;
+    // Gone, or a zombie waiting for whoever adopted it.
+    auto gone = [child] {
+        if (::kill(child, 0) != 0) return true;
+        const std::string stat = ReadText("/proc/" + std::to_string(child) + "/stat");
+        size_t paren = stat.rfind(')');
+        return paren != std::string::npos && paren + 2 < stat.size() && stat[paren + 2] == 'Z';
+    };
+    while (!gone() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(5ms);
+    EXPECT_TRUE(gone()) << "the program's own child was left running";
+}
+
+TEST(PortFailureReason, NamesTheDeviceAndTheCause) {
+    const struct {
+        int code;
+        bool opening;
+        const char* reason;
+    } cases[] = {
+        {ENOENT, true, "/dev/ttyS2 does not exist"},
+        {ENXIO, true, "/dev/ttyS2 does not exist"},
+        {EBUSY, true, "/dev/ttyS2 is in use by another program"},
+        {EWOULDBLOCK, true, "/dev/ttyS2 is in use by another program"},
+        {EACCES, true, "/dev/ttyS2: permission denied: add your user to the dialout group"},
+        {-1, true, "/dev/ttyS2 is not a serial port"},
+        {EIO, true, "/dev/ttyS2: Input/output error"},
+        {EINVAL, false, "/dev/ttyS2: the modem control lines cannot be set: Invalid argument"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PortFailureReason("/dev/ttyS2", c.code, c.opening), c.reason) << c.code;
+}
+
+TEST(UpdateLog, SummaryAndLinesAreAppended) {
+    TempDir dir;
+    ASSERT_TRUE(ForceDirectories(dir / "bin"));
+    WriteText(dir / "bin/bank.bin", "123456789");
+    UpdateRunRecord run;
+    run.when = "2026-12-10 09:55:02";
+    run.port = "COM1 (/dev/ttyS0)";
+    run.steps.readFirmware = false;
+    run.file = dir / "bin/bank.bin";
+    run.digest = DigestFile(run.file);
+    run.millis = 12345;
+    run.ending = "the updater ended with exit code 0";
+    // The CRC-32 check value of "123456789".
+    EXPECT_EQ(UpdateSummary(run),
+              (std::vector<std::string>{"Sent: " + run.file + ", 9 bytes, CRC-32 CBF43926",
+                                        "Port: COM1 (/dev/ttyS0)", "Time: 12.3 s",
+                                        "End: the updater ended with exit code 0"}));
+    AppendUpdateLog(dir.path(), UpdateLogLine(run));
+    run.file.clear();
+    AppendUpdateLog(dir.path(), UpdateLogLine(run));
+    EXPECT_EQ(ReadText(UpdateLogPath(dir.path())),
+              "2026-12-10 09:55:02; port COM1 (/dev/ttyS0); steps FW NO PW PR; sent " + dir.path() +
+                  "/bin/bank.bin, 9 bytes, CRC-32 CBF43926; 12.3 s; the updater ended with exit "
+                  "code 0\n"
+                  "2026-12-10 09:55:02; port COM1 (/dev/ttyS0); steps FW NO PW PR; sent no "
+                  "project image; 12.3 s; the updater ended with exit code 0\n");
+    EXPECT_FALSE(DigestFile(dir / "none").exists);
 }
 
 } // namespace

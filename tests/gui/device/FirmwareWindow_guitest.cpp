@@ -68,8 +68,9 @@ private slots:
         QVERIFY(prompt->shown().isEmpty());
         QCOMPARE(dlg->windowTitle(), QString("Generate Firmware"));
         QCOMPARE(dlg->cbport->count(), 8);
-        QCOMPARE(dlg->cbport->itemText(7), QString("COM8"));
-        QCOMPARE(dlg->cbport->currentText(), QString("COM1"));
+        // Each entry shows its device beside the port.
+        QCOMPARE(dlg->cbport->itemText(7), QString("COM8 (/dev/ttyS7)"));
+        QCOMPARE(dlg->cbport->currentText(), QString("COM1 (/dev/ttyS0)"));
         QVERIFY(dlg->UpdateFirmware->isVisible() && dlg->UpdateFirmware->isEnabled());
         QVERIFY(dlg->ProgressBar1->isVisible());
         QVERIFY(dlg->LbButton1->isVisible());

@@ -3,14 +3,15 @@
 #include "FakeComm.h"
 #include "RecordingPrompt.h"
 #include "TempDir.h"
-#include "core/project/Workspace.h"
 #include "core/device/SerialPort.h"
+#include "core/project/Workspace.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QtTest>
+#include <filesystem>
 #include <sys/stat.h>
 
 class UBootSerTest : public QObject {
@@ -65,11 +66,14 @@ private slots:
         QCOMPARE(dlg->Label4->buddy(), dlg->CB_Port);
         QVERIFY(!dlg->CB_Port->isEditable());
         QVERIFY(dlg->CB_Port->count() >= 10);
-        for (int i = 0; i < 10; ++i)
-            QCOMPARE(dlg->CB_Port->itemText(i), QString("COM%1").arg(i + 1));
+        // Each entry shows its device beside the port, which is what is passed on.
+        for (int i = 0; i < 10; ++i) {
+            QCOMPARE(dlg->CB_Port->itemText(i), QString("COM%1 (/dev/ttyS%2)").arg(i + 1).arg(i));
+            QCOMPARE(dlg->CB_Port->itemData(i).toString(), QString("COM%1").arg(i + 1));
+        }
         for (int i = 10; i < dlg->CB_Port->count(); ++i)
             QVERIFY(dlg->CB_Port->itemText(i).startsWith("/dev/tty"));
-        QCOMPARE(dlg->CB_Port->currentText(), QString("COM1"));
+        QCOMPARE(dlg->chosenPort(), QString("COM1"));
         QCOMPARE(dlg->btn_Connect->text(), QString("Connect"));
         QCOMPARE(dlg->btn_Next->text(), QString("Next"));
         QCOMPARE(dlg->bitbtn2->text(), QString("Cancel"));
@@ -101,6 +105,8 @@ private slots:
         choose(*exe / "no-such-port");
         dlg->btn_Connect->click();
         QCOMPARE(rec->texts("error"), QStringList{"Error!! Com Port cannot be open."});
+        QCOMPARE(rec->entries.last().informative,
+                 QString::fromStdString(*exe / "no-such-port" + " does not exist"));
         QVERIFY(!dlg->PortChecked);
         dlg->btn_Next->click();
         QCOMPARE(rec->texts("error").last(), QString("Select one port."));
@@ -113,6 +119,8 @@ private slots:
         choose(pty.name);
         dlg->btn_Connect->click();
         QCOMPARE(rec->texts("error"), QStringList{"Error!! Com Port cannot be open."});
+        QVERIFY(rec->entries.last().informative.startsWith(
+            QString::fromStdString(pty.name + ": the modem control lines cannot be set: ")));
         QVERIFY(!dlg->PortChecked);
     }
 
@@ -125,7 +133,59 @@ private slots:
         choose(pty.name);
         dlg->btn_Connect->click();
         QCOMPARE(rec->texts("error"), QStringList{"Error!! Com Port cannot be open."});
+        QCOMPARE(rec->entries.last().informative,
+                 QString::fromStdString(pty.name + " is in use by another program"));
         QVERIFY(!dlg->PortChecked);
+    }
+
+    void portEntriesNameTheirUsbAdapters() {
+        // A fake /dev and a fake sysfs tree as the kernel lays them out: the
+        // tty's device link points below the USB device holding maker and model.
+        namespace fs = std::filesystem;
+        const fs::path dev = *exe / "dev", sys = *exe / "sys";
+        fs::create_directories(dev);
+        for (const char* n : {"ttyUSB1", "ttyUSB0", "ttyACM0", "ttyS0"})
+            WriteText(dev / n, "");
+        const struct {
+            const char* tty;
+            const char* usb; // device folder below sys/devices, then the tty's own path
+            const char* below;
+            const char* maker;
+            const char* product;
+        } adapters[] = {
+            {"ttyUSB0", "usb1/1-1", "1-1:1.0/ttyUSB0", "FTDI", "FT232R USB UART"},
+            {"ttyACM0", "usb1/1-2", "1-2:1.0", "Arduino (www.arduino.cc)", "Arduino Uno"},
+        };
+        for (const auto& a : adapters) {
+            const fs::path usb = sys / "devices" / a.usb;
+            fs::create_directories(usb / a.below);
+            WriteText(usb / "manufacturer", std::string(a.maker) + "\n");
+            WriteText(usb / "product", std::string(a.product) + "\n");
+            fs::create_directories(sys / "class/tty" / a.tty);
+            fs::create_directory_symlink(usb / a.below, sys / "class/tty" / a.tty / "device");
+        }
+        dlg->DevFolder = dev;
+        dlg->SysfsRoot = sys;
+        dlg->hide();
+        dlg->show();
+        QStringList texts, data;
+        for (int i = 10; i < dlg->CB_Port->count(); ++i) {
+            texts << dlg->CB_Port->itemText(i);
+            data << dlg->CB_Port->itemData(i).toString();
+        }
+        const QString d = QString::fromStdString(dev.string());
+        QCOMPARE(texts, (QStringList{d + "/ttyUSB0 (FTDI FT232R USB UART)", d + "/ttyUSB1",
+                                     d + "/ttyACM0 (Arduino (www.arduino.cc) Arduino Uno)"}));
+        QCOMPARE(data, (QStringList{d + "/ttyUSB0", d + "/ttyUSB1", d + "/ttyACM0"}));
+        QCOMPARE(dlg->CB_Port->itemText(2), QString("COM3 (/dev/ttyS2)"));
+
+        // The device path alone goes to the port.
+        DtrObeyingComm* comm = fakeComm();
+        dlg->CB_Port->setCurrentIndex(10);
+        dlg->btn_Connect->click();
+        QCOMPARE(comm->DeviceName(), (dev / "ttyUSB0").string());
+        QCOMPARE(rec->texts("error"), QStringList{"Error!! Com Port cannot be open."});
+        QCOMPARE(rec->entries.last().informative, d + "/ttyUSB0 is not a serial port");
     }
 
     void aFailedConnectClearsAnEarlierSuccess() {
@@ -196,7 +256,7 @@ private slots:
         QVERIFY(!dlg->Panel1->isVisible());
         QVERIFY(!dlg->PortChecked);
         QVERIFY(dlg->Label3->isVisible());
-        QCOMPARE(dlg->CB_Port->currentText(), QString("COM4"));
+        QCOMPARE(dlg->CB_Port->currentText(), QString("COM4 (/dev/ttyS3)"));
         QVERIFY(!dlg->CB_Project->isChecked());
         QVERIFY(!dlg->CB_ReadFirmware->isChecked());
         QVERIFY(dlg->CB_Firmware->isChecked());

@@ -1,9 +1,69 @@
 #include "gui/widgets/StringGrid.h"
 
+#include "RecordingPrompt.h"
+#include "core/project/Workspace.h"
+#include "gui/widgets/FormBase.h"
+
+#include <QAction>
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QUndoStack>
 #include <QtTest>
+
+namespace {
+// A window holding a grid shaped like the access map: row numbers, a free
+// text column, a drop-down, a check box, a free text and a read-only column.
+struct Host {
+    Workspace ws{"/nonexistent"};
+    FormBase form{ws};
+    std::shared_ptr<RecordingPrompt> rec = std::make_shared<RecordingPrompt>();
+    StringGrid* g = new StringGrid(&form);
+    QSignalSpy edited{g, &StringGrid::cellEdited};
+
+    explicit Host(int dataRows = 5) {
+        form.setPrompt(rec);
+        g->setColCount(6);
+        g->setRowCount(dataRows + 1);
+        const char* titles[] = {"N°", "Slave ID", "Type", "SWAP", "Mnemonic", "Info"};
+        for (int c = 0; c < 6; ++c)
+            g->setCell(c, 0, QString::fromUtf8(titles[c]));
+        for (int r = 1; r <= dataRows; ++r)
+            g->setCell(0, r, QString::number(r));
+        g->setColumnKind(2, StringGrid::Kind::Pick,
+                         {"Coil Status", "Input Status", "Holding Register"});
+        g->setColumnKind(3, StringGrid::Kind::Check);
+        g->setColumnReadOnly(5, true);
+        g->resize(600, 300);
+        form.show();
+        g->setFocus();
+    }
+    // The Slave ID column, top to bottom.
+    QStringList ids() const {
+        QStringList out;
+        for (int r = 1; r < g->rowCount(); ++r)
+            out << g->cell(1, r);
+        return out;
+    }
+    void fillIds(const QStringList& ids) {
+        GridUpdate load(g);
+        for (int r = 0; r < ids.size(); ++r)
+            g->setCell(1, r + 1, ids[r]);
+    }
+    void selectRows(int first, int last) {
+        g->selectCell(1, first);
+        auto* m = g->model();
+        g->selectionModel()->select(
+            QItemSelection(m->index(first - 1, 0), m->index(last - 1, m->columnCount() - 1)),
+            QItemSelectionModel::ClearAndSelect);
+    }
+    void key(int k, Qt::KeyboardModifiers mods = Qt::ControlModifier) {
+        QTest::keyClick(g, Qt::Key(k), mods);
+    }
+};
+} // namespace
 
 class StringGridTest : public QObject {
     Q_OBJECT
@@ -215,6 +275,231 @@ private slots:
         free.setRowCount(3);
         free.setCell(0, 1, wide);
         QVERIFY(free.verticalHeader()->sizeHint().width() > 40);
+    }
+
+    void rowsAreInsertedDeletedAndMovedWithinTheRowCount() {
+        Host h;
+        h.fillIds({"a", "b", "c", "d"});
+        h.g->setCell(5, 2, "fixed");
+        const struct {
+            const char* what;
+            int first, last, key;
+            Qt::KeyboardModifiers mods;
+            QStringList ids;
+        } steps[] = {
+            {"insert above row 2",
+             2,
+             2,
+             Qt::Key_Insert,
+             Qt::ControlModifier,
+             {"a", "", "b", "c", "d"}},
+            {"insert with a full last row",
+             1,
+             1,
+             Qt::Key_Insert,
+             Qt::ControlModifier,
+             {"a", "", "b", "c", "d"}},
+            {"delete the last row",
+             5,
+             5,
+             Qt::Key_Delete,
+             Qt::ControlModifier,
+             {"a", "", "b", "c", ""}},
+            {"insert at the last row, which is empty",
+             5,
+             5,
+             Qt::Key_Insert,
+             Qt::ControlModifier,
+             {"a", "", "b", "c", ""}},
+            {"delete rows 1 and 2",
+             1,
+             2,
+             Qt::Key_Delete,
+             Qt::ControlModifier,
+             {"b", "c", "", "", ""}},
+            {"move row 1 down", 1, 1, Qt::Key_Down, Qt::ControlModifier, {"c", "b", "", "", ""}},
+            {"move the first row up",
+             1,
+             1,
+             Qt::Key_Up,
+             Qt::ControlModifier,
+             {"c", "b", "", "", ""}},
+            {"move rows 2-3 up", 2, 3, Qt::Key_Up, Qt::ControlModifier, {"b", "", "c", "", ""}},
+            {"move the last row down",
+             5,
+             5,
+             Qt::Key_Down,
+             Qt::ControlModifier,
+             {"b", "", "c", "", ""}},
+            {"clear rows 1-3", 1, 3, Qt::Key_Delete, Qt::NoModifier, {"", "", "", "", ""}},
+        };
+        for (const auto& s : steps) {
+            h.selectRows(s.first, s.last);
+            h.key(s.key, s.mods);
+            QVERIFY2(h.ids() == s.ids, s.what);
+            // The row numbers stay where they are.
+            for (int r = 1; r <= 5; ++r)
+                QCOMPARE(h.g->cell(0, r), QString::number(r));
+        }
+        QCOMPARE(h.rec->texts("error"),
+                 QStringList{"No row can be inserted: the last row is not empty."});
+        // The read-only column moved with its rows but was not cleared.
+        QCOMPARE(h.g->cell(5, 1), QString("fixed"));
+        QVERIFY(h.edited.size() > 0);
+        // An unchecked box alone leaves a row empty; a checked one does not.
+        h.g->setCell(3, 5, "N");
+        QVERIFY(h.g->rowIsEmpty(5));
+        h.g->setCell(3, 5, "Y");
+        QVERIFY(!h.g->rowIsEmpty(5));
+    }
+
+    void pasteChecksEveryCellOrChangesNothing() {
+        const struct {
+            const char* text;
+            int col, row;
+            QString refusal;
+            QStringList row2; // columns 1..5 of row 2 afterwards
+        } cases[] = {
+            {"7\tcoil status\ttrue\n8\tHOLDING REGISTER\t0\n",
+             1,
+             1,
+             {},
+             {"8", "Holding Register", "N", "", ""}},
+            // 3 rows x 4 columns with one value the drop-down does not offer.
+            {"1\tCoil Status\tY\tx\n2\tHolding\tN\ty\n3\tInput Status\t1\tz\n",
+             1,
+             1,
+             "Paste refused: row 2, column \"Type\": \"Holding\" is not one of the column's "
+             "choices.",
+             {"old", "Input Status", "Y", "", ""}},
+            {"1\t\tmaybe\n",
+             1,
+             2,
+             "Paste refused: row 2, column \"SWAP\": \"maybe\" is not Y, N, 1, 0, true or false.",
+             {"old", "Input Status", "Y", "", ""}},
+            {"m\tinfo\n",
+             4,
+             2,
+             "Paste refused: row 2, column \"Info\": the column cannot be edited.",
+             {"old", "Input Status", "Y", "", ""}},
+            {"a\nb\nc\n",
+             1,
+             4,
+             "Paste refused: the 3 rows pasted at row 4 run past the last row (5).",
+             {"old", "Input Status", "Y", "", ""}},
+            {"a\tb\n",
+             5,
+             2,
+             "Paste refused: the 2 columns pasted at column \"Info\" run past the last "
+             "column (\"Info\").",
+             {"old", "Input Status", "Y", "", ""}},
+            // Spreadsheet quoting, and a text cell taking a tab and a line end.
+            {"\"tab\there\"\n\"two\nlines \"\"q\"\"\"\n",
+             4,
+             1,
+             {},
+             {"old", "Input Status", "Y", "two\nlines \"q\"", ""}},
+        };
+        for (const auto& c : cases) {
+            Host h;
+            h.g->setCell(1, 2, "old");
+            h.g->setCell(2, 2, "Input Status");
+            h.g->setCell(3, 2, "Y");
+            h.g->selectCell(c.col, c.row);
+            QGuiApplication::clipboard()->setText(c.text);
+            h.key(Qt::Key_V);
+            QStringList row2;
+            for (int col = 1; col <= 5; ++col)
+                row2 << h.g->cell(col, 2);
+            QCOMPARE(row2, c.row2);
+            QCOMPARE(h.rec->texts("error"),
+                     c.refusal.isEmpty() ? QStringList() : QStringList{c.refusal});
+            QCOMPARE(h.edited.isEmpty(), !c.refusal.isEmpty());
+            QCOMPARE(h.g->undoStack()->count(), c.refusal.isEmpty() ? 1 : 0);
+        }
+    }
+
+    void copyGivesWhatPasteTakes() {
+        Host h;
+        h.fillIds({"1", "2 \"b\""});
+        h.g->setCell(2, 1, "Coil Status");
+        h.g->setCell(4, 2, "a\tb");
+        h.g->selectCell(1, 1);
+        h.g->selectionModel()->select(
+            QItemSelection(h.g->model()->index(0, 0), h.g->model()->index(1, 1)),
+            QItemSelectionModel::ClearAndSelect);
+        h.key(Qt::Key_C);
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 QString("1\tCoil Status\n\"2 \"\"b\"\"\"\t\n"));
+        h.g->selectCell(4, 2);
+        h.g->selectionModel()->select(
+            QItemSelection(h.g->model()->index(1, 3), h.g->model()->index(1, 3)),
+            QItemSelectionModel::ClearAndSelect);
+        h.key(Qt::Key_C);
+        h.g->selectCell(4, 4);
+        h.key(Qt::Key_V);
+        QCOMPARE(h.g->cell(4, 4), QString("a\tb"));
+        // A grid that only shows its cells copies but takes no paste.
+        h.g->setEditable(false);
+        h.g->selectCell(1, 1);
+        h.key(Qt::Key_C);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString("1\n"));
+        h.g->selectCell(1, 3);
+        h.key(Qt::Key_V);
+        QCOMPARE(h.g->cell(1, 3), QString());
+    }
+
+    void undoAndRedoAcrossEditsPastesAndDeletes() {
+        Host h;
+        h.fillIds({"a", "b", "c"});
+        QCOMPARE(h.g->undoStack()->count(), 0);
+        // An in-place edit.
+        h.g->model()->setData(h.g->model()->index(0, 0), "A", Qt::EditRole);
+        QCOMPARE(h.edited.size(), 1);
+        h.g->selectCell(1, 2);
+        // A refused paste is no undo step.
+        QVERIFY(!h.g->pasteText("x\ty\tz\n"));
+        QGuiApplication::clipboard()->setText("p\tInput Status\n");
+        h.g->selectCell(1, 2);
+        h.key(Qt::Key_V);
+        h.selectRows(1, 1);
+        h.key(Qt::Key_Delete);
+        QCOMPARE(h.ids(), (QStringList{"p", "c", "", "", ""}));
+        QCOMPARE(h.g->cell(2, 1), QString("Input Status"));
+
+        h.edited.clear();
+        h.key(Qt::Key_Z);
+        QCOMPARE(h.ids(), (QStringList{"A", "p", "c", "", ""}));
+        QVERIFY(!h.edited.isEmpty());
+        h.key(Qt::Key_Z);
+        QCOMPARE(h.ids(), (QStringList{"A", "b", "c", "", ""}));
+        QCOMPARE(h.g->cell(2, 2), QString());
+        h.key(Qt::Key_Z);
+        QCOMPARE(h.ids(), (QStringList{"a", "b", "c", "", ""}));
+        h.key(Qt::Key_Z); // nothing more to undo
+        QCOMPARE(h.ids(), (QStringList{"a", "b", "c", "", ""}));
+        h.key(Qt::Key_Y);
+        h.key(Qt::Key_Y);
+        QCOMPARE(h.ids(), (QStringList{"A", "p", "c", "", ""}));
+        h.key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(h.ids(), (QStringList{"p", "c", "", "", ""}));
+        QVERIFY(h.g->undoAction->text() == "Undo" && h.g->redoAction->text() == "Redo");
+
+        // Closing the window ends the history; hiding the grid alone (a tab page) does not.
+        h.g->hide();
+        h.g->show();
+        QCOMPARE(h.g->undoStack()->count(), 3);
+        h.form.hide();
+        h.form.show();
+        QCOMPARE(h.g->undoStack()->count(), 0);
+        h.g->selectCell(1, 1);
+        h.g->model()->setData(h.g->model()->index(0, 0), "e", Qt::EditRole);
+        QCOMPARE(h.g->undoStack()->count(), 1);
+        // Filling the grid from a file is no undo step and forgets the earlier ones.
+        h.fillIds({"loaded"});
+        QCOMPARE(h.g->undoStack()->count(), 0);
+        h.key(Qt::Key_Z);
+        QCOMPARE(h.g->cell(1, 1), QString("loaded"));
     }
 };
 
