@@ -32,6 +32,8 @@ std::string S(const QLineEdit* e) {
     return e->text().toStdString();
 }
 
+static_assert(NoChoiceCode == NoListChoice, "a list with no choice reads as no choice");
+
 const QString kUnusedPair = "Not used while \"Enable check Modbus Error\" is off.";
 } // namespace
 
