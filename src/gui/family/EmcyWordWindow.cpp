@@ -1,8 +1,8 @@
 #include "gui/family/EmcyWordWindow.h"
 
+#include "core/project/ParseInteger.h"
 #include "core/project/Workspace.h"
 #include "gui/family/FamilyIO.h"
-#include "core/project/ParseInteger.h"
 
 #include "gui/widgets/Controls.h"
 
@@ -301,7 +301,7 @@ void TFWemcy::ShowNode(int position, int side) {
     const WordNodePos at = NodeAtPosition(position);
     for (int s = 0; s < 2; ++s) {
         tab(s).wordGroup->setTitle(Q(WordGroupCaption(at.word)));
-        tab(s).bitGroup->setTitle(Q(BitGroupCaption(at.bit)));
+        tab(s).bitGroup->setTitle(Q(BitGroupCaptionAt(position)));
     }
     const TClWEmcy& w = Lists.side(side).at(static_cast<size_t>(at.word));
     const TabControls t = tab(side);

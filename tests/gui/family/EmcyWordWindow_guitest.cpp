@@ -2,9 +2,9 @@
 #include "RecordingPrompt.h"
 #include "TempDir.h"
 #include "XlsWriter.h"
+#include "core/project/FileSystem.h"
 #include "core/project/Workspace.h"
 #include "gui/family/EmcyWordWindow.h"
-#include "core/project/FileSystem.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -152,7 +152,7 @@ private slots:
         e.select(1, 0);
         QCOMPARE(e.dlg->Eb0B->text(), QString()); // a word node empties the bit edits
         QCOMPARE(e.dlg->EposcompB->text(), QString());
-        QCOMPARE(e.dlg->GbebmB->title(), "Mask BIT " + kNo + "  Define");
+        QCOMPARE(e.dlg->GbebmB->title(), "Mask BIT " + kNo + "0 Define"); // word 0's position
     }
 
     void labelsDeleteAndCaptions() {
@@ -179,6 +179,18 @@ private slots:
         e.select(0, 2);
         QCOMPARE(e.dlg->GBword_emcy_bitmapB->title(), "Word " + kNo + "2 Emcy Define ");
         QCOMPARE(e.dlg->EdevidA->text(), QString("4"));
+        // A word node's bit group carries its tree position, on both tabs.
+        QCOMPARE(e.dlg->GbebmA->title(), "Mask BIT " + kNo + "34 Define");
+        QCOMPARE(e.dlg->GbebmB->title(), "Mask BIT " + kNo + "34 Define");
+        // Keyboard moves through the tree show each node, bit captions by bit.
+        e.dlg->TWCanA->setFocus();
+        e.dlg->TWCanA->expandAll();
+        QTest::keyClick(e.dlg->TWCanA, Qt::Key_Down);
+        QCOMPARE(e.dlg->GbebmA->title(), "Mask BIT " + kNo + "0 Define");
+        QCOMPARE(e.dlg->EdevidA->text(), QString("4"));
+        QTest::keyClick(e.dlg->TWCanA, Qt::Key_Home);
+        QCOMPARE(e.dlg->GBword_emcy_bitmapA->title(), "Word " + kNo + "0 Emcy Define ");
+        QCOMPARE(e.dlg->EdevidA->text(), QString("1"));
     }
 
     void wordChecks() {
