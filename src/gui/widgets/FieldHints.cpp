@@ -19,8 +19,9 @@ int OwnCount(const QComboBox* box) {
     return n;
 }
 
-void Mark(QLineEdit* edit, int32_t low, int32_t high) {
+void Mark(QLineEdit* edit, int32_t low, int32_t high, bool emptyOk) {
     const bool marked =
+        !(emptyOk && edit->text().isEmpty()) &&
         RangeEntryState(edit->text().toStdString(), low, high) != EntryState::Acceptable;
     if (edit->property(kMarked).toBool() == marked && edit->property(kMarked).isValid()) return;
     edit->setProperty(kMarked, marked);
@@ -77,7 +78,7 @@ QValidator::State RangeValidator::validate(QString& input, int&) const {
 }
 
 QLabel* SetNumericRange(QLineEdit* edit, int32_t low, int32_t high, const QString& unit,
-                        const QString& unitLabelName) {
+                        const QString& unitLabelName, bool emptyOk) {
     edit->setValidator(new RangeValidator(low, high, edit));
     const QString tip = QString::fromStdString(RangeHint(low, high, unit.toStdString()));
     edit->setProperty(kRangeTip, tip);
@@ -85,8 +86,8 @@ QLabel* SetNumericRange(QLineEdit* edit, int32_t low, int32_t high, const QStrin
     edit->setAccessibleDescription(tip);
     // Texts set by the program (a loaded file) are marked as well as typed ones.
     QObject::connect(edit, &QLineEdit::textChanged, edit,
-                     [edit, low, high] { Mark(edit, low, high); });
-    Mark(edit, low, high);
+                     [edit, low, high, emptyOk] { Mark(edit, low, high, emptyOk); });
+    Mark(edit, low, high, emptyOk);
     if (unit.isEmpty()) return nullptr;
     auto* label = new QLabel(unit, edit->parentWidget());
     label->setObjectName(unitLabelName);

@@ -38,9 +38,10 @@ private:
 // Gives a numeric edit box its range: input limited by RangeValidator, the
 // range (and unit) in its tooltip, and a red base while the text is out of
 // range. `unit` non-empty also puts a label after the box (named
-// `unitLabelName`), which is returned.
+// `unitLabelName`), which is returned. `emptyOk`: an empty box is not marked
+// (where empty stands for a value, e.g. "0").
 QLabel* SetNumericRange(QLineEdit* edit, int32_t low, int32_t high, const QString& unit = {},
-                        const QString& unitLabelName = {});
+                        const QString& unitLabelName = {}, bool emptyOk = false);
 // True while the edit box holds a text its range refuses (shown marked).
 bool EntryMarked(const QLineEdit* edit);
 // Enables a control the current choices use; disables one they do not use,
