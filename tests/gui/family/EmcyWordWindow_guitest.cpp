@@ -5,6 +5,7 @@
 #include "core/project/FileSystem.h"
 #include "core/project/Workspace.h"
 #include "gui/family/EmcyWordWindow.h"
+#include "gui/widgets/FieldHints.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -153,6 +154,23 @@ private slots:
         QCOMPARE(e.dlg->Eb0B->text(), QString()); // a word node empties the bit edits
         QCOMPARE(e.dlg->EposcompB->text(), QString());
         QCOMPARE(e.dlg->GbebmB->title(), "Mask BIT " + kNo + "0 Define"); // word 0's position
+    }
+
+    // The positions tell what the packed value keeps of them and mark the rest.
+    void positionsTellTheirRange() {
+        Env e;
+        e.dlg->show();
+        QVERIFY(e.dlg->EposcompA->toolTip().startsWith("0 to 4095"));
+        QVERIFY(e.dlg->EposcompB2->toolTip().startsWith("0 to 15"));
+        const std::tuple<QLineEdit*, QString, QString, bool> typed[] = {
+            {e.dlg->EposcompB2, "15", "15", false}, {e.dlg->EposcompB2, "17", "17", true},
+            {e.dlg->EposcompA, "4096", "4096", true}, {e.dlg->EposcompA, "2b", "2", false}};
+        for (const auto& [edit, keys, shown, marked] : typed) {
+            edit->clear();
+            QTest::keyClicks(edit, keys);
+            QCOMPARE(edit->text(), shown);
+            QCOMPARE(EntryMarked(edit), marked);
+        }
     }
 
     void labelsDeleteAndCaptions() {
