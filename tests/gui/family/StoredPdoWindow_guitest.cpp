@@ -306,6 +306,29 @@ private slots:
         d_->reject();
     }
 
+    // A mouse click that moves the line shows it once; a click on the line
+    // already current shows it again.
+    void mouseClicksShowOnce() {
+        writeFiles();
+        WriteText(ws_.SdopdoPath, "<sdopdo><row index=\"1\" subindex=\"1\" nrpdo=\"1\" "
+                                  "poscomp=\"zz\"/></sdopdo>");
+        reopen();
+        auto click = [](QListWidget* l, int row) {
+            QTest::mouseClick(l->viewport(), Qt::LeftButton, {},
+                              l->visualItemRect(l->item(row)).center());
+        };
+        click(d_->LPdoCanA, 0);
+        QCOMPARE(Lines(d_->LSdoCanA), QStringList{"Sdo0"});
+        click(d_->LSdoCanA, 0);
+        QCOMPARE(rec_->texts("error"), QStringList{"'zz' is not a valid integer value"});
+        QCOMPARE(d_->EindexA->text(), QString("1"));
+        d_->EindexA->setText("edited");
+        click(d_->LSdoCanA, 0);
+        QCOMPARE(rec_->texts("error").size(), 2);
+        QCOMPARE(d_->EindexA->text(), QString("1"));
+        d_->reject();
+    }
+
     // A side's PDOs past 127 are listed but take no entries: the file could
     // not number them. What the dialog does take reads back unchanged.
     void pdosPastTheFileLimitTakeNoEntries() {
