@@ -163,8 +163,10 @@ private slots:
         QVERIFY(e.dlg->EposcompA->toolTip().startsWith("0 to 4095"));
         QVERIFY(e.dlg->EposcompB2->toolTip().startsWith("0 to 15"));
         const std::tuple<QLineEdit*, QString, QString, bool> typed[] = {
-            {e.dlg->EposcompB2, "15", "15", false}, {e.dlg->EposcompB2, "17", "17", true},
-            {e.dlg->EposcompA, "4096", "4096", true}, {e.dlg->EposcompA, "2b", "2", false}};
+            {e.dlg->EposcompB2, "15", "15", false},
+            {e.dlg->EposcompB2, "17", "17", true},
+            {e.dlg->EposcompA, "4096", "4096", true},
+            {e.dlg->EposcompA, "2b", "2", false}};
         for (const auto& [edit, keys, shown, marked] : typed) {
             edit->clear();
             QTest::keyClicks(edit, keys);
