@@ -12,8 +12,20 @@ bool InRange(const std::string& text, int low, int high) {
     return v >= low && v <= high;
 }
 
-int ListCode(int position, size_t count, int def) {
-    return position >= 0 && static_cast<size_t>(position) < count ? position : def;
+struct ListField {
+    const char* label; // the field's caption in the dialog
+    int CommParams::*code;
+    const std::vector<std::string>* items;
+};
+const ListField kListFields[] = {{"Baudrate", &CommParams::SerBaud, &SerBaudItems},
+                                 {"Parity", &CommParams::SerPar, &SerParItems},
+                                 {"Baud rate", &CommParams::DnBaud, &DnBaudItems}};
+
+std::string ListFailure(const ListField& f, int code) {
+    if (code >= 0 && static_cast<size_t>(code) < f.items->size()) return {};
+    return code == NoListChoice ? std::string("Error!! Choose a value for ") + f.label + ". "
+                                : std::string("Error!! ") + f.label + ": the stored value " +
+                                      std::to_string(code) + " is not in the list; choose one. ";
 }
 
 // Runs one element's reading; a missing element or a text that is not a
@@ -60,8 +72,15 @@ void LoadCommParams(const std::string& path, CommParams& p) {
                  std::string("0x00"));
 }
 
-std::vector<std::string> CommParamsFailures(const CommParams& p) {
+std::vector<std::string> CommChoiceFailures(const CommParams& p) {
     std::vector<std::string> out;
+    for (const ListField& f : kListFields)
+        if (auto m = ListFailure(f, p.*f.code); !m.empty()) out.push_back(m);
+    return out;
+}
+
+std::vector<std::string> CommParamsFailures(const CommParams& p) {
+    std::vector<std::string> out = CommChoiceFailures(p);
     if (!InRange(p.SerTO, 0, 10000))
         out.push_back("Error!! Serial TimeOut must be between 0 and 10000 mS. ");
     if (!InRange(p.SerCD, 0, 1000))
@@ -95,15 +114,16 @@ XmlDocument BuildDoc(const CommParams& p) {
         root.append(name).setText(value);
     };
     auto code = [](int v) { return std::to_string(v); };
-    put("Ser_Baud", code(ListCode(p.SerBaud, SerBaudItems.size(), 7)));
-    put("Ser_Par", code(ListCode(p.SerPar, SerParItems.size(), 0)));
+    if (auto failures = CommChoiceFailures(p); !failures.empty()) throw TessaroError(failures[0]);
+    put("Ser_Baud", code(p.SerBaud));
+    put("Ser_Par", code(p.SerPar));
     put("Ser_TO", p.SerTO);
     put("Ser_CD", p.SerCD);
     put("Ser_Type", p.SerType == 1 ? "1" : "0");
     put("Ser_Prot", code(p.SerProt >= 0 && p.SerProt <= 3 ? p.SerProt : 4));
     put("Ser_Write_Mode", p.SerWriteMode != 0 ? "1" : "0");
     put("DN_ID", p.DnId);
-    put("DN_Baud", code(ListCode(p.DnBaud, DnBaudItems.size(), 2)));
+    put("DN_Baud", code(p.DnBaud));
     put("DN_NB_IN", p.DnNbIn);
     put("DN_NB_OUT", p.DnNbOut);
     put("DN_Enable_Error", p.DnEnableError ? "1" : "0");

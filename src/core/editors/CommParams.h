@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -35,12 +36,20 @@ inline const std::vector<std::string> DnBaudItems = {"125K", "250K", "500K"};
 // A missing file is no error: `into` gets the defaults.
 void LoadCommParams(const std::string& path, CommParams& into);
 
-// Every range failure in check order (the dialog shows the first one).
+// The code of a list where nothing is chosen (no stored value either).
+inline constexpr int NoListChoice = INT32_MIN;
+
+// A list code that is none of the list's positions (a stored value outside
+// the list, or no choice made): one message a field, naming it.
+std::vector<std::string> CommChoiceFailures(const CommParams& p);
+
+// Every failure in check order (the dialog shows the first one): the list
+// codes first, then the ranges.
 std::vector<std::string> CommParamsFailures(const CommParams& p);
 std::optional<std::string> CheckCommParams(const CommParams& p);
 
-// The whole document; a list position outside its list is written as the
-// list's default so the file always holds a valid code.
+// The whole document. A list position outside its list is never replaced:
+// both throw TessaroError naming the field (check CommChoiceFailures first).
 std::string CommParamsXml(const CommParams& p);
 // Writes the whole file atomically; throws XmlError when that fails.
 void SaveCommParams(const CommParams& p, const std::string& path);

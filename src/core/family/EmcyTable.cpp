@@ -132,3 +132,8 @@ int EmcyFromRecord(int32_t bypassSet, const std::vector<std::string>& fields, TC
         e.text(f) = fields[static_cast<size_t>(f)];
     return UnpackBypassSet(bypassSet, e);
 }
+
+std::string CheckEmcyTarget(int32_t target) {
+    if (target >= 0 && target <= EmcyMaxTarget) return {};
+    return "Traslate in: choose one of the options";
+}

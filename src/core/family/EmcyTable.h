@@ -17,6 +17,10 @@ inline const std::array<std::string, 12> EmcyFieldNames = {
 inline constexpr int EmcyTextCount = 11;
 // Highest translation target the dialog offers (0 = no translation).
 inline constexpr int32_t EmcyMaxTarget = 8;
+// "" when `target` is one of the dialog's options, else the reason naming the
+// group ("Traslate in"); -1 means no option is checked.
+std::string CheckEmcyTarget(int32_t target);
+
 // Bit of bypass_set that marks an entry of the "From CAN B" side.
 inline constexpr int32_t EmcySideBBit = 32;
 

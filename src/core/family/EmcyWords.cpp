@@ -87,6 +87,12 @@ std::string BitGroupCaption(int bit) {
     return std::string("Mask BIT ") + kDegree + (bit < 0 ? " " : std::to_string(bit)) + " Define";
 }
 
+std::string BitGroupCaptionAt(int position) {
+    const int bit = NodeAtPosition(position).bit;
+    return std::string("Mask BIT ") + kDegree + std::to_string(bit < 0 ? position : bit) +
+           " Define";
+}
+
 bool WordTextsAccepted(const std::vector<TClWEmcy>& list, const std::string& index_addrm,
                        const std::string& subindex, const std::string& devid, int ownPosition) {
     if (index_addrm.empty() || subindex.empty() || devid.empty()) return false;

@@ -62,6 +62,10 @@ std::string NextWordLabel(const std::vector<std::string>& wordNodeTexts);
 // the bit group starts with.
 std::string WordGroupCaption(int word);
 std::string BitGroupCaption(int bit);
+// The bit group's caption once the node at `position` is shown: a bit node
+// gives its bit number (as the tree's "BitN"), a word node, which has no bit,
+// its absolute position in the tree, so that the caption always has a number.
+std::string BitGroupCaptionAt(int position);
 
 // New (ownPosition -1) or Modify of a word at ownPosition: false when a text
 // is empty or another word of the list has the same three texts.

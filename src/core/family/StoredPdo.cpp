@@ -25,9 +25,23 @@ std::pair<int, int> PdoOf(const StoredPdoModel& m, int32_t n) {
 }
 } // namespace
 
+std::string CheckStoredPdoNumber(int number) {
+    if (number >= 1 && number <= MaxStoredPdoNumber) return {};
+    return "PDO " + std::to_string(number) + " cannot hold SDO entries: only PDOs 1 to " +
+           std::to_string(MaxStoredPdoNumber) + " of a side can be stored";
+}
+
 std::string PackPoscomp(int high, int low) {
     // A blank selection counts as "none".
     return std::to_string(std::max(high, 0) * 16 + std::max(low, 0));
+}
+
+std::string CheckByteSelection(int high, int low) {
+    for (auto [value, field] : {std::pair{high, "High SDO Byte"}, std::pair{low, "Low SDO Byte"}})
+        if (value < 0 || value > 8)
+            return std::string(field) + ": the stored position " + std::to_string(value) +
+                   " is none of \"none\", \"B1\" .. \"B8\"; choose one";
+    return {};
 }
 
 std::pair<int, int> UnpackPoscomp(const std::string& text) {
@@ -140,6 +154,9 @@ XmlDocument SdopdoDocument(const StoredPdoModel& model) {
         const auto& pdos = model.side[side].pdos;
         for (auto [p, e] : StoredSaveOrder(pdos)) {
             const TClSdo& s = pdos[p].entries[e];
+            // The reader would take such a number for the other side or refuse it.
+            if (auto why = CheckStoredPdoNumber(pdos[p].number); !why.empty())
+                throw TessaroError(why);
             XmlNode row = root.append("row");
             row.setAttr("index", s.index);
             row.setAttr("subindex", s.subindex);

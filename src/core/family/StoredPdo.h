@@ -35,6 +35,9 @@ struct StoredPdoModel {
 
 // Positions 0..8 ("none", "B1".."B8") of the two byte selections.
 std::string PackPoscomp(int high, int low);
+// "" when both positions are choices of the drop-downs (0 "none" .. 8 "B8"),
+// else the reason naming the field ("High SDO Byte", "Low SDO Byte").
+std::string CheckByteSelection(int high, int low);
 // Strict ParseInteger of the text; high = bits 4..7, low = bits 0..3.
 std::pair<int, int> UnpackPoscomp(const std::string& text);
 
@@ -45,6 +48,12 @@ std::pair<int, int> UnpackPoscomp(const std::string& text);
 // sdopdo.xml gives the entries (nrpdo bit 7 = CAN B, bits 0..6 = PDO number).
 std::vector<std::string> LoadStoredPdo(const std::string& sdoPath, const std::string& rpdodefPath,
                                        const std::string& sdopdoPath, StoredPdoModel& model);
+
+// nrpdo keeps the side in bit 7 and the number in bits 0..6, so only the
+// first 127 PDOs of a side can hold entries that read back.
+inline constexpr int MaxStoredPdoNumber = 127;
+// "" when the PDO with this number may hold entries, else the reason.
+std::string CheckStoredPdoNumber(int number);
 
 inline constexpr const char* SdoExistsText = "Index or Subindex Not Valid,Sdo Already Exists";
 inline constexpr const char* SdoUsedText = "Index or Subindex Not Valid";
@@ -64,6 +73,7 @@ std::string CheckSdoEntryKey(const std::string& index, const std::string& subind
 std::vector<std::pair<size_t, size_t>> StoredSaveOrder(const std::vector<TClPdo>& pdos);
 
 std::string SdopdoXml(const StoredPdoModel& model);
+// Both throw when an entry sits on a PDO past MaxStoredPdoNumber.
 // Throws and leaves the file untouched when an entry does not convert.
 void SaveSdopdo(const std::string& path, const StoredPdoModel& model);
 

@@ -3,6 +3,7 @@
 #include "core/project/Workspace.h"
 
 #include "gui/widgets/Controls.h"
+#include "gui/widgets/FieldHints.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -31,10 +32,9 @@ std::string S(const QLineEdit* e) {
     return e->text().toStdString();
 }
 
-// A list position the list cannot show is shown as no selection.
-void SetPosition(QComboBox* box, int position) {
-    box->setCurrentIndex(position >= 0 && position < box->count() ? position : -1);
-}
+static_assert(NoChoiceCode == NoListChoice, "a list with no choice reads as no choice");
+
+const QString kUnusedPair = "Not used while \"Enable check Modbus Error\" is off.";
 } // namespace
 
 TFpargen::TFpargen(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
@@ -47,7 +47,8 @@ TFpargen::TFpargen(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, p
 }
 
 void TFpargen::buildControls() {
-    const int lx = 8, fx = 104, fw = 123, lw = 94, rh = 22;
+    // uw: a box with its unit label after it.
+    const int lx = 8, fx = 104, fw = 123, uw = 83, lw = 94, rh = 22;
     auto label = [](QWidget* parent, const char* name, const char* text, QRect geo,
                     QWidget* buddy) {
         auto* l = Named(new QLabel(text, parent), name, geo);
@@ -63,9 +64,9 @@ void TFpargen::buildControls() {
     Label1 = label(GroupBox1, "Label1", "Baudrate", {lx, 56, lw, rh}, CB_Ser_Baud);
     CB_Ser_Par = MakeList(GroupBox1, "CB_Ser_Par", {fx, 82, fw, rh}, SerParItems);
     Label2 = label(GroupBox1, "Label2", "Parity", {lx, 82, lw, rh}, CB_Ser_Par);
-    E_Ser_TO = Named(new QLineEdit(GroupBox1), "E_Ser_TO", {fx, 108, fw, rh});
+    E_Ser_TO = Named(new QLineEdit(GroupBox1), "E_Ser_TO", {fx, 108, uw, rh});
     Label3 = label(GroupBox1, "Label3", "TimeOut", {lx, 108, lw, rh}, E_Ser_TO);
-    E_Ser_CD = Named(new QLineEdit(GroupBox1), "E_Ser_CD", {fx, 134, fw, rh});
+    E_Ser_CD = Named(new QLineEdit(GroupBox1), "E_Ser_CD", {fx, 134, uw, rh});
     Label4 = label(GroupBox1, "Label4", "Cyclic Delay", {lx, 134, lw, rh}, E_Ser_CD);
 
     GroupBox3 = Named(new QGroupBox(" Protocol ", GroupBox1), "GroupBox3", {8, 160, 227, 117});
@@ -88,9 +89,9 @@ void TFpargen::buildControls() {
     Label5 = label(GroupBox5, "Label5", "ID Dev.", {lx, 20, lw, rh}, E_Pro_ID);
     CB_Pro_Baud = MakeList(GroupBox5, "CB_Pro_Baud", {fx, 46, fw, rh}, DnBaudItems);
     Label6 = label(GroupBox5, "Label6", "Baud rate", {lx, 46, lw, rh}, CB_Pro_Baud);
-    E_PRo_IN = Named(new QLineEdit(GroupBox5), "E_PRo_IN", {fx, 72, fw, rh});
+    E_PRo_IN = Named(new QLineEdit(GroupBox5), "E_PRo_IN", {fx, 72, uw, rh});
     Label7 = label(GroupBox5, "Label7", "N Byte IN", {lx, 72, lw, rh}, E_PRo_IN);
-    E_PRo_Out = Named(new QLineEdit(GroupBox5), "E_PRo_Out", {fx, 98, fw, rh});
+    E_PRo_Out = Named(new QLineEdit(GroupBox5), "E_PRo_Out", {fx, 98, uw, rh});
     Label8 = label(GroupBox5, "Label8", "N Byte OUT", {lx, 98, lw, rh}, E_PRo_Out);
 
     GroupBox6 = Named(new QGroupBox(" Error/Diagnosis Modbus ", GroupBox5), "GroupBox6",
@@ -104,6 +105,21 @@ void TFpargen::buildControls() {
     E_Val_Canc_Data = Named(new QLineEdit(GroupBox6), "E_Val_Canc_Data", {8, 92, 44, rh});
     Label11 = label(GroupBox6, "Label11", "Value to set to data bytes", {56, 92, 168, rh},
                     E_Val_Canc_Data);
+
+    // The ranges of the checks on OK, told before OK and marked while typing.
+    SetNumericRange(E_Ser_TO, 0, 10000, "ms", "LabelUnitSerTO");
+    SetNumericRange(E_Ser_CD, 0, 1000, "ms", "LabelUnitSerCD");
+    SetNumericRange(E_Pro_ID, 0, 63);
+    SetNumericRange(E_PRo_IN, 0, 455, "bytes", "LabelUnitPRoIN");
+    SetNumericRange(E_PRo_Out, 0, 455, "bytes", "LabelUnitPRoOut");
+    SetNumericRange(E_Num_Con_Err, 1, 250);
+    SetNumericRange(E_Val_Canc_Data, 0, 255);
+    auto usePair = [this] {
+        for (QWidget* w : {static_cast<QWidget*>(E_Num_Con_Err), static_cast<QWidget*>(Label10),
+                           static_cast<QWidget*>(E_Val_Canc_Data), static_cast<QWidget*>(Label11)})
+            SetUsed(w, CB_En_Err->isChecked(), kUnusedPair);
+    };
+    connect(CB_En_Err, &QCheckBox::toggled, this, usePair);
 
     bitbtn1 = Named(new QPushButton("OK", this), "bitbtn1", {38, 616, 81, 27});
     bitbtn2 = Named(new QPushButton("Cancel", this), "bitbtn2", {132, 616, 81, 27});
@@ -124,6 +140,7 @@ void TFpargen::buildControls() {
     CB_En_Err->setChecked(false);
     E_Num_Con_Err->setText("1");
     E_Val_Canc_Data->setText("0x00");
+    usePair();
 
     connect(bitbtn1, &QPushButton::clicked, this, [this] {
         bool saved = false;
@@ -161,8 +178,8 @@ bool TFpargen::BitBtn1Click() {
 
 CommParams TFpargen::fromControls() const {
     CommParams p;
-    p.SerBaud = CB_Ser_Baud->currentIndex();
-    p.SerPar = CB_Ser_Par->currentIndex();
+    p.SerBaud = ShownCode(CB_Ser_Baud);
+    p.SerPar = ShownCode(CB_Ser_Par);
     p.SerTO = S(E_Ser_TO);
     p.SerCD = S(E_Ser_CD);
     p.SerType = RB_Ser_485->isChecked() ? 1 : 0;
@@ -173,7 +190,7 @@ CommParams TFpargen::fromControls() const {
                                            : 4;
     p.SerWriteMode = RB_W_Cyclic->isChecked() ? 1 : 0;
     p.DnId = S(E_Pro_ID);
-    p.DnBaud = CB_Pro_Baud->currentIndex();
+    p.DnBaud = ShownCode(CB_Pro_Baud);
     p.DnNbIn = S(E_PRo_IN);
     p.DnNbOut = S(E_PRo_Out);
     p.DnEnableError = CB_En_Err->isChecked();
@@ -183,8 +200,8 @@ CommParams TFpargen::fromControls() const {
 }
 
 void TFpargen::toControls(const CommParams& p) {
-    SetPosition(CB_Ser_Baud, p.SerBaud);
-    SetPosition(CB_Ser_Par, p.SerPar);
+    ShowChoice(CB_Ser_Baud, p.SerBaud);
+    ShowChoice(CB_Ser_Par, p.SerPar);
     E_Ser_TO->setText(Q(p.SerTO));
     E_Ser_CD->setText(Q(p.SerCD));
     (p.SerType == 1 ? RB_Ser_485 : RB_Ser_232)->setChecked(true);
@@ -192,7 +209,7 @@ void TFpargen::toControls(const CommParams& p) {
     prot[p.SerProt >= 0 && p.SerProt <= 3 ? p.SerProt : 4]->setChecked(true);
     (p.SerWriteMode != 0 ? RB_W_Cyclic : RB_W_Change)->setChecked(true);
     E_Pro_ID->setText(Q(p.DnId));
-    SetPosition(CB_Pro_Baud, p.DnBaud);
+    ShowChoice(CB_Pro_Baud, p.DnBaud);
     E_PRo_IN->setText(Q(p.DnNbIn));
     E_PRo_Out->setText(Q(p.DnNbOut));
     CB_En_Err->setChecked(p.DnEnableError);

@@ -4,6 +4,7 @@
 #include "gui/family/FamilyIO.h"
 
 #include "gui/widgets/Controls.h"
+#include "gui/widgets/FieldHints.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -29,19 +30,20 @@ struct EditRow {
     const char* name;
     const char* label;
     const char* range;
+    int32_t low, high;
 };
 const EditRow kEditRows[] = {
-    {0, "Eid_dev", "ID_EMCY", "(1..127)"},
-    {1, "Emask_eq_ec", "Mask_error_code", "(0..65535)"},
-    {6, "Eenmask_eq_ec", "Enabled_mask_error_code", "(0..65535)"},
-    {2, "Emask_eq_er", "MAsk_error_Reg", "(0..255)"},
-    {7, "Eenmask_eq_er", "Enabled_mask_error_Reg", "(0..255)"},
-    {3, "Emask_eq_m1", "Mask_Manu1", "(0..65535)"},
-    {8, "Eenmask_eq_m1", "Enabled_Mask_Manu1", "(0..65535)"},
-    {4, "Emask_eq_m2", "Mask_Manu2", "(0..65535)"},
-    {9, "Eenmask_eq_m2", "Enabled_Mask_Manu2", "(0..65535)"},
-    {5, "Emask_eq_m3", "Mask_Manu3", "(0..255)"},
-    {10, "Eenmask_eq_m3", "Enabled_Mask_Manu3", "(0..255)"},
+    {0, "Eid_dev", "ID_EMCY", "(1..127)", 1, 127},
+    {1, "Emask_eq_ec", "Mask_error_code", "(0..65535)", 0, 65535},
+    {6, "Eenmask_eq_ec", "Enabled_mask_error_code", "(0..65535)", 0, 65535},
+    {2, "Emask_eq_er", "MAsk_error_Reg", "(0..255)", 0, 255},
+    {7, "Eenmask_eq_er", "Enabled_mask_error_Reg", "(0..255)", 0, 255},
+    {3, "Emask_eq_m1", "Mask_Manu1", "(0..65535)", 0, 65535},
+    {8, "Eenmask_eq_m1", "Enabled_Mask_Manu1", "(0..65535)", 0, 65535},
+    {4, "Emask_eq_m2", "Mask_Manu2", "(0..65535)", 0, 65535},
+    {9, "Eenmask_eq_m2", "Enabled_Mask_Manu2", "(0..65535)", 0, 65535},
+    {5, "Emask_eq_m3", "Mask_Manu3", "(0..255)", 0, 255},
+    {10, "Eenmask_eq_m3", "Enabled_Mask_Manu3", "(0..255)", 0, 255},
 };
 
 // Options by target value; value 3 is the ninth button.
@@ -121,6 +123,8 @@ QWidget* TFemcy::buildTab(int side) {
         edit->setObjectName(Named(r.name, side));
         edit->setFixedWidth(90);
         label->setBuddy(edit);
+        // The range beside the box is also its input limit, tooltip and marking.
+        SetNumericRange(edit, r.low, r.high, {}, {}, true); // empty is stored as "0"
         fields->addWidget(label, row, 0);
         fields->addWidget(edit, row, 1);
         fields->addWidget(new QLabel(r.range, page), row, 2);
@@ -157,6 +161,15 @@ QWidget* TFemcy::buildTab(int side) {
         options_[side][v] = rb;
     }
     options_[side][0]->setChecked(true);
+    auto* stored = new QLabel(group);
+    stored->setObjectName(Named("LStoredTarget", side));
+    stored->setWordWrap(true);
+    QPalette red = stored->palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    stored->setPalette(red);
+    stored->hide();
+    g->addWidget(stored);
+    storedTarget_[side] = stored;
     g->addStretch();
 
     QPushButton* del = NewControl<QPushButton>(page, Named("Delete", side), "Delete EMCY");
@@ -209,6 +222,7 @@ void TFemcy::ClearAll() {
             e->clear();
         (side ? enableb : enablea)->setChecked(false);
         options_[side][0]->setChecked(true);
+        storedTarget_[side]->hide();
     }
     Lists = EmcyLists{};
 }
@@ -252,9 +266,31 @@ void TFemcy::showEntry(int side, int row) {
     for (int f = 0; f < EmcyTextCount; ++f)
         edits_[side][f]->setText(QString::fromStdString(e.text(f)));
     (side ? enableb : enablea)->setChecked(e.TranslateEnabled);
-    // A stored target beyond the options leaves the checked one as it is.
-    if (e.TranslateTarget >= 0 && e.TranslateTarget <= EmcyMaxTarget)
+    if (e.TranslateTarget >= 0 && e.TranslateTarget <= EmcyMaxTarget) {
         options_[side][e.TranslateTarget]->setChecked(true);
+        storedTarget_[side]->hide();
+        return;
+    }
+    // A stored target beyond the options: none is checked, the value is told,
+    // and New or Modify wait for a choice instead of taking another option.
+    QButtonGroup* group = options_[side][0]->group();
+    group->setExclusive(false);
+    for (QRadioButton* rb : options_[side])
+        rb->setChecked(false);
+    group->setExclusive(true);
+    storedTarget_[side]->setText(
+        QString("Stored target %1 is none of these options").arg(e.TranslateTarget));
+    storedTarget_[side]->show();
+}
+
+bool TFemcy::targetRefused(int side) {
+    int checked = -1;
+    for (int v = 0; v <= EmcyMaxTarget; ++v)
+        if (options_[side][v]->isChecked()) checked = v;
+    const std::string why = CheckEmcyTarget(checked);
+    if (why.empty()) return false;
+    prompt().error(QString::fromStdString(why));
+    return true;
 }
 
 bool TFemcy::IdRejected(const std::string& newId, const std::string& oldId, int side, bool isNew) {
@@ -289,7 +325,7 @@ void TFemcy::appendEntry(int side, TClEmcy entry) {
 void TFemcy::NewAClick(QObject* sender) {
     const int side = sideOf(sender);
     const std::string id = edits_[side][0]->text().toStdString();
-    if (IdRejected(id, "", side, true)) return;
+    if (IdRejected(id, "", side, true) || targetRefused(side)) return;
     QListWidget* lb = listBox(side);
     appendEntry(side, entryFromTab(side));
     const QSignalBlocker block(lb);
@@ -302,7 +338,8 @@ void TFemcy::ModifyAClick(QObject* sender) {
     if (row < 0) return;
     QListWidget* lb = listBox(side);
     const std::string id = edits_[side][0]->text().toStdString();
-    if (IdRejected(id, lb->item(row)->text().toStdString(), side, false)) return;
+    if (IdRejected(id, lb->item(row)->text().toStdString(), side, false) || targetRefused(side))
+        return;
     Lists.side(side)[static_cast<size_t>(row)] = entryFromTab(side);
     lb->item(row)->setText(QString::fromStdString(id));
 }

@@ -74,8 +74,12 @@ private:
     void showEntry(int side, int row);
     void selectFirstRows();
     TClEmcy entryFromTab(int side) const;
+    // Shows why New and Modify refuse the tab's target choice; true if they must.
+    bool targetRefused(int side);
     void appendEntry(int side, TClEmcy entry);
 
     std::array<std::array<QLineEdit*, EmcyTextCount>, 2> edits_{};
     std::array<std::array<QRadioButton*, EmcyMaxTarget + 1>, 2> options_{};
+    // Tells of a stored target that is none of the options (hidden otherwise).
+    std::array<QLabel*, 2> storedTarget_{};
 };

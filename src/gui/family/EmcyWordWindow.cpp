@@ -5,6 +5,7 @@
 #include "gui/family/FamilyIO.h"
 
 #include "gui/widgets/Controls.h"
+#include "gui/widgets/FieldHints.h"
 
 #include <QFormLayout>
 #include <QGroupBox>
@@ -156,6 +157,9 @@ QWidget* TFWemcy::buildTab(int side) {
     QLineEdit* b1 = AddEdit(bf, bits, "Eb1" + s, side ? "Mask Byte 2" : "Mask byte 2");
     QLineEdit* p1 = AddEdit(bf, bits, "Eposcomp" + s, "Emcy byte 1");
     QLineEdit* p2 = AddEdit(bf, bits, "Eposcomp" + s + "2", "Emcy Byte 2");
+    // What the packed value keeps of each position (first div 16, second mod 16).
+    SetNumericRange(p1, 0, 4095, {}, {}, true);
+    SetNumericRange(p2, 0, 15, {}, {}, true);
 
     if (side) {
         GBword_emcy_bitmapB = word, Eindex_addrmB = index, EsubindexB = sub, EdevidB = dev;
@@ -301,7 +305,7 @@ void TFWemcy::ShowNode(int position, int side) {
     const WordNodePos at = NodeAtPosition(position);
     for (int s = 0; s < 2; ++s) {
         tab(s).wordGroup->setTitle(Q(WordGroupCaption(at.word)));
-        tab(s).bitGroup->setTitle(Q(BitGroupCaption(at.bit)));
+        tab(s).bitGroup->setTitle(Q(BitGroupCaptionAt(position)));
     }
     const TClWEmcy& w = Lists.side(side).at(static_cast<size_t>(at.word));
     const TabControls t = tab(side);

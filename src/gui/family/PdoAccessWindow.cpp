@@ -6,6 +6,7 @@
 #include "gui/widgets/StringGrid.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QTabWidget>
@@ -15,6 +16,39 @@ namespace {
 // One title row and ten table rows at start; the grids keep whatever count
 // they reach while the program runs.
 constexpr int kInitialRows = 11;
+
+bool RowHasText(const StringGrid* g, int r) {
+    for (int c = 1; c < g->colCount(); ++c)
+        if (!g->cell(c, r).isEmpty()) return true;
+    return false;
+}
+
+// The grid grows as it is filled: an empty row follows a filled last row.
+void AppendRowIfLastFilled(StringGrid* g) {
+    const int last = g->rowCount() - 1;
+    if (last < 1 || !RowHasText(g, last)) return;
+    const int col = g->currentCol(), row = g->currentRow();
+    g->setRowCount(last + 2); // resets the view: the current cell is put back
+    g->setCell(0, last + 1, QString::number(last + 1));
+    if (row >= 1) g->selectCell(col, row);
+}
+
+// Down on a filled last row appends a row and moves to it.
+class AppendOnDown : public QObject {
+public:
+    explicit AppendOnDown(StringGrid* g) : QObject(g), grid_(g) {}
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Down &&
+            static_cast<QKeyEvent*>(e)->modifiers() == Qt::NoModifier &&
+            grid_->currentRow() == grid_->rowCount() - 1) {
+            AppendRowIfLastFilled(grid_);
+        }
+        return false; // the grid then moves down as usual
+    }
+
+private:
+    StringGrid* grid_;
+};
 
 StringGrid* MakeGrid(const char* name) {
     auto* g = new StringGrid;
@@ -27,6 +61,14 @@ StringGrid* MakeGrid(const char* name) {
         g->setCell(c, 0, QString::fromUtf8(titles[c]));
         g->setColWidth(c, widths[c]);
     }
+    g->installEventFilter(new AppendOnDown(g));
+    // After the edit has been committed, not inside it.
+    QObject::connect(
+        g, &StringGrid::cellEdited, g,
+        [g](int, int row) {
+            if (row == g->rowCount() - 1) AppendRowIfLastFilled(g);
+        },
+        Qt::QueuedConnection);
     return g;
 }
 } // namespace

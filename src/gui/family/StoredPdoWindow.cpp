@@ -4,6 +4,7 @@
 #include "gui/family/FamilyIO.h"
 
 #include "gui/widgets/Controls.h"
+#include "gui/widgets/FieldHints.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -137,8 +139,25 @@ void TFInfopdo::buildTab(int side, QWidget* page) {
     auto call = [this](QObject* src, void (TFInfopdo::*handler)(QObject*)) {
         return [this, src, handler] { run([&] { (this->*handler)(src); }); };
     };
-    connect(t.pdos, &QListWidget::itemClicked, this, call(t.pdos, &TFInfopdo::LPdoCanAClick));
-    connect(t.sdos, &QListWidget::itemClicked, this, call(t.sdos, &TFInfopdo::LSdoCanAClick));
+    // The lists follow their current line however it moves (keys, mouse,
+    // program); a click on the line already current shows it again. The click
+    // that ends a press which moved the line has been handled already.
+    for (auto [list, handler] : {std::pair{t.pdos, &TFInfopdo::LPdoCanAClick},
+                                 std::pair{t.sdos, &TFInfopdo::LSdoCanAClick}}) {
+        connect(list, &QListWidget::currentItemChanged, this,
+                [this, list, run = call(list, handler)](QListWidgetItem* item) {
+                    movedTo_[list] = item;
+                    run();
+                });
+        connect(list, &QListWidget::itemClicked, this,
+                [this, list, run = call(list, handler)](QListWidgetItem* item) {
+                    if (movedTo_.value(list) == item) {
+                        movedTo_.remove(list);
+                        return;
+                    }
+                    run();
+                });
+    }
     connect(t.del, &QPushButton::clicked, this, call(t.del, &TFInfopdo::DeleteAClick));
     connect(t.add, &QPushButton::clicked, this, call(t.add, &TFInfopdo::NewAClick));
     connect(t.modify, &QPushButton::clicked, this, call(t.modify, &TFInfopdo::ModifyAClick));
@@ -155,14 +174,22 @@ int TFInfopdo::sideOf(QObject* sender) const {
 }
 
 std::string TFInfopdo::selection(int side) const {
-    return PackPoscomp(tab_[side].msb->currentIndex(), tab_[side].lsb->currentIndex());
+    return PackPoscomp(ShownCode(tab_[side].msb), ShownCode(tab_[side].lsb));
 }
 
 void TFInfopdo::setSelection(int side, const std::string& poscomp) {
     auto [high, low] = UnpackPoscomp(poscomp);
-    // Positions beyond B8 show no choice.
-    tab_[side].msb->setCurrentIndex(high <= 8 ? high : -1);
-    tab_[side].lsb->setCurrentIndex(low <= 8 ? low : -1);
+    // Positions beyond B8 are shown as they are, marked.
+    ShowChoice(tab_[side].msb, high);
+    ShowChoice(tab_[side].lsb, low);
+}
+
+bool TFInfopdo::selectionRefused(int side) {
+    const std::string why =
+        CheckByteSelection(ShownCode(tab_[side].msb), ShownCode(tab_[side].lsb));
+    if (why.empty()) return false;
+    prompt().error(QString::fromStdString(why));
+    return true;
 }
 
 void TFInfopdo::clearTab(int side) {
@@ -170,8 +197,8 @@ void TFInfopdo::clearTab(int side) {
     t.sdos->clear();
     t.index->clear();
     t.subindex->clear();
-    t.msb->setCurrentIndex(0);
-    t.lsb->setCurrentIndex(0);
+    ShowChoice(t.msb, 0);
+    ShowChoice(t.lsb, 0);
 }
 
 void TFInfopdo::showEvent(QShowEvent* e) {
@@ -221,6 +248,13 @@ void TFInfopdo::NewAClick(QObject* sender) {
     Tab& t = tab_[side];
     const int p = t.pdos->currentRow();
     if (p < 0 || p >= int(model_.side[side].pdos.size())) return;
+    // Entries on a PDO the file cannot number would not read back.
+    if (auto refused = CheckStoredPdoNumber(model_.side[side].pdos[size_t(p)].number);
+        !refused.empty()) {
+        prompt().error(QString::fromStdString(refused));
+        return;
+    }
+    if (selectionRefused(side)) return;
     const std::string why = CheckSdoEntryKey(
         Text(t.index), Text(t.subindex), model_.side[side].keys, model_.side[side].pdos, -1, -1);
     if (!why.empty()) {
@@ -240,6 +274,7 @@ void TFInfopdo::ModifyAClick(QObject* sender) {
     if (p < 0 || e < 0 || p >= int(model_.side[side].pdos.size())) return;
     auto& entries = model_.side[side].pdos[size_t(p)].entries;
     if (e >= int(entries.size())) return;
+    if (selectionRefused(side)) return;
     const std::string why = CheckSdoEntryKey(Text(t.index), Text(t.subindex),
                                              model_.side[side].keys, model_.side[side].pdos, p, e);
     if (!why.empty()) {
@@ -257,7 +292,11 @@ void TFInfopdo::DeleteAClick(QObject* sender) {
     auto& entries = model_.side[side].pdos[size_t(p)].entries;
     if (e >= int(entries.size())) return;
     entries.erase(entries.begin() + e);
+    // No line is current afterwards: the edit fields keep what they show,
+    // and no other entry seems to own it.
+    const QSignalBlocker block(t.sdos);
     delete t.sdos->takeItem(e);
+    t.sdos->setCurrentRow(-1);
 }
 
 void TFInfopdo::CopyAClick(QObject* sender) {
@@ -291,6 +330,9 @@ void TFInfopdo::BitBtn4Click() {
             clearTab(side);
         model_ = std::move(imported);
     });
+    // The entry lists follow the PDO lines still current.
+    for (int side = 0; side < 2; ++side)
+        if (tab_[side].pdos->currentRow() >= 0) LPdoCanAClick(tab_[side].pdos);
 }
 
 void TFInfopdo::Button1Click() {

@@ -2,12 +2,14 @@
 #include "core/family/StoredPdo.h"
 #include "gui/widgets/FormBase.h"
 
+#include <QHash>
 #include <string>
 
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QListWidgetItem;
 class QPushButton;
 class QTabWidget;
 class QWidget;
@@ -88,5 +90,9 @@ private:
     void clearTab(int side);
     std::string selection(int side) const;
     void setSelection(int side, const std::string& poscomp);
+    // Shows the reason and returns true when a byte selection is none of the choices.
+    bool selectionRefused(int side);
+    // Line each list moved to last; the click ending that move is not run again.
+    QHash<QListWidget*, QListWidgetItem*> movedTo_;
     void buildTab(int side, QWidget* page);
 };

@@ -260,14 +260,43 @@ TEST(CommParams, MalformedFileThrows) {
     EXPECT_EQ(p.SerTO, "77");
 }
 
-TEST(CommParams, PositionOutsideListWrittenAsDefault) {
+// A code outside its list is never written as another one: it is reported
+// by the checks, naming the field, and the writer refuses it.
+TEST(CommParams, PositionOutsideListNeverReplaced) {
+    struct Case {
+        int CommParams::*field;
+        int code;
+        const char* message;
+    } cases[] = {
+        {&CommParams::SerBaud, 8,
+         "Error!! Baudrate: the stored value 8 is not in the list; choose one. "},
+        {&CommParams::SerBaud, NoListChoice, "Error!! Choose a value for Baudrate. "},
+        {&CommParams::SerPar, 3,
+         "Error!! Parity: the stored value 3 is not in the list; choose one. "},
+        {&CommParams::DnBaud, -1,
+         "Error!! Baud rate: the stored value -1 is not in the list; choose one. "},
+        {&CommParams::DnBaud, 9,
+         "Error!! Baud rate: the stored value 9 is not in the list; choose one. "},
+    };
+    for (const Case& c : cases) {
+        CommParams p;
+        p.SerTO = "-5"; // the list comes before the ranges
+        p.*c.field = c.code;
+        EXPECT_EQ(CommChoiceFailures(p), std::vector<std::string>{c.message});
+        EXPECT_EQ(CheckCommParams(p), std::string(c.message));
+        EXPECT_THROW(CommParamsXml(p), TessaroError);
+    }
+    TempDir dir;
+    WriteText(dir / "pargen.xml", "<Par_Gen><Ser_Baud>9</Ser_Baud><Ser_Par>0</Ser_Par>"
+                                  "<Ser_TO>1</Ser_TO><Ser_CD>1</Ser_CD><Ser_Type>1</Ser_Type>"
+                                  "<Ser_Prot>0</Ser_Prot><DN_Baud>-1</DN_Baud></Par_Gen>");
     CommParams p;
-    p.SerBaud = -1;
-    p.SerPar = -1;
-    p.DnBaud = 9;
-    std::string xml = CommParamsXml(p);
-    EXPECT_NE(xml.find("<Ser_Baud>7</Ser_Baud><Ser_Par>0</Ser_Par>"), std::string::npos);
-    EXPECT_NE(xml.find("<DN_Baud>2</DN_Baud>"), std::string::npos);
+    LoadCommParams(dir / "pargen.xml", p);
+    EXPECT_EQ(p.SerBaud, 9);
+    EXPECT_EQ(p.DnBaud, -1);
+    EXPECT_EQ(CommChoiceFailures(p).size(), 2u);
+    EXPECT_THROW(SaveCommParams(p, dir / "pargen.xml"), TessaroError);
+    EXPECT_NE(ReadText(dir / "pargen.xml").find("<Ser_Baud>9<"), std::string::npos);
 }
 
 TEST(CommParams, FailedSaveKeepsPreviousFile) {

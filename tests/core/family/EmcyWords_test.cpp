@@ -71,6 +71,12 @@ TEST(EmcyWord, Captions) {
     EXPECT_EQ(BitGroupCaption(15), "Mask BIT n\xc2\xb0"
                                    "15 Define");
     EXPECT_EQ(BitGroupCaption(-1), "Mask BIT n\xc2\xb0  Define");
+    // Once a node is shown the caption always has a number.
+    const std::pair<int, const char*> shown[] = {
+        {0, "0"}, {NodePosition(0, 3), "3"}, {2 * NodesPerWord, "34"}, {NodePosition(2, 15), "15"}};
+    for (auto [position, number] : shown)
+        EXPECT_EQ(BitGroupCaptionAt(position),
+                  std::string("Mask BIT n\xc2\xb0") + number + " Define");
 }
 
 TEST(EmcyWord, Accepted) {

@@ -167,3 +167,53 @@ TEST(StoredPdo, ImportRecords) {
     EXPECT_THROW(ImportStoredRecord(m, 128, {"a", "b", "128", "c"}), TessaroError);
     EXPECT_EQ(SdopdoXml(StoredPdoModel{}), "<sdopdo/>");
 }
+
+// Whatever the editor lets the user build saves and reads back unchanged: any
+// PDO count per side, entries on every PDO that may hold them, every byte
+// selection of the two drop-downs.
+TEST(StoredPdo, EditorResultsReadBackUnchanged) {
+    TempDir dir;
+    const std::string sdo = dir / "sdo.xml", rpdodef = dir / "rpdodef.xml",
+                      sdopdo = dir / "sdopdo.xml";
+    WriteText(sdo, "<sdo/>");
+    for (int count : {0, 1, 2, 126, 127, 128, 140}) {
+        SCOPED_TRACE(count);
+        std::string pdos = "<rpdodef>";
+        for (int i = 0; i < count; ++i)
+            pdos += PdoEntry("0x181", "0") + PdoEntry("0x281", "2");
+        WriteText(rpdodef, pdos + "</rpdodef>");
+        WriteText(sdopdo, "<sdopdo/>");
+        StoredPdoModel model;
+        ASSERT_TRUE(LoadStoredPdo(sdo, rpdodef, sdopdo, model).empty());
+        int value = 0;
+        for (auto& side : model.side) {
+            ASSERT_EQ(int(side.pdos.size()), count);
+            for (auto& pdo : side.pdos) {
+                const bool allowed = CheckStoredPdoNumber(pdo.number).empty();
+                EXPECT_EQ(allowed, pdo.number <= 127);
+                if (!allowed) continue;
+                const int pos = value++ % 81;
+                pdo.entries.push_back(
+                    {std::to_string(0x2000 + value), "0x1", PackPoscomp(pos / 9, pos % 9)});
+            }
+        }
+        SaveSdopdo(sdopdo, model);
+        StoredPdoModel back;
+        ASSERT_TRUE(LoadStoredPdo(sdo, rpdodef, sdopdo, back).empty());
+        for (int s = 0; s < 2; ++s)
+            for (size_t p = 0; p < model.side[s].pdos.size(); ++p) {
+                const auto &a = model.side[s].pdos[p].entries, &b = back.side[s].pdos[p].entries;
+                ASSERT_EQ(a.size(), b.size());
+                for (size_t e = 0; e < a.size(); ++e)
+                    EXPECT_EQ(std::tie(a[e].index, a[e].subindex, a[e].poscomp),
+                              std::tie(b[e].index, b[e].subindex, b[e].poscomp));
+            }
+        // An entry placed past the limit by other means is refused, not written.
+        if (count > 127) {
+            const std::string saved = ReadText(sdopdo);
+            model.side[CanB].pdos[127].entries.push_back({"1", "1", "0"});
+            EXPECT_THROW(SaveSdopdo(sdopdo, model), TessaroError);
+            EXPECT_EQ(ReadText(sdopdo), saved);
+        }
+    }
+}

@@ -2,6 +2,7 @@
 
 #include "EditorFixture.h"
 #include "core/project/FileSystem.h"
+#include "gui/widgets/FieldHints.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -54,6 +55,8 @@ private slots:
     void loadErrorReportedAndDialogStillOpens();
     void failedSaveKeepsDialogOpen();
     void symlinkedFileReplacedNotWrittenThrough();
+    void storedCodeOutsideListShownNeverReplaced();
+    void fieldsTellUnitRangeAndUse();
 };
 
 void PargenTest::controlsNamedAndLabelled() {
@@ -161,9 +164,10 @@ void PargenTest::failedCheckKeepsDialogOpen_data() {
     QTest::newRow("IN 456") << "E_PRo_IN"
                             << "456"
                             << "Error!! DeviceNet N Byte IN must be between 0 and 455. ";
-    QTest::newRow("OUT -1") << "E_PRo_Out"
-                            << "-1"
-                            << "Error!! DeviceNet N Byte OUT must be between 0 and 455. ";
+    // A sign cannot be typed into these boxes; a hex value past the range can.
+    QTest::newRow("OUT 0x1C8") << "E_PRo_Out"
+                               << "0x1C8"
+                               << "Error!! DeviceNet N Byte OUT must be between 0 and 455. ";
 }
 
 void PargenTest::failedCheckKeepsDialogOpen() {
@@ -199,10 +203,10 @@ void PargenTest::errorPairCheckedOnlyWhenEnabled() {
     TFpargen dlg(f.ws);
     dlg.setPrompt(f.rec);
     dlg.show();
+    Tick(dlg.CB_En_Err); // the pair can be typed into only while it is used
+    QVERIFY(dlg.CB_En_Err->isChecked());
     Type(dlg.E_Num_Con_Err, "0");
     Type(dlg.E_Val_Canc_Data, "999");
-    Tick(dlg.CB_En_Err);
-    QVERIFY(dlg.CB_En_Err->isChecked());
     QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
     QCOMPARE(f.rec->texts("error"),
              QStringList{"Error!! Number Continuos Error must be between 1 and 250. "});
@@ -220,9 +224,9 @@ void PargenTest::errorPairCheckedOnlyWhenEnabled() {
     f.rec->clear();
     dlg.show();
     QVERIFY(dlg.CB_En_Err->isChecked()); // reloaded from the file
-    Tick(dlg.CB_En_Err);
     Type(dlg.E_Num_Con_Err, "0");
     Type(dlg.E_Val_Canc_Data, "999");
+    Tick(dlg.CB_En_Err);
     QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
     QVERIFY(f.rec->entries.isEmpty());
     const std::string xml = ReadText(f.ws.PargenPath);
@@ -346,6 +350,113 @@ void PargenTest::symlinkedFileReplacedNotWrittenThrough() {
     QVERIFY(::lstat(f.ws.PargenPath.c_str(), &st) == 0);
     QVERIFY(S_ISREG(st.st_mode));
     QCOMPARE(Element(ReadText(f.ws.PargenPath), "Ser_TO"), std::string("20"));
+}
+
+// Ser_Baud 9 and DN_Baud -1 are shown as stored, marked; OK refuses them,
+// naming the field, until the user picks a value of the list.
+void PargenTest::storedCodeOutsideListShownNeverReplaced() {
+    EditorFixture f;
+    TFpargen dlg(f.ws);
+    dlg.setPrompt(f.rec);
+    std::string xml = kDefaultsXml;
+    xml.replace(xml.find("<Ser_Baud>7<"), 12, "<Ser_Baud>9<");
+    xml.replace(xml.find("<DN_Baud>2<"), 11, "<DN_Baud>-1<");
+    WriteText(f.ws.PargenPath, xml);
+    dlg.show();
+    QVERIFY(f.rec->entries.isEmpty());
+    QCOMPARE(dlg.CB_Ser_Baud->currentText(), QString("9 (stored value, not in the list)"));
+    QCOMPARE(dlg.CB_Pro_Baud->currentText(), QString("-1 (stored value, not in the list)"));
+    QCOMPARE(dlg.CB_Ser_Par->currentText(), QString("NONE"));
+
+    QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
+    QCOMPARE(f.rec->texts("error"),
+             QStringList{"Error!! Baudrate: the stored value 9 is not in the list; choose one. "});
+    QVERIFY(dlg.isVisible());
+    dlg.CB_Ser_Baud->setCurrentIndex(3);
+    QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
+    QCOMPARE(f.rec->texts("error").last(),
+             QString("Error!! Baud rate: the stored value -1 is not in the list; choose one. "));
+    QCOMPARE(ReadText(f.ws.PargenPath), xml);
+    dlg.CB_Pro_Baud->setCurrentIndex(1);
+    QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
+    QVERIFY(!dlg.isVisible());
+    QCOMPARE(Element(ReadText(f.ws.PargenPath), "Ser_Baud"), std::string("3"));
+    QCOMPARE(Element(ReadText(f.ws.PargenPath), "DN_Baud"), std::string("1"));
+
+    // The next showing of a sound file has the lists' own items only.
+    dlg.show();
+    QCOMPARE(dlg.CB_Ser_Baud->count(), 8);
+    QCOMPARE(dlg.CB_Pro_Baud->count(), 3);
+    QCOMPARE(dlg.CB_Pro_Baud->currentText(), QString("250K"));
+
+    // A load that stops before Parity leaves it unchosen: OK names it.
+    f.rec->clear();
+    WriteText(f.ws.PargenPath, "<Par_Gen><Ser_Baud>1</Ser_Baud></Par_Gen>");
+    TFpargen fresh(f.ws);
+    fresh.setPrompt(f.rec);
+    fresh.show();
+    QCOMPARE(f.rec->texts("error").size(), 1);
+    QCOMPARE(fresh.CB_Ser_Par->currentIndex(), -1);
+    QTest::mouseClick(fresh.bitbtn1, Qt::LeftButton);
+    QCOMPARE(f.rec->texts("error").last(), QString("Error!! Choose a value for Parity. "));
+}
+
+void PargenTest::fieldsTellUnitRangeAndUse() {
+    EditorFixture f;
+    TFpargen dlg(f.ws);
+    dlg.setPrompt(f.rec);
+    dlg.show();
+    struct Field {
+        QLineEdit* edit;
+        const char* unit;
+        const char* range;
+    } fields[] = {{dlg.E_Ser_TO, "ms", "0 to 10000 ms"},
+                  {dlg.E_Ser_CD, "ms", "0 to 1000 ms"},
+                  {dlg.E_Pro_ID, nullptr, "0 to 63"},
+                  {dlg.E_PRo_IN, "bytes", "0 to 455 bytes"},
+                  {dlg.E_PRo_Out, "bytes", "0 to 455 bytes"}};
+    for (const Field& fl : fields) {
+        QVERIFY2(fl.edit->toolTip().startsWith(fl.range), qPrintable(fl.edit->toolTip()));
+        QLabel* unit = nullptr;
+        for (QLabel* l : fl.edit->parentWidget()->findChildren<QLabel*>())
+            if (l->geometry().left() > fl.edit->geometry().right() &&
+                l->geometry().top() == fl.edit->geometry().top())
+                unit = l;
+        QCOMPARE(unit ? unit->text() : QString(), QString(fl.unit ? fl.unit : ""));
+        if (unit) QVERIFY(!unit->buddy());
+    }
+
+    // Keystrokes the integer rule cannot take are refused; out of range is marked.
+    const std::tuple<QLineEdit*, QString, QString, bool> typed[] = {
+        {dlg.E_PRo_Out, "-1", "1", false},
+        {dlg.E_Ser_TO, "1O0", "10", false},
+        {dlg.E_Ser_TO, "10001", "10001", true},
+        {dlg.E_Ser_TO, "10000", "10000", false},
+        {dlg.E_Pro_ID, "0x3F", "0x3F", false},
+        {dlg.E_Pro_ID, "0x40", "0x40", true},
+        {dlg.E_Pro_ID, "", "", true}};
+    for (const auto& [edit, keys, shown, marked] : typed) {
+        Type(edit, keys);
+        QCOMPARE(edit->text(), shown);
+        QCOMPARE(EntryMarked(edit), marked);
+        QCOMPARE(edit->palette().color(QPalette::Base) != dlg.palette().color(QPalette::Base),
+                 marked);
+    }
+
+    // The pair is used only with the Modbus error check.
+    QVERIFY(!dlg.CB_En_Err->isChecked());
+    for (QLineEdit* e : {dlg.E_Num_Con_Err, dlg.E_Val_Canc_Data}) {
+        QVERIFY(!e->isEnabled());
+        QCOMPARE(e->toolTip(), QString("Not used while \"Enable check Modbus Error\" is off."));
+    }
+    Tick(dlg.CB_En_Err);
+    QVERIFY(dlg.E_Num_Con_Err->isEnabled() && dlg.E_Val_Canc_Data->isEnabled());
+    QVERIFY(dlg.E_Num_Con_Err->toolTip().startsWith("1 to 250"));
+    QVERIFY(dlg.E_Val_Canc_Data->toolTip().startsWith("0 to 255"));
+    Type(dlg.E_Val_Canc_Data, "0x");
+    QVERIFY(EntryMarked(dlg.E_Val_Canc_Data));
+    Type(dlg.E_Val_Canc_Data, "0xff");
+    QVERIFY(!EntryMarked(dlg.E_Val_Canc_Data));
 }
 
 QTEST_MAIN(PargenTest)

@@ -5,6 +5,7 @@
 #include "core/project/FileSystem.h"
 #include "core/project/Workspace.h"
 #include "gui/family/EmcyWindow.h"
+#include "gui/widgets/FieldHints.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -219,11 +220,32 @@ private slots:
         QCOMPARE(e.dlg->Emask_eq_ecA->text(), QString("0"));
         QVERIFY(e.dlg->r1a->isChecked());
         e.dlg->r6a->setChecked(true);
-        e.dlg->LBCanA->setCurrentRow(1); // target 12: no option changes
-        QVERIFY(e.dlg->r6a->isChecked());
+        // Target 12 is none of the options: none is checked and the value is
+        // told; Modify waits for a choice rather than storing another option.
+        e.dlg->LBCanA->setCurrentRow(1);
+        for (int v = 0; v <= EmcyMaxTarget; ++v)
+            QVERIFY(!e.dlg->targetOption(0, v)->isChecked());
+        auto* stored = e.dlg->findChild<QLabel*>("LStoredTargetA");
+        QVERIFY(stored && stored->isVisibleTo(e.dlg.get()));
+        QCOMPARE(stored->text(), QString("Stored target 12 is none of these options"));
+        e.dlg->ModifyA->click();
+        QCOMPARE(e.prompt->texts("error"), QStringList{"Traslate in: choose one of the options"});
+        e.dlg->Eid_devA->setText("7");
+        e.dlg->NewA->click();
+        QCOMPARE(e.prompt->texts("error").size(), 2);
+        QCOMPARE(e.rows(0), (QStringList{"4", "6"}));
         QCOMPARE(e.dlg->Lists.EmcyListA[1].TranslateTarget, 12);
+        e.dlg->LBCanA->setCurrentRow(0);
+        QVERIFY(e.dlg->r1a->isChecked());
+        QVERIFY(!stored->isVisibleTo(e.dlg.get()));
         e.dlg->LbButton1->click();
         QVERIFY(e.file().contains("id_dev=\"6\" mask_eq_ec=\"0\""));
+        e.open();
+        e.dlg->LBCanA->setCurrentRow(1);
+        e.dlg->r3a->setChecked(true);
+        e.dlg->ModifyA->click();
+        QCOMPARE(e.dlg->Lists.EmcyListA[1].TranslateTarget, 2);
+        QVERIFY(e.prompt->shown().isEmpty());
         QVERIFY(e.file().contains("bypass_set=\"24\""));
 
         WriteText(e.ws.EmcydefPath,
@@ -338,6 +360,28 @@ private slots:
         QVERIFY(e.prompt->shown()[0].contains("no worksheet named \"emcydef\""));
         QCOMPARE(e.rows(0), QStringList{"1"});
         QCOMPARE(e.rows(1), QStringList{"2"});
+    }
+
+    // The ranges beside the boxes limit and mark what is typed; empty stays
+    // unmarked because it is stored as "0".
+    void fieldsTellTheirRange() {
+        Env e;
+        e.open();
+        QVERIFY(e.dlg->Eid_devA->toolTip().startsWith("1 to 127"));
+        QVERIFY(e.dlg->Emask_eq_erB->toolTip().startsWith("0 to 255"));
+        const std::tuple<QLineEdit*, QString, QString, bool> typed[] = {
+            {e.dlg->Eid_devA, "12a", "12", false},
+            {e.dlg->Eid_devA, "128", "128", true},
+            {e.dlg->Eid_devA, "0x7F", "0x7F", false},
+            {e.dlg->Eid_devA, "", "", false},
+            {e.dlg->Emask_eq_ecB, "0xFFFF", "0xFFFF", false},
+            {e.dlg->Emask_eq_ecB, "65536", "65536", true}};
+        for (const auto& [edit, keys, shown, marked] : typed) {
+            edit->clear();
+            QTest::keyClicks(edit, keys);
+            QCOMPARE(edit->text(), shown);
+            QCOMPARE(EntryMarked(edit), marked);
+        }
     }
 };
 

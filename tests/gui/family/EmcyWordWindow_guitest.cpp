@@ -5,6 +5,7 @@
 #include "core/project/FileSystem.h"
 #include "core/project/Workspace.h"
 #include "gui/family/EmcyWordWindow.h"
+#include "gui/widgets/FieldHints.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -152,7 +153,26 @@ private slots:
         e.select(1, 0);
         QCOMPARE(e.dlg->Eb0B->text(), QString()); // a word node empties the bit edits
         QCOMPARE(e.dlg->EposcompB->text(), QString());
-        QCOMPARE(e.dlg->GbebmB->title(), "Mask BIT " + kNo + "  Define");
+        QCOMPARE(e.dlg->GbebmB->title(), "Mask BIT " + kNo + "0 Define"); // word 0's position
+    }
+
+    // The positions tell what the packed value keeps of them and mark the rest.
+    void positionsTellTheirRange() {
+        Env e;
+        e.dlg->show();
+        QVERIFY(e.dlg->EposcompA->toolTip().startsWith("0 to 4095"));
+        QVERIFY(e.dlg->EposcompB2->toolTip().startsWith("0 to 15"));
+        const std::tuple<QLineEdit*, QString, QString, bool> typed[] = {
+            {e.dlg->EposcompB2, "15", "15", false},
+            {e.dlg->EposcompB2, "17", "17", true},
+            {e.dlg->EposcompA, "4096", "4096", true},
+            {e.dlg->EposcompA, "2b", "2", false}};
+        for (const auto& [edit, keys, shown, marked] : typed) {
+            edit->clear();
+            QTest::keyClicks(edit, keys);
+            QCOMPARE(edit->text(), shown);
+            QCOMPARE(EntryMarked(edit), marked);
+        }
     }
 
     void labelsDeleteAndCaptions() {
@@ -179,6 +199,18 @@ private slots:
         e.select(0, 2);
         QCOMPARE(e.dlg->GBword_emcy_bitmapB->title(), "Word " + kNo + "2 Emcy Define ");
         QCOMPARE(e.dlg->EdevidA->text(), QString("4"));
+        // A word node's bit group carries its tree position, on both tabs.
+        QCOMPARE(e.dlg->GbebmA->title(), "Mask BIT " + kNo + "34 Define");
+        QCOMPARE(e.dlg->GbebmB->title(), "Mask BIT " + kNo + "34 Define");
+        // Keyboard moves through the tree show each node, bit captions by bit.
+        e.dlg->TWCanA->setFocus();
+        e.dlg->TWCanA->expandAll();
+        QTest::keyClick(e.dlg->TWCanA, Qt::Key_Down);
+        QCOMPARE(e.dlg->GbebmA->title(), "Mask BIT " + kNo + "0 Define");
+        QCOMPARE(e.dlg->EdevidA->text(), QString("4"));
+        QTest::keyClick(e.dlg->TWCanA, Qt::Key_Home);
+        QCOMPARE(e.dlg->GBword_emcy_bitmapA->title(), "Word " + kNo + "0 Emcy Define ");
+        QCOMPARE(e.dlg->EdevidA->text(), QString("1"));
     }
 
     void wordChecks() {

@@ -164,6 +164,48 @@ private slots:
         QCOMPARE(QString::fromStdString(ReadText(e.ws.PdoPath)).count("<row "), 14);
     }
 
+    // The user can get an 11th row and more: filling the last row adds an
+    // empty one, and Down on a filled last row does too.
+    void userGrowsTheGridPastTenRows() {
+        Env e;
+        e.dlg->show();
+        for (StringGrid* g : {e.dlg->sga, e.dlg->sgb}) {
+            auto type = [g](int row, int col, const char* text) {
+                g->selectCell(col, row);
+                g->gridModel()->setData(g->gridModel()->index(row - 1, col - 1), text,
+                                        Qt::EditRole);
+            };
+            for (int r = 1; r <= 10; ++r)
+                type(r, 1, "0x181");
+            QTRY_COMPARE(g->rowCount(), 12);
+            QCOMPARE(g->cell(0, 11), QString("11"));
+            QCOMPARE(g->currentRow(), 10); // the user stays where the edit was
+            type(11, 2, "1");
+            type(11, 1, "0x182");
+            QTRY_COMPARE(g->rowCount(), 13);
+            type(5, 4, "mid"); // an edit above the last row adds nothing
+            QCoreApplication::processEvents();
+            QCOMPARE(g->rowCount(), 13);
+            g->selectCell(1, 12);
+            g->setFocus();
+            QTest::keyClick(g, Qt::Key_Down); // the last row is empty: no new row
+            QCOMPARE(g->rowCount(), 13);
+            for (int r = 1; r <= 12; ++r) {
+                for (int c = 1; c <= 3; ++c)
+                    g->setCell(c, r, c == 1 ? "0x181" : "1");
+            }
+            g->selectCell(2, 12);
+            QTest::keyClick(g, Qt::Key_Down);
+            QCOMPARE(g->rowCount(), 14);
+            QCOMPARE(g->currentRow(), 13);
+        }
+        e.dlg->bitbtn1->click();
+        QVERIFY(e.prompt->shown().isEmpty());
+        QCOMPARE(QString::fromStdString(ReadText(e.ws.PdoPath)).count("<row "), 24);
+        e.reopen();
+        QCOMPARE(e.dlg->sgb->cell(1, 12), QString("$181"));
+    }
+
     void brokenRowReportedAndEarlierRowsShown() {
         Env e;
         WriteText(e.ws.PdoPath, "<Profibus_to_PDO><Profi_IN_to_TPDO>"

@@ -2,6 +2,7 @@
 #include "app/MainWindow.h"
 #include "core/project/Workspace.h"
 #include "gui/family/StoredPdoWindow.h"
+#include "gui/widgets/FieldHints.h"
 
 #include "RecordingPrompt.h"
 #include "TempDir.h"
@@ -19,6 +20,10 @@
 using xls::Blank;
 
 namespace {
+void ShowChoiceOf(QComboBox* box, int code) {
+    ShowChoice(box, code);
+}
+
 QStringList Lines(QListWidget* l) {
     QStringList out;
     for (int i = 0; i < l->count(); ++i)
@@ -288,6 +293,132 @@ private slots:
         QTest::mouseClick(d_->button1, Qt::LeftButton);
         QCOMPARE(ReadText(ws_.ProjectFolder + "/sdopdo.csv"),
                  std::string("0x2103,0,1,16,\r\n0x2100,1,2,33,\r\n0x2101,0,129,0,\r\n"));
+        d_->reject();
+    }
+
+    // The entry list and the edit fields follow the current line however
+    // it moves, not only on a click.
+    void keyboardAndProgramMovesFollow() {
+        writeFiles();
+        reopen();
+        d_->LPdoCanA->setCurrentRow(0);
+        QCOMPARE(Lines(d_->LSdoCanA), (QStringList{"Sdo0", "Sdo1", "Sdo2"}));
+        d_->LPdoCanA->setFocus();
+        QTest::keyClick(d_->LPdoCanA, Qt::Key_Down);
+        QCOMPARE(d_->LPdoCanA->currentRow(), 1);
+        QCOMPARE(Lines(d_->LSdoCanA), QStringList{"Sdo0"});
+        QTest::keyClick(d_->LSdoCanA, Qt::Key_Home);
+        QCOMPARE(d_->EindexA->text(), QString("4096"));
+        QCOMPARE(d_->EsubindexA->text(), QString("5"));
+        QCOMPARE(d_->PoscompLsbA->currentText(), QString("B1"));
+        QTest::keyClick(d_->LPdoCanA, Qt::Key_Up);
+        QCOMPARE(Lines(d_->LSdoCanA).size(), 3);
+        QCOMPARE(d_->EindexA->text(), QString()); // a new PDO line empties the fields
+        QTest::keyClick(d_->LSdoCanA, Qt::Key_Home);
+        QCOMPARE(d_->EindexA->text(), QString("0x2000"));
+        QTest::keyClick(d_->LSdoCanA, Qt::Key_End);
+        QCOMPARE(d_->EindexA->text(), QString("0x2002"));
+        QVERIFY(rec_->shown().isEmpty());
+        // After Delete no other entry is current, so the fields own nothing.
+        QTest::mouseClick(d_->DELETEa, Qt::LeftButton);
+        QCOMPARE(d_->LSdoCanA->currentRow(), -1);
+        QCOMPARE(d_->EindexA->text(), QString("0x2002"));
+        d_->reject();
+    }
+
+    // A mouse click that moves the line shows it once; a click on the line
+    // already current shows it again.
+    void mouseClicksShowOnce() {
+        writeFiles();
+        WriteText(ws_.SdopdoPath, "<sdopdo><row index=\"1\" subindex=\"1\" nrpdo=\"1\" "
+                                  "poscomp=\"zz\"/></sdopdo>");
+        reopen();
+        auto click = [](QListWidget* l, int row) {
+            QTest::mouseClick(l->viewport(), Qt::LeftButton, {},
+                              l->visualItemRect(l->item(row)).center());
+        };
+        click(d_->LPdoCanA, 0);
+        QCOMPARE(Lines(d_->LSdoCanA), QStringList{"Sdo0"});
+        click(d_->LSdoCanA, 0);
+        QCOMPARE(rec_->texts("error"), QStringList{"'zz' is not a valid integer value"});
+        QCOMPARE(d_->EindexA->text(), QString("1"));
+        d_->EindexA->setText("edited");
+        click(d_->LSdoCanA, 0);
+        QCOMPARE(rec_->texts("error").size(), 2);
+        QCOMPARE(d_->EindexA->text(), QString("1"));
+        d_->reject();
+    }
+
+    // A side's PDOs past 127 are listed but take no entries: the file could
+    // not number them. What the dialog does take reads back unchanged.
+    void pdosPastTheFileLimitTakeNoEntries() {
+        std::string pdos = "<rpdodef>";
+        for (int i = 0; i < 130; ++i)
+            pdos += "<row cobid=\"" + std::to_string(0x180 + i) +
+                    "\" id_dev_orig=\"\" en_bypass=\"0\" posind=\"\" n_tpdo=\"\"/>";
+        WriteText(ws_.ProjectFolder + "/rpdodef.xml", pdos + "</rpdodef>");
+        WriteText(ws_.SdopdoPath, "<sdopdo/>");
+        reopen();
+        QCOMPARE(d_->LPdoCanA->count(), 130);
+        for (int row : {127, 129}) {
+            d_->LPdoCanA->setCurrentRow(row);
+            d_->EindexA->setText("0x2000");
+            d_->EsubindexA->setText("1");
+            QTest::mouseClick(d_->NewA, Qt::LeftButton);
+            QCOMPARE(rec_->texts("error").last(),
+                     QString("PDO %1 cannot hold SDO entries: only PDOs 1 to 127 of a side can "
+                             "be stored")
+                         .arg(row + 1));
+            QCOMPARE(d_->LSdoCanA->count(), 0);
+        }
+        d_->LPdoCanA->setCurrentRow(126);
+        d_->EindexA->setText("0x2000");
+        d_->EsubindexA->setText("1");
+        d_->PoscompMsbA->setCurrentIndex(8);
+        QTest::mouseClick(d_->NewA, Qt::LeftButton);
+        QCOMPARE(Lines(d_->LSdoCanA), QStringList{"Sdo0"});
+        QTest::mouseClick(d_->LbButton1, Qt::LeftButton);
+        QVERIFY(!d_->isVisible());
+        reopen();
+        QVERIFY(rec_->shown().isEmpty());
+        d_->LPdoCanA->setCurrentRow(126);
+        QTest::keyClick(d_->LSdoCanA, Qt::Key_Home);
+        QCOMPARE(d_->EindexA->text(), QString("0x2000"));
+        QCOMPARE(d_->PoscompMsbA->currentText(), QString("B8"));
+        d_->reject();
+    }
+
+    // A stored byte position past B8 is shown as it is and is not replaced
+    // by "none" on Modify: the user must choose.
+    void bytePositionPastChoicesShownNotReplaced() {
+        writeFiles();
+        WriteText(ws_.SdopdoPath, "<sdopdo><row index=\"1\" subindex=\"1\" nrpdo=\"1\" "
+                                  "poscomp=\"0x9C\"/></sdopdo>");
+        reopen();
+        clickPdo(d_->LPdoCanA, 0);
+        clickSdo(d_->LSdoCanA, 0);
+        QCOMPARE(d_->PoscompMsbA->currentText(), QString("9 (stored value, not in the list)"));
+        QCOMPARE(d_->PoscompLsbA->currentText(), QString("12 (stored value, not in the list)"));
+        QTest::mouseClick(d_->ModifyA, Qt::LeftButton);
+        QCOMPARE(rec_->texts("error").last(),
+                 QString("High SDO Byte: the stored position 9 is none of \"none\", \"B1\" .. "
+                         "\"B8\"; choose one"));
+        d_->PoscompMsbA->setCurrentIndex(1);
+        QTest::mouseClick(d_->ModifyA, Qt::LeftButton);
+        QVERIFY(rec_->texts("error").last().startsWith("Low SDO Byte: the stored position 12"));
+        QCOMPARE(d_->model().side[0].pdos[0].entries[0].poscomp, std::string("0x9C"));
+        d_->PoscompLsbA->setCurrentIndex(2);
+        QTest::mouseClick(d_->ModifyA, Qt::LeftButton);
+        QCOMPARE(d_->model().side[0].pdos[0].entries[0].poscomp, std::string("18"));
+        // Copy and Paste carry a stored position as it is.
+        clickSdo(d_->LSdoCanA, 0);
+        d_->EindexA->clear();
+        ShowChoiceOf(d_->PoscompMsbA, 11);
+        QTest::mouseClick(d_->copyA, Qt::LeftButton);
+        clickPdo(d_->LPdoCanA, 0);
+        QTest::mouseClick(d_->PasteA, Qt::LeftButton);
+        QCOMPARE(d_->PoscompMsbA->currentText(), QString("11 (stored value, not in the list)"));
+        QCOMPARE(d_->PoscompLsbA->currentText(), QString("B2"));
         d_->reject();
     }
 };
