@@ -187,6 +187,56 @@ std::string OutcomeText(const ProbeResult& r, int protocol) {
     }
 }
 
+void ProbeTally::Add(ProbeOutcome o) {
+    switch (o) {
+    case ProbeOutcome::Answered:
+        ++Answered;
+        break;
+    case ProbeOutcome::Exception:
+        ++Exceptions;
+        break;
+    case ProbeOutcome::NoAnswer:
+        ++NoAnswer;
+        break;
+    case ProbeOutcome::BadFrame:
+        ++BadFrames;
+        break;
+    case ProbeOutcome::NotTested:
+        ++NotTested;
+        break;
+    case ProbeOutcome::PortError:
+        ++PortErrors;
+        break;
+    }
+}
+
+std::string ProbeTally::Text() const {
+    auto n = [](int count, const char* one, const char* many) {
+        return std::to_string(count) + " " + (count == 1 ? one : many);
+    };
+    std::string s = n(Answered, "answered", "answered") + ", " +
+                    n(Exceptions, "exception", "exceptions") + ", " +
+                    n(NoAnswer, "no answer", "no answer");
+    if (BadFrames) s += ", " + n(BadFrames, "bad frame", "bad frames");
+    if (NotTested) s += ", " + n(NotTested, "not tested", "not tested");
+    if (PortErrors) s += ", " + n(PortErrors, "port error", "port errors");
+    return s;
+}
+
+std::string ValuesText(const std::vector<uint16_t>& values, bool registers) {
+    std::string s;
+    char buf[40];
+    for (uint16_t v : values) {
+        if (!s.empty()) s += registers ? "; " : " ";
+        if (registers)
+            std::snprintf(buf, sizeof buf, "0x%04X %u %d", v, v, static_cast<int16_t>(v));
+        else
+            std::snprintf(buf, sizeof buf, "%u", v);
+        s += buf;
+    }
+    return s;
+}
+
 EProbePort::EProbePort(const std::string& device, const std::string& reason)
     : TessaroError("Port " + device + " " + reason), Reason(reason) {}
 

@@ -65,6 +65,21 @@ std::string OutcomeText(const ProbeResult& r, int protocol);
 // Short outcome names used in JSON and CSV.
 const char* OutcomeKey(ProbeOutcome o);
 
+// Counts of outcomes and the summary line "412 answered, 3 exceptions, 40 no answer"
+// (bad frames, rows not tested and port errors follow when there are any).
+struct ProbeTally {
+    int Answered = 0, Exceptions = 0, NoAnswer = 0, BadFrames = 0, NotTested = 0, PortErrors = 0;
+    void Add(ProbeOutcome o);
+    int Total() const {
+        return Answered + Exceptions + NoAnswer + BadFrames + NotTested + PortErrors;
+    }
+    std::string Text() const;
+};
+
+// Values as the window and the CLI show them: hex, decimal and, for
+// registers, signed ("0xFFFE 65534 -2"); bits as 0 / 1.
+std::string ValuesText(const std::vector<uint16_t>& values, bool registers);
+
 // The port cannot be opened; Reason says why in words ("no such port", ...).
 class EProbePort : public TessaroError {
 public:
