@@ -1,5 +1,6 @@
 #include "core/device/BusProbe.h"
 
+#include "core/device/DeviceUpdate.h"
 #include "core/editors/CommParams.h"
 #include "core/project/FileSystem.h"
 #include "core/project/ParseInteger.h"
@@ -10,8 +11,11 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <modbus/modbus.h>
 #include <poll.h>
+#include <set>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -235,6 +239,76 @@ std::string ValuesText(const std::vector<uint16_t>& values, bool registers) {
         s += buf;
     }
     return s;
+}
+
+std::vector<std::string> ProbePortNames(const std::string& devFolder, const std::string& sysTty) {
+    std::vector<std::string> ports = SerialPortNames(devFolder);
+    std::set<std::string> known(ports.begin(), ports.end());
+    // COM1..COM10 already stand for ttyS0..ttyS9.
+    for (int i = 0; i < 10; ++i)
+        known.insert(devFolder + PathSep + "ttyS" + std::to_string(i));
+    std::vector<std::string> more;
+    if (DIR* d = ::opendir(sysTty.c_str())) {
+        while (dirent* e = ::readdir(d)) {
+            const std::string name = e->d_name;
+            if (name.rfind("tty", 0) != 0) continue;
+            struct stat st {};
+            // Only ttys backed by a device are serial lines (not consoles or ptys).
+            if (::stat((sysTty + PathSep + name + PathSep + "device").c_str(), &st) != 0) continue;
+            const std::string path = devFolder + PathSep + name;
+            if (::stat(path.c_str(), &st) != 0 || !S_ISCHR(st.st_mode)) continue;
+            if (!known.count(path)) more.push_back(path);
+        }
+        ::closedir(d);
+    }
+    std::sort(more.begin(), more.end(), [](const std::string& a, const std::string& b) {
+        return a.size() != b.size() ? a.size() < b.size() : a < b;
+    });
+    ports.insert(ports.end(), more.begin(), more.end());
+    return ports;
+}
+
+namespace {
+std::string CsvField(const std::string& s) {
+    if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
+    std::string q = "\"";
+    for (char c : s)
+        q += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return q + "\"";
+}
+} // namespace
+
+std::string ProbeResultsCsv(const std::vector<ProbeRow>& rows,
+                            const std::vector<std::optional<ProbeResult>>& results, int protocol) {
+    std::string out = "Table,Row,Slave ID,Type,Address Register,NPoint,Mnemonic,Outcome,Exception,"
+                      "Values,Time ms\r\n";
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const ProbeRow& row = rows[i];
+        std::vector<std::string> f = {row.Table == AccessTable::Read ? "read" : "write",
+                                      std::to_string(row.Number),
+                                      row.Cells.SlaveId,
+                                      row.Cells.Type,
+                                      row.Cells.AddressMod,
+                                      row.Cells.NPoint,
+                                      row.Cells.Mnemonic};
+        if (i < results.size() && results[i]) {
+            const ProbeResult& r = *results[i];
+            const bool regs = row.Request.Function == 3 || row.Request.Function == 4;
+            char ms[32];
+            std::snprintf(ms, sizeof ms, "%.1f", r.Milliseconds);
+            f.push_back(OutcomeText(r, protocol));
+            f.push_back(r.Outcome == ProbeOutcome::Exception ? std::to_string(r.ExceptionCode)
+                                                             : "");
+            f.push_back(ValuesText(r.Values, regs));
+            f.push_back(r.Outcome == ProbeOutcome::NotTested ? "" : ms);
+        } else {
+            f.insert(f.end(), 4, "");
+        }
+        for (size_t k = 0; k < f.size(); ++k)
+            out += (k ? "," : "") + CsvField(f[k]);
+        out += "\r\n";
+    }
+    return out;
 }
 
 EProbePort::EProbePort(const std::string& device, const std::string& reason)

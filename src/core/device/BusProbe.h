@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,16 @@ struct ProbeTally {
 // Values as the window and the CLI show them: hex, decimal and, for
 // registers, signed ("0xFFFE 65534 -2"); bits as 0 / 1.
 std::string ValuesText(const std::vector<uint16_t>& values, bool registers);
+
+// The ports to offer: those of the update window, then every other serial
+// device the kernel lists under `sysTty` that has a node in `devFolder`.
+std::vector<std::string> ProbePortNames(const std::string& devFolder = "/dev",
+                                        const std::string& sysTty = "/sys/class/tty");
+
+// The results as CSV (UTF-8, header line, quoted fields, CR LF): one line a
+// row; a row never probed has empty result fields.
+std::string ProbeResultsCsv(const std::vector<ProbeRow>& rows,
+                            const std::vector<std::optional<ProbeResult>>& results, int protocol);
 
 // The port cannot be opened; Reason says why in words ("no such port", ...).
 class EProbePort : public TessaroError {
