@@ -420,7 +420,7 @@ ProbeResult BusProbe::TransactRtu(const ModbusRequest& req) {
 ProbeResult BusProbe::TransactAscii(const ModbusRequest& req) {
     const int fd = comm_.Handle();
     ::tcflush(fd, TCIFLUSH);
-    const std::string frame = AsciiFrame(RequestAdu(req));
+    const std::string request = AsciiFrame(RequestAdu(req));
     const auto t0 = Clock::now();
     const auto timeout = std::chrono::milliseconds(settings_.TimeoutMs);
     // A line that keeps sending must still end the row: at most two
@@ -429,8 +429,8 @@ ProbeResult BusProbe::TransactAscii(const ModbusRequest& req) {
         t0 + 2 * timeout + std::chrono::milliseconds(600 * 11 * 1000 / std::max(settings_.Baud, 1));
 
     size_t sent = 0;
-    while (sent < frame.size()) {
-        ssize_t w = ::write(fd, frame.data() + sent, frame.size() - sent);
+    while (sent < request.size()) {
+        ssize_t w = ::write(fd, request.data() + sent, request.size() - sent);
         if (w > 0) {
             sent += static_cast<size_t>(w);
             continue;
@@ -442,17 +442,16 @@ ProbeResult BusProbe::TransactAscii(const ModbusRequest& req) {
             return Outcome(ProbeOutcome::PortError, "port does not take the request");
     }
 
-    std::string buf;
-    bool any = false;
+    AsciiFrameCollector frame;
     auto deadline = t0 + timeout;
     ProbeResult r;
     for (;;) {
         const auto now = Clock::now();
         const auto end = std::min(deadline, hardEnd);
         if (now >= end) {
-            r = any ? Outcome(ProbeOutcome::BadFrame, "no complete frame")
-                    : Outcome(ProbeOutcome::NoAnswer);
-            if (any) r.Bad = BadFrameKind::Garbage;
+            r = frame.SawAnything() ? Outcome(ProbeOutcome::BadFrame, "no complete frame")
+                                    : Outcome(ProbeOutcome::NoAnswer);
+            if (frame.SawAnything()) r.Bad = BadFrameKind::Garbage;
             break;
         }
         pollfd p{fd, POLLIN, 0};
@@ -473,29 +472,11 @@ ProbeResult BusProbe::TransactAscii(const ModbusRequest& req) {
             r = Outcome(ProbeOutcome::PortError, got == 0 ? "port closed" : std::strerror(errno));
             break;
         }
-        any = true;
         deadline = Clock::now() + timeout;
-        for (ssize_t i = 0; i < got; ++i) {
-            // 7-bit characters; a ':' starts a frame afresh.
-            const char c = static_cast<char>(chunk[i] & 0x7F);
-            if (c == ':') buf.clear();
-            buf += c;
-        }
-        if (buf.size() > 600) buf.erase(0, buf.size() - 600);
-        const size_t lf = buf.find('\n');
-        if (!buf.empty() && buf[0] == ':' && lf != std::string::npos) {
-            BadFrameKind bad;
-            std::string why;
-            auto adu = DecodeAsciiFrame(std::string_view(buf).substr(0, lf + 1), bad, why);
-            if (adu) {
-                static_cast<ModbusReply&>(r) = DecodeReplyAdu(req, adu->data(), adu->size());
-            } else {
-                r = Outcome(ProbeOutcome::BadFrame, why);
-                r.Bad = bad;
-            }
+        if (frame.Feed(chunk, static_cast<size_t>(got))) {
+            static_cast<ModbusReply&>(r) = DecodeAsciiReply(req, frame.Frame());
             break;
         }
-        if (lf != std::string::npos) buf.clear(); // a line without ':' is noise
     }
     r.Milliseconds = MsSince(t0);
     return r;

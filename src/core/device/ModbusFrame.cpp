@@ -184,3 +184,31 @@ std::optional<std::vector<uint8_t>> DecodeAsciiFrame(std::string_view frame, Bad
     bad = BadFrameKind::None;
     return bytes;
 }
+
+ModbusReply DecodeAsciiReply(const ModbusRequest& req, std::string_view frame) {
+    BadFrameKind bad;
+    std::string why;
+    auto adu = DecodeAsciiFrame(frame, bad, why);
+    if (adu) return DecodeReplyAdu(req, adu->data(), adu->size());
+    ModbusReply r;
+    r.Outcome = ProbeOutcome::BadFrame;
+    r.Bad = bad;
+    r.Detail = why;
+    return r;
+}
+
+bool AsciiFrameCollector::Feed(const char* data, size_t size) {
+    for (size_t i = 0; i < size && !done_; ++i) {
+        any_ = true;
+        // 7-bit characters whatever the data bits.
+        const char c = static_cast<char>(data[i] & 0x7F);
+        if (c == ':') buf_.clear();
+        if (buf_.empty() && c != ':') continue;
+        buf_ += c;
+        if (c == '\n') done_ = true;
+        // The longest frame is 513 characters; more is a broken line.
+        else if (buf_.size() > 520)
+            buf_.clear();
+    }
+    return done_;
+}

@@ -53,5 +53,22 @@ std::string AsciiFrame(const std::vector<uint8_t>& adu);
 // nothing and sets `bad` / `why` when the frame is not readable or its LRC fails.
 std::optional<std::vector<uint8_t>> DecodeAsciiFrame(std::string_view frame, BadFrameKind& bad,
                                                      std::string& why);
+// Judges one received ASCII frame to `req`: its LRC and form, then its ADU.
+ModbusReply DecodeAsciiReply(const ModbusRequest& req, std::string_view frame);
 // Longitudinal redundancy check of the ADU bytes.
 uint8_t AsciiLrc(const uint8_t* data, size_t size);
+
+// Collects received characters into one ASCII frame: a ':' starts it afresh,
+// LF ends it, noise outside a frame is dropped, a run-on frame is cut.
+class AsciiFrameCollector {
+public:
+    // True once a whole frame is there (then Frame() holds it, ':' to LF).
+    bool Feed(const char* data, size_t size);
+    std::string_view Frame() const { return buf_; }
+    bool SawAnything() const { return any_; }
+
+private:
+    std::string buf_;
+    bool any_ = false;
+    bool done_ = false;
+};
