@@ -12,13 +12,13 @@
 
 extern char** environ;
 
-#ifndef TEST_DATA_DIR
-#error "needs TEST_DATA_DIR"
+#if !defined(MODBUS_SIM_SCRIPT) && defined(TEST_DATA_DIR)
+#define MODBUS_SIM_SCRIPT TEST_DATA_DIR "/../support/modbus_sim.py"
 #endif
 
 class ModbusSim {
 public:
-    explicit ModbusSim(const std::string& framer = "rtu") {
+    explicit ModbusSim(const std::string& framer = "rtu", const std::string& timingFile = {}) {
         int in[2], out[2];
         if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0)
             throw std::runtime_error("pipe");
@@ -26,10 +26,12 @@ public:
         posix_spawn_file_actions_init(&fa);
         posix_spawn_file_actions_adddup2(&fa, in[0], 0);
         posix_spawn_file_actions_adddup2(&fa, out[1], 1);
-        const std::string script = std::string(TEST_DATA_DIR) + "/../support/modbus_sim.py";
+        const std::string script = MODBUS_SIM_SCRIPT;
         const std::string arg = "--framer=" + framer;
+        const std::string timing = "--timing=" + timingFile;
         char* argv[] = {const_cast<char*>("/usr/bin/python3"), const_cast<char*>(script.c_str()),
-                        const_cast<char*>(arg.c_str()), nullptr};
+                        const_cast<char*>(arg.c_str()),
+                        timingFile.empty() ? nullptr : const_cast<char*>(timing.c_str()), nullptr};
         const int rc = posix_spawn(&pid_, argv[0], &fa, nullptr, argv, environ);
         posix_spawn_file_actions_destroy(&fa);
         ::close(in[0]);

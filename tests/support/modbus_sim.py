@@ -21,6 +21,9 @@ Table (same for slaves 1 and 11), addresses 0..99, anything above: exception 02.
   holding     h[i] = 0x100 + i, h[10] = 0xFFFE
   input regs  r[i] = 0x2000 + i
 
+With --timing FILE, each answered request adds a line "<arrived> <answered>"
+(CLOCK_MONOTONIC ns, as seen at the relay): the simulator's own time.
+
 Prints "PORT <path>" once ready; ends on SIGTERM or when stdin closes.
 """
 import argparse
@@ -100,10 +103,12 @@ class Codec:
 class Relay(threading.Thread):
     """Carries frames between the probe's pty and the server's, with faults."""
 
-    def __init__(self, codec, probe_master, server_master):
+    def __init__(self, codec, probe_master, server_master, timing):
         super().__init__(daemon=True)
         self.codec, self.probe, self.server = codec, probe_master, server_master
         self.pending = []  # fault of each request in flight
+        self.timing = timing  # file for "arrived answered" monotonic ns pairs, or None
+        self.arrived = 0
 
     def run(self):
         req, rsp = b"", b""
@@ -130,6 +135,7 @@ class Relay(threading.Thread):
                         return
 
     def request(self, frame):
+        self.arrived = time.monotonic_ns()
         adu = self.codec.decode(frame)
         fault = FAULTY.get(adu[0])
         self.pending = [(adu[0], fault)]  # one request at a time; an unanswered one is dropped
@@ -142,6 +148,9 @@ class Relay(threading.Thread):
         slave, fault = self.pending.pop(0) if self.pending else (None, None)
         if not fault:
             os.write(self.probe, frame)
+            if self.timing:
+                self.timing.write("%d %d\n" % (self.arrived, time.monotonic_ns()))
+                self.timing.flush()
             return True
         adu = bytearray(self.codec.decode(frame))
         adu[0] = slave
@@ -183,6 +192,7 @@ async def serve(args, server_path, probe_path):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--framer", choices=["rtu", "ascii"], default="rtu")
+    parser.add_argument("--timing", help="file for the simulator's own time per request")
     args = parser.parse_args()
 
     probe_master, probe_slave = os.openpty()
@@ -190,7 +200,8 @@ def main():
     for fd in (probe_master, probe_slave, server_master, server_slave):
         tty.setraw(fd)
     # The probe side stays held here so that a probe closing it loses nothing.
-    Relay(Codec(args.framer == "ascii"), probe_master, server_master).start()
+    timing = open(args.timing, "w") if args.timing else None
+    Relay(Codec(args.framer == "ascii"), probe_master, server_master, timing).start()
 
     def leave(*_):
         os._exit(0)
