@@ -408,6 +408,9 @@ ProbeResult BusProbe::TransactRtu(const ModbusRequest& req) {
     } else if (err == EMBBADDATA || err == EMBMDATA || err == EMBBADEXC || err == EMBUNKEXC) {
         r = Outcome(ProbeOutcome::BadFrame, modbus_strerror(err));
         r.Bad = BadFrameKind::Length;
+    } else if (err == ECONNRESET || err == EIO || err == ENXIO || err == ENODEV) {
+        // libmodbus reads end-of-file from a port whose adapter went away.
+        r = Outcome(ProbeOutcome::PortError, "port closed");
     } else {
         r = Outcome(ProbeOutcome::PortError, std::strerror(err));
     }

@@ -70,7 +70,7 @@ TFBusProbe::TFBusProbe(Workspace& ws, QWidget* parent, Build build) : FormBase(w
     setWindowTitle("Test on bus");
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
-    resize(980, 560);
+    resize(1220, 560);
     buildIfNow(build);
 }
 
@@ -113,7 +113,7 @@ void TFBusProbe::buildControls() {
     sg_Results->setRowCount(1);
     static const char* headers[] = {"Row",      "Slave ID", "Type",   "Address Register", "NPoint",
                                     "Mnemonic", "Outcome",  "Values", "Time ms"};
-    static const int widths[] = {70, 60, 110, 110, 55, 120, 230, 260, 65};
+    static const int widths[] = {70, 60, 110, 110, 55, 120, 330, 250, 65};
     for (int c = 0; c <= ColTime; ++c) {
         sg_Results->setCell(c, 0, headers[c]);
         sg_Results->setColWidth(c, widths[c]);
