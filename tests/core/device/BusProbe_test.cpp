@@ -1,6 +1,7 @@
 // The bus probe against a real Modbus slave (pymodbus on a pty) with injected
 // line faults; see tests/support/modbus_sim.py for the slave IDs.
 #include "ModbusSim.h"
+#include "TempDir.h"
 #include "core/device/BusProbe.h"
 #include "core/device/SerialPort.h"
 #include "core/editors/CommParams.h"
@@ -8,7 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 ProbeRow Row(int slave, const std::string& type, int address, int points,
@@ -295,5 +298,63 @@ TEST(ModbusFrame, SettingsFollowTheProjectAndTheStandard) {
     s = ProbeSettingsFrom(p);
     EXPECT_EQ(s.DataBits, 8);
     EXPECT_EQ(s.TimeoutMs, 1);
+}
+} // namespace
+
+namespace {
+TEST(BusProbe, SlaveIdsAboveLibmodbusRangeAreNotSentInRtu) {
+    ModbusSim sim;
+    BusProbe probe(Fast(0));
+    probe.Open(sim.port());
+    ProbeResult r = probe.Probe(Row(248, "Holding Register", 0, 1));
+    EXPECT_EQ(r.Outcome, ProbeOutcome::NotTested);
+    EXPECT_EQ(OutcomeText(r, 0), "not tested: slave ID above 247 cannot be addressed");
+    EXPECT_EQ(probe.Probe(Row(1, "Holding Register", 0, 1)).Outcome, ProbeOutcome::Answered);
+}
+
+TEST(BusProbe, PortListAddsOtherSerialDevicesOnce) {
+    TempDir dev, sys;
+    // Character devices are needed; /dev/null stands in for each.
+    for (const char* name : {"ttyUSB0", "ttyS0", "ttyS12", "ttyAMA0", "tty5", "ttyACM1"}) {
+        ASSERT_EQ(::symlink("/dev/null", (dev / name).c_str()), 0);
+        ::mkdir((sys / name).c_str(), 0755);
+        if (std::string(name) != "tty5") ::mkdir((sys / name + "/device").c_str(), 0755);
+    }
+    ::mkdir((sys / "ttyS13").c_str(), 0755); // listed by the kernel, no node
+    ::mkdir((sys / "ttyS13/device").c_str(), 0755);
+    auto ports = ProbePortNames(dev.path(), sys.path());
+    std::vector<std::string> tail(ports.begin() + 10, ports.end());
+    EXPECT_EQ(tail, (std::vector<std::string>{dev / "ttyUSB0", dev / "ttyACM1", dev / "ttyS12",
+                                              dev / "ttyAMA0"}));
+    EXPECT_EQ(ports.front(), "COM1");
+}
+
+TEST(BusProbe, ResultsAsCsv) {
+    AccessMap map;
+    map.In = {{"1", "Holding Register", "9", "2", "", "0", "Speed, \"set\""},
+              {"2", "Coil Status", "0", "3", "", "0", ""}};
+    map.Out = {{"1", "Coil Status", "0", "1", "", "0", ""}};
+    auto rows = ProbeRows(map);
+    std::vector<std::optional<ProbeResult>> results(3);
+    results[0].emplace();
+    results[0]->Outcome = ProbeOutcome::Answered;
+    results[0]->Values = {0x109, 0xFFFE};
+    results[0]->Milliseconds = 3.25;
+    results[1].emplace();
+    results[1]->Outcome = ProbeOutcome::Exception;
+    results[1]->ExceptionCode = 2;
+    results[1]->Milliseconds = 1;
+    EXPECT_EQ(ProbeResultsCsv(rows, results, 0),
+              "Table,Row,Slave ID,Type,Address Register,NPoint,Mnemonic,Outcome,Exception,Values,"
+              "Time ms\r\n"
+              "read,1,1,Holding Register,9,2,\"Speed, \"\"set\"\"\",answered,,"
+              "0x0109 265 265; 0xFFFE 65534 -2,3.2\r\n"
+              "read,2,2,Coil Status,0,3,,exception 02 Illegal Data Address,2,,1.0\r\n"
+              "write,1,1,Coil Status,0,1,,,,,\r\n");
+    ProbeTally t;
+    for (auto o : {ProbeOutcome::Answered, ProbeOutcome::NoAnswer, ProbeOutcome::NoAnswer,
+                   ProbeOutcome::BadFrame})
+        t.Add(o);
+    EXPECT_EQ(t.Text(), "1 answered, 0 exceptions, 2 no answer, 1 bad frame");
 }
 } // namespace

@@ -209,7 +209,8 @@ void BusProbeTest::exportWritesTheResultsAsCsv() {
                      "0x0109 265 265; 0xFFFE 65534 -2,") != std::string::npos);
     QVERIFY(csv.find("\r\nread,5,1,Holding Register,100,1,Out of table,"
                      "exception 02 Illegal Data Address,2,,") != std::string::npos);
-    QVERIFY(csv.find("\"bad frame: other slave (reply from slave 99)\"") == std::string::npos);
+    QVERIFY(csv.find("\r\nread,8,4,Holding Register,0,1,,bad frame: other slave (reply from "
+                     "slave 99),,,") != std::string::npos);
     QCOMPARE(std::count(csv.begin(), csv.end(), '\n'), 14);
 }
 
