@@ -28,6 +28,7 @@ Prints "PORT <path>" once ready; ends on SIGTERM or when stdin closes.
 """
 import argparse
 import asyncio
+import logging
 import os
 import select
 import signal
@@ -190,6 +191,7 @@ async def serve(args, server_path, probe_path):
 
 
 def main():
+    logging.disable(logging.CRITICAL)  # the faults make pymodbus complain on stderr
     parser = argparse.ArgumentParser()
     parser.add_argument("--framer", choices=["rtu", "ascii"], default="rtu")
     parser.add_argument("--timing", help="file for the simulator's own time per request")
