@@ -167,12 +167,14 @@ void TFBusProbe::buildControls() {
 }
 
 void TFBusProbe::loadProject() {
+    if (busy_) return; // the worker reads the rows
     plan_ = LoadProbePlan(ws().ProjectFolder);
     planLoaded_ = true;
     fillGrid();
 }
 
 void TFBusProbe::setAccessMap(const AccessMap& map) {
+    if (busy_) return;
     CommParams params;
     LoadCommParams(ws().PargenPath, params);
     plan_.Settings = ProbeSettingsFrom(params);
