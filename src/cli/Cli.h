@@ -18,4 +18,7 @@ inline int Usage(const char* help, const std::string& problem) {
     std::cerr << "tessaro-cli: " << problem << "\n\n" << help;
     return kUsage;
 }
+// Commands in files of their own.
+extern const char* const kProbeHelp;
+int Probe(const Args& args);
 } // namespace cli

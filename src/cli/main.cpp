@@ -27,6 +27,7 @@ const char* kMainHelp =
     "  build PROJECT_FOLDER [-o FILE]    write the configuration image bank.bin\n"
     "  dump FILE_OR_PROJECT [--json]     list the content of a bank.bin\n"
     "  gsd PROJECT_FOLDER OUT.gsd        write the GSD device description\n"
+    "  probe PROJECT_FOLDER --port DEV   poll the access map's rows on the serial line\n"
     "\n"
     "Run 'tessaro-cli COMMAND --help' for the options of one command.\n"
     "Exit status: 0 success, 1 a check failed or the command could not complete,\n"
@@ -152,6 +153,7 @@ int main(int argc, char** argv) {
     const Command commands[] = {{"check", kCheckHelp, Check},
                                 {"build", kBuildHelp, Build},
                                 {"dump", kDumpHelp, Dump},
+                                {"probe", kProbeHelp, Probe},
                                 {"gsd", kGsdHelp, Gsd}};
     for (const Command& c : commands) {
         if (cmd != c.name) continue;

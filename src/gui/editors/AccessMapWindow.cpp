@@ -1,4 +1,5 @@
 #include "gui/editors/AccessMapWindow.h"
+#include "gui/editors/BusProbeWindow.h"
 
 #include "core/project/Workspace.h"
 #include "gui/widgets/StringGrid.h"
@@ -81,6 +82,10 @@ void TFSetVar::buildControls() {
     }
 
     Panel1 = NewOkCancelPanel(this, bitbtn1, bitbtn2);
+    btn_Probe = NewPlainButton(Panel1, "btn_Probe", "Test on bus…");
+    Panel1->layout()->addWidget(btn_Probe);
+    connect(btn_Probe, &QPushButton::clicked, this,
+            [this] { TFBusProbe::openFor(ws(), this, fromGrids()); });
 
     auto* main = new QVBoxLayout(this);
     main->setContentsMargins(0, 0, 0, 0);

@@ -21,6 +21,7 @@ public:
     QWidget* Panel1 = nullptr;
     QPushButton* bitbtn1 = nullptr;
     QPushButton* bitbtn2 = nullptr;
+    QPushButton* btn_Probe = nullptr; // "Test on bus…"
 
     // Address DeviceNet bounds, from pargen.xml at each showing.
     int NByteIn = DefaultDeviceNetBytes;

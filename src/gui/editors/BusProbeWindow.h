@@ -1,0 +1,90 @@
+#pragma once
+#include "core/device/BusProbe.h"
+#include "gui/widgets/FormBase.h"
+
+#include <optional>
+#include <thread>
+#include <vector>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class StringGrid;
+
+// Test on bus: polls the access map's rows on a serial adapter and shows per
+// row what the slave answered. The probe runs on a worker thread; its results
+// come back as queued signals.
+class TFBusProbe : public FormBase {
+    Q_OBJECT
+public:
+    explicit TFBusProbe(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
+    ~TFBusProbe() override;
+
+    QLabel* Label_Port = nullptr;
+    QComboBox* CB_Port = nullptr;
+    QLabel* Label_DataBits = nullptr;
+    QComboBox* CB_DataBits = nullptr;
+    QLabel* Label_StopBits = nullptr;
+    QComboBox* CB_StopBits = nullptr;
+    QRadioButton* RB_Once = nullptr;
+    QRadioButton* RB_Repeat = nullptr;
+    QPushButton* btn_Start = nullptr;
+    QPushButton* btn_Stop = nullptr;
+    QLabel* Label_Line = nullptr; // protocol, baud, parity, time-out of the project
+    QLabel* Label_Results = nullptr;
+    StringGrid* sg_Results = nullptr;
+    QLabel* Label_Summary = nullptr;
+    QLabel* Label_Values = nullptr;
+    QLineEdit* E_WriteValues = nullptr;
+    QPushButton* btn_Write = nullptr;
+    QPushButton* btn_Export = nullptr;
+    QPushButton* btn_Close = nullptr;
+
+    // The rows to probe: the project's files, or the access-map window's grids.
+    void loadProject();
+    void setAccessMap(const AccessMap& map);
+
+    void btn_StartClick();
+    void btn_StopClick();
+    // Writes the values of E_WriteValues to the selected write-table row after
+    // a question naming slave, address and values.
+    void btn_WriteClick();
+    void btn_ExportClick();
+
+    bool running() const { return worker_.joinable() && busy_; }
+    const std::vector<ProbeRow>& rows() const { return plan_.Rows; }
+    const std::vector<std::optional<ProbeResult>>& results() const { return results_; }
+    QString summaryText() const;
+
+    // Opens the window over the access-map window's current rows.
+    static TFBusProbe* openFor(Workspace& ws, QWidget* parent, const AccessMap& map);
+
+signals:
+    void rowDone(int index, const ProbeResult& result);
+    void runEnded(const QString& error);
+
+protected:
+    void buildControls() override;
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void reject() override;
+
+private:
+    void fillGrid();
+    void showResult(int index, const ProbeResult& r);
+    void onRunEnded(const QString& error);
+    void setBusy(bool busy);
+    void joinWorker();
+    // Opens the probe on the chosen port; false (after saying why) when it cannot.
+    bool openProbe();
+
+    ProbePlan plan_;
+    std::vector<std::optional<ProbeResult>> results_;
+    std::vector<std::vector<uint16_t>> lastValues_; // last answer of each row
+    std::unique_ptr<BusProbe> probe_;
+    std::thread worker_;
+    bool busy_ = false;
+    bool planLoaded_ = false;
+};
