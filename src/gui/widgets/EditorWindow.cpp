@@ -44,14 +44,11 @@ void EditorWindow::addTable(const Table& table) {
 }
 
 void EditorWindow::controlsBuilt() {
-    // Return may press OK and nothing else: a focused Cancel, Delete or
-    // Import must not fire from the keyboard's Return.
-    for (QPushButton* b : findChildren<QPushButton*>()) {
-        b->setAutoDefault(false);
-        b->setDefault(false);
-    }
-    if (ok_) ok_->setDefault(true);
+    // Return may press OK and nothing else (FormBase disarmed the others).
+    for (QPushButton* b : findChildren<QPushButton*>())
+        b->setDefault(b == ok_);
     watchControls();
+    clearControls();
 }
 
 void EditorWindow::watchControls() {
