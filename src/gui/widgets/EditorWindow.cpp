@@ -54,10 +54,9 @@ void EditorWindow::controlsBuilt() {
 void EditorWindow::watchControls() {
     // Only signals of the user's own changes: loading does not count.
     auto note = [this] { noteChange(); };
+    // Typing counts in any edit box, those of editable lists included.
     for (QLineEdit* e : findChildren<QLineEdit*>())
-        if (!qobject_cast<QComboBox*>(e->parentWidget()) &&
-            !e->parentWidget()->inherits("QAbstractSpinBox"))
-            connect(e, &QLineEdit::textEdited, this, note);
+        connect(e, &QLineEdit::textEdited, this, note);
     for (QComboBox* c : findChildren<QComboBox*>())
         connect(c, &QComboBox::activated, this, note);
     for (QAbstractButton* b : findChildren<QAbstractButton*>())
