@@ -54,24 +54,27 @@ void LoadTable(const XmlNode& root, AccessTable t, std::vector<AccessRow>& rows)
     }
 }
 
-// Appends the table's failures until `out` holds `limit` messages.
+// Appends the table's failures until `out` holds `limit` of them.
 void TableFailures(const std::vector<AccessRow>& rows, AccessTable t, int bound, size_t limit,
-                   std::vector<std::string>& out) {
+                   std::vector<AccessFailure>& out) {
     const TableInfo& info = Info(t);
     size_t run = RunLength(rows);
     for (size_t i = 0; i < run && out.size() < limit; ++i) {
         const AccessRow& row = rows[i];
         std::string head = "Error row " + std::to_string(i + 1) + "!! " + info.prefix + " ";
+        auto fail = [&](AccessField field, const std::string& text) {
+            out.push_back({t, i, field, head + text});
+        };
         if (!InRange(row.SlaveId, 1, 250))
-            out.push_back(head + "Slave ID must be between 1 and 250. ");
-        if (row.Type.empty()) out.push_back(head + info.typeMessage + ". ");
+            fail(AccessField::SlaveId, "Slave ID must be between 1 and 250. ");
+        if (row.Type.empty()) fail(AccessField::Type, std::string(info.typeMessage) + ". ");
         if (!InRange(row.AddressMod, 0, 65535))
-            out.push_back(head + "Address Register must be between 0 and 65535. ");
+            fail(AccessField::AddressMod, "Address Register must be between 0 and 65535. ");
         if (!InRange(row.NPoint, 1, 127))
-            out.push_back(head + "Number point must be between 1 and 127. ");
+            fail(AccessField::NPoint, "Number point must be between 1 and 127. ");
         if (!InRange(row.AddressDeviceNet, 0, bound))
-            out.push_back(head + "Address DeviceNet must be between 0 and " +
-                          std::to_string(bound) + ". ");
+            fail(AccessField::AddressDeviceNet,
+                 "Address DeviceNet must be between 0 and " + std::to_string(bound) + ". ");
     }
 }
 
@@ -127,23 +130,25 @@ void LoadAccessMap(const std::string& path, AccessMap& into) {
     LoadTable(root, AccessTable::Write, into.Out);
 }
 
-namespace {
-std::vector<std::string> Failures(const AccessMap& map, const AccessBounds& bounds, size_t limit) {
-    std::vector<std::string> out;
+std::vector<AccessFailure> LocatedAccessFailures(const AccessMap& map, const AccessBounds& bounds,
+                                                 size_t limit) {
+    std::vector<AccessFailure> out;
     TableFailures(map.In, AccessTable::Read, bounds.NByteIn, limit, out);
     if (out.size() < limit) TableFailures(map.Out, AccessTable::Write, bounds.NByteOut, limit, out);
     return out;
 }
-} // namespace
 
 std::vector<std::string> AccessMapFailures(const AccessMap& map, const AccessBounds& bounds) {
-    return Failures(map, bounds, SIZE_MAX);
+    std::vector<std::string> out;
+    for (auto& f : LocatedAccessFailures(map, bounds))
+        out.push_back(std::move(f.message));
+    return out;
 }
 
 std::optional<std::string> CheckAccessMap(const AccessMap& map, const AccessBounds& bounds) {
-    auto first = Failures(map, bounds, 1);
+    auto first = LocatedAccessFailures(map, bounds, 1);
     if (first.empty()) return std::nullopt;
-    return first.front();
+    return first.front().message;
 }
 
 std::string AccessMapXml(const AccessMap& map) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -62,6 +63,16 @@ void LoadAccessMap(const std::string& path, AccessMap& into);
 
 // Every failure in check order: read table then write table, row by row over the
 // run, per row Slave ID, Type, Address Register, NPoint, Address DeviceNet.
+// The cells the checks look at.
+enum class AccessField { SlaveId, Type, AddressMod, NPoint, AddressDeviceNet };
+struct AccessFailure {
+    AccessTable table;
+    size_t row; // from 0
+    AccessField field;
+    std::string message;
+};
+std::vector<AccessFailure> LocatedAccessFailures(const AccessMap& map, const AccessBounds& bounds,
+                                                 size_t limit = SIZE_MAX);
 std::vector<std::string> AccessMapFailures(const AccessMap& map, const AccessBounds& bounds);
 std::optional<std::string> CheckAccessMap(const AccessMap& map, const AccessBounds& bounds);
 

@@ -13,13 +13,15 @@ bool InRange(const std::string& text, int low, int high) {
 }
 
 struct ListField {
+    CommField field;
     const char* label; // the field's caption in the dialog
     int CommParams::*code;
     const std::vector<std::string>* items;
 };
-const ListField kListFields[] = {{"Baudrate", &CommParams::SerBaud, &SerBaudItems},
-                                 {"Parity", &CommParams::SerPar, &SerParItems},
-                                 {"Baud rate", &CommParams::DnBaud, &DnBaudItems}};
+const ListField kListFields[] = {
+    {CommField::SerBaud, "Baudrate", &CommParams::SerBaud, &SerBaudItems},
+    {CommField::SerPar, "Parity", &CommParams::SerPar, &SerParItems},
+    {CommField::DnBaud, "Baud rate", &CommParams::DnBaud, &DnBaudItems}};
 
 std::string ListFailure(const ListField& f, int code) {
     if (code >= 0 && static_cast<size_t>(code) < f.items->size()) return {};
@@ -79,24 +81,36 @@ std::vector<std::string> CommChoiceFailures(const CommParams& p) {
     return out;
 }
 
-std::vector<std::string> CommParamsFailures(const CommParams& p) {
-    std::vector<std::string> out = CommChoiceFailures(p);
-    if (!InRange(p.SerTO, 0, 10000))
-        out.push_back("Error!! Serial TimeOut must be between 0 and 10000 mS. ");
-    if (!InRange(p.SerCD, 0, 1000))
-        out.push_back("Error!! Serial Cyclic Delay must be between 0 and 1000 mS. ");
-    if (!InRange(p.DnId, 0, 63))
-        out.push_back("Error!! DeviceNet address must be between 0 and 63. ");
-    if (!InRange(p.DnNbIn, 0, 455))
-        out.push_back("Error!! DeviceNet N Byte IN must be between 0 and 455. ");
-    if (!InRange(p.DnNbOut, 0, 455))
-        out.push_back("Error!! DeviceNet N Byte OUT must be between 0 and 455. ");
+std::vector<CommFailure> LocatedCommFailures(const CommParams& p) {
+    std::vector<CommFailure> out;
+    for (const ListField& f : kListFields)
+        if (auto m = ListFailure(f, p.*f.code); !m.empty()) out.push_back({f.field, m});
+    auto check = [&](CommField field, const std::string& text, int low, int high,
+                     const char* message) {
+        if (!InRange(text, low, high)) out.push_back({field, message});
+    };
+    check(CommField::SerTO, p.SerTO, 0, 10000,
+          "Error!! Serial TimeOut must be between 0 and 10000 mS. ");
+    check(CommField::SerCD, p.SerCD, 0, 1000,
+          "Error!! Serial Cyclic Delay must be between 0 and 1000 mS. ");
+    check(CommField::DnId, p.DnId, 0, 63, "Error!! DeviceNet address must be between 0 and 63. ");
+    check(CommField::DnNbIn, p.DnNbIn, 0, 455,
+          "Error!! DeviceNet N Byte IN must be between 0 and 455. ");
+    check(CommField::DnNbOut, p.DnNbOut, 0, 455,
+          "Error!! DeviceNet N Byte OUT must be between 0 and 455. ");
     if (p.DnEnableError) {
-        if (!InRange(p.DnNumContErr, 1, 250))
-            out.push_back("Error!! Number Continuos Error must be between 1 and 250. ");
-        if (!InRange(p.DnValCancData, 0, 255))
-            out.push_back("Error!! Value to set to cancel data must be between 0 and 255. ");
+        check(CommField::DnNumContErr, p.DnNumContErr, 1, 250,
+              "Error!! Number Continuos Error must be between 1 and 250. ");
+        check(CommField::DnValCancData, p.DnValCancData, 0, 255,
+              "Error!! Value to set to cancel data must be between 0 and 255. ");
     }
+    return out;
+}
+
+std::vector<std::string> CommParamsFailures(const CommParams& p) {
+    std::vector<std::string> out;
+    for (auto& f : LocatedCommFailures(p))
+        out.push_back(std::move(f.message));
     return out;
 }
 

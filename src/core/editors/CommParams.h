@@ -43,8 +43,28 @@ inline constexpr int NoListChoice = INT32_MIN;
 // the list, or no choice made): one message a field, naming it.
 std::vector<std::string> CommChoiceFailures(const CommParams& p);
 
+// The values the checks look at: the three lists, then the edit boxes.
+enum class CommField {
+    SerBaud,
+    SerPar,
+    DnBaud,
+    SerTO,
+    SerCD,
+    DnId,
+    DnNbIn,
+    DnNbOut,
+    DnNumContErr,
+    DnValCancData
+};
+struct CommFailure {
+    CommField field;
+    std::string message;
+    bool operator==(const CommFailure&) const = default;
+};
+
 // Every failure in check order (the dialog shows the first one): the list
 // codes first, then the ranges.
+std::vector<CommFailure> LocatedCommFailures(const CommParams& p);
 std::vector<std::string> CommParamsFailures(const CommParams& p);
 std::optional<std::string> CheckCommParams(const CommParams& p);
 

@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 
 namespace {
 
@@ -37,7 +36,7 @@ static_assert(NoChoiceCode == NoListChoice, "a list with no choice reads as no c
 const QString kUnusedPair = "Not used while \"Enable check Modbus Error\" is off.";
 } // namespace
 
-TFpargen::TFpargen(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
+TFpargen::TFpargen(Workspace& ws, QWidget* parent, Build build) : EditorWindow(ws, parent) {
     setObjectName("Fpargen");
     setWindowTitle("SET COMMUNICATION");
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -120,12 +119,15 @@ void TFpargen::buildControls() {
             SetUsed(w, CB_En_Err->isChecked(), kUnusedPair);
     };
     connect(CB_En_Err, &QCheckBox::toggled, this, usePair);
+    usePair();
 
     bitbtn1 = Named(new QPushButton("OK", this), "bitbtn1", {38, 616, 81, 27});
     bitbtn2 = Named(new QPushButton("Cancel", this), "bitbtn2", {132, 616, 81, 27});
-    bitbtn1->setDefault(true);
+    setButtons(bitbtn1, bitbtn2);
+}
 
-    // Initial values, left in place by a load that fails early.
+// The values a load that fails early leaves in place.
+void TFpargen::clearControls() {
     CB_Ser_Baud->setCurrentIndex(7);
     CB_Ser_Par->setCurrentIndex(-1);
     E_Ser_TO->setText("1");
@@ -140,22 +142,9 @@ void TFpargen::buildControls() {
     CB_En_Err->setChecked(false);
     E_Num_Con_Err->setText("1");
     E_Val_Canc_Data->setText("0x00");
-    usePair();
-
-    connect(bitbtn1, &QPushButton::clicked, this, [this] {
-        bool saved = false;
-        if (run([&] { saved = BitBtn1Click(); }) && saved) done(Accepted);
-    });
-    connect(bitbtn2, &QPushButton::clicked, this, [this] { done(Rejected); });
 }
 
-void TFpargen::showEvent(QShowEvent* e) {
-    FormBase::showEvent(e);
-    if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
-    run([this] { FormShow(); });
-}
-
-void TFpargen::FormShow() {
+void TFpargen::loadControls() {
     CommParams p = fromControls();
     try {
         LoadCommParams(ws().PargenPath, p);
@@ -166,14 +155,22 @@ void TFpargen::FormShow() {
     toControls(p);
 }
 
-bool TFpargen::BitBtn1Click() {
-    CommParams p = fromControls();
-    if (auto failure = CheckCommParams(p)) {
-        prompt().error(Q(*failure));
-        return false;
-    }
-    SaveCommParams(p, ws().PargenPath);
-    return true;
+std::optional<EditorWindow::Failure> TFpargen::firstFailure() {
+    const auto failures = LocatedCommFailures(fromControls());
+    if (failures.empty()) return std::nullopt;
+    QWidget* const boxes[] = {CB_Ser_Baud, CB_Ser_Par, CB_Pro_Baud,   E_Ser_TO,
+                              E_Ser_CD,    E_Pro_ID,   E_PRo_IN,      E_PRo_Out,
+                              E_Num_Con_Err, E_Val_Canc_Data};
+    const CommFailure& f = failures.front();
+    return FailAt(f.message, boxes[static_cast<int>(f.field)]);
+}
+
+void TFpargen::save() {
+    SaveCommParams(fromControls(), ws().PargenPath);
+}
+
+std::string TFpargen::savedFile() const {
+    return ws().PargenPath;
 }
 
 CommParams TFpargen::fromControls() const {
