@@ -175,6 +175,12 @@ std::string ByteMapText(const ByteMaps& maps) {
     return out + PackingNote + "\n";
 }
 
+std::string ByteMapText(const ByteMap& map) {
+    std::string out;
+    AppendText(map, out);
+    return out;
+}
+
 std::string ByteMapJson(const ByteMaps& maps) {
     std::string out = "{\n  \"read\": ";
     AppendJson(maps.read, out);

@@ -49,6 +49,7 @@ std::vector<Finding> ByteMapFindings(const ByteMap& m);
 
 // The same map as text, runs of bytes with the same rows on one line each.
 std::string ByteMapText(const ByteMaps& maps);
+std::string ByteMapText(const ByteMap& map); // one direction, without the packing note
 std::string ByteMapJson(const ByteMaps& maps);
 
 // "N Byte IN" or "N Byte OUT": the setting that sizes the table's area.
