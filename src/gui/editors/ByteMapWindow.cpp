@@ -73,9 +73,11 @@ const QColor TFByteMap::Unused(200, 200, 200);
 const QColor TFByteMap::Clash(220, 30, 30);
 
 QColor TFByteMap::RowColor(int row) {
-    // Hues spread by the golden angle, kept clear of the red of a clash.
-    int hue = 40 + (row * 137) % 280;
-    return QColor::fromHsv(hue, 110, 235);
+    // Hues a golden-ratio step apart, so neighbouring rows differ clearly; kept
+    // clear of the red of a clash.
+    double step = row * 0.6180339887;
+    int hue = 40 + static_cast<int>((step - static_cast<int>(step)) * 280);
+    return QColor::fromHsv(hue, 120, row % 2 ? 240 : 215);
 }
 
 TFByteMap::TFByteMap(std::function<Source()> source, QWidget* parent)
