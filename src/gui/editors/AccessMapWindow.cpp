@@ -3,13 +3,13 @@
 #include "core/editors/ProjectCheck.h"
 #include "core/project/Workspace.h"
 #include "gui/editors/ByteMapWindow.h"
+#include "gui/widgets/FindingsList.h"
 #include "gui/widgets/StringGrid.h"
 
 #include "gui/widgets/Controls.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
@@ -26,8 +26,6 @@ int ColumnOf(const std::string& header) {
         if (header == Headers[c]) return c;
     return ColSlave;
 }
-
-enum Role { RoleTable = Qt::UserRole, RoleRow, RoleColumn };
 
 void SetupGrid(StringGrid* g, const std::vector<std::string>& typeItems) {
     const char* const* headers = Headers;
@@ -104,7 +102,7 @@ void TFSetVar::buildControls() {
         row->insertWidget(6, BtnCheck);
     }
     LabelFindings = Named(new QLabel("Findings", this), "LabelFindings");
-    ListFindings = Named(new QListWidget(this), "ListFindings");
+    ListFindings = Named(new FindingsList(this), "ListFindings");
     LabelFindings->setBuddy(ListFindings);
     ListFindings->setFixedHeight(110);
     LabelFindings->hide();
@@ -134,9 +132,8 @@ void TFSetVar::buildControls() {
     connect(BtnByteMap, &QPushButton::clicked, this,
             [this] { run([this] { BtnByteMapClick(); }); });
     connect(BtnCheck, &QPushButton::clicked, this, [this] { run([this] { BtnCheckClick(); }); });
-    connect(ListFindings, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
-        selectFinding(static_cast<AccessTable>(item->data(RoleTable).toInt()),
-                      item->data(RoleRow).toInt(), item->data(RoleColumn).toString().toStdString());
+    connect(ListFindings, &FindingsList::findingActivated, this, [this](const Finding& f) {
+        selectFinding(f.table == "write" ? AccessTable::Write : AccessTable::Read, f.row, f.column);
     });
 }
 
@@ -163,19 +160,11 @@ void TFSetVar::BtnByteMapClick() {
 }
 
 void TFSetVar::BtnCheckClick() {
-    ListFindings->clear();
     auto findings = CheckAccessMapLayout(fromGrids(), {NByteIn, NByteOut});
-    for (const Finding& f : findings) {
-        auto* item = new QListWidgetItem(QString::fromStdString(FindingLine(f)), ListFindings);
-        item->setData(RoleTable, static_cast<int>(f.table == "write" ? AccessTable::Write
-                                                                     : AccessTable::Read));
-        item->setData(RoleRow, f.row);
-        item->setData(RoleColumn, QString::fromStdString(f.column));
-    }
-    if (findings.empty()) ListFindings->addItem("No findings");
     LabelFindings->setText(
         QString("Findings: %1")
             .arg(QString::fromStdString(FindingSummary(CountFindings(findings)))));
+    ListFindings->setFindings(std::move(findings));
     LabelFindings->show();
     ListFindings->show();
 }

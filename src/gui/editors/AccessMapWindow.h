@@ -3,7 +3,7 @@
 #include "gui/widgets/FormBase.h"
 
 class QLabel;
-class QListWidget;
+class FindingsList;
 class QPushButton;
 class TFByteMap;
 class QTabWidget;
@@ -27,8 +27,8 @@ public:
     QPushButton* BtnByteMap = nullptr; // "Byte map" beside OK/Cancel
     QPushButton* BtnCheck = nullptr;   // "Check": every finding into ListFindings
     QLabel* LabelFindings = nullptr;
-    QListWidget* ListFindings = nullptr; // hidden until the first Check
-    TFByteMap* ByteMap = nullptr;        // made on first use
+    FindingsList* ListFindings = nullptr; // hidden until the first Check
+    TFByteMap* ByteMap = nullptr;         // made on first use
 
     // Address DeviceNet bounds, from pargen.xml at each showing.
     int NByteIn = DefaultDeviceNetBytes;

@@ -2,6 +2,7 @@
 
 #include "EditorFixture.h"
 #include "gui/editors/AccessMapWindow.h"
+#include "gui/widgets/FindingsList.h"
 #include "gui/widgets/StringGrid.h"
 
 #include <QLabel>
@@ -167,7 +168,7 @@ void ByteMapTest::checkListsEveryFindingAndSelectsItsCell() {
                  "0, 2-3."}));
     QCOMPARE(o.dlg->LabelFindings->text(), QString("Findings: 5 errors, 2 warnings"));
 
-    QListWidget* list = o.dlg->ListFindings;
+    FindingsList* list = o.dlg->ListFindings;
     QApplication::processEvents(); // lay the list out
     struct Jump {
         int item, tab, row, col;
