@@ -101,11 +101,19 @@ XmlDocument BuildDoc(const AccessMap& map) {
 }
 } // namespace
 
+const char* AccessTableName(AccessTable t) {
+    return t == AccessTable::Read ? "read" : "write";
+}
+
 AccessBounds ReadAccessBounds(const std::string& pargenPath) {
-    AccessBounds b;
-    if (!FileExists(pargenPath)) return b;
+    if (!FileExists(pargenPath)) return {};
     XmlDocument doc;
     doc.load(pargenPath);
+    return ReadAccessBounds(doc);
+}
+
+AccessBounds ReadAccessBounds(const XmlDocument& doc) {
+    AccessBounds b;
     XmlNode root = doc.root();
     b.NByteIn = BoundFromElement(root, "DN_NB_IN");
     b.NByteOut = BoundFromElement(root, "DN_NB_OUT");
@@ -135,7 +143,34 @@ std::vector<AccessFailure> LocatedAccessFailures(const AccessMap& map, const Acc
     std::vector<AccessFailure> out;
     TableFailures(map.In, AccessTable::Read, bounds.NByteIn, limit, out);
     if (out.size() < limit) TableFailures(map.Out, AccessTable::Write, bounds.NByteOut, limit, out);
+    if (out.size() > limit) out.resize(limit);
     return out;
+}
+
+namespace {
+Finding AsFinding(AccessFailure f) {
+    static const char* const kColumns[] = {"Slave ID", "Type", "Address Register", "NPoint",
+                                           "Address DeviceNet"};
+    return {Severity::Error,
+            "sdo.xml",
+            AccessTableName(f.table),
+            static_cast<int>(f.row) + 1,
+            kColumns[static_cast<int>(f.field)],
+            std::move(f.message)};
+}
+} // namespace
+
+std::vector<Finding> AccessMapFindings(const AccessMap& map, const AccessBounds& bounds) {
+    std::vector<Finding> out;
+    for (auto& f : LocatedAccessFailures(map, bounds))
+        out.push_back(AsFinding(std::move(f)));
+    return out;
+}
+
+std::optional<Finding> FirstAccessMapFailure(const AccessMap& map, const AccessBounds& bounds) {
+    auto first = LocatedAccessFailures(map, bounds, 1);
+    if (first.empty()) return std::nullopt;
+    return AsFinding(std::move(first.front()));
 }
 
 std::vector<std::string> AccessMapFailures(const AccessMap& map, const AccessBounds& bounds) {

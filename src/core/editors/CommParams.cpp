@@ -48,6 +48,10 @@ void LoadCommParams(const std::string& path, CommParams& p) {
     }
     XmlDocument doc;
     doc.load(path);
+    LoadCommParams(doc, p);
+}
+
+void LoadCommParams(const XmlDocument& doc, CommParams& p) {
     XmlNode root = doc.root();
     auto text = [&](const char* name) { return root.child(name).text(); };
 
@@ -111,6 +115,25 @@ std::vector<std::string> CommParamsFailures(const CommParams& p) {
     std::vector<std::string> out;
     for (auto& f : LocatedCommFailures(p))
         out.push_back(std::move(f.message));
+    return out;
+}
+
+std::vector<Finding> CommParamsFindings(const CommParams& p) {
+    // The dialog's captions of the fields, in CommField order.
+    static const char* const kLabels[] = {"Baudrate",
+                                          "Parity",
+                                          "Baud rate",
+                                          "TimeOut",
+                                          "Cyclic Delay",
+                                          "ID Dev.",
+                                          "N Byte IN",
+                                          "N Byte OUT",
+                                          "Number Continuos Error",
+                                          "Value to set to data bytes"};
+    std::vector<Finding> out;
+    for (auto& f : LocatedCommFailures(p))
+        out.push_back({Severity::Error, "pargen.xml", "", 0, kLabels[static_cast<int>(f.field)],
+                       std::move(f.message)});
     return out;
 }
 

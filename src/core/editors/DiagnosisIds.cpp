@@ -40,6 +40,14 @@ std::vector<DiagnosisFailure> LocatedDiagnosisFailures(const std::vector<std::st
     return out;
 }
 
+std::vector<Finding> DiagnosisFindings(const std::vector<std::string>& ids) {
+    std::vector<Finding> out;
+    for (auto& f : LocatedDiagnosisFailures(ids))
+        out.push_back({Severity::Error, "diagnosis.xml", "ids", static_cast<int>(f.entry) + 1,
+                       "Modbus Slave ID", std::move(f.message)});
+    return out;
+}
+
 std::vector<std::string> DiagnosisFailures(const std::vector<std::string>& ids) {
     std::vector<std::string> out;
     for (auto& f : LocatedDiagnosisFailures(ids))

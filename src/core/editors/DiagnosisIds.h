@@ -1,4 +1,6 @@
 #pragma once
+#include "core/editors/Finding.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,6 +28,8 @@ struct DiagnosisFailure {
 
 // Every failure over the run, in entry order.
 std::vector<DiagnosisFailure> LocatedDiagnosisFailures(const std::vector<std::string>& ids);
+// Every failure over the run, in entry order; as findings on the "ids" table.
+std::vector<Finding> DiagnosisFindings(const std::vector<std::string>& ids);
 std::vector<std::string> DiagnosisFailures(const std::vector<std::string>& ids);
 std::optional<std::string> CheckDiagnosisIds(const std::vector<std::string>& ids);
 

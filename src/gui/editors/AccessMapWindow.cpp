@@ -1,12 +1,16 @@
 #include "gui/editors/AccessMapWindow.h"
 #include "gui/editors/BusProbeWindow.h"
 
+#include "core/editors/ProjectCheck.h"
 #include "core/project/Workspace.h"
+#include "gui/editors/ByteMapWindow.h"
+#include "gui/widgets/FindingsList.h"
 #include "gui/widgets/StringGrid.h"
 
 #include "gui/widgets/Controls.h"
 
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -14,10 +18,17 @@
 namespace {
 enum Col { ColNo, ColSlave, ColType, ColAddress, ColNPoint, ColSwap, ColDeviceNet, ColMnemonic };
 
+const char* const Headers[] = {"N°",   "Slave ID",          "Type",    "Address Register", "NPoint",
+                               "SWAP", "Address DeviceNet", "Mnemonic"};
+
+int ColumnOf(const std::string& header) {
+    for (int c = ColSlave; c <= ColMnemonic; ++c)
+        if (header == Headers[c]) return c;
+    return ColSlave;
+}
+
 void SetupGrid(StringGrid* g, const std::vector<std::string>& typeItems) {
-    static const char* headers[] = {
-        "N°",   "Slave ID",          "Type",    "Address Register", "NPoint",
-        "SWAP", "Address DeviceNet", "Mnemonic"};
+    const char* const* headers = Headers;
     static const int widths[] = {64, 64, 100, 105, 60, 40, 120, 196};
     g->setColCount(8);
     g->setRowCount(AccessMapRows + 1);
@@ -81,6 +92,21 @@ void TFSetVar::buildControls() {
     }
 
     Panel1 = NewOkCancelPanel(this, bitbtn1, bitbtn2);
+    BtnByteMap = NewPlainButton(Panel1, "BtnByteMap", "Byte map");
+    BtnCheck = NewPlainButton(Panel1, "BtnCheck", "Check");
+    if (auto* row = qobject_cast<QHBoxLayout*>(Panel1->layout())) {
+        // After Cancel, before the stretch.
+        row->insertSpacing(3, 16);
+        row->insertWidget(4, BtnByteMap);
+        row->insertSpacing(5, 16);
+        row->insertWidget(6, BtnCheck);
+    }
+    LabelFindings = Named(new QLabel("Findings", this), "LabelFindings");
+    ListFindings = Named(new FindingsList(this), "ListFindings");
+    LabelFindings->setBuddy(ListFindings);
+    ListFindings->setFixedHeight(110);
+    LabelFindings->hide();
+    ListFindings->hide();
     btn_Probe = NewPlainButton(Panel1, "btn_Probe", "Test on bus…");
     Panel1->layout()->addWidget(btn_Probe);
     connect(btn_Probe, &QPushButton::clicked, this,
@@ -90,6 +116,8 @@ void TFSetVar::buildControls() {
     main->setContentsMargins(0, 0, 0, 0);
     main->setSpacing(0);
     main->addWidget(PageControl1);
+    main->addWidget(LabelFindings);
+    main->addWidget(ListFindings);
     main->addWidget(Panel1);
 
     setButtons(bitbtn1, bitbtn2);
@@ -98,6 +126,53 @@ void TFSetVar::buildControls() {
                   {ColSlave, ColType, ColAddress, ColNPoint, ColSwap, ColDeviceNet, ColMnemonic},
                   ColSlave,
                   {ColSwap}});
+    connect(BtnByteMap, &QPushButton::clicked, this,
+            [this] { run([this] { BtnByteMapClick(); }); });
+    connect(BtnCheck, &QPushButton::clicked, this, [this] { run([this] { BtnCheckClick(); }); });
+    connect(ListFindings, &FindingsList::findingActivated, this, [this](const Finding& f) {
+        selectFinding(f.table == "write" ? AccessTable::Write : AccessTable::Read, f.row, f.column);
+    });
+}
+
+void TFSetVar::BtnByteMapClick() {
+    if (!ByteMap) {
+        ByteMap = new TFByteMap(
+            [this] {
+                return TFByteMap::Source{fromGrids(), {NByteIn, NByteOut}};
+            },
+            this);
+        ByteMap->setWindowFlag(Qt::Window);
+        connect(ByteMap, &TFByteMap::rowActivated, this,
+                [this](AccessTable t, int row) { selectFinding(t, row, "Slave ID"); });
+        connect(this, &QDialog::finished, ByteMap, &QWidget::hide);
+        // The map follows the grids as they are typed, saved or not.
+        for (StringGrid* g : {sga, sgb})
+            connect(g, &StringGrid::cellEdited, ByteMap, [this] {
+                if (ByteMap->isVisible()) ByteMap->refresh();
+            });
+    }
+    ByteMap->show();
+    ByteMap->raise();
+    ByteMap->activateWindow();
+}
+
+void TFSetVar::BtnCheckClick() {
+    auto findings = CheckAccessMapLayout(fromGrids(), {NByteIn, NByteOut});
+    LabelFindings->setText(
+        QString("Findings: %1")
+            .arg(QString::fromStdString(FindingSummary(CountFindings(findings)))));
+    ListFindings->setFindings(std::move(findings));
+    LabelFindings->show();
+    ListFindings->show();
+}
+
+void TFSetVar::selectFinding(AccessTable t, int row, const std::string& column) {
+    if (row < 1) return;
+    StringGrid* g = grid(t);
+    PageControl1->setCurrentIndex(t == AccessTable::Read ? 0 : 1);
+    g->selectCell(ColumnOf(column), row);
+    g->scrollTo(g->currentIndex());
+    g->setFocus();
 }
 
 void TFSetVar::clearControls() {
@@ -129,6 +204,7 @@ void TFSetVar::loadControls() {
         throw;
     }
     toGrids(map);
+    if (ByteMap && ByteMap->isVisible()) ByteMap->refresh();
 }
 
 std::optional<EditorWindow::Failure> TFSetVar::firstFailure() {

@@ -2,7 +2,10 @@
 #include "core/editors/AccessMap.h"
 #include "gui/widgets/EditorWindow.h"
 
+class QLabel;
+class FindingsList;
 class QPushButton;
+class TFByteMap;
 class QTabWidget;
 class QWidget;
 class StringGrid;
@@ -21,11 +24,22 @@ public:
     QWidget* Panel1 = nullptr;
     QPushButton* bitbtn1 = nullptr;
     QPushButton* bitbtn2 = nullptr;
-    QPushButton* btn_Probe = nullptr; // "Test on bus…"
+    QPushButton* btn_Probe = nullptr;  // "Test on bus…"
+    QPushButton* BtnByteMap = nullptr; // "Byte map" beside OK/Cancel
+    QPushButton* BtnCheck = nullptr;   // "Check": every finding into ListFindings
+    QLabel* LabelFindings = nullptr;
+    FindingsList* ListFindings = nullptr; // hidden until the first Check
+    TFByteMap* ByteMap = nullptr;         // made on first use
 
     // Address DeviceNet bounds, from pargen.xml at each showing.
     int NByteIn = DefaultDeviceNetBytes;
     int NByteOut = DefaultDeviceNetBytes;
+
+    void BtnByteMapClick();
+    // Fills ListFindings with the errors and layout findings of both grids.
+    void BtnCheckClick();
+    // Shows the cell of a finding: its tab, row and column.
+    void selectFinding(AccessTable t, int row, const std::string& column);
 
     StringGrid* grid(AccessTable t) const { return t == AccessTable::Read ? sga : sgb; }
     AccessMap fromGrids() const;

@@ -158,9 +158,8 @@ void TFpargen::loadControls() {
 std::optional<EditorWindow::Failure> TFpargen::firstFailure() {
     const auto failures = LocatedCommFailures(fromControls());
     if (failures.empty()) return std::nullopt;
-    QWidget* const boxes[] = {CB_Ser_Baud, CB_Ser_Par, CB_Pro_Baud,   E_Ser_TO,
-                              E_Ser_CD,    E_Pro_ID,   E_PRo_IN,      E_PRo_Out,
-                              E_Num_Con_Err, E_Val_Canc_Data};
+    QWidget* const boxes[] = {CB_Ser_Baud, CB_Ser_Par, CB_Pro_Baud, E_Ser_TO,      E_Ser_CD,
+                              E_Pro_ID,    E_PRo_IN,   E_PRo_Out,   E_Num_Con_Err, E_Val_Canc_Data};
     const CommFailure& f = failures.front();
     return FailAt(f.message, boxes[static_cast<int>(f.field)]);
 }

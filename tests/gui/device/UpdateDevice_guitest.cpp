@@ -132,6 +132,14 @@ private slots:
                                "</DeviceNet_IN><DeviceNet_OUT/></Serial_to_ProfiBus>");
         bool shown = updateDevice([] {});
         QVERIFY(!shown);
+        // The check finds it first; the question's default (No) builds nothing.
+        QCOMPARE(rec->texts("risky").size(), 1);
+        QVERIFY2(rec->texts("risky")[0].contains("sdo.xml:::: error: Attribute 'Type' not found"),
+                 qPrintable(rec->texts("risky")[0]));
+        QVERIFY(!FileExists(BankPath(project)));
+        // Building anyway reports the image writer's own error.
+        rec->confirmAnswers = {true};
+        QVERIFY(!updateDevice([] {}));
         QCOMPARE(rec->texts("error"),
                  QStringList{"Error in sdo.xml: row 1 of DeviceNet_IN has no attribute 'Type'"});
         QVERIFY(!FileExists(BankPath(project)));

@@ -1,0 +1,17 @@
+#include "gui/widgets/FindingsList.h"
+
+FindingsList::FindingsList(QWidget* parent) : QListWidget(parent) {
+    connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+        int i = row(item);
+        if (i >= 0 && static_cast<size_t>(i) < findings_.size())
+            emit findingActivated(findings_[static_cast<size_t>(i)]);
+    });
+}
+
+void FindingsList::setFindings(std::vector<Finding> findings) {
+    findings_ = std::move(findings);
+    clear();
+    for (const Finding& f : findings_)
+        addItem(QString::fromStdString(FindingLine(f)));
+    if (findings_.empty()) addItem("No findings");
+}
