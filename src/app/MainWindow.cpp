@@ -1,19 +1,19 @@
 #include "app/MainWindow.h"
 
-#include "core/project/Workspace.h"
 #include "app/Forms.h"
-#include "gui/project/NewProjectWindow.h"
 #include "core/device/ConfigImage.h"
-#include "gui/device/UpdateWindow.h"
 #include "core/device/GsdWriter.h"
-#include "gui/editors/DiagnosisWindow.h"
+#include "core/project/Workspace.h"
+#include "gui/device/UpdateWindow.h"
 #include "gui/editors/AccessMapWindow.h"
 #include "gui/editors/CommunicationWindow.h"
-#include "gui/family/StoredPdoWindow.h"
-#include "gui/family/PdoAccessWindow.h"
-#include "gui/family/EmcyWordWindow.h"
+#include "gui/editors/DiagnosisWindow.h"
 #include "gui/family/EmcyWindow.h"
+#include "gui/family/EmcyWordWindow.h"
+#include "gui/family/PdoAccessWindow.h"
 #include "gui/family/PdoWindow.h"
+#include "gui/family/StoredPdoWindow.h"
+#include "gui/project/NewProjectWindow.h"
 #include "gui/tools/AboutWindow.h"
 
 #include "gui/widgets/Controls.h"
@@ -48,8 +48,7 @@ QLabel* MakeStepLabel(QWidget* parent, const char* name, const char* caption, QR
 } // namespace
 
 TFTessaroFirmWare::TFTessaroFirmWare(Workspace& ws, Forms* forms, QWidget* parent)
-    : FormBase(ws, parent) {
-    setForms(forms);
+    : FormBase(ws, parent), forms_(forms) {
     setObjectName("FTessaroFirmWare");
     setWindowTitle(MainCaption);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);

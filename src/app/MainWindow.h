@@ -1,6 +1,7 @@
 #pragma once
 #include "core/family/Spreadsheet.h"
 #include "core/project/XmlDoc.h"
+#include "gui/family/SpreadsheetSession.h"
 #include "gui/widgets/FormBase.h"
 
 #include <QString>
@@ -9,16 +10,10 @@
 
 class QLabel;
 class QPushButton;
+struct Forms;
 
-// Settings of a standard file dialog that outlive one showing.
-struct FileDialogSettings {
-    QString filter;
-    QString defaultExt;
-    QString initialDir;
-    QString fileName;
-};
-
-class TFTessaroFirmWare : public FormBase {
+// The main window; it keeps the workbook session the family editors share.
+class TFTessaroFirmWare : public FormBase, public SpreadsheetSession {
     Q_OBJECT
 public:
     // Creating the main window settles the workspace (FormCreate).
@@ -68,6 +63,10 @@ public:
     // Runs a dialog modally; tests may replace it to drive the dialog.
     int showModal(QDialog* dialog);
 
+    FileDialogSettings& workbookChooser() override { return OpenExcel; }
+    SpreadsheetConnection& workbookConnection() override { return ADOConnection1; }
+    SpreadsheetQuery& workbookQuery() override { return ADOQuery1; }
+
 protected:
     void closeEvent(QCloseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
@@ -75,5 +74,8 @@ protected:
 
 private:
     void setCaptionFor(const std::string& name);
+    Forms* forms() const { return forms_; }
+
+    Forms* forms_;
     bool closing_ = false;
 };

@@ -1,8 +1,8 @@
 #include "core/editors/AccessMap.h"
 
+#include "core/project/CheckedTable.h"
 #include "core/project/Errors.h"
 #include "core/project/FileSystem.h"
-#include "core/project/ParseInteger.h"
 #include "core/project/XmlDoc.h"
 
 #include <cstdint>
@@ -10,28 +10,17 @@
 namespace {
 struct TableInfo {
     const char* element;
-    const char* prefix;
+    const char* name;
     const char* typeMessage;
 };
 
 const TableInfo& Info(AccessTable t) {
     static const TableInfo read{
-        "DeviceNet_IN", "[DeviceNet IN --> Serial Read]",
-        "Type must be Coil Status or Input Status or Holding Register or Input Register"};
-    static const TableInfo write{"DeviceNet_OUT", "[Serial Write --> DeviceNet OUT]",
-                                 "Type must be Coil Status or Holding Register"};
+        "DeviceNet_IN", "DeviceNet IN --> Serial Read",
+        "Type must be Coil Status or Input Status or Holding Register or Input Register. "};
+    static const TableInfo write{"DeviceNet_OUT", "Serial Write --> DeviceNet OUT",
+                                 "Type must be Coil Status or Holding Register. "};
     return t == AccessTable::Read ? read : write;
-}
-
-int BoundFromElement(const XmlNode& root, const char* name) {
-    auto node = root.findChild(name);
-    if (!node) return DefaultDeviceNetBytes;
-    return TryParseInteger(node->text()).value_or(DefaultDeviceNetBytes);
-}
-
-bool InRange(const std::string& text, int low, int high) {
-    int v = ParseInteger(text, -1);
-    return v >= low && v <= high;
 }
 
 void LoadTable(const XmlNode& root, AccessTable t, std::vector<AccessRow>& rows) {
@@ -51,27 +40,6 @@ void LoadTable(const XmlNode& root, AccessTable t, std::vector<AccessRow>& rows)
         row.AddressDeviceNet = r.attr("Address_DeviceNet");
         row.Mnemonic = r.attr("Mnemonic");
         rows.push_back(std::move(row));
-    }
-}
-
-// Appends the table's failures until `out` holds `limit` messages.
-void TableFailures(const std::vector<AccessRow>& rows, AccessTable t, int bound, size_t limit,
-                   std::vector<std::string>& out) {
-    const TableInfo& info = Info(t);
-    size_t run = RunLength(rows);
-    for (size_t i = 0; i < run && out.size() < limit; ++i) {
-        const AccessRow& row = rows[i];
-        std::string head = "Error row " + std::to_string(i + 1) + "!! " + info.prefix + " ";
-        if (!InRange(row.SlaveId, 1, 250))
-            out.push_back(head + "Slave ID must be between 1 and 250. ");
-        if (row.Type.empty()) out.push_back(head + info.typeMessage + ". ");
-        if (!InRange(row.AddressMod, 0, 65535))
-            out.push_back(head + "Address Register must be between 0 and 65535. ");
-        if (!InRange(row.NPoint, 1, 127))
-            out.push_back(head + "Number point must be between 1 and 127. ");
-        if (!InRange(row.AddressDeviceNet, 0, bound))
-            out.push_back(head + "Address DeviceNet must be between 0 and " +
-                          std::to_string(bound) + ". ");
     }
 }
 
@@ -99,21 +67,27 @@ XmlDocument BuildDoc(const AccessMap& map) {
 } // namespace
 
 AccessBounds ReadAccessBounds(const std::string& pargenPath) {
-    AccessBounds b;
-    if (!FileExists(pargenPath)) return b;
-    XmlDocument doc;
-    doc.load(pargenPath);
-    XmlNode root = doc.root();
-    b.NByteIn = BoundFromElement(root, "DN_NB_IN");
-    b.NByteOut = BoundFromElement(root, "DN_NB_OUT");
-    return b;
+    const TableSizes s = ReadTableSizes(pargenPath, "DN_NB_IN", "DN_NB_OUT", DefaultDeviceNetBytes);
+    return {s.in, s.out};
 }
 
 size_t RunLength(const std::vector<AccessRow>& rows) {
-    size_t n = 0;
-    while (n < rows.size() && !rows[n].SlaveId.empty())
-        ++n;
-    return n;
+    return CheckedRun(rows, &AccessRow::SlaveId);
+}
+
+CheckedTable<AccessRow> AccessTableChecks(AccessTable t, int bound) {
+    const char* name = Info(t).name;
+    auto range = [](std::string AccessRow::*cell, int low, int high) {
+        return [cell, low, high](const AccessRow& r) { return IntegerInRange(r.*cell, low, high); };
+    };
+    return {&AccessRow::SlaveId,
+            {{name, range(&AccessRow::SlaveId, 1, 250), "Slave ID must be between 1 and 250. "},
+             {name, [](const AccessRow& r) { return !r.Type.empty(); }, Info(t).typeMessage},
+             {name, range(&AccessRow::AddressMod, 0, 65535),
+              "Address Register must be between 0 and 65535. "},
+             {name, range(&AccessRow::NPoint, 1, 127), "Number point must be between 1 and 127. "},
+             {name, range(&AccessRow::AddressDeviceNet, 0, bound),
+              "Address DeviceNet must be between 0 and " + std::to_string(bound) + ". "}}};
 }
 
 void LoadAccessMap(const std::string& path, AccessMap& into) {
@@ -130,8 +104,8 @@ void LoadAccessMap(const std::string& path, AccessMap& into) {
 namespace {
 std::vector<std::string> Failures(const AccessMap& map, const AccessBounds& bounds, size_t limit) {
     std::vector<std::string> out;
-    TableFailures(map.In, AccessTable::Read, bounds.NByteIn, limit, out);
-    if (out.size() < limit) TableFailures(map.Out, AccessTable::Write, bounds.NByteOut, limit, out);
+    AppendFailures(AccessTableChecks(AccessTable::Read, bounds.NByteIn), map.In, limit, out);
+    AppendFailures(AccessTableChecks(AccessTable::Write, bounds.NByteOut), map.Out, limit, out);
     return out;
 }
 } // namespace
@@ -141,9 +115,7 @@ std::vector<std::string> AccessMapFailures(const AccessMap& map, const AccessBou
 }
 
 std::optional<std::string> CheckAccessMap(const AccessMap& map, const AccessBounds& bounds) {
-    auto first = Failures(map, bounds, 1);
-    if (first.empty()) return std::nullopt;
-    return first.front();
+    return FirstFailure(Failures(map, bounds, 1));
 }
 
 std::string AccessMapXml(const AccessMap& map) {

@@ -1,4 +1,6 @@
 #pragma once
+#include "core/project/CheckedTable.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -59,6 +61,9 @@ size_t RunLength(const std::vector<AccessRow>& rows);
 // table (more are ignored). A missing file leaves both tables empty. A missing
 // table or mandatory attribute throws XmlError with the rows read so far kept.
 void LoadAccessMap(const std::string& path, AccessMap& into);
+
+// The checks of one table, `bound` the upper bound of Address DeviceNet.
+CheckedTable<AccessRow> AccessTableChecks(AccessTable t, int bound);
 
 // Every failure in check order: read table then write table, row by row over the
 // run, per row Slave ID, Type, Address Register, NPoint, Address DeviceNet.

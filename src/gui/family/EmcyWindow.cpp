@@ -59,7 +59,8 @@ QString Named(const char* base, int side, bool lowerSuffix = false) {
 
 } // namespace
 
-TFemcy::TFemcy(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
+TFemcy::TFemcy(Workspace& ws, SpreadsheetSession& excel, QWidget* parent, Build build)
+    : FormBase(ws, parent), excel_(excel) {
     setObjectName("Femcy");
     setWindowTitle("Set Traslate EMCY");
     buildIfNow(build);
@@ -336,6 +337,6 @@ void TFemcy::BitBtn4Click() {
         appendEntry(side, std::move(e));
     };
     const auto outcome = FamilyImport(
-        *this, EmcydefTable, [this] { ClearAll(); }, handlers);
+        *this, excel_, EmcydefTable, [this] { ClearAll(); }, handlers);
     if (outcome && outcome->end == ImportEnd::Completed) selectFirstRows();
 }

@@ -12,13 +12,16 @@ class QListWidget;
 class QPushButton;
 class QRadioButton;
 class QTabWidget;
+class SpreadsheetSession;
 
 // "Set Traslate EMCY": emcydef.xml, the EMCY messages passed from CAN A to
 // CAN B and from CAN B to CAN A.
 class TFemcy : public FormBase {
     Q_OBJECT
 public:
-    explicit TFemcy(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
+    // `excel` is the workbook session Import reads through.
+    TFemcy(Workspace& ws, SpreadsheetSession& excel, QWidget* parent = nullptr,
+           Build build = Build::Now);
 
     QTabWidget* PageControl1 = nullptr;
     // Tab "From CAN A".
@@ -78,4 +81,7 @@ private:
 
     std::array<std::array<QLineEdit*, EmcyTextCount>, 2> edits_{};
     std::array<std::array<QRadioButton*, EmcyMaxTarget + 1>, 2> options_{};
+
+private:
+    SpreadsheetSession& excel_;
 };

@@ -1,8 +1,8 @@
 #include "gui/family/EmcyWordWindow.h"
 
+#include "core/project/ParseInteger.h"
 #include "core/project/Workspace.h"
 #include "gui/family/FamilyIO.h"
-#include "core/project/ParseInteger.h"
 
 #include "gui/widgets/Controls.h"
 
@@ -72,7 +72,8 @@ QPixmap TFWemcy::LargeImages() {
     return QPixmap::fromImage(strip);
 }
 
-TFWemcy::TFWemcy(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
+TFWemcy::TFWemcy(Workspace& ws, SpreadsheetSession& excel, QWidget* parent, Build build)
+    : FormBase(ws, parent), excel_(excel) {
     setObjectName("FWemcy");
     setWindowTitle("Define EMCY Word");
     buildIfNow(build);
@@ -399,5 +400,5 @@ void TFWemcy::BitBtn4Click() {
         AddWordNode(tree(marker), count, std::to_string(count));
     };
     FamilyImport(
-        *this, EmcywordTable, [this] { ClearAll(); }, handlers);
+        *this, excel_, EmcywordTable, [this] { ClearAll(); }, handlers);
 }

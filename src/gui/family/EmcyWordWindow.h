@@ -10,6 +10,7 @@ class QGroupBox;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
+class SpreadsheetSession;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -18,7 +19,9 @@ class QTreeWidgetItem;
 class TFWemcy : public FormBase {
     Q_OBJECT
 public:
-    explicit TFWemcy(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
+    // `excel` is the workbook session Import reads through.
+    TFWemcy(Workspace& ws, SpreadsheetSession& excel, QWidget* parent = nullptr,
+            Build build = Build::Now);
 
     // Item data role of the NodeKind tag: 0 word node, 1 bit node.
     static constexpr int NodeKindRole = Qt::UserRole;
@@ -83,4 +86,7 @@ private:
 
     QIcon wordIcon_;
     QIcon bitIcon_;
+
+private:
+    SpreadsheetSession& excel_;
 };

@@ -6,34 +6,16 @@
 #include <QVBoxLayout>
 
 #include "core/project/Workspace.h"
-#include "app/Forms.h"
-#include "app/MainWindow.h"
-
+#include "gui/family/SpreadsheetSession.h"
 #include "gui/widgets/StringGrid.h"
 
 #include <QFile>
 
-namespace {
-// Stand-ins for a dialog built without the program's windows (tests).
-struct Shared {
-    FileDialogSettings settings{"File EXCEL (*.xls)|*.xls", {}, {}, {}};
-    SpreadsheetConnection connection;
-    SpreadsheetQuery query{connection};
-};
-
-Shared& Fallback() {
-    static Shared s;
-    return s;
-}
-} // namespace
-
-std::optional<ImportOutcome> FamilyImport(FormBase& form, const FamilyTable& table,
+std::optional<ImportOutcome> FamilyImport(FormBase& form, SpreadsheetSession& session,
+                                          const FamilyTable& table,
                                           const std::function<void()>& clear,
                                           const ImportHandlers& handlers) {
-    TFTessaroFirmWare* main = form.forms() ? form.forms()->FTessaroFirmWare : nullptr;
-    FileDialogSettings& dlg = main ? main->OpenExcel : Fallback().settings;
-    SpreadsheetConnection& conn = main ? main->ADOConnection1 : Fallback().connection;
-    SpreadsheetQuery& query = main ? main->ADOQuery1 : Fallback().query;
+    FileDialogSettings& dlg = session.workbookChooser();
 
     // The last workbook is preselected; without one the dialog starts in its folder.
     const QString start = dlg.fileName.isEmpty() ? dlg.initialDir : dlg.fileName;
@@ -42,7 +24,8 @@ std::optional<ImportOutcome> FamilyImport(FormBase& form, const FamilyTable& tab
     dlg.fileName = *picked;
 
     if (clear) clear();
-    return ImportWorksheet(conn, query, QFile::encodeName(*picked).toStdString(), table, handlers);
+    return ImportWorksheet(session.workbookConnection(), session.workbookQuery(),
+                           QFile::encodeName(*picked).toStdString(), table, handlers);
 }
 
 bool FamilyExport(FormBase& form, const FamilyTable& table,

@@ -7,13 +7,14 @@
 #include <vector>
 
 class FormBase;
+class SpreadsheetSession;
 
-// The Import and Export buttons of the family editors. Both use the main
-// window's shared objects: OpenExcel (file dialog settings, remembers the last
-// workbook), ADOConnection1 and ADOQuery1.
+// The Import and Export buttons of the family editors. Import uses the
+// spreadsheet session the editor was handed (the main window's OpenExcel,
+// ADOConnection1 and ADOQuery1 in the program).
 //
 // Import (BitBtn4Click):
-//   FamilyImport(*this, SdoTable, [&] { /* clear what the editor clears */ },
+//   FamilyImport(*this, excel(), SdoTable, [&] { /* clear what the editor clears */ },
 //                {.worksheetFound = ..., .record = [&](int32_t dir, const auto& f) { ... }});
 // Shows OpenExcel through the form's prompt; a cancel stops with nothing
 // changed. Otherwise `clear` runs, then ImportWorksheet; every failure ends the
@@ -24,7 +25,8 @@ class FormBase;
 //   FamilyExport(*this, SdoTable, lines);
 // Writes <ProjectFolder>/<name>.csv; a failure is shown through the general
 // error report ("File access denied", "I/O error <n>").
-std::optional<ImportOutcome> FamilyImport(FormBase& form, const FamilyTable& table,
+std::optional<ImportOutcome> FamilyImport(FormBase& form, SpreadsheetSession& session,
+                                          const FamilyTable& table,
                                           const std::function<void()>& clear,
                                           const ImportHandlers& handlers);
 

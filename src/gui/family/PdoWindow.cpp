@@ -15,7 +15,8 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-TFpdo::TFpdo(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
+TFpdo::TFpdo(Workspace& ws, SpreadsheetSession& excel, QWidget* parent, Build build)
+    : FormBase(ws, parent), excel_(excel) {
     setObjectName("Fpdo");
     setWindowTitle("Define Traslate PDO");
     resize(640, 330);
@@ -121,7 +122,7 @@ void TFpdo::BitBtn4Click() {
     ImportHandlers h;
     h.record = [&](int32_t dir, const std::vector<std::string>& f) { ImportPdoRecord(t, dir, f); };
     auto outcome = FamilyImport(
-        *this, RpdodefTable, [&] { showTables(t); }, h);
+        *this, excel_, RpdodefTable, [&] { showTables(t); }, h);
     if (outcome) showTables(t);
 }
 

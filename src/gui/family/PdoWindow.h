@@ -4,6 +4,7 @@
 
 class QPushButton;
 class QTabWidget;
+class SpreadsheetSession;
 class QWidget;
 class StringGrid;
 
@@ -12,7 +13,9 @@ class StringGrid;
 class TFpdo : public FormBase {
     Q_OBJECT
 public:
-    explicit TFpdo(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
+    // `excel` is the workbook session Import reads through.
+    TFpdo(Workspace& ws, SpreadsheetSession& excel, QWidget* parent = nullptr,
+          Build build = Build::Now);
 
     QTabWidget* PageControl1 = nullptr;
     QWidget* TabSheet1 = nullptr;
@@ -41,4 +44,7 @@ protected:
 
 private:
     void showTables(const PdoTables& t);
+
+private:
+    SpreadsheetSession& excel_;
 };

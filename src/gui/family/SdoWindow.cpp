@@ -25,7 +25,8 @@ QLabel* Caption(QWidget* parent, const char* name, const char* text, const char*
 
 } // namespace
 
-TFsdo::TFsdo(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
+TFsdo::TFsdo(Workspace& ws, SpreadsheetSession& excel, QWidget* parent, Build build)
+    : FormBase(ws, parent), excel_(excel) {
     setObjectName("Fsdo");
     setWindowTitle("Set SDO Access");
     resize(820, 560);
@@ -152,7 +153,7 @@ void TFsdo::BitBtn4Click() {
     };
     // Clearing empties every entry cell; the records imported before a stop stay.
     auto outcome = FamilyImport(
-        *this, SdoTable, [&] { showTables(t); }, h);
+        *this, excel_, SdoTable, [&] { showTables(t); }, h);
     if (outcome) showTables(t);
 }
 

@@ -7,6 +7,7 @@
 class QLabel;
 class QPushButton;
 class QTabWidget;
+class SpreadsheetSession;
 class QWidget;
 class StringGrid;
 
@@ -15,7 +16,9 @@ class StringGrid;
 class TFsdo : public FormBase {
     Q_OBJECT
 public:
-    explicit TFsdo(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
+    // `excel` is the workbook session Import reads through.
+    TFsdo(Workspace& ws, SpreadsheetSession& excel, QWidget* parent = nullptr,
+          Build build = Build::Now);
 
     // The SDO access file. A setting of this unit: the workspace assigns no
     // path to it, so in this product it stays empty and the tables open empty.
@@ -53,4 +56,7 @@ protected:
 private:
     void buildGrid(StringGrid* g);
     void showTables(const SdoAccessTables& t);
+
+private:
+    SpreadsheetSession& excel_;
 };

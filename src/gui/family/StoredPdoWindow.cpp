@@ -37,7 +37,8 @@ std::string Text(const QLineEdit* e) {
 }
 } // namespace
 
-TFInfopdo::TFInfopdo(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
+TFInfopdo::TFInfopdo(Workspace& ws, SpreadsheetSession& excel, QWidget* parent, Build build)
+    : FormBase(ws, parent), excel_(excel) {
     setObjectName("FInfopdo");
     setWindowTitle("Define Store PDO");
     setFixedClientSize(620, 420);
@@ -286,7 +287,7 @@ void TFInfopdo::BitBtn4Click() {
         ImportStoredRecord(model_, n, f);
     };
     FamilyImport(
-        *this, SdopdoTable,
+        *this, excel_, SdopdoTable,
         [this] {
             for (int side = 0; side < 2; ++side)
                 clearTab(side);

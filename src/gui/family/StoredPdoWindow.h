@@ -10,6 +10,7 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QTabWidget;
+class SpreadsheetSession;
 class QWidget;
 
 // "Define Store PDO": for every PDO of the translation table, the SDO objects
@@ -18,7 +19,9 @@ class QWidget;
 class TFInfopdo : public FormBase {
     Q_OBJECT
 public:
-    explicit TFInfopdo(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
+    // `excel` is the workbook session Import reads through.
+    TFInfopdo(Workspace& ws, SpreadsheetSession& excel, QWidget* parent = nullptr,
+              Build build = Build::Now);
 
     QTabWidget* PageControl1 = nullptr;
     QWidget* CanA = nullptr;
@@ -89,4 +92,7 @@ private:
     std::string selection(int side) const;
     void setSelection(int side, const std::string& poscomp);
     void buildTab(int side, QWidget* page);
+
+private:
+    SpreadsheetSession& excel_;
 };

@@ -1,10 +1,11 @@
+#include "core/project/FileSystem.h"
 #include "core/project/Workspace.h"
 #include "gui/family/SdoWindow.h"
-#include "core/project/FileSystem.h"
 #include "gui/widgets/StringGrid.h"
 
 #include "RecordingPrompt.h"
 #include "TempDir.h"
+#include "WorkbookSession.h"
 #include "XlsWriter.h"
 
 #include <QElapsedTimer>
@@ -21,6 +22,7 @@ class USdoTest : public QObject {
     Q_OBJECT
     TempDir exe_;
     Workspace ws_{exe_.path()};
+    WorkbookSession excel_;
     TFsdo* dlg_ = nullptr;
     std::shared_ptr<RecordingPrompt> rec_ = std::make_shared<RecordingPrompt>();
 
@@ -35,7 +37,7 @@ private slots:
     void initTestCase() {
         ws_.Settle();
         QVERIFY(CreateNewProject(ws_, ws_.ProjectsFolder, "p1").closeAllowed);
-        dlg_ = new TFsdo(ws_);
+        dlg_ = new TFsdo(ws_, excel_);
         dlg_->setPrompt(rec_);
     }
     void cleanupTestCase() { delete dlg_; }
