@@ -38,7 +38,7 @@ std::string Text(const QLineEdit* e) {
 } // namespace
 
 TFInfopdo::TFInfopdo(Workspace& ws, SpreadsheetSession& excel, QWidget* parent, Build build)
-    : FormBase(ws, parent), excel_(excel) {
+    : FamilyEditor(ws, &excel, &Workspace::SdopdoPath, parent) {
     setObjectName("FInfopdo");
     setWindowTitle("Define Store PDO");
     setFixedClientSize(620, 420);
@@ -46,8 +46,7 @@ TFInfopdo::TFInfopdo(Workspace& ws, SpreadsheetSession& excel, QWidget* parent, 
 }
 
 void TFInfopdo::buildControls() {
-    PageControl1 = new QTabWidget(this);
-    PageControl1->setObjectName("PageControl1");
+    newPages();
     CanA = new QWidget;
     CanA->setObjectName("CanA");
     CanB = new QWidget;
@@ -57,13 +56,7 @@ void TFInfopdo::buildControls() {
     buildTab(0, CanA);
     buildTab(1, CanB);
 
-    FamilyButtons b = LayOutFamilyEditor(
-        *this, PageControl1, "LbButton1", [this] { BitBtn1Click(); }, [this] { BitBtn4Click(); },
-        [this] { Button1Click(); });
-    LbButton1 = b.ok;
-    bitbtn2 = b.cancel;
-    bitbtn4 = b.import;
-    button1 = b.exportButton;
+    LbButton1 = layOut("LbButton1");
 }
 
 void TFInfopdo::buildTab(int side, QWidget* page) {
@@ -175,16 +168,15 @@ void TFInfopdo::clearTab(int side) {
     t.lsb->setCurrentIndex(0);
 }
 
-void TFInfopdo::showEvent(QShowEvent* e) {
-    FormBase::showEvent(e);
-    FormShow();
-}
-
-void TFInfopdo::FormShow() {
+void TFInfopdo::clearControls() {
     for (int side = 0; side < 2; ++side) {
         tab_[side].pdos->clear();
         clearTab(side);
     }
+    model_ = StoredPdoModel{};
+}
+
+void TFInfopdo::loadControls() {
     const std::string sdoPath = ws().ProjectFolder + "/sdo.xml";
     const std::string rpdodefPath = ws().ProjectFolder + "/rpdodef.xml";
     for (const auto& text : LoadStoredPdo(sdoPath, rpdodefPath, ws().SdopdoPath, model_))
@@ -276,25 +268,26 @@ void TFInfopdo::PasteAClick(QObject* sender) {
     setSelection(side, t.bufPoscomp);
 }
 
-void TFInfopdo::BitBtn1Click() {
+void TFInfopdo::save() {
     SaveSdopdo(ws().SdopdoPath, model_);
 }
 
-void TFInfopdo::BitBtn4Click() {
+bool TFInfopdo::importData() {
     ImportHandlers h;
     h.worksheetFound = [this] { ClearStoredEntries(model_); };
     h.record = [this](int32_t n, const std::vector<std::string>& f) {
         ImportStoredRecord(model_, n, f);
     };
-    FamilyImport(
-        *this, excel_, SdopdoTable,
-        [this] {
-            for (int side = 0; side < 2; ++side)
-                clearTab(side);
-        },
-        h);
+    return importTable(
+               SdopdoTable,
+               [this] {
+                   for (int side = 0; side < 2; ++side)
+                       clearTab(side);
+               },
+               h)
+        .has_value();
 }
 
-void TFInfopdo::Button1Click() {
-    FamilyExport(*this, SdopdoTable, StoredExportLines(model_));
+void TFInfopdo::exportData() {
+    exportTable(SdopdoTable, StoredExportLines(model_));
 }

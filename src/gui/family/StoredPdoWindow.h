@@ -1,6 +1,6 @@
 #pragma once
 #include "core/family/StoredPdo.h"
-#include "gui/widgets/FormBase.h"
+#include "gui/family/FamilyEditor.h"
 
 #include <string>
 
@@ -8,22 +8,17 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
-class QPushButton;
-class QTabWidget;
-class SpreadsheetSession;
-class QWidget;
 
 // "Define Store PDO": for every PDO of the translation table, the SDO objects
 // that receive its bytes. Reads sdo.xml, rpdodef.xml and sdopdo.xml on every
 // showing and writes sdopdo.xml on OK.
-class TFInfopdo : public FormBase {
+class TFInfopdo : public FamilyEditor {
     Q_OBJECT
 public:
     // `excel` is the workbook session Import reads through.
     TFInfopdo(Workspace& ws, SpreadsheetSession& excel, QWidget* parent = nullptr,
               Build build = Build::Now);
 
-    QTabWidget* PageControl1 = nullptr;
     QWidget* CanA = nullptr;
     QWidget* CanB = nullptr;
     QListWidget* LPdoCanA = nullptr;
@@ -49,11 +44,7 @@ public:
     QPushButton* PasteA = nullptr;
     QPushButton* PasteB = nullptr;
     QPushButton* LbButton1 = nullptr;
-    QPushButton* bitbtn2 = nullptr;
-    QPushButton* bitbtn4 = nullptr;
-    QPushButton* button1 = nullptr;
 
-    void FormShow();
     // Shared by both tabs; the sender tells the tab.
     void LPdoCanAClick(QObject* sender);
     void LSdoCanAClick(QObject* sender);
@@ -62,15 +53,16 @@ public:
     void ModifyAClick(QObject* sender);
     void CopyAClick(QObject* sender);
     void PasteAClick(QObject* sender);
-    void BitBtn1Click();
-    void BitBtn4Click();
-    void Button1Click();
 
     const StoredPdoModel& model() const { return model_; }
 
 protected:
     void buildControls() override;
-    void showEvent(QShowEvent* e) override;
+    void clearControls() override;
+    void loadControls() override;
+    void save() override;
+    bool importData() override;
+    void exportData() override;
 
 private:
     struct Tab {
@@ -92,7 +84,4 @@ private:
     std::string selection(int side) const;
     void setSelection(int side, const std::string& poscomp);
     void buildTab(int side, QWidget* page);
-
-private:
-    SpreadsheetSession& excel_;
 };

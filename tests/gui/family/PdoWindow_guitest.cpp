@@ -1,8 +1,8 @@
-#include "core/project/Workspace.h"
 #include "app/Forms.h"
 #include "app/MainWindow.h"
-#include "gui/family/PdoWindow.h"
 #include "core/project/FileSystem.h"
+#include "core/project/Workspace.h"
+#include "gui/family/PdoWindow.h"
 #include "gui/widgets/StringGrid.h"
 
 #include "RecordingPrompt.h"
@@ -201,6 +201,25 @@ private slots:
         QCOMPARE(rec_->texts("error"), QStringList{"I/O error 21"});
         QVERIFY(dlg_->isVisible());
         dlg_->reject();
+    }
+
+    // A file read only in part is replaced by OK only when the user agrees.
+    void partlyReadFileIsReplacedOnlyWhenConfirmed() {
+        const std::string broken = "<rpdodef><CANA>";
+        WriteText(ws_.RpdodefPath, broken);
+        reopen();
+        QCOMPARE(rec_->shown(), QStringList{"Error in reading file XML"});
+        QTest::mouseClick(dlg_->bitbtn1, Qt::LeftButton);
+        QCOMPARE(rec_->texts("risky").size(), 1);
+        QVERIFY(rec_->texts("risky").first().startsWith("rpdodef.xml could not be read in full"));
+        QVERIFY(dlg_->isVisible());
+        QCOMPARE(ReadText(ws_.RpdodefPath), broken);
+
+        rec_->confirmAnswers.push_back(true);
+        QTest::mouseClick(dlg_->bitbtn1, Qt::LeftButton);
+        QVERIFY(!dlg_->isVisible());
+        PdoTables t;
+        QVERIFY(LoadRpdodef(ws_.RpdodefPath, t) == FamilyLoad::Loaded);
     }
 
     void resizeSetsColumnWidths() {
