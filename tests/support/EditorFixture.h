@@ -1,8 +1,8 @@
 #pragma once
 #include "RecordingPrompt.h"
 #include "TempDir.h"
-#include "core/project/Workspace.h"
 #include "core/project/FileSystem.h"
+#include "core/project/Workspace.h"
 
 #include <QDialog>
 #include <QTimer>

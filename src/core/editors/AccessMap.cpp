@@ -80,13 +80,17 @@ CheckedTable<AccessRow> AccessTableChecks(AccessTable t, int bound) {
     auto range = [](std::string AccessRow::*cell, int low, int high) {
         return [cell, low, high](const AccessRow& r) { return IntegerInRange(r.*cell, low, high); };
     };
+    using F = AccessField;
     return {&AccessRow::SlaveId,
-            {{name, range(&AccessRow::SlaveId, 1, 250), "Slave ID must be between 1 and 250. "},
-             {name, [](const AccessRow& r) { return !r.Type.empty(); }, Info(t).typeMessage},
-             {name, range(&AccessRow::AddressMod, 0, 65535),
+            {{name, int(F::SlaveId), range(&AccessRow::SlaveId, 1, 250),
+              "Slave ID must be between 1 and 250. "},
+             {name, int(F::Type), [](const AccessRow& r) { return !r.Type.empty(); },
+              Info(t).typeMessage},
+             {name, int(F::AddressMod), range(&AccessRow::AddressMod, 0, 65535),
               "Address Register must be between 0 and 65535. "},
-             {name, range(&AccessRow::NPoint, 1, 127), "Number point must be between 1 and 127. "},
-             {name, range(&AccessRow::AddressDeviceNet, 0, bound),
+             {name, int(F::NPoint), range(&AccessRow::NPoint, 1, 127),
+              "Number point must be between 1 and 127. "},
+             {name, int(F::AddressDeviceNet), range(&AccessRow::AddressDeviceNet, 0, bound),
               "Address DeviceNet must be between 0 and " + std::to_string(bound) + ". "}}};
 }
 
@@ -101,21 +105,30 @@ void LoadAccessMap(const std::string& path, AccessMap& into) {
     LoadTable(root, AccessTable::Write, into.Out);
 }
 
-namespace {
-std::vector<std::string> Failures(const AccessMap& map, const AccessBounds& bounds, size_t limit) {
-    std::vector<std::string> out;
-    AppendFailures(AccessTableChecks(AccessTable::Read, bounds.NByteIn), map.In, limit, out);
-    AppendFailures(AccessTableChecks(AccessTable::Write, bounds.NByteOut), map.Out, limit, out);
+std::vector<AccessFailure> LocatedAccessFailures(const AccessMap& map, const AccessBounds& bounds,
+                                                 size_t limit) {
+    std::vector<AccessFailure> out;
+    for (AccessTable t : {AccessTable::Read, AccessTable::Write}) {
+        std::vector<CheckFailure> found;
+        const int bound = t == AccessTable::Read ? bounds.NByteIn : bounds.NByteOut;
+        AppendFailures(AccessTableChecks(t, bound), map.rows(t), limit - out.size(), found);
+        for (CheckFailure& f : found)
+            out.push_back({t, f.row, AccessField(f.field), std::move(f.message)});
+    }
     return out;
 }
-} // namespace
 
 std::vector<std::string> AccessMapFailures(const AccessMap& map, const AccessBounds& bounds) {
-    return Failures(map, bounds, SIZE_MAX);
+    std::vector<std::string> out;
+    for (auto& f : LocatedAccessFailures(map, bounds))
+        out.push_back(std::move(f.message));
+    return out;
 }
 
 std::optional<std::string> CheckAccessMap(const AccessMap& map, const AccessBounds& bounds) {
-    return FirstFailure(Failures(map, bounds, 1));
+    auto first = LocatedAccessFailures(map, bounds, 1);
+    if (first.empty()) return std::nullopt;
+    return first.front().message;
 }
 
 std::string AccessMapXml(const AccessMap& map) {

@@ -1,6 +1,7 @@
 #pragma once
 #include "core/project/CheckedTable.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -62,11 +63,23 @@ size_t RunLength(const std::vector<AccessRow>& rows);
 // table or mandatory attribute throws XmlError with the rows read so far kept.
 void LoadAccessMap(const std::string& path, AccessMap& into);
 
-// The checks of one table, `bound` the upper bound of Address DeviceNet.
+// The cells the checks look at.
+enum class AccessField { SlaveId, Type, AddressMod, NPoint, AddressDeviceNet };
+
+// The checks of one table, `bound` the upper bound of Address DeviceNet;
+// each check's field is an AccessField.
 CheckedTable<AccessRow> AccessTableChecks(AccessTable t, int bound);
 
 // Every failure in check order: read table then write table, row by row over the
 // run, per row Slave ID, Type, Address Register, NPoint, Address DeviceNet.
+struct AccessFailure {
+    AccessTable table;
+    size_t row; // from 0
+    AccessField field;
+    std::string message;
+};
+std::vector<AccessFailure> LocatedAccessFailures(const AccessMap& map, const AccessBounds& bounds,
+                                                 size_t limit = SIZE_MAX);
 std::vector<std::string> AccessMapFailures(const AccessMap& map, const AccessBounds& bounds);
 std::optional<std::string> CheckAccessMap(const AccessMap& map, const AccessBounds& bounds);
 

@@ -60,24 +60,34 @@ void LoadCommParams(const std::string& path, CommParams& p) {
                  std::string("0x00"));
 }
 
+std::vector<CommFailure> LocatedCommFailures(const CommParams& p) {
+    std::vector<CommFailure> out;
+    auto check = [&](CommField field, const std::string& text, int low, int high,
+                     const char* message) {
+        if (!InRange(text, low, high)) out.push_back({field, message});
+    };
+    check(CommField::SerTO, p.SerTO, 0, 10000,
+          "Error!! Serial TimeOut must be between 0 and 10000 mS. ");
+    check(CommField::SerCD, p.SerCD, 0, 1000,
+          "Error!! Serial Cyclic Delay must be between 0 and 1000 mS. ");
+    check(CommField::DnId, p.DnId, 0, 63, "Error!! DeviceNet address must be between 0 and 63. ");
+    check(CommField::DnNbIn, p.DnNbIn, 0, 455,
+          "Error!! DeviceNet N Byte IN must be between 0 and 455. ");
+    check(CommField::DnNbOut, p.DnNbOut, 0, 455,
+          "Error!! DeviceNet N Byte OUT must be between 0 and 455. ");
+    if (p.DnEnableError) {
+        check(CommField::DnNumContErr, p.DnNumContErr, 1, 250,
+              "Error!! Number Continuos Error must be between 1 and 250. ");
+        check(CommField::DnValCancData, p.DnValCancData, 0, 255,
+              "Error!! Value to set to cancel data must be between 0 and 255. ");
+    }
+    return out;
+}
+
 std::vector<std::string> CommParamsFailures(const CommParams& p) {
     std::vector<std::string> out;
-    if (!InRange(p.SerTO, 0, 10000))
-        out.push_back("Error!! Serial TimeOut must be between 0 and 10000 mS. ");
-    if (!InRange(p.SerCD, 0, 1000))
-        out.push_back("Error!! Serial Cyclic Delay must be between 0 and 1000 mS. ");
-    if (!InRange(p.DnId, 0, 63))
-        out.push_back("Error!! DeviceNet address must be between 0 and 63. ");
-    if (!InRange(p.DnNbIn, 0, 455))
-        out.push_back("Error!! DeviceNet N Byte IN must be between 0 and 455. ");
-    if (!InRange(p.DnNbOut, 0, 455))
-        out.push_back("Error!! DeviceNet N Byte OUT must be between 0 and 455. ");
-    if (p.DnEnableError) {
-        if (!InRange(p.DnNumContErr, 1, 250))
-            out.push_back("Error!! Number Continuos Error must be between 1 and 250. ");
-        if (!InRange(p.DnValCancData, 0, 255))
-            out.push_back("Error!! Value to set to cancel data must be between 0 and 255. ");
-    }
+    for (auto& f : LocatedCommFailures(p))
+        out.push_back(std::move(f.message));
     return out;
 }
 

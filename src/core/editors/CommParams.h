@@ -35,7 +35,16 @@ inline const std::vector<std::string> DnBaudItems = {"125K", "250K", "500K"};
 // A missing file is no error: `into` gets the defaults.
 void LoadCommParams(const std::string& path, CommParams& into);
 
+// The edit-box values the checks look at.
+enum class CommField { SerTO, SerCD, DnId, DnNbIn, DnNbOut, DnNumContErr, DnValCancData };
+struct CommFailure {
+    CommField field;
+    std::string message;
+    bool operator==(const CommFailure&) const = default;
+};
+
 // Every range failure in check order (the dialog shows the first one).
+std::vector<CommFailure> LocatedCommFailures(const CommParams& p);
 std::vector<std::string> CommParamsFailures(const CommParams& p);
 std::optional<std::string> CheckCommParams(const CommParams& p);
 

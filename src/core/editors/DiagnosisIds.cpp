@@ -28,15 +28,22 @@ size_t DiagnosisRunLength(const std::vector<std::string>& ids) {
     return n;
 }
 
-std::vector<std::string> DiagnosisFailures(const std::vector<std::string>& ids) {
-    std::vector<std::string> out;
+std::vector<DiagnosisFailure> LocatedDiagnosisFailures(const std::vector<std::string>& ids) {
+    std::vector<DiagnosisFailure> out;
     size_t run = DiagnosisRunLength(ids);
     for (size_t i = 0; i < run; ++i) {
         int v = ParseInteger(ids[i], -1);
         if (v < 1 || v > 255)
-            out.push_back("Error row " + std::to_string(i + 1) +
-                          "!! Modbus ID must be between 1 and 255. ");
+            out.push_back({i, "Error row " + std::to_string(i + 1) +
+                                  "!! Modbus ID must be between 1 and 255. "});
     }
+    return out;
+}
+
+std::vector<std::string> DiagnosisFailures(const std::vector<std::string>& ids) {
+    std::vector<std::string> out;
+    for (auto& f : LocatedDiagnosisFailures(ids))
+        out.push_back(std::move(f.message));
     return out;
 }
 

@@ -18,7 +18,14 @@ void LoadDiagnosisIds(const std::string& path, std::vector<std::string>& ids);
 // Number of leading entries up to the first empty one.
 size_t DiagnosisRunLength(const std::vector<std::string>& ids);
 
+// A failure and the entry (from 0) it is about.
+struct DiagnosisFailure {
+    size_t entry;
+    std::string message;
+};
+
 // Every failure over the run, in entry order.
+std::vector<DiagnosisFailure> LocatedDiagnosisFailures(const std::vector<std::string>& ids);
 std::vector<std::string> DiagnosisFailures(const std::vector<std::string>& ids);
 std::optional<std::string> CheckDiagnosisIds(const std::vector<std::string>& ids);
 

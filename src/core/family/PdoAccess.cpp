@@ -81,23 +81,24 @@ CheckedTable<PdoAccessRow> PdoTableChecks(PdoSide side, int32_t area) {
     };
     // The output table's Cob-Id text has two blanks.
     return {&PdoAccessRow::cobId,
-            {{table, range(&PdoAccessRow::cobId, 1, 2047),
+            {{table, 1, range(&PdoAccessRow::cobId, 1, 2047),
               std::string(in ? "CANOpen Cob-Id" : "CANOpen Cob-Id ") +
                   " must be between 0x001 and 0x7FF. "},
-             {table, range(&PdoAccessRow::dimension, 1, 8),
+             {table, 2, range(&PdoAccessRow::dimension, 1, 8),
               "CANOpen Dimension must be between 1 and 8. "},
-             {table, range(&PdoAccessRow::pos, 0, area),
+             {table, 3, range(&PdoAccessRow::pos, 0, area),
               "Address Profibus must be between 0 and " + std::to_string(area) + ". "},
-             {in ? kInSumTable : kOutTable, fits,
+             {in ? kInSumTable : kOutTable, 3, fits,
               std::string("Address Profibus plus Dimension is major of ") +
                   (in ? "N BYTE IN" : "N BYTE OUT") + " (" + std::to_string(area) + "). "}}};
 }
 
 std::optional<std::string> CheckPdoTables(const PdoAccessTables& tables, PdoAreaSizes sizes) {
-    std::vector<std::string> first;
+    std::vector<CheckFailure> first;
     AppendFailures(PdoTableChecks(PdoSide::In, sizes.in), tables.in, 1, first);
     AppendFailures(PdoTableChecks(PdoSide::Out, sizes.out), tables.out, 1, first);
-    return FirstFailure(std::move(first));
+    if (first.empty()) return std::nullopt;
+    return first.front().message;
 }
 
 std::vector<PdoAccessRow> PdoRowsToSave(const std::vector<PdoAccessRow>& rows) {

@@ -53,7 +53,9 @@ void LoadPdoFile(const std::string& path, PdoAccessTables& into);
 
 enum class PdoSide { In, Out };
 
-// The checks of one table, `area` the size of its Profibus area.
+// The checks of one table, `area` the size of its Profibus area; each
+// check's field is the grid column of its cell (1 Cob-ID, 2 Dimension,
+// 3 Address ProfiBus).
 CheckedTable<PdoAccessRow> PdoTableChecks(PdoSide side, int32_t area);
 
 // Checks of OK, input table first. Every row from the first down to the

@@ -13,7 +13,14 @@
 // "Error row <n>!! [<table>] <message>" (rows numbered from 1).
 template <class Row> struct CellCheck {
     const char* table; // named in brackets in the message
+    int field;         // the cell it looks at, in the table's own numbering
     std::function<bool(const Row&)> passes;
+    std::string message;
+};
+
+struct CheckFailure {
+    size_t row; // from 0
+    int field;
     std::string message;
 };
 
@@ -39,18 +46,14 @@ template <class Row> size_t CheckedRun(const std::vector<Row>& rows, std::string
 // until `out` holds `limit` messages.
 template <class Row>
 void AppendFailures(const CheckedTable<Row>& table, const std::vector<Row>& rows, size_t limit,
-                    std::vector<std::string>& out) {
+                    std::vector<CheckFailure>& out) {
     const size_t run = CheckedRun(rows, table.key);
     for (size_t i = 0; i < run && out.size() < limit; ++i)
         for (const CellCheck<Row>& c : table.checks) {
             if (out.size() >= limit) return;
-            if (!c.passes(rows[i])) out.push_back(RowFailure(i + 1, c.table, c.message));
+            if (!c.passes(rows[i]))
+                out.push_back({i, c.field, RowFailure(i + 1, c.table, c.message)});
         }
-}
-
-inline std::optional<std::string> FirstFailure(std::vector<std::string> failures) {
-    if (failures.empty()) return std::nullopt;
-    return std::move(failures.front());
 }
 
 // The two sizes that bound a pair of tables, from two elements of pargen.xml:

@@ -7,7 +7,6 @@
 
 #include <QHBoxLayout>
 #include <QPushButton>
-#include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -49,7 +48,7 @@ void PutRow(StringGrid* g, int r, const AccessRow& row) {
 }
 } // namespace
 
-TFSetVar::TFSetVar(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
+TFSetVar::TFSetVar(Workspace& ws, QWidget* parent, Build build) : EditorWindow(ws, parent) {
     setObjectName("FSetVar");
     setWindowTitle("Set Access");
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -88,40 +87,35 @@ void TFSetVar::buildControls() {
     main->addWidget(PageControl1);
     main->addWidget(Panel1);
 
-    {
-        GridUpdate ua(sga), ub(sgb);
-        for (int r = 1; r <= AccessMapRows; ++r) {
-            sga->setCell(ColNo, r, QString::number(r));
-            sgb->setCell(ColNo, r, QString::number(r));
-        }
-    }
-
-    connect(bitbtn1, &QPushButton::clicked, this, [this] {
-        bool saved = false;
-        if (run([&] { saved = bitbtn1Click(); }) && saved) done(Accepted);
-    });
-    connect(bitbtn2, &QPushButton::clicked, this, [this] { done(Rejected); });
+    setButtons(bitbtn1, bitbtn2);
+    for (StringGrid* g : {sga, sgb})
+        addTable({g,
+                  {ColSlave, ColType, ColAddress, ColNPoint, ColSwap, ColDeviceNet, ColMnemonic},
+                  ColSlave,
+                  {ColSwap}});
 }
 
-void TFSetVar::showEvent(QShowEvent* e) {
-    FormBase::showEvent(e);
-    if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
-    run([this] { FormShow(); });
-}
-
-void TFSetVar::FormShow() {
-    // An unreadable pargen.xml leaves the grids as they were.
-    AccessBounds b = ReadAccessBounds(ws().PargenPath);
-    NByteIn = b.NByteIn;
-    NByteOut = b.NByteOut;
+void TFSetVar::clearControls() {
+    NByteIn = NByteOut = DefaultDeviceNetBytes;
     // Thousands of cells: the grids hear of the change once, at the end.
     GridUpdate ua(sga), ub(sgb);
+    sga->clearData();
+    sgb->clearData();
     for (int r = 1; r <= AccessMapRows; ++r) {
         sga->setCell(ColNo, r, QString::number(r));
         sgb->setCell(ColNo, r, QString::number(r));
     }
-    sga->clearData();
-    sgb->clearData();
+}
+
+void TFSetVar::loadControls() {
+    // An unreadable pargen.xml is reported; the map is still this project's,
+    // checked against the default bounds.
+    run([this] {
+        AccessBounds b = ReadAccessBounds(ws().PargenPath);
+        NByteIn = b.NByteIn;
+        NByteOut = b.NByteOut;
+    });
+    GridUpdate ua(sga), ub(sgb);
     AccessMap map;
     try {
         LoadAccessMap(ws().SdoPath, map);
@@ -132,14 +126,21 @@ void TFSetVar::FormShow() {
     toGrids(map);
 }
 
-bool TFSetVar::bitbtn1Click() {
-    AccessMap map = fromGrids();
-    if (auto failure = CheckAccessMap(map, {NByteIn, NByteOut})) {
-        prompt().error(QString::fromStdString(*failure));
-        return false;
-    }
-    SaveAccessMap(map, ws().SdoPath);
-    return true;
+std::optional<EditorWindow::Failure> TFSetVar::firstFailure() {
+    const auto failures = LocatedAccessFailures(fromGrids(), {NByteIn, NByteOut}, 1);
+    if (failures.empty()) return std::nullopt;
+    const AccessFailure& f = failures.front();
+    const int cols[] = {ColSlave, ColType, ColAddress, ColNPoint, ColDeviceNet};
+    return FailAt(f.message, grid(f.table), cols[static_cast<int>(f.field)],
+                  static_cast<int>(f.row) + 1);
+}
+
+void TFSetVar::save() {
+    SaveAccessMap(fromGrids(), ws().SdoPath);
+}
+
+std::string TFSetVar::savedFile() const {
+    return ws().SdoPath;
 }
 
 AccessMap TFSetVar::fromGrids() const {

@@ -1,6 +1,6 @@
 #pragma once
 #include "core/editors/AccessMap.h"
-#include "gui/widgets/FormBase.h"
+#include "gui/widgets/EditorWindow.h"
 
 class QPushButton;
 class QTabWidget;
@@ -8,7 +8,7 @@ class QWidget;
 class StringGrid;
 
 // Set Access: the read and write tables of sdo.xml.
-class TFSetVar : public FormBase {
+class TFSetVar : public EditorWindow {
     Q_OBJECT
 public:
     explicit TFSetVar(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
@@ -26,15 +26,15 @@ public:
     int NByteIn = DefaultDeviceNetBytes;
     int NByteOut = DefaultDeviceNetBytes;
 
-    void FormShow();
-    // Checks both tables and writes the file; false when a check failed.
-    bool bitbtn1Click();
-
     StringGrid* grid(AccessTable t) const { return t == AccessTable::Read ? sga : sgb; }
     AccessMap fromGrids() const;
     void toGrids(const AccessMap& map);
 
 protected:
     void buildControls() override;
-    void showEvent(QShowEvent* e) override;
+    void clearControls() override;
+    void loadControls() override;
+    std::optional<Failure> firstFailure() override;
+    void save() override;
+    std::string savedFile() const override;
 };

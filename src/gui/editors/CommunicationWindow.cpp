@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 
 namespace {
 
@@ -37,7 +36,7 @@ void SetPosition(QComboBox* box, int position) {
 }
 } // namespace
 
-TFpargen::TFpargen(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
+TFpargen::TFpargen(Workspace& ws, QWidget* parent, Build build) : EditorWindow(ws, parent) {
     setObjectName("Fpargen");
     setWindowTitle("SET COMMUNICATION");
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -107,9 +106,11 @@ void TFpargen::buildControls() {
 
     bitbtn1 = Named(new QPushButton("OK", this), "bitbtn1", {38, 616, 81, 27});
     bitbtn2 = Named(new QPushButton("Cancel", this), "bitbtn2", {132, 616, 81, 27});
-    bitbtn1->setDefault(true);
+    setButtons(bitbtn1, bitbtn2);
+}
 
-    // Initial values, left in place by a load that fails early.
+// The values a load that fails early leaves in place.
+void TFpargen::clearControls() {
     CB_Ser_Baud->setCurrentIndex(7);
     CB_Ser_Par->setCurrentIndex(-1);
     E_Ser_TO->setText("1");
@@ -124,21 +125,9 @@ void TFpargen::buildControls() {
     CB_En_Err->setChecked(false);
     E_Num_Con_Err->setText("1");
     E_Val_Canc_Data->setText("0x00");
-
-    connect(bitbtn1, &QPushButton::clicked, this, [this] {
-        bool saved = false;
-        if (run([&] { saved = BitBtn1Click(); }) && saved) done(Accepted);
-    });
-    connect(bitbtn2, &QPushButton::clicked, this, [this] { done(Rejected); });
 }
 
-void TFpargen::showEvent(QShowEvent* e) {
-    FormBase::showEvent(e);
-    if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
-    run([this] { FormShow(); });
-}
-
-void TFpargen::FormShow() {
+void TFpargen::loadControls() {
     CommParams p = fromControls();
     try {
         LoadCommParams(ws().PargenPath, p);
@@ -149,14 +138,21 @@ void TFpargen::FormShow() {
     toControls(p);
 }
 
-bool TFpargen::BitBtn1Click() {
-    CommParams p = fromControls();
-    if (auto failure = CheckCommParams(p)) {
-        prompt().error(Q(*failure));
-        return false;
-    }
-    SaveCommParams(p, ws().PargenPath);
-    return true;
+std::optional<EditorWindow::Failure> TFpargen::firstFailure() {
+    const auto failures = LocatedCommFailures(fromControls());
+    if (failures.empty()) return std::nullopt;
+    QLineEdit* const boxes[] = {E_Ser_TO,  E_Ser_CD,      E_Pro_ID,       E_PRo_IN,
+                                E_PRo_Out, E_Num_Con_Err, E_Val_Canc_Data};
+    const CommFailure& f = failures.front();
+    return FailAt(f.message, boxes[static_cast<int>(f.field)]);
+}
+
+void TFpargen::save() {
+    SaveCommParams(fromControls(), ws().PargenPath);
+}
+
+std::string TFpargen::savedFile() const {
+    return ws().PargenPath;
 }
 
 CommParams TFpargen::fromControls() const {

@@ -1,6 +1,6 @@
 #pragma once
 #include "core/editors/CommParams.h"
-#include "gui/widgets/FormBase.h"
+#include "gui/widgets/EditorWindow.h"
 
 class QCheckBox;
 class QComboBox;
@@ -11,7 +11,7 @@ class QPushButton;
 class QRadioButton;
 
 // SET COMMUNICATION: the communication parameters of pargen.xml.
-class TFpargen : public FormBase {
+class TFpargen : public EditorWindow {
     Q_OBJECT
 public:
     explicit TFpargen(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
@@ -58,15 +58,15 @@ public:
     QPushButton* bitbtn1 = nullptr;
     QPushButton* bitbtn2 = nullptr;
 
-    // Loads the controls from PargenPath, or the defaults when it is missing.
-    void FormShow();
-    // Checks and writes the file; false when a check failed (the dialog stays).
-    bool BitBtn1Click();
-
     CommParams fromControls() const;
     void toControls(const CommParams& p);
 
 protected:
     void buildControls() override;
-    void showEvent(QShowEvent* e) override;
+    void clearControls() override;
+    // From PargenPath, or the defaults when it is missing.
+    void loadControls() override;
+    std::optional<Failure> firstFailure() override;
+    void save() override;
+    std::string savedFile() const override;
 };

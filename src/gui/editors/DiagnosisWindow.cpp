@@ -1,17 +1,17 @@
 #include "gui/editors/DiagnosisWindow.h"
 
-#include "core/project/Workspace.h"
 #include "core/editors/DiagnosisIds.h"
+#include "core/project/Workspace.h"
 #include "gui/widgets/StringGrid.h"
 
 #include "gui/widgets/Controls.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
-TFSetDiagnosis::TFSetDiagnosis(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
+TFSetDiagnosis::TFSetDiagnosis(Workspace& ws, QWidget* parent, Build build)
+    : EditorWindow(ws, parent) {
     setObjectName("FSetDiagnosis");
     setWindowTitle("Error/Diagnosis");
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -38,24 +38,18 @@ void TFSetDiagnosis::buildControls() {
     main->addWidget(ACG);
     main->addWidget(Panel1);
 
-    connect(bitbtn1, &QPushButton::clicked, this, [this] {
-        bool saved = false;
-        if (run([&] { saved = bitbtn1Click(); }) && saved) done(Accepted);
-    });
-    connect(bitbtn2, &QPushButton::clicked, this, [this] { done(Rejected); });
+    setButtons(bitbtn1, bitbtn2);
+    addTable({ACG, {1}, 1, {}});
 }
 
-void TFSetDiagnosis::showEvent(QShowEvent* e) {
-    FormBase::showEvent(e);
-    if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
-    run([this] { FormShow(); });
-}
-
-void TFSetDiagnosis::FormShow() {
+void TFSetDiagnosis::clearControls() {
     for (int n = 1; n <= DiagnosisEntries; ++n) {
         ACG->setCellText(0, n, DiagnosisLabel(n));
         ACG->setCell(1, n, QString());
     }
+}
+
+void TFSetDiagnosis::loadControls() {
     // A malformed file is rejected whole, so column 1 stays empty then.
     std::vector<std::string> ids;
     LoadDiagnosisIds(ws().DiagnosisPath, ids);
@@ -63,14 +57,18 @@ void TFSetDiagnosis::FormShow() {
         ACG->setCellText(1, static_cast<int>(i) + 1, ids[i]);
 }
 
-bool TFSetDiagnosis::bitbtn1Click() {
-    std::vector<std::string> ids = fromGrid();
-    if (auto failure = CheckDiagnosisIds(ids)) {
-        prompt().error(QString::fromStdString(*failure));
-        return false;
-    }
-    SaveDiagnosisIds(ids, ws().DiagnosisPath);
-    return true;
+std::optional<EditorWindow::Failure> TFSetDiagnosis::firstFailure() {
+    const auto failures = LocatedDiagnosisFailures(fromGrid());
+    if (failures.empty()) return std::nullopt;
+    return FailAt(failures.front().message, ACG, 1, static_cast<int>(failures.front().entry) + 1);
+}
+
+void TFSetDiagnosis::save() {
+    SaveDiagnosisIds(fromGrid(), ws().DiagnosisPath);
+}
+
+std::string TFSetDiagnosis::savedFile() const {
+    return ws().DiagnosisPath;
 }
 
 std::vector<std::string> TFSetDiagnosis::fromGrid() const {

@@ -1,5 +1,5 @@
 #pragma once
-#include "gui/widgets/FormBase.h"
+#include "gui/widgets/EditorWindow.h"
 
 #include <string>
 #include <vector>
@@ -9,7 +9,7 @@ class QWidget;
 class StringGrid;
 
 // Error/Diagnosis: the Modbus IDs of diagnosis.xml, one per bit of the map.
-class TFSetDiagnosis : public FormBase {
+class TFSetDiagnosis : public EditorWindow {
     Q_OBJECT
 public:
     explicit TFSetDiagnosis(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
@@ -19,13 +19,13 @@ public:
     QPushButton* bitbtn1 = nullptr;
     QPushButton* bitbtn2 = nullptr;
 
-    void FormShow();
-    // Checks and writes the file; false when the check failed.
-    bool bitbtn1Click();
-
     std::vector<std::string> fromGrid() const;
 
 protected:
     void buildControls() override;
-    void showEvent(QShowEvent* e) override;
+    void clearControls() override;
+    void loadControls() override;
+    std::optional<Failure> firstFailure() override;
+    void save() override;
+    std::string savedFile() const override;
 };

@@ -44,23 +44,19 @@ void EditorWindow::addTable(const Table& table) {
 }
 
 void EditorWindow::controlsBuilt() {
-    // Return may press OK and nothing else: a focused Cancel, Delete or
-    // Import must not fire from the keyboard's Return.
-    for (QPushButton* b : findChildren<QPushButton*>()) {
-        b->setAutoDefault(false);
-        b->setDefault(false);
-    }
-    if (ok_) ok_->setDefault(true);
+    // Return may press OK and nothing else (FormBase disarmed the others).
+    for (QPushButton* b : findChildren<QPushButton*>())
+        b->setDefault(b == ok_);
     watchControls();
+    clearControls();
 }
 
 void EditorWindow::watchControls() {
     // Only signals of the user's own changes: loading does not count.
     auto note = [this] { noteChange(); };
+    // Typing counts in any edit box, those of editable lists included.
     for (QLineEdit* e : findChildren<QLineEdit*>())
-        if (!qobject_cast<QComboBox*>(e->parentWidget()) &&
-            !e->parentWidget()->inherits("QAbstractSpinBox"))
-            connect(e, &QLineEdit::textEdited, this, note);
+        connect(e, &QLineEdit::textEdited, this, note);
     for (QComboBox* c : findChildren<QComboBox*>())
         connect(c, &QComboBox::activated, this, note);
     for (QAbstractButton* b : findChildren<QAbstractButton*>())

@@ -1,6 +1,7 @@
 #include "gui/widgets/FormBase.h"
 
 #include <QAbstractButton>
+#include <QPushButton>
 
 FormBase::FormBase(Workspace& ws, QWidget* parent)
     : QDialog(parent), ws_(ws), prompt_(std::make_shared<QtPrompt>(this)) {}
@@ -9,6 +10,12 @@ void FormBase::ensureBuilt() {
     if (built_) return;
     built_ = true;
     buildControls();
+    // A dialog without a default button makes the first auto-default button
+    // in its focus chain the default, so Return in an edit box could press
+    // Delete or Cancel. Only the button a window makes its default (its OK)
+    // answers Return.
+    for (QPushButton* b : findChildren<QPushButton*>())
+        if (!b->isDefault()) b->setAutoDefault(false);
     controlsBuilt();
 }
 

@@ -41,7 +41,8 @@ public:
 protected:
     // Creates the window's controls; runs once, before the first showing.
     virtual void buildControls() {}
-    // Runs once right after buildControls.
+    // Runs once right after buildControls (and after every button but the
+    // default one has lost its auto-default).
     virtual void controlsBuilt() {}
     // Ends a window's constructor.
     void buildIfNow(Build build) {

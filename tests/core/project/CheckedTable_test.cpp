@@ -14,8 +14,11 @@ using Run = std::function<std::vector<std::string>(size_t limit)>;
 
 template <class Row> Run Over(CheckedTable<Row> table, std::vector<Row> rows) {
     return [table = std::move(table), rows = std::move(rows)](size_t limit) {
+        std::vector<CheckFailure> found;
+        AppendFailures(table, rows, limit, found);
         std::vector<std::string> out;
-        AppendFailures(table, rows, limit, out);
+        for (const CheckFailure& f : found)
+            out.push_back(f.message);
         return out;
     };
 }

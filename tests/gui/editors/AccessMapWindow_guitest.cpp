@@ -1,6 +1,7 @@
 #include "gui/editors/AccessMapWindow.h"
 
 #include "EditorFixture.h"
+#include "core/editors/AccessMap.h"
 #include "gui/widgets/StringGrid.h"
 
 #include <QElapsedTimer>
@@ -50,7 +51,11 @@ private slots:
     void fallbacksAndTypedValuesKept();
     void fullMapOpensAndSavesUnchanged();
     void cancelDropsEdits();
-    void unreadablePargenKeepsGrids();
+    void unreadablePargenShowsOnlyThisProject();
+    void partlyReadMapReplacedOnlyOnYes_data();
+    void partlyReadMapReplacedOnlyOnYes();
+    void failingCellGetsFocus();
+    void gapClosedByMoveUp();
     void brokenMapKeepsRowsReadBefore();
 };
 
@@ -154,8 +159,10 @@ void SetVarTest::runEndsAtGapAndRowsBelowVanish() {
     for (int r : {1, 2, 3, 5})
         FillRow(dlg.sga, r, {QString::number(r), "Coil Status", "0", "1", "", "0", "r"});
     Edit(dlg.sga, 1, 5, "999"); // below the gap: neither checked nor stored
+    f.rec->choiceAnswers = {EditorWindow::SaveAsIs};
     QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
-    QVERIFY(f.rec->entries.isEmpty());
+    QCOMPARE(f.rec->texts("choose").size(), 1);
+    QCOMPARE(f.rec->entries.size(), 1);
     dlg.show();
     QCOMPARE(dlg.sga->cell(1, 3), QString("3"));
     QVERIFY(dlg.sga->cell(1, 4).isEmpty());
@@ -220,7 +227,9 @@ void SetVarTest::cancelDropsEdits() {
     dlg.setPrompt(f.rec);
     dlg.show();
     FillRow(dlg.sga, 1, {"1", "Coil Status", "0", "1", "", "0", ""});
+    f.rec->confirmAnswers = {true};
     QTest::mouseClick(dlg.bitbtn2, Qt::LeftButton);
+    QCOMPARE(f.rec->texts("risky"), QStringList{"Discard changes?"});
     QCOMPARE(dlg.result(), int(QDialog::Rejected));
     QCOMPARE(
         ReadText(f.ws.SdoPath),
@@ -229,18 +238,32 @@ void SetVarTest::cancelDropsEdits() {
     QVERIFY(dlg.sga->cell(1, 1).isEmpty());
 }
 
-void SetVarTest::unreadablePargenKeepsGrids() {
+// Nothing of an earlier showing stays; the map is this project's own and OK
+// stores just that.
+void SetVarTest::unreadablePargenShowsOnlyThisProject() {
     EditorFixture f;
     TFSetVar dlg(f.ws);
     dlg.setPrompt(f.rec);
     dlg.show();
     FillRow(dlg.sga, 1, {"7", "Coil Status", "0", "1", "", "0", ""});
+    f.rec->confirmAnswers = {true};
     QTest::mouseClick(dlg.bitbtn2, Qt::LeftButton);
+    const std::string map = "<Serial_to_ProfiBus><DeviceNet_IN><row Slave_ID=\"3\" "
+                            "Type=\"Coil Status\" Address_Mod=\"0\" NPoint=\"1\" Swap=\"N\" "
+                            "Address_DeviceNet=\"400\" Mnemonic=\"\"/></DeviceNet_IN>"
+                            "<DeviceNet_OUT/></Serial_to_ProfiBus>";
+    WriteText(f.ws.SdoPath, map);
     WriteText(f.ws.PargenPath, "<Par_Gen><DN_NB_IN>");
+    f.rec->clear();
     dlg.show();
     QCOMPARE(f.rec->texts("error").size(), 1);
     QVERIFY(dlg.isVisible());
-    QCOMPARE(dlg.sga->cell(1, 1), QString("7"));
+    QCOMPARE(dlg.sga->cell(1, 1), QString("3"));
+    QVERIFY(dlg.sga->cell(1, 2).isEmpty());
+    QCOMPARE(dlg.NByteIn, 455);
+    QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
+    QVERIFY(!dlg.isVisible());
+    QCOMPARE(ReadText(f.ws.SdoPath), map);
 }
 
 void SetVarTest::brokenMapKeepsRowsReadBefore() {
@@ -257,6 +280,68 @@ void SetVarTest::brokenMapKeepsRowsReadBefore() {
     QVERIFY(f.rec->texts("error")[0].contains("Mnemonic"));
     QCOMPARE(dlg.sga->cell(7, 1), QString("a"));
     QVERIFY(dlg.sga->cell(1, 2).isEmpty());
+}
+
+void SetVarTest::partlyReadMapReplacedOnlyOnYes_data() {
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("No") << false;
+    QTest::newRow("Yes") << true;
+}
+
+void SetVarTest::partlyReadMapReplacedOnlyOnYes() {
+    QFETCH(bool, yes);
+    EditorFixture f;
+    const std::string broken =
+        "<Serial_to_ProfiBus><DeviceNet_IN><row Slave_ID=\"1\" Type=\"Coil Status\" "
+        "Address_Mod=\"0\" NPoint=\"1\" Address_DeviceNet=\"0\" Mnemonic=\"a\"/>"
+        "<row Slave_ID=\"2\"/></DeviceNet_IN><DeviceNet_OUT/></Serial_to_ProfiBus>";
+    WriteText(f.ws.SdoPath, broken);
+    TFSetVar dlg(f.ws);
+    dlg.setPrompt(f.rec);
+    dlg.show();
+    f.rec->confirmAnswers = {yes};
+    QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
+    QCOMPARE(f.rec->texts("risky").size(), 1);
+    QVERIFY(f.rec->texts("risky")[0].startsWith("sdo.xml could not be read in full."));
+    QCOMPARE(dlg.isVisible(), !yes);
+    if (yes)
+        QVERIFY(ReadText(f.ws.SdoPath).find("Slave_ID=\"2\"") == std::string::npos);
+    else
+        QCOMPARE(ReadText(f.ws.SdoPath), broken);
+}
+
+void SetVarTest::failingCellGetsFocus() {
+    EditorFixture f;
+    TFSetVar dlg(f.ws);
+    dlg.setPrompt(f.rec);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    FillRow(dlg.sgb, 1, {"1", "Coil Status", "0", "1", "", "0", ""});
+    FillRow(dlg.sgb, 2, {"1", "Coil Status", "0", "900", "", "0", ""});
+    QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
+    QCOMPARE(f.rec->texts("error"),
+             QStringList{"Error row 2" + kWrite + "Number point must be between 1 and 127. "});
+    QCOMPARE(dlg.PageControl1->currentIndex(), 1);
+    QVERIFY(dlg.sgb->hasFocus());
+    QCOMPARE(dlg.sgb->currentRow(), 2);
+    QCOMPARE(dlg.sgb->currentCol(), 4);
+}
+
+void SetVarTest::gapClosedByMoveUp() {
+    EditorFixture f;
+    TFSetVar dlg(f.ws);
+    dlg.setPrompt(f.rec);
+    dlg.show();
+    FillRow(dlg.sga, 1, {"1", "Coil Status", "0", "1", "", "0", "a"});
+    Edit(dlg.sga, 5, 2, Qt::Unchecked, Qt::CheckStateRole); // an "N" SWAP alone
+    FillRow(dlg.sga, 4, {"4", "Coil Status", "0", "1", "", "300", "b"});
+    f.rec->choiceAnswers = {EditorWindow::MoveUp};
+    QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
+    QVERIFY(!dlg.isVisible());
+    AccessMap map;
+    LoadAccessMap(f.ws.SdoPath, map);
+    QCOMPARE(int(map.In.size()), 2);
+    QCOMPARE(map.In[1].Mnemonic, std::string("b"));
 }
 
 QTEST_MAIN(SetVarTest)

@@ -54,6 +54,9 @@ private slots:
     void loadErrorReportedAndDialogStillOpens();
     void failedSaveKeepsDialogOpen();
     void symlinkedFileReplacedNotWrittenThrough();
+    void failingFieldGetsFocus();
+    void partlyReadFileReplacedOnlyOnYes();
+    void returnInEditBoxPressesOk();
 };
 
 void PargenTest::controlsNamedAndLabelled() {
@@ -268,7 +271,9 @@ void PargenTest::cancelWritesNothingAndShowReloads() {
     // Without a file, cancelled edits give way to the defaults.
     dlg.show();
     Type(dlg.E_Ser_TO, "777");
+    f.rec->confirmAnswers = {true, true};
     QTest::mouseClick(dlg.bitbtn2, Qt::LeftButton);
+    QCOMPARE(f.rec->texts("risky"), QStringList{"Discard changes?"});
     QVERIFY(!dlg.isVisible());
     QCOMPARE(dlg.result(), int(QDialog::Rejected));
     QVERIFY(!FileExists(f.ws.PargenPath));
@@ -346,6 +351,54 @@ void PargenTest::symlinkedFileReplacedNotWrittenThrough() {
     QVERIFY(::lstat(f.ws.PargenPath.c_str(), &st) == 0);
     QVERIFY(S_ISREG(st.st_mode));
     QCOMPARE(Element(ReadText(f.ws.PargenPath), "Ser_TO"), std::string("20"));
+}
+
+void PargenTest::failingFieldGetsFocus() {
+    EditorFixture f;
+    TFpargen dlg(f.ws);
+    dlg.setPrompt(f.rec);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    Type(dlg.E_PRo_Out, "456");
+    dlg.E_Ser_TO->setFocus();
+    QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
+    QCOMPARE(f.rec->texts("error"),
+             QStringList{"Error!! DeviceNet N Byte OUT must be between 0 and 455. "});
+    QVERIFY(dlg.E_PRo_Out->hasFocus());
+}
+
+void PargenTest::partlyReadFileReplacedOnlyOnYes() {
+    EditorFixture f;
+    TFpargen dlg(f.ws);
+    dlg.setPrompt(f.rec);
+    std::string xml = kDefaultsXml;
+    xml.replace(xml.find("<Ser_Type>1</Ser_Type>"), 22, "");
+    WriteText(f.ws.PargenPath, xml);
+    dlg.show();
+    QCOMPARE(f.rec->texts("error").size(), 1);
+    QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton); // no answer: No
+    QCOMPARE(f.rec->texts("risky").size(), 1);
+    QVERIFY(dlg.isVisible());
+    QCOMPARE(ReadText(f.ws.PargenPath), xml);
+    f.rec->confirmAnswers = {true};
+    QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
+    QVERIFY(!dlg.isVisible());
+    QCOMPARE(Element(ReadText(f.ws.PargenPath), "Ser_TO"), std::string("1000"));
+}
+
+void PargenTest::returnInEditBoxPressesOk() {
+    EditorFixture f;
+    TFpargen dlg(f.ws);
+    dlg.setPrompt(f.rec);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    dlg.bitbtn2->setFocus();
+    dlg.E_Ser_TO->setFocus();
+    Type(dlg.E_Ser_TO, "300");
+    QTest::keyClick(dlg.E_Ser_TO, Qt::Key_Return);
+    QVERIFY(!dlg.isVisible());
+    QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    QCOMPARE(Element(ReadText(f.ws.PargenPath), "Ser_TO"), std::string("300"));
 }
 
 QTEST_MAIN(PargenTest)

@@ -23,6 +23,7 @@ private slots:
     void runEndsAtGap();
     void cancelDropsEdits();
     void malformedFileReported();
+    void badEntryGetsFocus();
 };
 
 void SetDiagnosisTest::gridLabels() {
@@ -97,8 +98,10 @@ void SetDiagnosisTest::runEndsAtGap() {
     for (int r : {1, 2, 3})
         Edit(dlg.ACG, r, QString::number(r));
     Edit(dlg.ACG, 5, "999");
+    f.rec->choiceAnswers = {EditorWindow::SaveAsIs};
     QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
-    QVERIFY(f.rec->entries.isEmpty());
+    QCOMPARE(f.rec->texts("choose").size(), 1);
+    QCOMPARE(f.rec->entries.size(), 1);
     dlg.show();
     QCOMPARE(dlg.ACG->cell(1, 3), QString("3"));
     QVERIFY(dlg.ACG->cell(1, 5).isEmpty());
@@ -113,7 +116,9 @@ void SetDiagnosisTest::cancelDropsEdits() {
     QCOMPARE(dlg.ACG->cell(1, 1), QString("9"));
     Edit(dlg.ACG, 1, "10");
     Edit(dlg.ACG, 2, "11");
+    f.rec->confirmAnswers = {true};
     QTest::mouseClick(dlg.bitbtn2, Qt::LeftButton);
+    QCOMPARE(f.rec->texts("risky"), QStringList{"Discard changes?"});
     QCOMPARE(ReadText(f.ws.DiagnosisPath), std::string("<Modbus_IDs><ID>9</ID></Modbus_IDs>"));
     dlg.show();
     QCOMPARE(dlg.ACG->cell(1, 1), QString("9"));
@@ -130,6 +135,25 @@ void SetDiagnosisTest::malformedFileReported() {
     QVERIFY(dlg.isVisible());
     QCOMPARE(dlg.ACG->cell(0, 64), QString("64 / Byte:7, Bit:7"));
     QVERIFY(dlg.ACG->cell(1, 1).isEmpty());
+    // OK would replace the unread entries with an empty list: asked, No keeps it.
+    QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
+    QCOMPARE(f.rec->texts("risky").size(), 1);
+    QVERIFY(dlg.isVisible());
+    QCOMPARE(ReadText(f.ws.DiagnosisPath), std::string("<Modbus_IDs><ID>9</ID>"));
+}
+
+void SetDiagnosisTest::badEntryGetsFocus() {
+    EditorFixture f;
+    TFSetDiagnosis dlg(f.ws);
+    dlg.setPrompt(f.rec);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    Edit(dlg.ACG, 1, "1");
+    Edit(dlg.ACG, 2, "0");
+    QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
+    QVERIFY(dlg.ACG->hasFocus());
+    QCOMPARE(dlg.ACG->currentRow(), 2);
+    QCOMPARE(dlg.ACG->currentCol(), 1);
 }
 
 QTEST_MAIN(SetDiagnosisTest)
