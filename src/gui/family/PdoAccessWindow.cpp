@@ -103,10 +103,15 @@ std::vector<PdoAccessRow> TFSetPdo::gridRows(const StringGrid* grid) const {
 }
 
 std::optional<EditorWindow::Failure> TFSetPdo::firstFailure() {
-    // The input table is checked first; the failure points at its grid.
-    const PdoAccessTables t = tables();
-    if (auto m = CheckPdoTables({t.in, {}}, {NByteIn, NByteOut})) return FailAt(*m, sga);
-    if (auto m = CheckPdoTables({{}, t.out}, {NByteIn, NByteOut})) return FailAt(*m, sgb);
+    // The input table is checked first; the failure points at its cell.
+    const std::pair<StringGrid*, int32_t> sides[] = {{sga, NByteIn}, {sgb, NByteOut}};
+    for (PdoSide side : {PdoSide::In, PdoSide::Out}) {
+        auto [grid, area] = sides[side == PdoSide::In ? 0 : 1];
+        std::vector<CheckFailure> found;
+        AppendFailures(PdoTableChecks(side, area), gridRows(grid), 1, found);
+        if (!found.empty())
+            return FailAt(found[0].message, grid, found[0].field, int(found[0].row) + 1);
+    }
     return std::nullopt;
 }
 
