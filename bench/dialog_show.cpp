@@ -6,11 +6,12 @@
 // once, unbuilt, and shown repeatedly, as the program does: the first showing
 // includes building its controls. Prints one line per dialog:
 //   <name> <median ms> <first ms> <runs>
-#include "core/project/Workspace.h"
+#include "../tests/support/WorkbookSession.h"
 #include "core/editors/AccessMap.h"
+#include "core/project/FileSystem.h"
+#include "core/project/Workspace.h"
 #include "gui/editors/AccessMapWindow.h"
 #include "gui/family/SdoWindow.h"
-#include "core/project/FileSystem.h"
 #include "gui/widgets/StringGrid.h"
 
 #include <QApplication>
@@ -127,7 +128,8 @@ int main(int argc, char** argv) {
             "label-dialog", &plain, [&] { return &plain; }, runs);
     }
     {
-        TFsdo sdo(ws, nullptr, FormBase::Build::OnFirstShow);
+        WorkbookSession excel;
+        TFsdo sdo(ws, excel, nullptr, FormBase::Build::OnFirstShow);
         sdo.SdoAccessPath = sdoAccess;
         Report(
             "set-sdo-access", &sdo, [&] { return sdo.sga->viewport(); }, runs);

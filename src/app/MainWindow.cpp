@@ -50,8 +50,7 @@ QLabel* MakeStepLabel(QWidget* parent, const char* name, const char* caption, QR
 } // namespace
 
 TFTessaroFirmWare::TFTessaroFirmWare(Workspace& ws, Forms* forms, QWidget* parent)
-    : FormBase(ws, parent) {
-    setForms(forms);
+    : FormBase(ws, parent), forms_(forms) {
     setObjectName("FTessaroFirmWare");
     setWindowTitle(MainCaption);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);

@@ -2,6 +2,7 @@
 #include "core/editors/Finding.h"
 #include "core/family/Spreadsheet.h"
 #include "core/project/XmlDoc.h"
+#include "gui/family/SpreadsheetSession.h"
 #include "gui/widgets/FormBase.h"
 
 #include <QString>
@@ -10,16 +11,10 @@
 
 class QLabel;
 class QPushButton;
+struct Forms;
 
-// Settings of a standard file dialog that outlive one showing.
-struct FileDialogSettings {
-    QString filter;
-    QString defaultExt;
-    QString initialDir;
-    QString fileName;
-};
-
-class TFTessaroFirmWare : public FormBase {
+// The main window; it keeps the workbook session the family editors share.
+class TFTessaroFirmWare : public FormBase, public SpreadsheetSession {
     Q_OBJECT
 public:
     // Creating the main window settles the workspace (FormCreate).
@@ -76,6 +71,10 @@ public:
     // Runs a dialog modally; tests may replace it to drive the dialog.
     int showModal(QDialog* dialog);
 
+    FileDialogSettings& workbookChooser() override { return OpenExcel; }
+    SpreadsheetConnection& workbookConnection() override { return ADOConnection1; }
+    SpreadsheetQuery& workbookQuery() override { return ADOQuery1; }
+
 protected:
     void closeEvent(QCloseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
@@ -84,6 +83,9 @@ protected:
 private:
     void setCaptionFor(const std::string& name);
     bool projectOpen() const;
+    Forms* forms() const { return forms_; }
+
+    Forms* forms_;
     bool closing_ = false;
     std::vector<Finding> findings_;
 };

@@ -1,6 +1,8 @@
 #include "RecordingPrompt.h"
 #include "TempDir.h"
+#include "WorkbookSession.h"
 #include "app/Forms.h"
+#include "core/project/FileSystem.h"
 #include "core/project/Workspace.h"
 #include "gui/family/EmcyWindow.h"
 #include "gui/family/EmcyWordWindow.h"
@@ -55,11 +57,12 @@ void ReturnKeyTest::returnInEmcyEditsDeletesNothing() {
     Workspace ws{exe.path()};
     ws.Settle();
     auto prompt = std::make_shared<RecordingPrompt>();
+    WorkbookSession excel;
     std::unique_ptr<FormBase> dlg;
     QLineEdit* edit = nullptr;
     std::function<int()> count;
     if (words) {
-        auto* d = new TFWemcy(ws);
+        auto* d = new TFWemcy(ws, excel);
         dlg.reset(d);
         d->setPrompt(prompt);
         d->show();
@@ -71,7 +74,7 @@ void ReturnKeyTest::returnInEmcyEditsDeletesNothing() {
         edit = d->EdevidA;
         count = [d] { return d->TWCanA->topLevelItemCount(); };
     } else {
-        auto* d = new TFemcy(ws);
+        auto* d = new TFemcy(ws, excel);
         dlg.reset(d);
         d->setPrompt(prompt);
         d->show();
@@ -85,9 +88,13 @@ void ReturnKeyTest::returnInEmcyEditsDeletesNothing() {
     QCOMPARE(count(), 1);
     edit->setFocus();
     QTest::keyClick(edit, Qt::Key_Return);
-    QTest::keyClick(edit, Qt::Key_Enter);
+    // Return may press OK, which saves the definition; it never deletes it.
     QCOMPARE(count(), 1);
-    QVERIFY(dlg->isVisible());
+    QVERIFY(!dlg->isVisible());
+    QCOMPARE(dlg->result(), int(QDialog::Accepted));
+    const std::string saved = ReadText(words ? ws.EmcywordPath : ws.EmcydefPath);
+    QVERIFY2(saved.find("\"1\"") != std::string::npos || saved.find(">1<") != std::string::npos,
+             saved.c_str());
 }
 
 QTEST_MAIN(ReturnKeyTest)

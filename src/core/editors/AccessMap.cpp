@@ -1,8 +1,8 @@
 #include "core/editors/AccessMap.h"
 
+#include "core/project/CheckedTable.h"
 #include "core/project/Errors.h"
 #include "core/project/FileSystem.h"
-#include "core/project/ParseInteger.h"
 #include "core/project/XmlDoc.h"
 
 #include <cstdint>
@@ -10,28 +10,17 @@
 namespace {
 struct TableInfo {
     const char* element;
-    const char* prefix;
+    const char* name;
     const char* typeMessage;
 };
 
 const TableInfo& Info(AccessTable t) {
     static const TableInfo read{
-        "DeviceNet_IN", "[DeviceNet IN --> Serial Read]",
-        "Type must be Coil Status or Input Status or Holding Register or Input Register"};
-    static const TableInfo write{"DeviceNet_OUT", "[Serial Write --> DeviceNet OUT]",
-                                 "Type must be Coil Status or Holding Register"};
+        "DeviceNet_IN", "DeviceNet IN --> Serial Read",
+        "Type must be Coil Status or Input Status or Holding Register or Input Register. "};
+    static const TableInfo write{"DeviceNet_OUT", "Serial Write --> DeviceNet OUT",
+                                 "Type must be Coil Status or Holding Register. "};
     return t == AccessTable::Read ? read : write;
-}
-
-int BoundFromElement(const XmlNode& root, const char* name) {
-    auto node = root.findChild(name);
-    if (!node) return DefaultDeviceNetBytes;
-    return TryParseInteger(node->text()).value_or(DefaultDeviceNetBytes);
-}
-
-bool InRange(const std::string& text, int low, int high) {
-    int v = ParseInteger(text, -1);
-    return v >= low && v <= high;
 }
 
 void LoadTable(const XmlNode& root, AccessTable t, std::vector<AccessRow>& rows) {
@@ -51,30 +40,6 @@ void LoadTable(const XmlNode& root, AccessTable t, std::vector<AccessRow>& rows)
         row.AddressDeviceNet = r.attr("Address_DeviceNet");
         row.Mnemonic = r.attr("Mnemonic");
         rows.push_back(std::move(row));
-    }
-}
-
-// Appends the table's failures until `out` holds `limit` of them.
-void TableFailures(const std::vector<AccessRow>& rows, AccessTable t, int bound, size_t limit,
-                   std::vector<AccessFailure>& out) {
-    const TableInfo& info = Info(t);
-    size_t run = RunLength(rows);
-    for (size_t i = 0; i < run && out.size() < limit; ++i) {
-        const AccessRow& row = rows[i];
-        std::string head = "Error row " + std::to_string(i + 1) + "!! " + info.prefix + " ";
-        auto fail = [&](AccessField field, const std::string& text) {
-            out.push_back({t, i, field, head + text});
-        };
-        if (!InRange(row.SlaveId, 1, 250))
-            fail(AccessField::SlaveId, "Slave ID must be between 1 and 250. ");
-        if (row.Type.empty()) fail(AccessField::Type, std::string(info.typeMessage) + ". ");
-        if (!InRange(row.AddressMod, 0, 65535))
-            fail(AccessField::AddressMod, "Address Register must be between 0 and 65535. ");
-        if (!InRange(row.NPoint, 1, 127))
-            fail(AccessField::NPoint, "Number point must be between 1 and 127. ");
-        if (!InRange(row.AddressDeviceNet, 0, bound))
-            fail(AccessField::AddressDeviceNet,
-                 "Address DeviceNet must be between 0 and " + std::to_string(bound) + ". ");
     }
 }
 
@@ -106,25 +71,36 @@ const char* AccessTableName(AccessTable t) {
 }
 
 AccessBounds ReadAccessBounds(const std::string& pargenPath) {
-    if (!FileExists(pargenPath)) return {};
-    XmlDocument doc;
-    doc.load(pargenPath);
-    return ReadAccessBounds(doc);
+    const TableSizes s = ReadTableSizes(pargenPath, "DN_NB_IN", "DN_NB_OUT", DefaultDeviceNetBytes);
+    return {s.in, s.out};
 }
 
 AccessBounds ReadAccessBounds(const XmlDocument& doc) {
-    AccessBounds b;
-    XmlNode root = doc.root();
-    b.NByteIn = BoundFromElement(root, "DN_NB_IN");
-    b.NByteOut = BoundFromElement(root, "DN_NB_OUT");
-    return b;
+    const TableSizes s = ReadTableSizes(doc, "DN_NB_IN", "DN_NB_OUT", DefaultDeviceNetBytes);
+    return {s.in, s.out};
 }
 
 size_t RunLength(const std::vector<AccessRow>& rows) {
-    size_t n = 0;
-    while (n < rows.size() && !rows[n].SlaveId.empty())
-        ++n;
-    return n;
+    return CheckedRun(rows, &AccessRow::SlaveId);
+}
+
+CheckedTable<AccessRow> AccessTableChecks(AccessTable t, int bound) {
+    const char* name = Info(t).name;
+    auto range = [](std::string AccessRow::*cell, int low, int high) {
+        return [cell, low, high](const AccessRow& r) { return IntegerInRange(r.*cell, low, high); };
+    };
+    using F = AccessField;
+    return {&AccessRow::SlaveId,
+            {{name, int(F::SlaveId), range(&AccessRow::SlaveId, 1, 250),
+              "Slave ID must be between 1 and 250. "},
+             {name, int(F::Type), [](const AccessRow& r) { return !r.Type.empty(); },
+              Info(t).typeMessage},
+             {name, int(F::AddressMod), range(&AccessRow::AddressMod, 0, 65535),
+              "Address Register must be between 0 and 65535. "},
+             {name, int(F::NPoint), range(&AccessRow::NPoint, 1, 127),
+              "Number point must be between 1 and 127. "},
+             {name, int(F::AddressDeviceNet), range(&AccessRow::AddressDeviceNet, 0, bound),
+              "Address DeviceNet must be between 0 and " + std::to_string(bound) + ". "}}};
 }
 
 void LoadAccessMap(const std::string& path, AccessMap& into) {
@@ -141,9 +117,13 @@ void LoadAccessMap(const std::string& path, AccessMap& into) {
 std::vector<AccessFailure> LocatedAccessFailures(const AccessMap& map, const AccessBounds& bounds,
                                                  size_t limit) {
     std::vector<AccessFailure> out;
-    TableFailures(map.In, AccessTable::Read, bounds.NByteIn, limit, out);
-    if (out.size() < limit) TableFailures(map.Out, AccessTable::Write, bounds.NByteOut, limit, out);
-    if (out.size() > limit) out.resize(limit);
+    for (AccessTable t : {AccessTable::Read, AccessTable::Write}) {
+        std::vector<CheckFailure> found;
+        const int bound = t == AccessTable::Read ? bounds.NByteIn : bounds.NByteOut;
+        AppendFailures(AccessTableChecks(t, bound), map.rows(t), limit - out.size(), found);
+        for (CheckFailure& f : found)
+            out.push_back({t, f.row, AccessField(f.field), std::move(f.message)});
+    }
     return out;
 }
 

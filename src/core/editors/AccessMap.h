@@ -1,5 +1,6 @@
 #pragma once
 #include "core/editors/Finding.h"
+#include "core/project/CheckedTable.h"
 
 #include <cstdint>
 #include <optional>
@@ -69,10 +70,15 @@ size_t RunLength(const std::vector<AccessRow>& rows);
 // table or mandatory attribute throws XmlError with the rows read so far kept.
 void LoadAccessMap(const std::string& path, AccessMap& into);
 
-// Every failure in check order: read table then write table, row by row over the
-// run, per row Slave ID, Type, Address Register, NPoint, Address DeviceNet.
 // The cells the checks look at.
 enum class AccessField { SlaveId, Type, AddressMod, NPoint, AddressDeviceNet };
+
+// The checks of one table, `bound` the upper bound of Address DeviceNet;
+// each check's field is an AccessField.
+CheckedTable<AccessRow> AccessTableChecks(AccessTable t, int bound);
+
+// Every failure in check order: read table then write table, row by row over the
+// run, per row Slave ID, Type, Address Register, NPoint, Address DeviceNet.
 struct AccessFailure {
     AccessTable table;
     size_t row; // from 0

@@ -1,5 +1,6 @@
 #include "core/family/PdoAccess.h"
 
+#include "core/project/CheckedTable.h"
 #include "core/project/FileSystem.h"
 #include "core/project/ParseInteger.h"
 #include "core/project/XmlDoc.h"
@@ -10,12 +11,6 @@ namespace {
 const char* const kInTable = "ProfiBus IN --> Transmit PDO";
 const char* const kInSumTable = "ProfiBus IN --> SDO in Read";
 const char* const kOutTable = "Recive PDO --> ProfiBub OUT";
-
-int32_t AreaSize(const XmlNode& root, std::string_view name) {
-    auto e = root.findChild(name);
-    if (!e) return DefaultProfiAreaSize;
-    return TryParseInteger(e->text()).value_or(DefaultProfiAreaSize);
-}
 
 void ReadList(const XmlNode& root, const char* name, std::vector<PdoAccessRow>& rows) {
     XmlNode list = root.child(name);
@@ -29,36 +24,6 @@ void ReadList(const XmlNode& root, const char* name, std::vector<PdoAccessRow>& 
         row.mnemonic = r.attr("Mnemonic");
         rows.push_back(std::move(row));
     }
-}
-
-struct TableTexts {
-    const char* table;
-    const char* sumTable;
-    const char* cobIdWhat; // the output table's text has two blanks
-    const char* sumWhat;
-};
-
-std::optional<std::string> CheckRows(const std::vector<PdoAccessRow>& rows, int32_t area,
-                                     const TableTexts& t) {
-    for (size_t i = 0; i < rows.size() && !rows[i].cobId.empty(); ++i) {
-        const PdoAccessRow& r = rows[i];
-        const std::string head = "Error row " + std::to_string(i + 1) + "!! [";
-        const int64_t cob = ParseInteger(r.cobId, -1);
-        const int64_t dim = ParseInteger(r.dimension, -1);
-        const int64_t pos = ParseInteger(r.pos, -1);
-        if (cob < 1 || cob > 2047)
-            return head + t.table + "] " + t.cobIdWhat + " must be between 0x001 and 0x7FF. ";
-        if (dim < 1 || dim > 8)
-            return head + t.table + "] CANOpen Dimension must be between 1 and 8. ";
-        if (pos < 0 || pos > area)
-            return head + t.table + "] Address Profibus must be between 0 and " +
-                   std::to_string(area) + ". ";
-        // 64-bit sum: an area size near the 32-bit limit must not wrap.
-        if (pos + dim > area)
-            return head + t.sumTable + "] Address Profibus plus Dimension is major of " +
-                   t.sumWhat + " (" + std::to_string(area) + "). ";
-    }
-    return std::nullopt;
 }
 
 void WriteList(XmlNode root, const char* name, const std::vector<PdoAccessRow>& rows) {
@@ -82,14 +47,9 @@ XmlDocument BuildDocument(const PdoAccessTables& tables) {
 } // namespace
 
 PdoAreaSizes ReadPdoAreaSizes(const std::string& pargenPath) {
-    PdoAreaSizes sizes;
-    if (!FileExists(pargenPath)) return sizes;
-    XmlDocument doc;
-    doc.load(pargenPath);
-    XmlNode root = doc.root();
-    sizes.in = AreaSize(root, "Profi_NB_IN");
-    sizes.out = AreaSize(root, "Profi_NB_OUT");
-    return sizes;
+    const TableSizes s =
+        ReadTableSizes(pargenPath, "Profi_NB_IN", "Profi_NB_OUT", DefaultProfiAreaSize);
+    return {s.in, s.out};
 }
 
 std::string CobIdDisplay(std::string_view stored) {
@@ -108,12 +68,37 @@ void LoadPdoFile(const std::string& path, PdoAccessTables& into) {
     ReadList(root, PdoOutListName, into.out);
 }
 
+CheckedTable<PdoAccessRow> PdoTableChecks(PdoSide side, int32_t area) {
+    const bool in = side == PdoSide::In;
+    const char* table = in ? kInTable : kOutTable;
+    auto range = [](std::string PdoAccessRow::*cell, int64_t low, int64_t high) {
+        return
+            [cell, low, high](const PdoAccessRow& r) { return IntegerInRange(r.*cell, low, high); };
+    };
+    // 64-bit sum: an area size near the 32-bit limit must not wrap.
+    auto fits = [area](const PdoAccessRow& r) {
+        return int64_t(ParseInteger(r.pos, -1)) + ParseInteger(r.dimension, -1) <= area;
+    };
+    // The output table's Cob-Id text has two blanks.
+    return {&PdoAccessRow::cobId,
+            {{table, 1, range(&PdoAccessRow::cobId, 1, 2047),
+              std::string(in ? "CANOpen Cob-Id" : "CANOpen Cob-Id ") +
+                  " must be between 0x001 and 0x7FF. "},
+             {table, 2, range(&PdoAccessRow::dimension, 1, 8),
+              "CANOpen Dimension must be between 1 and 8. "},
+             {table, 3, range(&PdoAccessRow::pos, 0, area),
+              "Address Profibus must be between 0 and " + std::to_string(area) + ". "},
+             {in ? kInSumTable : kOutTable, 3, fits,
+              std::string("Address Profibus plus Dimension is major of ") +
+                  (in ? "N BYTE IN" : "N BYTE OUT") + " (" + std::to_string(area) + "). "}}};
+}
+
 std::optional<std::string> CheckPdoTables(const PdoAccessTables& tables, PdoAreaSizes sizes) {
-    if (auto m =
-            CheckRows(tables.in, sizes.in, {kInTable, kInSumTable, "CANOpen Cob-Id", "N BYTE IN"}))
-        return m;
-    return CheckRows(tables.out, sizes.out,
-                     {kOutTable, kOutTable, "CANOpen Cob-Id ", "N BYTE OUT"});
+    std::vector<CheckFailure> first;
+    AppendFailures(PdoTableChecks(PdoSide::In, sizes.in), tables.in, 1, first);
+    AppendFailures(PdoTableChecks(PdoSide::Out, sizes.out), tables.out, 1, first);
+    if (first.empty()) return std::nullopt;
+    return first.front().message;
 }
 
 std::vector<PdoAccessRow> PdoRowsToSave(const std::vector<PdoAccessRow>& rows) {

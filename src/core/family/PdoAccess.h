@@ -1,4 +1,6 @@
 #pragma once
+#include "core/project/CheckedTable.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -48,6 +50,13 @@ std::string CobIdDisplay(std::string_view stored);
 // A row without one of its four attributes, a missing list or a malformed
 // file throws XmlError; the rows read until then stay in `into`.
 void LoadPdoFile(const std::string& path, PdoAccessTables& into);
+
+enum class PdoSide { In, Out };
+
+// The checks of one table, `area` the size of its Profibus area; each
+// check's field is the grid column of its cell (1 Cob-ID, 2 Dimension,
+// 3 Address ProfiBus).
+CheckedTable<PdoAccessRow> PdoTableChecks(PdoSide side, int32_t area);
 
 // Checks of OK, input table first. Every row from the first down to the
 // first empty "Cob-ID" is checked; rows are numbered from 1. The first

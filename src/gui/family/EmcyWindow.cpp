@@ -61,38 +61,19 @@ QString Named(const char* base, int side, bool lowerSuffix = false) {
 
 } // namespace
 
-TFemcy::TFemcy(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
+TFemcy::TFemcy(Workspace& ws, SpreadsheetSession& excel, QWidget* parent, Build build)
+    : FamilyEditor(ws, &excel, &Workspace::EmcydefPath, parent) {
     setObjectName("Femcy");
     setWindowTitle("Set Traslate EMCY");
     buildIfNow(build);
 }
 
 void TFemcy::buildControls() {
-    PageControl1 = new QTabWidget(this);
-    PageControl1->setObjectName("PageControl1");
+    newPages();
     PageControl1->addTab(buildTab(0), "From CAN A");
     PageControl1->addTab(buildTab(1), "From CAN B");
 
-    LbButton1 = NewControl<QPushButton>(this, "LbButton1", "OK");
-    bitbtn2 = NewControl<QPushButton>(this, "bitbtn2", "Cancel");
-    button1 = NewControl<QPushButton>(this, "button1", "Export");
-    bitbtn4 = NewControl<QPushButton>(this, "bitbtn4", "Import");
-    bindModalButton(
-        LbButton1, [this] { BitBtn1Click(); }, QDialog::Accepted);
-    connect(bitbtn2, &QPushButton::clicked, this, &QDialog::reject);
-    // Export reports its own failure.
-    connect(button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-    connect(bitbtn4, &QPushButton::clicked, this, [this] { run([this] { BitBtn4Click(); }); });
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(bitbtn4);
-    buttons->addWidget(button1);
-    buttons->addStretch();
-    buttons->addWidget(LbButton1);
-    buttons->addWidget(bitbtn2);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(PageControl1);
-    layout->addLayout(buttons);
+    LbButton1 = layOut("LbButton1");
 }
 
 QWidget* TFemcy::buildTab(int side) {
@@ -199,11 +180,6 @@ QWidget* TFemcy::buildTab(int side) {
     return page;
 }
 
-void TFemcy::showEvent(QShowEvent* event) {
-    FormBase::showEvent(event);
-    if (!event->spontaneous()) FormShow();
-}
-
 int TFemcy::sideOf(QObject* sender) const {
     return (sender == LBCanB || sender == NewB || sender == ModifyB || sender == DeleteB) ? 1 : 0;
 }
@@ -214,7 +190,7 @@ int TFemcy::selectedRow(int side) const {
     return row >= 0 && lb->item(row)->isSelected() ? row : -1;
 }
 
-void TFemcy::ClearAll() {
+void TFemcy::clearControls() {
     for (int side = 0; side < 2; ++side) {
         const QSignalBlocker block(listBox(side));
         listBox(side)->clear();
@@ -227,21 +203,15 @@ void TFemcy::ClearAll() {
     Lists = EmcyLists{};
 }
 
-void TFemcy::FormShow() {
-    ClearAll();
+void TFemcy::loadControls() {
     const EmcyLoadEnd end = LoadEmcyFile(ws().EmcydefPath, Lists);
     for (int side = 0; side < 2; ++side) {
         const QSignalBlocker block(listBox(side));
         for (const TClEmcy& e : Lists.side(side))
             listBox(side)->addItem(QString::fromStdString(e.id_dev));
     }
-    if (end == EmcyLoadEnd::FileMissing) {
-        prompt().message("File XML not found");
-    } else if (end == EmcyLoadEnd::ReadError) {
-        prompt().message("Error in reading file XML");
-    } else {
-        selectFirstRows();
-    }
+    loadEnded(end == EmcyLoadEnd::FileMissing, end == EmcyLoadEnd::ReadError);
+    if (end != EmcyLoadEnd::FileMissing) selectFirstRows();
 }
 
 void TFemcy::selectFirstRows() {
@@ -357,15 +327,15 @@ void TFemcy::DeleteAClick(QObject* sender) {
     lb->setCurrentRow(-1);
 }
 
-void TFemcy::BitBtn1Click() {
+void TFemcy::save() {
     SaveEmcyFile(ws().EmcydefPath, Lists);
 }
 
-void TFemcy::Button1Click() {
-    FamilyExport(*this, EmcydefTable, EmcyCsvLines(Lists));
+void TFemcy::exportData() {
+    exportTable(EmcydefTable, EmcyCsvLines(Lists));
 }
 
-void TFemcy::BitBtn4Click() {
+bool TFemcy::importData() {
     EmcyLists imported;
     ImportHandlers handlers;
     handlers.record = [&imported](int32_t bypassSet, const std::vector<std::string>& fields) {
@@ -373,11 +343,13 @@ void TFemcy::BitBtn4Click() {
         const int side = EmcyFromRecord(bypassSet, fields, e);
         imported.side(side).push_back(std::move(e));
     };
-    FamilyImport(*this, EmcydefTable, handlers, [&] {
-        ClearAll();
-        for (int side = 0; side < 2; ++side)
-            for (TClEmcy& e : imported.side(side))
-                appendEntry(side, std::move(e));
-        selectFirstRows();
-    });
+    return importTable(EmcydefTable, handlers,
+                       [&] {
+                           clearControls();
+                           for (int side = 0; side < 2; ++side)
+                               for (TClEmcy& e : imported.side(side))
+                                   appendEntry(side, std::move(e));
+                           selectFirstRows();
+                       })
+        .has_value();
 }

@@ -1,6 +1,6 @@
 #pragma once
 #include "core/family/EmcyTable.h"
-#include "gui/widgets/FormBase.h"
+#include "gui/family/FamilyEditor.h"
 
 #include <array>
 
@@ -9,18 +9,17 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
-class QPushButton;
 class QRadioButton;
-class QTabWidget;
 
 // "Set Traslate EMCY": emcydef.xml, the EMCY messages passed from CAN A to
 // CAN B and from CAN B to CAN A.
-class TFemcy : public FormBase {
+class TFemcy : public FamilyEditor {
     Q_OBJECT
 public:
-    explicit TFemcy(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
+    // `excel` is the workbook session Import reads through.
+    TFemcy(Workspace& ws, SpreadsheetSession& excel, QWidget* parent = nullptr,
+           Build build = Build::Now);
 
-    QTabWidget* PageControl1 = nullptr;
     // Tab "From CAN A".
     QListWidget* LBCanA = nullptr;
     QLineEdit *Eid_devA, *Emask_eq_ecA, *Emask_eq_erA, *Emask_eq_m1A, *Emask_eq_m2A, *Emask_eq_m3A,
@@ -39,22 +38,14 @@ public:
     QPushButton *DeleteB, *NewB, *ModifyB;
 
     QPushButton* LbButton1 = nullptr; // OK
-    QPushButton* bitbtn2 = nullptr;   // Cancel
-    QPushButton* button1 = nullptr;   // Export
-    QPushButton* bitbtn4 = nullptr;   // Import
 
     // EmcyListA and EmcyListB; row i of LBCanA / LBCanB shows entry i's ID.
     EmcyLists Lists;
 
-    void FormShow();
     void LBCanAClick(QObject* sender);
     void NewAClick(QObject* sender);
     void ModifyAClick(QObject* sender);
     void DeleteAClick(QObject* sender);
-    void BitBtn1Click();
-    void Button1Click();
-    void BitBtn4Click();
-    void ClearAll();
     bool IdRejected(const std::string& newId, const std::string& oldId, int side, bool isNew);
 
     // The edits of a tab in the order of the entry's texts (EmcyFieldNames).
@@ -64,7 +55,11 @@ public:
 
 protected:
     void buildControls() override;
-    void showEvent(QShowEvent* event) override;
+    void clearControls() override;
+    void loadControls() override;
+    void save() override;
+    bool importData() override;
+    void exportData() override;
 
 private:
     QWidget* buildTab(int side);

@@ -73,38 +73,19 @@ QPixmap TFWemcy::LargeImages() {
     return QPixmap::fromImage(strip);
 }
 
-TFWemcy::TFWemcy(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
+TFWemcy::TFWemcy(Workspace& ws, SpreadsheetSession& excel, QWidget* parent, Build build)
+    : FamilyEditor(ws, &excel, &Workspace::EmcywordPath, parent) {
     setObjectName("FWemcy");
     setWindowTitle("Define EMCY Word");
     buildIfNow(build);
 }
 
 void TFWemcy::buildControls() {
-    PageControl1 = new QTabWidget(this);
-    PageControl1->setObjectName("PageControl1");
+    newPages();
     PageControl1->addTab(buildTab(0), "CanA");
     PageControl1->addTab(buildTab(1), "CanB");
 
-    bitbtn1 = NewControl<QPushButton>(this, "bitbtn1", "OK");
-    bitbtn2 = NewControl<QPushButton>(this, "bitbtn2", "Cancel");
-    button1 = NewControl<QPushButton>(this, "button1", "Export");
-    bitbtn4 = NewControl<QPushButton>(this, "bitbtn4", "Import");
-    bindModalButton(
-        bitbtn1, [this] { BitBtn1Click(); }, QDialog::Accepted);
-    connect(bitbtn2, &QPushButton::clicked, this, &QDialog::reject);
-    // Export reports its own failure.
-    connect(button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-    connect(bitbtn4, &QPushButton::clicked, this, [this] { run([this] { BitBtn4Click(); }); });
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(bitbtn4);
-    buttons->addWidget(button1);
-    buttons->addStretch();
-    buttons->addWidget(bitbtn1);
-    buttons->addWidget(bitbtn2);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(PageControl1);
-    layout->addLayout(buttons);
+    bitbtn1 = layOut("bitbtn1");
     resize(560, 420);
     FormCreate();
 }
@@ -197,11 +178,6 @@ QWidget* TFWemcy::buildTab(int side) {
     return page;
 }
 
-void TFWemcy::showEvent(QShowEvent* event) {
-    FormBase::showEvent(event);
-    if (!event->spontaneous()) FormShow();
-}
-
 int TFWemcy::sideOf(QObject* sender) const {
     return (sender == TWCanB || sender == newB || sender == modifyB || sender == deleteB) ? 1 : 0;
 }
@@ -214,7 +190,7 @@ TFWemcy::TabControls TFWemcy::tab(int side) const {
             EposcompA2,    GBword_emcy_bitmapA, GbebmA};
 }
 
-void TFWemcy::ClearAll() {
+void TFWemcy::clearControls() {
     for (int side = 0; side < 2; ++side) {
         {
             const QSignalBlocker block(tree(side));
@@ -228,17 +204,13 @@ void TFWemcy::ClearAll() {
     Lists = WordLists{};
 }
 
-void TFWemcy::FormShow() {
-    ClearAll();
+void TFWemcy::loadControls() {
     const WordLoadEnd end = LoadWordFile(ws().EmcywordPath, Lists);
     // Loaded words are labelled 0, 1, 2 ... per tree, in file order.
     for (int side = 0; side < 2; ++side)
         for (size_t i = 0; i < Lists.side(side).size(); ++i)
             AddWordNode(tree(side), static_cast<int>(i), std::to_string(i));
-    if (end == WordLoadEnd::FileMissing)
-        prompt().message("File XML not found");
-    else if (end == WordLoadEnd::ReadError)
-        prompt().message("Error in reading file XML");
+    loadEnded(end == WordLoadEnd::FileMissing, end == WordLoadEnd::ReadError);
 }
 
 void TFWemcy::AddWordNode(QTreeWidget* tw, int listPosition, const std::string& label) {
@@ -385,26 +357,28 @@ void TFWemcy::deleteBClick(QObject* sender) {
     }
 }
 
-void TFWemcy::BitBtn1Click() {
+void TFWemcy::save() {
     SaveWordFile(ws().EmcywordPath, Lists);
 }
 
-void TFWemcy::Button1Click() {
-    FamilyExport(*this, EmcywordTable, WordCsvLines(Lists));
+void TFWemcy::exportData() {
+    exportTable(EmcywordTable, WordCsvLines(Lists));
 }
 
-void TFWemcy::BitBtn4Click() {
+bool TFWemcy::importData() {
     WordLists imported;
     ImportHandlers handlers;
     handlers.record = [&imported](int32_t marker, const std::vector<std::string>& fields) {
         if (marker != 0 && marker != 1) return;
         imported.side(marker).push_back(WordFromRecord(fields));
     };
-    FamilyImport(*this, EmcywordTable, handlers, [&] {
-        ClearAll();
-        Lists = std::move(imported);
-        for (int side = 0; side < 2; ++side)
-            for (size_t i = 0; i < Lists.side(side).size(); ++i)
-                AddWordNode(tree(side), static_cast<int>(i), std::to_string(i));
-    });
+    return importTable(EmcywordTable, handlers,
+                       [&] {
+                           clearControls();
+                           Lists = std::move(imported);
+                           for (int side = 0; side < 2; ++side)
+                               for (size_t i = 0; i < Lists.side(side).size(); ++i)
+                                   AddWordNode(tree(side), static_cast<int>(i), std::to_string(i));
+                       })
+        .has_value();
 }

@@ -1,6 +1,6 @@
 #pragma once
 #include "core/family/EmcyWords.h"
-#include "gui/widgets/FormBase.h"
+#include "gui/family/FamilyEditor.h"
 
 #include <QIcon>
 #include <QList>
@@ -8,24 +8,23 @@
 
 class QGroupBox;
 class QLineEdit;
-class QPushButton;
-class QTabWidget;
 class QTreeWidget;
 class QTreeWidgetItem;
 
 // "Define EMCY Word": emcyword.xml, 16-bit status words built from the EMCY
 // messages of a node, per CAN side, shown as trees of words and bits.
-class TFWemcy : public FormBase {
+class TFWemcy : public FamilyEditor {
     Q_OBJECT
 public:
-    explicit TFWemcy(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
+    // `excel` is the workbook session Import reads through.
+    TFWemcy(Workspace& ws, SpreadsheetSession& excel, QWidget* parent = nullptr,
+            Build build = Build::Now);
 
     // Item data role of the NodeKind tag: 0 word node, 1 bit node.
     static constexpr int NodeKindRole = Qt::UserRole;
     // The 96 x 16 strip of six 16 x 16 images; olive (128,128,0) is transparent.
     static QPixmap LargeImages();
 
-    QTabWidget* PageControl1 = nullptr;
     QTreeWidget* TWCanA = nullptr;
     QGroupBox* GBword_emcy_bitmapA = nullptr;
     QLineEdit *Eindex_addrmA, *EsubindexA, *EdevidA;
@@ -39,23 +38,15 @@ public:
     QLineEdit *Eb0B, *Eb1B, *EposcompB, *EposcompB2;
     QPushButton *deleteB, *newB, *modifyB;
     QPushButton* bitbtn1 = nullptr; // OK
-    QPushButton* bitbtn2 = nullptr; // Cancel
-    QPushButton* button1 = nullptr; // Export
-    QPushButton* bitbtn4 = nullptr; // Import
 
     QList<QPixmap> Large; // the six images of the strip
     WordLists Lists;      // WordListA, WordListB
 
     void FormCreate();
-    void FormShow();
     void TWCanAChange(QObject* sender, QTreeWidgetItem* node);
     void newBClick(QObject* sender);
     void modifyBClick(QObject* sender);
     void deleteBClick(QObject* sender);
-    void BitBtn1Click();
-    void Button1Click();
-    void BitBtn4Click();
-    void ClearAll();
     void AddWordNode(QTreeWidget* tree, int listPosition, const std::string& label);
     std::string NextWordLabel(QTreeWidget* tree) const;
     bool WordAccepted(const std::string& index_addrm, const std::string& subindex,
@@ -70,7 +61,11 @@ public:
 
 protected:
     void buildControls() override;
-    void showEvent(QShowEvent* event) override;
+    void clearControls() override;
+    void loadControls() override;
+    void save() override;
+    bool importData() override;
+    void exportData() override;
 
 private:
     struct TabControls {

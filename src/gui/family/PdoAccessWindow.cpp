@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QTabWidget>
-#include <QVBoxLayout>
 
 namespace {
 // One title row and ten table rows at start; the grids keep whatever count
@@ -73,71 +72,53 @@ StringGrid* MakeGrid(const char* name) {
 }
 } // namespace
 
-TFSetPdo::TFSetPdo(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
+TFSetPdo::TFSetPdo(Workspace& ws, QWidget* parent, Build build)
+    : FamilyEditor(ws, nullptr, &Workspace::PdoPath, parent) {
     setObjectName("FSetPdo");
     setWindowTitle("Set PDO Access");
     buildIfNow(build);
 }
 
 void TFSetPdo::buildControls() {
-    PageControl1 = new QTabWidget(this);
-    PageControl1->setObjectName("PageControl1");
+    newPages();
     sga = MakeGrid("sga");
     sgb = MakeGrid("sgb");
     PageControl1->addTab(sga, "ProfiBus IN --> Transmit PDO");
     PageControl1->addTab(sgb, "Recive PDO --> ProfiBub OUT");
 
-    bitbtn1 = new QPushButton("OK", this);
-    bitbtn1->setObjectName("bitbtn1");
-    bitbtn2 = new QPushButton("Cancel", this);
-    bitbtn2->setObjectName("bitbtn2");
-    bindModalButton(
-        bitbtn1, [this] { BitBtn1Click(); }, QDialog::Accepted);
-    connect(bitbtn2, &QPushButton::clicked, this, &QDialog::reject);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(bitbtn1);
-    buttons->addWidget(bitbtn2);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(PageControl1);
-    layout->addLayout(buttons);
+    bitbtn1 = layOut("bitbtn1");
     resize(600, 330);
 }
 
-void TFSetPdo::showEvent(QShowEvent* event) {
-    FormBase::showEvent(event);
-    if (!event->spontaneous()) FormShow();
-}
-
-void TFSetPdo::FormShow() {
-    // An unreadable pargen.xml is reported, but the grids are still rebuilt
-    // from this project's pdo.xml: rows of an earlier showing must not stay.
+void TFSetPdo::clearControls() {
     NByteIn = NByteOut = DefaultProfiAreaSize;
-    run([this] {
-        const PdoAreaSizes sizes = ReadPdoAreaSizes(ws().PargenPath);
-        NByteIn = sizes.in;
-        NByteOut = sizes.out;
-    });
     for (StringGrid* g : {sga, sgb}) {
         g->clearData();
         for (int r = 1; r < g->rowCount(); ++r)
             g->setCell(0, r, QString::number(r));
     }
+}
+
+void TFSetPdo::loadControls() {
+    // An unreadable pargen.xml is reported, but the grids are still filled
+    // from this project's pdo.xml.
+    run([this] {
+        const PdoAreaSizes sizes = ReadPdoAreaSizes(ws().PargenPath);
+        NByteIn = sizes.in;
+        NByteOut = sizes.out;
+    });
     if (!FileExists(ws().PdoPath)) return;
     PdoAccessTables tables;
-    run([&] {
-        try {
-            LoadPdoFile(ws().PdoPath, tables);
-        } catch (...) {
-            // Rows read before the failure are shown as well.
-            fillGrid(sga, tables.in);
-            fillGrid(sgb, tables.out);
-            throw;
-        }
+    try {
+        LoadPdoFile(ws().PdoPath, tables);
+    } catch (...) {
+        // Rows read before the failure are shown as well.
         fillGrid(sga, tables.in);
         fillGrid(sgb, tables.out);
-    });
+        throw;
+    }
+    fillGrid(sga, tables.in);
+    fillGrid(sgb, tables.out);
 }
 
 void TFSetPdo::fillGrid(StringGrid* grid, const std::vector<PdoAccessRow>& rows) {
@@ -167,8 +148,19 @@ std::vector<PdoAccessRow> TFSetPdo::gridRows(const StringGrid* grid) const {
     return rows;
 }
 
-void TFSetPdo::BitBtn1Click() {
-    PdoAccessTables tables{gridRows(sga), gridRows(sgb)};
-    if (auto message = CheckPdoTables(tables, {NByteIn, NByteOut})) throw TessaroError(*message);
-    SavePdoFile(ws().PdoPath, tables);
+std::optional<EditorWindow::Failure> TFSetPdo::firstFailure() {
+    // The input table is checked first; the failure points at its cell.
+    const std::pair<StringGrid*, int32_t> sides[] = {{sga, NByteIn}, {sgb, NByteOut}};
+    for (PdoSide side : {PdoSide::In, PdoSide::Out}) {
+        auto [grid, area] = sides[side == PdoSide::In ? 0 : 1];
+        std::vector<CheckFailure> found;
+        AppendFailures(PdoTableChecks(side, area), gridRows(grid), 1, found);
+        if (!found.empty())
+            return FailAt(found[0].message, grid, found[0].field, int(found[0].row) + 1);
+    }
+    return std::nullopt;
+}
+
+void TFSetPdo::save() {
+    SavePdoFile(ws().PdoPath, tables());
 }

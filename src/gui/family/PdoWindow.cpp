@@ -1,21 +1,15 @@
 #include "gui/family/PdoWindow.h"
 
 #include "core/project/Workspace.h"
-#include "gui/family/FamilyIO.h"
 #include "gui/widgets/StringGrid.h"
 
-#include "gui/widgets/Controls.h"
-
-#include <QEvent>
-#include <QHBoxLayout>
 #include <QHeaderView>
-#include <QPalette>
-#include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <cmath>
 
-TFpdo::TFpdo(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
+TFpdo::TFpdo(Workspace& ws, SpreadsheetSession& excel, QWidget* parent, Build build)
+    : FamilyEditor(ws, &excel, &Workspace::RpdodefPath, parent) {
     setObjectName("Fpdo");
     setWindowTitle("Define Traslate PDO");
     resize(640, 330);
@@ -23,8 +17,7 @@ TFpdo::TFpdo(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent)
 }
 
 void TFpdo::buildControls() {
-    PageControl1 = new QTabWidget(this);
-    PageControl1->setObjectName("PageControl1");
+    newPages();
     const char* tabs[] = {"PDO From CanA to CanB", "PDO From CanB to CanA"};
     QWidget** sheets[] = {&TabSheet1, &TabSheet2};
     StringGrid** grids[] = {&sga, &sgb};
@@ -46,59 +39,24 @@ void TFpdo::buildControls() {
         l->addWidget(g);
         *sheets[i] = sheet;
         *grids[i] = g;
-        // The grids take their size after the dialog's own resize.
-        g->installEventFilter(this);
     }
-
-    FamilyButtons b = LayOutFamilyEditor(
-        *this, PageControl1, "bitbtn1", [this] { BitBtn1Click(); }, [this] { BitBtn4Click(); },
-        [this] { Button1Click(); });
-    bitbtn1 = b.ok;
-    bitbtn2 = b.cancel;
-    bitbtn4 = b.import;
-    button1 = b.exportButton;
-}
-
-void TFpdo::showTables(const PdoTables& t) {
-    ShowRows(sga, t.rows[0], PdoTitles);
-    ShowRows(sgb, t.rows[1], PdoTitles);
+    followResize({sga, sgb}, [this] { FormResize(); });
+    bitbtn1 = layOut("bitbtn1");
 }
 
 PdoTables TFpdo::tables() const {
+    return PairRows<PdoTables>(sga, sgb);
+}
+
+void TFpdo::clearControls() {
+    showPair(sga, sgb, PdoTables{}, PdoTitles);
+}
+
+void TFpdo::loadControls() {
     PdoTables t;
-    t.rows[0] = GridRows<PdoFields>(sga);
-    t.rows[1] = GridRows<PdoFields>(sgb);
-    return t;
-}
-
-void TFpdo::showEvent(QShowEvent* e) {
-    FormBase::showEvent(e);
-    FormShow();
-}
-
-void TFpdo::resizeEvent(QResizeEvent* e) {
-    FormBase::resizeEvent(e);
-    FormResize();
-}
-
-bool TFpdo::eventFilter(QObject* o, QEvent* e) {
-    if (e->type() == QEvent::Resize && (o == sga || o == sgb)) FormResize();
-    return FormBase::eventFilter(o, e);
-}
-
-void TFpdo::FormShow() {
-    PdoTables t;
-    switch (LoadRpdodef(ws().RpdodefPath, t)) {
-    case FamilyLoad::NotFound:
-        prompt().message("File XML not found");
-        break;
-    case FamilyLoad::ReadError:
-        prompt().message("Error in reading file XML");
-        break;
-    case FamilyLoad::Loaded:
-        break;
-    }
-    showTables(t);
+    const FamilyLoad end = LoadRpdodef(ws().RpdodefPath, t);
+    showPair(sga, sgb, t, PdoTitles);
+    loadEnded(end == FamilyLoad::NotFound, end == FamilyLoad::ReadError);
 }
 
 void TFpdo::FormResize() {
@@ -112,17 +70,14 @@ void TFpdo::FormResize() {
     }
 }
 
-void TFpdo::BitBtn1Click() {
+void TFpdo::save() {
     SaveRpdodef(ws().RpdodefPath, tables());
 }
 
-void TFpdo::BitBtn4Click() {
-    PdoTables t;
-    ImportHandlers h;
-    h.record = [&](int32_t dir, const std::vector<std::string>& f) { ImportPdoRecord(t, dir, f); };
-    FamilyImport(*this, RpdodefTable, h, [&] { showTables(t); });
+bool TFpdo::importData() {
+    return importPair<PdoTables>(sga, sgb, RpdodefTable, PdoTitles, ImportPdoRecord);
 }
 
-void TFpdo::Button1Click() {
-    FamilyExport(*this, RpdodefTable, PdoExportLines(tables()));
+void TFpdo::exportData() {
+    exportTable(RpdodefTable, PdoExportLines(tables()));
 }

@@ -1,16 +1,9 @@
 #include "gui/family/SdoWindow.h"
 
-#include "gui/family/FamilyIO.h"
 #include "gui/widgets/StringGrid.h"
 
-#include "gui/widgets/Controls.h"
-
-#include <QEvent>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QTabWidget>
-#include <QVBoxLayout>
 
 namespace {
 QLabel* Caption(QWidget* parent, const char* name, const char* text, const char* colour) {
@@ -25,7 +18,8 @@ QLabel* Caption(QWidget* parent, const char* name, const char* text, const char*
 
 } // namespace
 
-TFsdo::TFsdo(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
+TFsdo::TFsdo(Workspace& ws, SpreadsheetSession& excel, QWidget* parent, Build build)
+    : FamilyEditor(ws, &excel, nullptr, parent) {
     setObjectName("Fsdo");
     setWindowTitle("Set SDO Access");
     resize(820, 560);
@@ -33,8 +27,7 @@ TFsdo::TFsdo(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent)
 }
 
 void TFsdo::buildControls() {
-    PageControl1 = new QTabWidget(this);
-    PageControl1->setObjectName("PageControl1");
+    newPages();
     struct Page {
         QWidget*& sheet;
         const char* sheetName;
@@ -59,7 +52,6 @@ void TFsdo::buildControls() {
     for (auto& p : pages) {
         p.sheet = new QWidget;
         p.sheet->setObjectName(p.sheetName);
-        p.sheet->installEventFilter(this);
         PageControl1->addTab(p.sheet, p.tab);
         // The captions are placed by FormResize, the grid below them.
         p.left = Caption(p.sheet, p.leftName, p.leftText, "#ffffe0");
@@ -70,59 +62,35 @@ void TFsdo::buildControls() {
         buildGrid(p.grid);
     }
 
-    FamilyButtons b = LayOutFamilyEditor(
-        *this, PageControl1, "bitbtn1", [this] { BitBtn1Click(); }, [this] { BitBtn4Click(); },
-        [this] { Button1Click(); });
-    bitbtn1 = b.ok;
-    bitbtn2 = b.cancel;
-    bitbtn4 = b.import;
-    button1 = b.exportButton;
+    // The captions are placed over the grids whenever a page is resized.
+    followResize({TabSheet1, TabSheet2}, [this] { FormResize(); });
+    bitbtn1 = layOut("bitbtn1");
 }
 
 void TFsdo::buildGrid(StringGrid* g) {
     g->setColCount(9);
     g->setRowCount(SdoGridRows + 1);
-    // Form captions; FormShow puts the table's own titles in their place.
+    // Form captions; loading puts the table's own titles in their place.
     const char* form[] = {"N°",    "RW",       "Index", "SubIndex", "devID",
                           "Index", "SubIndex", "nbyte", "mnemonico"};
     for (int c = 0; c < 9; ++c)
         g->setCell(c, 0, QString::fromUtf8(form[c]));
 }
 
-void TFsdo::showTables(const SdoAccessTables& t) {
-    ShowRows(sga, t.rows[0], SdoTitles);
-    ShowRows(sgb, t.rows[1], SdoTitles);
-}
-
 SdoAccessTables TFsdo::tables() const {
+    return PairRows<SdoAccessTables>(sga, sgb);
+}
+
+void TFsdo::clearControls() {
+    showPair(sga, sgb, SdoAccessTables{}, SdoTitles);
+}
+
+void TFsdo::loadControls() {
     SdoAccessTables t;
-    t.rows[0] = GridRows<SdoFields>(sga);
-    t.rows[1] = GridRows<SdoFields>(sgb);
-    return t;
-}
-
-void TFsdo::showEvent(QShowEvent* e) {
-    FormBase::showEvent(e);
-    FormShow();
-}
-
-void TFsdo::resizeEvent(QResizeEvent* e) {
-    FormBase::resizeEvent(e);
+    const FamilyLoad end = LoadSdoAccess(SdoAccessPath, t);
+    showPair(sga, sgb, t, SdoTitles);
     FormResize();
-}
-
-bool TFsdo::eventFilter(QObject* o, QEvent* e) {
-    // The tab pages take their size after the dialog's own resize.
-    if (e->type() == QEvent::Resize && (o == TabSheet1 || o == TabSheet2)) FormResize();
-    return FormBase::eventFilter(o, e);
-}
-
-void TFsdo::FormShow() {
-    SdoAccessTables t;
-    if (LoadSdoAccess(SdoAccessPath, t) == FamilyLoad::ReadError)
-        prompt().message("Error in reading file XML");
-    showTables(t);
-    FormResize();
+    loadEnded(false, end == FamilyLoad::ReadError);
 }
 
 void TFsdo::FormResize() {
@@ -142,17 +110,10 @@ void TFsdo::FormResize() {
     }
 }
 
-void TFsdo::BitBtn1Click() {}
-
-void TFsdo::BitBtn4Click() {
-    SdoAccessTables t;
-    ImportHandlers h;
-    h.record = [&](int32_t conf, const std::vector<std::string>& f) {
-        ImportSdoRecord(t, conf, f);
-    };
-    FamilyImport(*this, SdoTable, h, [&] { showTables(t); });
+bool TFsdo::importData() {
+    return importPair<SdoAccessTables>(sga, sgb, SdoTable, SdoTitles, ImportSdoRecord);
 }
 
-void TFsdo::Button1Click() {
-    FamilyExport(*this, SdoTable, SdoExportLines(tables()));
+void TFsdo::exportData() {
+    exportTable(SdoTable, SdoExportLines(tables()));
 }

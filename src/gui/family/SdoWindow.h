@@ -1,27 +1,24 @@
 #pragma once
 #include "core/family/FamilyTables.h"
-#include "gui/widgets/FormBase.h"
+#include "gui/family/FamilyEditor.h"
 
 #include <string>
 
 class QLabel;
-class QPushButton;
-class QTabWidget;
-class QWidget;
-class StringGrid;
 
 // "Set SDO Access": the SDO access table of both directions. Loads the file
 // named by SdoAccessPath on every showing; OK writes nothing.
-class TFsdo : public FormBase {
+class TFsdo : public FamilyEditor {
     Q_OBJECT
 public:
-    explicit TFsdo(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
+    // `excel` is the workbook session Import reads through.
+    TFsdo(Workspace& ws, SpreadsheetSession& excel, QWidget* parent = nullptr,
+          Build build = Build::Now);
 
     // The SDO access file. A setting of this unit: the workspace assigns no
     // path to it, so in this product it stays empty and the tables open empty.
     std::string SdoAccessPath;
 
-    QTabWidget* PageControl1 = nullptr;
     QWidget* TabSheet1 = nullptr;
     QWidget* TabSheet2 = nullptr;
     QLabel* Panel1 = nullptr; // over columns 0-3 of sga
@@ -31,26 +28,22 @@ public:
     StringGrid* sga = nullptr;
     StringGrid* sgb = nullptr;
     QPushButton* bitbtn1 = nullptr;
-    QPushButton* bitbtn2 = nullptr;
-    QPushButton* bitbtn4 = nullptr;
-    QPushButton* button1 = nullptr;
 
-    void FormShow();
     void FormResize();
-    void BitBtn1Click();
-    void BitBtn4Click();
-    void Button1Click();
 
     // Grid content as the model (both tables, every entry row).
     SdoAccessTables tables() const;
 
 protected:
     void buildControls() override;
-    void showEvent(QShowEvent* e) override;
-    void resizeEvent(QResizeEvent* e) override;
-    bool eventFilter(QObject* o, QEvent* e) override;
+    void clearControls() override;
+    void loadControls() override;
+    // OK writes nothing.
+    void save() override {}
+    std::string savedFile() const override { return SdoAccessPath; }
+    bool importData() override;
+    void exportData() override;
 
 private:
     void buildGrid(StringGrid* g);
-    void showTables(const SdoAccessTables& t);
 };

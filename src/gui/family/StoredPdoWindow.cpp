@@ -39,7 +39,8 @@ std::string Text(const QLineEdit* e) {
 }
 } // namespace
 
-TFInfopdo::TFInfopdo(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
+TFInfopdo::TFInfopdo(Workspace& ws, SpreadsheetSession& excel, QWidget* parent, Build build)
+    : FamilyEditor(ws, &excel, &Workspace::SdopdoPath, parent) {
     setObjectName("FInfopdo");
     setWindowTitle("Define Store PDO");
     setFixedClientSize(620, 420);
@@ -47,8 +48,7 @@ TFInfopdo::TFInfopdo(Workspace& ws, QWidget* parent, Build build) : FormBase(ws,
 }
 
 void TFInfopdo::buildControls() {
-    PageControl1 = new QTabWidget(this);
-    PageControl1->setObjectName("PageControl1");
+    newPages();
     CanA = new QWidget;
     CanA->setObjectName("CanA");
     CanB = new QWidget;
@@ -58,13 +58,7 @@ void TFInfopdo::buildControls() {
     buildTab(0, CanA);
     buildTab(1, CanB);
 
-    FamilyButtons b = LayOutFamilyEditor(
-        *this, PageControl1, "LbButton1", [this] { BitBtn1Click(); }, [this] { BitBtn4Click(); },
-        [this] { Button1Click(); });
-    LbButton1 = b.ok;
-    bitbtn2 = b.cancel;
-    bitbtn4 = b.import;
-    button1 = b.exportButton;
+    LbButton1 = layOut("LbButton1");
 }
 
 void TFInfopdo::buildTab(int side, QWidget* page) {
@@ -201,16 +195,15 @@ void TFInfopdo::clearTab(int side) {
     ShowChoice(t.lsb, 0);
 }
 
-void TFInfopdo::showEvent(QShowEvent* e) {
-    FormBase::showEvent(e);
-    FormShow();
-}
-
-void TFInfopdo::FormShow() {
+void TFInfopdo::clearControls() {
     for (int side = 0; side < 2; ++side) {
         tab_[side].pdos->clear();
         clearTab(side);
     }
+    model_ = StoredPdoModel{};
+}
+
+void TFInfopdo::loadControls() {
     const std::string sdoPath = ws().ProjectFolder + "/sdo.xml";
     const std::string rpdodefPath = ws().ProjectFolder + "/rpdodef.xml";
     for (const auto& text : LoadStoredPdo(sdoPath, rpdodefPath, ws().SdopdoPath, model_))
@@ -314,27 +307,28 @@ void TFInfopdo::PasteAClick(QObject* sender) {
     setSelection(side, t.bufPoscomp);
 }
 
-void TFInfopdo::BitBtn1Click() {
+void TFInfopdo::save() {
     SaveSdopdo(ws().SdopdoPath, model_);
 }
 
-void TFInfopdo::BitBtn4Click() {
+bool TFInfopdo::importData() {
     StoredPdoModel imported = model_;
     ImportHandlers h;
     h.worksheetFound = [&] { ClearStoredEntries(imported); };
     h.record = [&](int32_t n, const std::vector<std::string>& f) {
         ImportStoredRecord(imported, n, f);
     };
-    FamilyImport(*this, SdopdoTable, h, [&] {
-        for (int side = 0; side < 2; ++side)
-            clearTab(side);
-        model_ = std::move(imported);
-    });
+    const bool done = importTable(SdopdoTable, h, [&] {
+                          for (int side = 0; side < 2; ++side)
+                              clearTab(side);
+                          model_ = std::move(imported);
+                      }).has_value();
     // The entry lists follow the PDO lines still current.
     for (int side = 0; side < 2; ++side)
         if (tab_[side].pdos->currentRow() >= 0) LPdoCanAClick(tab_[side].pdos);
+    return done;
 }
 
-void TFInfopdo::Button1Click() {
-    FamilyExport(*this, SdopdoTable, StoredExportLines(model_));
+void TFInfopdo::exportData() {
+    exportTable(SdopdoTable, StoredExportLines(model_));
 }

@@ -1,6 +1,6 @@
 #pragma once
 #include "core/family/StoredPdo.h"
-#include "gui/widgets/FormBase.h"
+#include "gui/family/FamilyEditor.h"
 
 #include <QHash>
 #include <string>
@@ -17,12 +17,13 @@ class QWidget;
 // "Define Store PDO": for every PDO of the translation table, the SDO objects
 // that receive its bytes. Reads sdo.xml, rpdodef.xml and sdopdo.xml on every
 // showing and writes sdopdo.xml on OK.
-class TFInfopdo : public FormBase {
+class TFInfopdo : public FamilyEditor {
     Q_OBJECT
 public:
-    explicit TFInfopdo(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
+    // `excel` is the workbook session Import reads through.
+    TFInfopdo(Workspace& ws, SpreadsheetSession& excel, QWidget* parent = nullptr,
+              Build build = Build::Now);
 
-    QTabWidget* PageControl1 = nullptr;
     QWidget* CanA = nullptr;
     QWidget* CanB = nullptr;
     QListWidget* LPdoCanA = nullptr;
@@ -48,11 +49,7 @@ public:
     QPushButton* PasteA = nullptr;
     QPushButton* PasteB = nullptr;
     QPushButton* LbButton1 = nullptr;
-    QPushButton* bitbtn2 = nullptr;
-    QPushButton* bitbtn4 = nullptr;
-    QPushButton* button1 = nullptr;
 
-    void FormShow();
     // Shared by both tabs; the sender tells the tab.
     void LPdoCanAClick(QObject* sender);
     void LSdoCanAClick(QObject* sender);
@@ -61,15 +58,16 @@ public:
     void ModifyAClick(QObject* sender);
     void CopyAClick(QObject* sender);
     void PasteAClick(QObject* sender);
-    void BitBtn1Click();
-    void BitBtn4Click();
-    void Button1Click();
 
     const StoredPdoModel& model() const { return model_; }
 
 protected:
     void buildControls() override;
-    void showEvent(QShowEvent* e) override;
+    void clearControls() override;
+    void loadControls() override;
+    void save() override;
+    bool importData() override;
+    void exportData() override;
 
 private:
     struct Tab {

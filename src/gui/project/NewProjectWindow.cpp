@@ -75,6 +75,14 @@ void TFsaveproj::BitBtn2Click() {
     CloseAllowed = true;
 }
 
+std::optional<QString> TFsaveproj::editLine(const QString& text) {
+    ensureBuilt();
+    EditTextMode = 1;
+    Edit1->setText(text);
+    if (exec() != Accepted) return std::nullopt;
+    return Edit1->text();
+}
+
 void TFsaveproj::done(int r) {
     if (!CloseAllowed) return;
     FormBase::done(r);

@@ -1,5 +1,6 @@
 #pragma once
 #include "gui/widgets/FormBase.h"
+#include "gui/widgets/LineEditor.h"
 
 #include <string>
 
@@ -8,7 +9,7 @@ class QLabel;
 class QPushButton;
 
 // New project dialog; also the one-line text editor of the XML tool.
-class TFsaveproj : public FormBase {
+class TFsaveproj : public FormBase, public LineEditor {
     Q_OBJECT
 public:
     explicit TFsaveproj(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
@@ -30,6 +31,9 @@ public:
     void FormShow();
     void BitBtn1Click();
     void BitBtn2Click();
+
+    // The text editor mode: shows `text`, gives the edited text on OK.
+    std::optional<QString> editLine(const QString& text) override;
 
     void done(int r) override;
     void reject() override;

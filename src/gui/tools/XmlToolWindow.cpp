@@ -1,8 +1,7 @@
 #include "gui/tools/XmlToolWindow.h"
 
 #include "core/project/Workspace.h"
-#include "app/Forms.h"
-#include "gui/project/NewProjectWindow.h"
+#include "gui/widgets/LineEditor.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -55,7 +54,8 @@ QList<QPixmap> MakeXmlPictures() {
 
 } // namespace
 
-TFXML::TFXML(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
+TFXML::TFXML(Workspace& ws, LineEditor& itemEditor, QWidget* parent, Build build)
+    : FormBase(ws, parent), itemEditor_(itemEditor) {
     setObjectName("FXML");
     setWindowTitle("XML Reader & Writer");
     setWindowFlags(Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowTitleHint |
@@ -136,24 +136,12 @@ void TFXML::TvXmlMouseDown(Qt::MouseButton button) {
     if (button == Qt::RightButton) editSelectedItem();
 }
 
-TFsaveproj* TFXML::textEditor() {
-    if (forms() && forms()->Fsaveproj) return forms()->Fsaveproj;
-    if (!ownEditor_) {
-        ownEditor_ = new TFsaveproj(ws(), this);
-    }
-    return ownEditor_;
-}
-
 void TFXML::editSelectedItem() {
     QList<QTreeWidgetItem*> sel = TvXml->selectedItems();
     if (sel.isEmpty()) return;
     QTreeWidgetItem* item = sel.first();
     try {
-        TFsaveproj* ed = textEditor();
-        ed->ensureBuilt();
-        ed->EditTextMode = 1;
-        ed->Edit1->setText(item->text(0));
-        if (ed->exec() == QDialog::Accepted) item->setText(0, ed->Edit1->text());
+        if (auto text = itemEditor_.editLine(item->text(0))) item->setText(0, *text);
     } catch (...) {
         // Editing an item is best effort; the tree stays as it was.
     }

@@ -8,14 +8,16 @@
 class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
-class TFsaveproj;
+class LineEditor;
 
 // The XML Reader & Writer: shows any XML file as a tree, lets single item
 // texts be edited and writes the tree as a file into the project folder.
 class TFXML : public FormBase {
     Q_OBJECT
 public:
-    explicit TFXML(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
+    // `itemEditor` asks for an item's new text (the program's New-project dialog).
+    TFXML(Workspace& ws, LineEditor& itemEditor, QWidget* parent = nullptr,
+          Build build = Build::Now);
 
     QTreeWidget* TvXml = nullptr;
     QPushButton* btnopen = nullptr;
@@ -49,8 +51,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    TFsaveproj* textEditor();
     QTreeWidgetItem* makeItem(const XmlItem& item);
 
-    TFsaveproj* ownEditor_ = nullptr;
+    LineEditor& itemEditor_;
 };

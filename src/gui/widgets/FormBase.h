@@ -7,10 +7,9 @@
 
 class QAbstractButton;
 class Workspace;
-struct Forms;
 
-// Base of every window: the workspace it works on, the program's window set
-// and its prompt (real dialogs unless a test installs a recorder).
+// Base of every window: the workspace it works on and its prompt (real
+// dialogs unless a test installs a recorder).
 class FormBase : public QDialog {
     Q_OBJECT
 public:
@@ -28,8 +27,6 @@ public:
     Workspace& ws() const { return ws_; }
     Prompt& prompt() const { return *prompt_; }
     void setPrompt(std::shared_ptr<Prompt> p) { prompt_ = std::move(p); }
-    Forms* forms() const { return forms_; }
-    void setForms(Forms* f) { forms_ = f; }
 
     // Runs a handler under the general error report; true when it ended normally.
     bool run(const std::function<void()>& handler) { return RunReported(*prompt_, handler); }
@@ -55,6 +52,5 @@ protected:
 private:
     Workspace& ws_;
     std::shared_ptr<Prompt> prompt_;
-    Forms* forms_ = nullptr;
     bool built_ = false;
 };

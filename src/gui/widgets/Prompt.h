@@ -7,6 +7,14 @@
 
 class QWidget;
 
+// Settings of a standard file dialog that outlive one showing.
+struct FileDialogSettings {
+    QString filter;
+    QString defaultExt;
+    QString initialDir;
+    QString fileName;
+};
+
 // Every message box and file chooser of a window goes through this, so tests
 // can record what a user would see and script the answers.
 class Prompt {

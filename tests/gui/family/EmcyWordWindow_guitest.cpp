@@ -1,6 +1,7 @@
 #include "GuiTestUtil.h"
 #include "RecordingPrompt.h"
 #include "TempDir.h"
+#include "WorkbookSession.h"
 #include "XlsWriter.h"
 #include "core/project/FileSystem.h"
 #include "core/project/Workspace.h"
@@ -21,11 +22,12 @@ const QString kNo = "n\u00b0";
 struct Env {
     TempDir exe;
     Workspace ws{exe.path()};
+    WorkbookSession excel;
     std::shared_ptr<RecordingPrompt> prompt = std::make_shared<RecordingPrompt>();
     std::unique_ptr<TFWemcy> dlg;
     Env() {
         ws.Settle();
-        dlg = std::make_unique<TFWemcy>(ws);
+        dlg = std::make_unique<TFWemcy>(ws, excel);
         dlg->setPrompt(prompt);
     }
     void open() {

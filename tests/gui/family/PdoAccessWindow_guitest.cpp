@@ -114,6 +114,10 @@ private slots:
         QVERIFY(e.dlg->isVisible());
         QVERIFY(!FileExists(e.ws.PdoPath));
         QCOMPARE(g->cell(3, 2), pos); // entries stay
+        // The failing cell comes forward with the focus.
+        QCOMPARE(e.dlg->PageControl1->currentIndex(), table);
+        QCOMPARE(g->currentCol(), 3);
+        QCOMPARE(g->currentRow(), 2);
     }
 
     void areaSizesFromPargen() {

@@ -219,6 +219,25 @@ private slots:
         dlg_->reject();
     }
 
+    // A file read only in part is replaced by OK only when the user agrees.
+    void partlyReadFileIsReplacedOnlyWhenConfirmed() {
+        const std::string broken = "<rpdodef><CANA>";
+        WriteText(ws_.RpdodefPath, broken);
+        reopen();
+        QCOMPARE(rec_->shown(), QStringList{"Error in reading file XML"});
+        QTest::mouseClick(dlg_->bitbtn1, Qt::LeftButton);
+        QCOMPARE(rec_->texts("risky").size(), 1);
+        QVERIFY(rec_->texts("risky").first().startsWith("rpdodef.xml could not be read in full"));
+        QVERIFY(dlg_->isVisible());
+        QCOMPARE(ReadText(ws_.RpdodefPath), broken);
+
+        rec_->confirmAnswers.push_back(true);
+        QTest::mouseClick(dlg_->bitbtn1, Qt::LeftButton);
+        QVERIFY(!dlg_->isVisible());
+        PdoTables t;
+        QVERIFY(LoadRpdodef(ws_.RpdodefPath, t) == FamilyLoad::Loaded);
+    }
+
     void resizeSetsColumnWidths() {
         reopen();
         dlg_->resize(900, 400);

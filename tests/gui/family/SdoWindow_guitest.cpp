@@ -5,6 +5,7 @@
 
 #include "RecordingPrompt.h"
 #include "TempDir.h"
+#include "WorkbookSession.h"
 #include "XlsWriter.h"
 
 #include "core/family/Spreadsheet.h"
@@ -26,6 +27,7 @@ class USdoTest : public QObject {
     Q_OBJECT
     TempDir exe_;
     Workspace ws_{exe_.path()};
+    WorkbookSession excel_;
     TFsdo* dlg_ = nullptr;
     std::shared_ptr<RecordingPrompt> rec_ = std::make_shared<RecordingPrompt>();
 
@@ -40,7 +42,7 @@ private slots:
     void initTestCase() {
         ws_.Settle();
         QVERIFY(CreateNewProject(ws_, ws_.ProjectsFolder, "p1").closeAllowed);
-        dlg_ = new TFsdo(ws_);
+        dlg_ = new TFsdo(ws_, excel_);
         dlg_->setPrompt(rec_);
     }
     void cleanupTestCase() { delete dlg_; }

@@ -1,10 +1,9 @@
 #include "RecordingPrompt.h"
 #include "TempDir.h"
-#include "core/project/Workspace.h"
-#include "app/Forms.h"
-#include "gui/project/NewProjectWindow.h"
 #include "core/project/FileSystem.h"
+#include "core/project/Workspace.h"
 #include "core/project/XmlDoc.h"
+#include "gui/project/NewProjectWindow.h"
 #include "gui/tools/XmlToolWindow.h"
 
 #include <QApplication>
@@ -29,6 +28,8 @@ class XmlToolTest : public QObject {
 
     std::unique_ptr<TempDir> exe_, files_;
     std::unique_ptr<Workspace> ws_;
+    // The item editor handed to the tool, as the program hands its New-project dialog.
+    std::unique_ptr<TFsaveproj> editor_;
     std::unique_ptr<TFXML> dlg_;
     std::shared_ptr<RecordingPrompt> prompt_;
 
@@ -40,7 +41,7 @@ class XmlToolTest : public QObject {
     // Answers the next text editor with `text` and OK (or Cancel).
     void answerEditor(const QString& text, bool ok) {
         QTimer::singleShot(0, this, [this, text, ok] {
-            auto* ed = dlg_->findChild<TFsaveproj*>();
+            auto* ed = editor_.get();
             QVERIFY(ed && ed->isVisible());
             QCOMPARE(ed->windowTitle(), QString("Edit XML"));
             QVERIFY(!ed->Label1->isVisible());
@@ -59,7 +60,8 @@ private slots:
         ws_->Settle();
         ws_->ProjectFolder = ws_->ProjectsFolder + "/P1";
         QVERIFY(CreateDir(ws_->ProjectFolder));
-        dlg_ = std::make_unique<TFXML>(*ws_);
+        editor_ = std::make_unique<TFsaveproj>(*ws_);
+        dlg_ = std::make_unique<TFXML>(*ws_, *editor_);
         prompt_ = std::make_shared<RecordingPrompt>();
         dlg_->setPrompt(prompt_);
         dlg_->show();
@@ -67,6 +69,7 @@ private slots:
     }
     void cleanup() {
         dlg_.reset();
+        editor_.reset();
         ws_.reset();
     }
 
@@ -142,28 +145,23 @@ private slots:
     }
 
     void editUsesTheProgramsTextEditor() {
-        Forms forms;
-        forms.Fsaveproj = new TFsaveproj(*ws_, dlg_.get());
-        dlg_->setForms(&forms);
         open(*files_ / "pargen.xml");
         dlg_->TvXml->setCurrentItem(doc()->child(0));
         QTimer::singleShot(0, this, [&] {
-            QVERIFY(forms.Fsaveproj->isVisible());
-            QCOMPARE(forms.Fsaveproj->EditTextMode, 1);
-            forms.Fsaveproj->Edit1->setText("Root");
-            QTest::mouseClick(forms.Fsaveproj->bitbtn1, Qt::LeftButton);
+            QVERIFY(editor_->isVisible());
+            QCOMPARE(editor_->EditTextMode, 1);
+            editor_->Edit1->setText("Root");
+            QTest::mouseClick(editor_->bitbtn1, Qt::LeftButton);
         });
         QTest::keyClick(dlg_->TvXml, Qt::Key_F2);
         QCOMPARE(doc()->child(0)->text(0), QString("Root"));
-        dlg_->setForms(nullptr);
     }
 
     void editWithoutSelectionDoesNothing() {
         open(*files_ / "pargen.xml");
         dlg_->TvXml->clearSelection();
         QTest::keyClick(dlg_->TvXml, Qt::Key_F2);
-        QVERIFY(dlg_->findChild<TFsaveproj*>() == nullptr ||
-                !dlg_->findChild<TFsaveproj*>()->isVisible());
+        QVERIFY(!editor_->isVisible());
     }
 
     void readErrorKeepsTree() {

@@ -1,0 +1,96 @@
+#pragma once
+#include "core/family/ImportExport.h"
+#include "gui/family/FamilyIO.h"
+#include "gui/widgets/EditorWindow.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QPushButton;
+class QTabWidget;
+class SpreadsheetSession;
+
+// Base of the family editors: the editor life cycle, plus the button row
+// below their pages, the load notices of their files, Import through the
+// workbook session the editor was handed and Export to <ProjectFolder>/<name>.csv.
+class FamilyEditor : public EditorWindow {
+    Q_OBJECT
+public:
+    // Without a session the editor has no Import and Export. `file` is the
+    // workspace's path of the file OK writes.
+    FamilyEditor(Workspace& ws, SpreadsheetSession* excel, std::string Workspace::*file,
+                 QWidget* parent);
+
+    // The pages and the buttons every family editor names alike; the OK
+    // button's name is each editor's own.
+    QTabWidget* PageControl1 = nullptr;
+    QPushButton* bitbtn2 = nullptr; // Cancel
+    QPushButton* bitbtn4 = nullptr; // Import
+    QPushButton* button1 = nullptr; // Export
+
+protected:
+    // The family tables have no checks at OK of their own.
+    std::optional<Failure> firstFailure() override { return std::nullopt; }
+    std::string savedFile() const override;
+
+    // Creates PageControl1.
+    void newPages();
+    // Import and Export on the left, OK (named `okName`, answered) and
+    // Cancel on the right, below the pages.
+    QPushButton* layOut(const char* okName);
+
+    // "File XML not found" is told and the editor opens empty; a file read
+    // only in part fails the load ("Error in reading file XML").
+    void loadEnded(bool missing, bool readError);
+
+    // Shows the workbook chooser (the last workbook preselected); a cancel
+    // changes nothing. The handlers build the import aside; `commit` shows it,
+    // and runs only when the whole worksheet was read and taken. Any failure
+    // leaves the editor as it was and throws TessaroError with the file and
+    // the reason.
+    std::optional<ImportOutcome> importTable(const FamilyTable& table,
+                                             const ImportHandlers& handlers,
+                                             const std::function<void()>& commit);
+    void exportTable(const FamilyTable& table, const std::vector<std::vector<std::string>>& lines);
+
+    // Pages laid out by hand follow the window's size: `relayout` runs when
+    // the window or one of `watched` is resized.
+    void followResize(std::initializer_list<QWidget*> watched, std::function<void()> relayout);
+    void resizeEvent(QResizeEvent* e) override;
+    bool eventFilter(QObject* o, QEvent* e) override;
+
+    // Two grids of the same table (CAN A to B, CAN B to A): the rows shown
+    // below the titles, and back.
+    template <class Tables, size_t T>
+    void showPair(StringGrid* a, StringGrid* b, const Tables& t,
+                  const std::array<const char*, T>& titles) {
+        ShowRows(a, t.rows[0], titles);
+        ShowRows(b, t.rows[1], titles);
+    }
+    template <class Tables> static Tables PairRows(const StringGrid* a, const StringGrid* b) {
+        Tables t;
+        constexpr size_t n =
+            std::tuple_size_v<typename std::decay_t<decltype(t.rows[0])>::value_type>;
+        t.rows[0] = GridRows<n>(a);
+        t.rows[1] = GridRows<n>(b);
+        return t;
+    }
+    // Import of a grid pair: the grids show the rows read, or stay as they
+    // were when the import fails.
+    template <class Tables, size_t T, class Record>
+    bool importPair(StringGrid* a, StringGrid* b, const FamilyTable& table,
+                    const std::array<const char*, T>& titles, Record record) {
+        Tables t;
+        ImportHandlers h;
+        h.record = [&](int32_t kind, const std::vector<std::string>& f) { record(t, kind, f); };
+        return importTable(table, h, [&] { showPair(a, b, t, titles); }).has_value();
+    }
+
+private:
+    SpreadsheetSession* excel_;
+    std::string Workspace::*file_;
+    std::vector<QWidget*> resizeWatched_;
+    std::function<void()> relayout_;
+};
