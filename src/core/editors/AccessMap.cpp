@@ -60,18 +60,9 @@ void TableFailures(const std::vector<AccessRow>& rows, AccessTable t, int bound,
     const TableInfo& info = Info(t);
     size_t run = RunLength(rows);
     for (size_t i = 0; i < run && out.size() < limit; ++i) {
-        const AccessRow& row = rows[i];
         std::string head = "Error row " + std::to_string(i + 1) + "!! " + info.prefix + " ";
-        if (!InRange(row.SlaveId, 1, 250))
-            out.push_back(head + "Slave ID must be between 1 and 250. ");
-        if (row.Type.empty()) out.push_back(head + info.typeMessage + ". ");
-        if (!InRange(row.AddressMod, 0, 65535))
-            out.push_back(head + "Address Register must be between 0 and 65535. ");
-        if (!InRange(row.NPoint, 1, 127))
-            out.push_back(head + "Number point must be between 1 and 127. ");
-        if (!InRange(row.AddressDeviceNet, 0, bound))
-            out.push_back(head + "Address DeviceNet must be between 0 and " +
-                          std::to_string(bound) + ". ");
+        for (const std::string& f : AccessRowFailures(rows[i], t, bound))
+            out.push_back(head + f);
     }
 }
 
@@ -107,6 +98,18 @@ AccessBounds ReadAccessBounds(const std::string& pargenPath) {
     b.NByteIn = BoundFromElement(root, "DN_NB_IN");
     b.NByteOut = BoundFromElement(root, "DN_NB_OUT");
     return b;
+}
+
+std::vector<std::string> AccessRowFailures(const AccessRow& row, AccessTable t, int bound) {
+    std::vector<std::string> out;
+    if (!InRange(row.SlaveId, 1, 250)) out.push_back("Slave ID must be between 1 and 250. ");
+    if (row.Type.empty()) out.push_back(std::string(Info(t).typeMessage) + ". ");
+    if (!InRange(row.AddressMod, 0, 65535))
+        out.push_back("Address Register must be between 0 and 65535. ");
+    if (!InRange(row.NPoint, 1, 127)) out.push_back("Number point must be between 1 and 127. ");
+    if (!InRange(row.AddressDeviceNet, 0, bound))
+        out.push_back("Address DeviceNet must be between 0 and " + std::to_string(bound) + ". ");
+    return out;
 }
 
 size_t RunLength(const std::vector<AccessRow>& rows) {

@@ -60,6 +60,10 @@ size_t RunLength(const std::vector<AccessRow>& rows);
 // table or mandatory attribute throws XmlError with the rows read so far kept.
 void LoadAccessMap(const std::string& path, AccessMap& into);
 
+// The checks of one row in order (Slave ID, Type, Address Register, NPoint,
+// Address DeviceNet), each text without the row head.
+std::vector<std::string> AccessRowFailures(const AccessRow& row, AccessTable t, int bound);
+
 // Every failure in check order: read table then write table, row by row over the
 // run, per row Slave ID, Type, Address Register, NPoint, Address DeviceNet.
 std::vector<std::string> AccessMapFailures(const AccessMap& map, const AccessBounds& bounds);

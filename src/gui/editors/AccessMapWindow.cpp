@@ -1,5 +1,7 @@
 #include "gui/editors/AccessMapWindow.h"
 
+#include "core/editors/TableCsv.h"
+#include "core/project/FileSystem.h"
 #include "core/project/Workspace.h"
 #include "gui/widgets/StringGrid.h"
 
@@ -81,6 +83,11 @@ void TFSetVar::buildControls() {
     }
 
     Panel1 = NewOkCancelPanel(this, bitbtn1, bitbtn2);
+    AddCsvButtons(Panel1, btnImportCsv, btnExportCsv);
+    connect(btnImportCsv, &QPushButton::clicked, this,
+            [this] { run([this] { ImportCsvClick(); }); });
+    connect(btnExportCsv, &QPushButton::clicked, this,
+            [this] { run([this] { ExportCsvClick(); }); });
 
     auto* main = new QVBoxLayout(this);
     main->setContentsMargins(0, 0, 0, 0);
@@ -162,4 +169,34 @@ void TFSetVar::toGrids(const AccessMap& map) {
         for (int r = 0; r < n; ++r)
             PutRow(g, r + 1, rows[static_cast<size_t>(r)]);
     }
+}
+
+AccessTable TFSetVar::shownTable() const {
+    return PageControl1->currentIndex() == 1 ? AccessTable::Write : AccessTable::Read;
+}
+
+void TFSetVar::ImportCsvClick() {
+    const AccessTable t = shownTable();
+    auto path = prompt().openFile("Import CSV", QString::fromStdString(ws().ProjectFolder),
+                                  "CSV files (*.csv)|*.csv");
+    if (!path) return;
+    AccessCsvImport in =
+        ReadAccessTableCsv(path->toStdString(), t, t == AccessTable::Read ? NByteIn : NByteOut);
+    if (!in.ok()) {
+        prompt().error(QString::fromStdString(in.message()));
+        return;
+    }
+    StringGrid* g = grid(t);
+    GridUpdate u(g);
+    g->clearData();
+    for (size_t r = 0; r < in.rows.size(); ++r)
+        PutRow(g, static_cast<int>(r) + 1, in.rows[r]);
+}
+
+void TFSetVar::ExportCsvClick() {
+    const AccessTable t = shownTable();
+    auto path = prompt().saveFile("Export CSV", QString::fromStdString(ws().ProjectFolder),
+                                  "CSV files (*.csv)|*.csv", "csv");
+    if (!path) return;
+    WriteFileAtomic(path->toStdString(), AccessTableCsv(fromGrids().rows(t)));
 }

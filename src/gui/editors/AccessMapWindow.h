@@ -21,6 +21,8 @@ public:
     QWidget* Panel1 = nullptr;
     QPushButton* bitbtn1 = nullptr;
     QPushButton* bitbtn2 = nullptr;
+    QPushButton* btnImportCsv = nullptr;
+    QPushButton* btnExportCsv = nullptr;
 
     // Address DeviceNet bounds, from pargen.xml at each showing.
     int NByteIn = DefaultDeviceNetBytes;
@@ -29,6 +31,12 @@ public:
     void FormShow();
     // Checks both tables and writes the file; false when a check failed.
     bool bitbtn1Click();
+
+    // CSV of the shown table; an import fills the grid unsaved, or changes
+    // nothing and lists every bad row.
+    void ImportCsvClick();
+    void ExportCsvClick();
+    AccessTable shownTable() const;
 
     StringGrid* grid(AccessTable t) const { return t == AccessTable::Read ? sga : sgb; }
     AccessMap fromGrids() const;

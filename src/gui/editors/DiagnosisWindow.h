@@ -18,10 +18,17 @@ public:
     QWidget* Panel1 = nullptr;
     QPushButton* bitbtn1 = nullptr;
     QPushButton* bitbtn2 = nullptr;
+    QPushButton* btnImportCsv = nullptr;
+    QPushButton* btnExportCsv = nullptr;
 
     void FormShow();
     // Checks and writes the file; false when the check failed.
     bool bitbtn1Click();
+
+    // CSV of the IDs; an import fills the grid unsaved, or changes nothing
+    // and lists every bad row.
+    void ImportCsvClick();
+    void ExportCsvClick();
 
     std::vector<std::string> fromGrid() const;
 

@@ -1,8 +1,8 @@
 // Remembered project names that try to leave PROJECTS or to break the INI file.
 #include "TempDir.h"
-#include "core/project/Workspace.h"
-#include "core/project/IniFile.h"
 #include "core/project/FileSystem.h"
+#include "core/project/IniFile.h"
+#include "core/project/Workspace.h"
 
 #include <gtest/gtest.h>
 

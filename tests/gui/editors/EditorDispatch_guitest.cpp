@@ -1,8 +1,8 @@
 #include "app/Forms.h"
 #include "app/MainWindow.h"
-#include "gui/editors/DiagnosisWindow.h"
 #include "gui/editors/AccessMapWindow.h"
 #include "gui/editors/CommunicationWindow.h"
+#include "gui/editors/DiagnosisWindow.h"
 
 #include "EditorFixture.h"
 
