@@ -53,7 +53,7 @@ fuzz: deps
 BENCH_BUILD ?= build-release
 BENCH_RUNS ?= 20
 BENCH_TARGETS = ConfigImage_bench xmlreader_bench firmware_merge_bench family_import_bench \
-	startup-probe minimal-window dialog-show
+	project_check_bench startup-probe minimal-window dialog-show
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSARO_TESTS=OFF
 	cmake --build $(BENCH_BUILD) --target $(BENCH_TARGETS)
@@ -71,3 +71,17 @@ package: deps
 	cp $(PKG_BUILD)/tessaro-sm2dns_*.deb .
 
 .PHONY: package
+
+# README pictures of the sample project (examples/) under Xvfb, into docs/,
+# and the sample commissioning report beside them.
+screenshots: deps configure
+	cmake --build $(BUILD) --target screenshots tessaro-cli
+	rm -rf $(BUILD)/shots && mkdir -p $(BUILD)/shots docs
+	cp -r examples/PROJECTS $(BUILD)/shots/
+	printf '[lastproj]\r\nprojectname=/Plant1\r\n' > $(BUILD)/shots/Tessaro_Sm2DNs.ini
+	$(BUILD)/bin/tessaro-cli build $(BUILD)/shots/PROJECTS/Plant1 -o $(BUILD)/shots/PROJECTS/Plant1/bin/bank.bin
+	QT_QPA_PLATFORM=xcb xvfb-run -a -s '-screen 0 1280x1024x24' \
+		$(BUILD)/bin/screenshots $(CURDIR)/$(BUILD)/bin $(CURDIR)/$(BUILD)/shots $(CURDIR)/docs
+	$(BUILD)/bin/tessaro-cli report $(BUILD)/shots/PROJECTS/Plant1 -o docs/sample-report.html
+
+.PHONY: screenshots

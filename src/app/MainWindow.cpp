@@ -1,20 +1,23 @@
 #include "app/MainWindow.h"
 
-#include "core/project/Workspace.h"
 #include "app/Forms.h"
-#include "gui/project/NewProjectWindow.h"
 #include "core/device/ConfigImage.h"
-#include "gui/device/UpdateWindow.h"
 #include "core/device/GsdWriter.h"
-#include "gui/editors/DiagnosisWindow.h"
+#include "core/editors/ProjectCheck.h"
+#include "core/project/FileSystem.h"
+#include "core/project/Workspace.h"
+#include "gui/device/UpdateWindow.h"
 #include "gui/editors/AccessMapWindow.h"
 #include "gui/editors/CommunicationWindow.h"
-#include "gui/family/StoredPdoWindow.h"
-#include "gui/family/PdoAccessWindow.h"
-#include "gui/family/EmcyWordWindow.h"
+#include "gui/editors/DiagnosisWindow.h"
 #include "gui/family/EmcyWindow.h"
+#include "gui/family/EmcyWordWindow.h"
+#include "gui/family/PdoAccessWindow.h"
 #include "gui/family/PdoWindow.h"
+#include "gui/family/StoredPdoWindow.h"
+#include "gui/project/NewProjectWindow.h"
 #include "gui/tools/AboutWindow.h"
+#include "gui/tools/ReportWindow.h"
 
 #include "gui/widgets/Controls.h"
 
@@ -68,6 +71,8 @@ TFTessaroFirmWare::TFTessaroFirmWare(Workspace& ws, Forms* forms, QWidget* paren
     CreateSx = MakeButton(this, "CreateSx", "Generate Firmware", {x2, 152, w, h}, false);
     about = MakeButton(this, "about", "About", {455, 6, 72, 24}, true);
     about->setIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
+    // Left of About, in the strip the step buttons leave free.
+    btnReport = MakeButton(this, "btnReport", "Report", {377, 6, 72, 24}, true);
     btn_Prm_Gen = MakeButton(this, "btn_Prm_Gen", "Set Communication", {x1, 72, w, h}, true);
     btn_Emcy_Wd = MakeButton(this, "btn_Emcy_Wd", "Define EMCY Word", {x2, 72, w, h}, false);
     btn_Sdo = MakeButton(this, "btn_Sdo", "Set Access ", {x1, 112, w, h}, true);
@@ -84,6 +89,11 @@ TFTessaroFirmWare::TFTessaroFirmWare(Workspace& ws, Forms* forms, QWidget* paren
     Label1->setCursor(Qt::PointingHandCursor);
     Label1->setToolTip(MakerHomeUrl);
     Label1->installEventFilter(this);
+    // The free strip left of the maker's link, below Step 4.
+    LabelCheck = Named(new QLabel(this), "LabelCheck", {24, 198, 310, 20});
+    LabelCheck->setAccessibleName("Project check");
+    LabelCheck->setCursor(Qt::PointingHandCursor);
+    LabelCheck->installEventFilter(this);
     btn_Gds = MakeButton(this, "btn_Gds", "GSD File", {x2, 152, w, h}, false);
     btn_Error_Diag = MakeButton(this, "btn_Error_Diag", "Error/Diagnosis", {x2, 72, w, h}, false);
 
@@ -93,6 +103,7 @@ TFTessaroFirmWare::TFTessaroFirmWare(Workspace& ws, Forms* forms, QWidget* paren
     connect(CreateBin, &QPushButton::clicked, this, [this] { run([this] { CreateBinaClick(); }); });
     connect(CreateSx, &QPushButton::clicked, this, [this] { run([this] { CreateBinaClick(); }); });
     connect(about, &QPushButton::clicked, this, [this] { run([this] { AboutClick(); }); });
+    connect(btnReport, &QPushButton::clicked, this, [this] { run([this] { ReportClick(); }); });
     for (QPushButton* b : {btn_Sdo, btn_Pdo, btn_Info_Pdo, btn_Emcy, btn_Emcy_Wd, btn_Gds,
                            Btn_SetPDO, btn_Error_Diag, btn_Prm_Gen}) {
         connect(b, &QPushButton::clicked, this,
@@ -110,6 +121,7 @@ void TFTessaroFirmWare::FormCreate() {
     bool found = ws().Settle();
     if (found) setCaptionFor(ws().ProjectName);
     OpenExcel.initialDir = QString::fromStdString(ws().ProjectFolder);
+    refreshCheck();
 }
 
 void TFTessaroFirmWare::FormClose() {
@@ -137,6 +149,10 @@ bool TFTessaroFirmWare::eventFilter(QObject* o, QEvent* e) {
         Label1Click();
         return true;
     }
+    if (o == LabelCheck && e->type() == QEvent::MouseButtonRelease) {
+        run([this] { LabelCheckClick(); });
+        return true;
+    }
     return FormBase::eventFilter(o, e);
 }
 
@@ -154,6 +170,7 @@ void TFTessaroFirmWare::NewaClick() {
     } else {
         setWindowTitle(MainCaption);
     }
+    refreshCheck();
 }
 
 void TFTessaroFirmWare::OpenaClick() {
@@ -166,6 +183,7 @@ void TFTessaroFirmWare::OpenaClick() {
     ws().ApplyOpenedFolder(folder);
     setCaptionFor(ws().ProjectName);
     OpenExcel.initialDir = QString::fromStdString(ws().ProjectFolder);
+    refreshCheck();
 }
 
 void TFTessaroFirmWare::btn_str_lng1aClick(QObject* sender) {
@@ -191,6 +209,8 @@ void TFTessaroFirmWare::btn_str_lng1aClick(QObject* sender) {
         showModal(forms()->FSetDiagnosis);
     else if (sender == btn_Prm_Gen)
         showModal(forms()->Fpargen);
+    // An editor may have saved.
+    refreshCheck();
 }
 
 void TFTessaroFirmWare::GsdFileClick() {
@@ -202,10 +222,64 @@ void TFTessaroFirmWare::GsdFileClick() {
     WriteGsd(target->toStdString(), ws().ProjectFolder, XML2);
 }
 
+namespace {
+QString Lines(const std::vector<Finding>& findings, Severity least) {
+    // A long list would not fit a message box; the rest is counted.
+    constexpr int Shown = 20;
+    QStringList lines;
+    int more = 0;
+    for (const Finding& f : findings) {
+        if (static_cast<int>(f.severity) > static_cast<int>(least)) continue;
+        if (lines.size() < Shown)
+            lines << QString::fromStdString(FindingLine(f));
+        else
+            ++more;
+    }
+    if (more) lines << QString("... and %1 more").arg(more);
+    return lines.join("\n");
+}
+} // namespace
+
+bool TFTessaroFirmWare::projectOpen() const {
+    return !ws().ProjectName.empty() && DirectoryExists(ws().ProjectFolder);
+}
+
+void TFTessaroFirmWare::refreshCheck() {
+    findings_.clear();
+    if (projectOpen()) findings_ = CheckProjectFolder(ws().ProjectFolder);
+    LabelCheck->setText(projectOpen()
+                            ? QString::fromStdString(FindingSummary(CountFindings(findings_)))
+                            : QString());
+    LabelCheck->setToolTip(projectOpen() ? "Click for the list of findings" : QString());
+}
+
+void TFTessaroFirmWare::LabelCheckClick() {
+    if (!projectOpen()) return;
+    refreshCheck();
+    prompt().message(findings_.empty() ? QString("No findings") : Lines(findings_, Severity::Info));
+}
+
 void TFTessaroFirmWare::CreateBinaClick() {
+    if (projectOpen()) {
+        refreshCheck();
+        if (HasErrors(findings_) &&
+            !prompt().confirmRisky(
+                "Update Device", "The project has errors:\n\n" + Lines(findings_, Severity::Error) +
+                                     "\n\nBuild the configuration image anyway?"))
+            return;
+    }
     BuildBank(ws().ProjectFolder);
     WriteBank(ws().ProjectFolder);
     showModal(forms()->FBootSer);
+}
+
+void TFTessaroFirmWare::ReportClick() {
+    if (!projectOpen()) {
+        prompt().message("Project not valid");
+        return;
+    }
+    if (!report) report = new TFReport(ws(), this);
+    showModal(report);
 }
 
 void TFTessaroFirmWare::AboutClick() {

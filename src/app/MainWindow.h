@@ -1,4 +1,5 @@
 #pragma once
+#include "core/editors/Finding.h"
 #include "core/family/Spreadsheet.h"
 #include "core/project/XmlDoc.h"
 #include "gui/widgets/FormBase.h"
@@ -34,6 +35,7 @@ public:
     QPushButton* CreateBin;
     QPushButton* CreateSx;
     QPushButton* about;
+    QPushButton* btnReport; // the commissioning report
     QPushButton* btn_Prm_Gen;
     QPushButton* btn_Emcy_Wd;
     QPushButton* btn_Sdo;
@@ -51,6 +53,9 @@ public:
     QPushButton* btn_Gds;
     FileDialogSettings SaveGDS;
     QPushButton* btn_Error_Diag;
+    // One line with the state of the project check ("3 errors, 1 warning");
+    // a click lists the findings.
+    QLabel* LabelCheck;
 
     void FormCreate();
     void FormClose();
@@ -59,9 +64,15 @@ public:
     void btn_str_lng1aClick(QObject* sender);
     void CreateBinaClick();
     void AboutClick();
+    void ReportClick();
+    class TFReport* report = nullptr; // made on first use
     void LbButton1Click();
     void Label1Click();
     void GsdFileClick();
+    // Checks the open project again and shows the state line.
+    void refreshCheck();
+    void LabelCheckClick();
+    const std::vector<Finding>& checkFindings() const { return findings_; }
 
     // How the desktop is asked to open a link; tests replace it.
     std::function<void(const QUrl&)> openUrl;
@@ -75,5 +86,7 @@ protected:
 
 private:
     void setCaptionFor(const std::string& name);
+    bool projectOpen() const;
     bool closing_ = false;
+    std::vector<Finding> findings_;
 };

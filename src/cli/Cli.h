@@ -38,3 +38,9 @@ extern const char* const kImportHelp;
 int Export(const Args& args);
 int Import(const Args& args);
 } // namespace cli
+
+namespace cli {
+// The commissioning report as HTML (ReportCommand.cpp).
+extern const char* const kReportHelp;
+int Report(const Args& args);
+} // namespace cli

@@ -1,5 +1,7 @@
 // tessaro-cli: the project's checks, image and GSD file without a screen.
+#include "cli/CheckCommand.h"
 #include "cli/Cli.h"
+#include "cli/MapCommand.h"
 #include "core/device/BankDump.h"
 #include "core/device/ConfigImage.h"
 #include "core/device/GsdWriter.h"
@@ -23,12 +25,16 @@ const char* kMainHelp =
     "Checks, builds and decodes Tessaro Sm2DNs projects without a screen.\n"
     "\n"
     "Commands:\n"
-    "  check PROJECT_FOLDER              run the checks of the editors' OK buttons\n"
-    "  build PROJECT_FOLDER [-o FILE]    write the configuration image bank.bin\n"
+    "  check PROJECT_FOLDER [--json] [--strict]\n"
+    "                                    check every file and the DeviceNet byte layout\n"
+    "  build PROJECT_FOLDER [-o FILE] [--force]\n"
+    "                                    check, then write the configuration image bank.bin\n"
+    "  map PROJECT_FOLDER [--json]       which rows use which DeviceNet bytes\n"
     "  dump FILE_OR_PROJECT [--json]     list the content of a bank.bin\n"
     "  gsd PROJECT_FOLDER OUT.gsd        write the GSD device description\n"
     "  export PROJECT --table T -o FILE  one table as CSV (read, write, diagnosis)\n"
     "  import PROJECT --table T FILE     replace one table from a CSV file\n"
+    "  report PROJECT -o FILE.html       the commissioning report\n"
     "\n"
     "Options:\n"
     "  --workspace DIR   the folder holding PROJECTS/ (also TESSARO_WORKSPACE);\n"
@@ -38,18 +44,12 @@ const char* kMainHelp =
     "Exit status: 0 success, 1 a check failed or the command could not complete,\n"
     "2 wrong usage.\n";
 
-const char* kCheckHelp =
-    "Usage: tessaro-cli check PROJECT_FOLDER\n"
-    "\n"
-    "Checks pargen.xml, sdo.xml and diagnosis.xml as the OK buttons of\n"
-    "\"SET COMMUNICATION\", \"Set Access\" and \"Error/Diagnosis\" do, using the\n"
-    "defaults of a missing file. Prints every failure as FILE: MESSAGE, then a\n"
-    "summary. Exit status 1 when anything fails.\n";
-
 const char* kBuildHelp =
-    "Usage: tessaro-cli build PROJECT_FOLDER [-o FILE]\n"
+    "Usage: tessaro-cli build PROJECT_FOLDER [-o FILE] [--force]\n"
     "\n"
-    "Packs sdo.xml and pargen.xml into the configuration image, written to\n"
+    "Checks the project as 'tessaro-cli check' does; when that finds an error it\n"
+    "prints the findings, writes nothing and exits 1, unless --force is given.\n"
+    "Then packs sdo.xml and pargen.xml into the configuration image, written to\n"
     "PROJECT_FOLDER/bin/bank.bin or to FILE. Exit status 1 when the build stops.\n";
 
 const char* kDumpHelp =
@@ -62,27 +62,13 @@ const char* kGsdHelp = "Usage: tessaro-cli gsd PROJECT_FOLDER OUT.gsd\n"
                        "\n"
                        "Writes the GSD device description with modules sized from pargen.xml.\n";
 
-int Check(const std::vector<std::string>& args) {
-    if (args.size() != 1) return Usage(kCheckHelp, "check takes one project folder");
-    const std::string& folder = args[0];
-    if (!DirectoryExists(folder)) {
-        std::cerr << "tessaro-cli: '" << folder << "' is not a folder\n";
-        return kFailed;
-    }
-    auto findings = CheckProject(folder);
-    for (const auto& f : findings)
-        std::cout << f.file << ": " << f.message << "\n";
-    if (findings.empty())
-        std::cout << "All checks passed (pargen.xml, sdo.xml, diagnosis.xml)\n";
-    else
-        std::cout << findings.size() << (findings.size() == 1 ? " failure\n" : " failures\n");
-    return findings.empty() ? kOk : kFailed;
-}
-
 int Build(const std::vector<std::string>& args) {
     std::string folder, target;
+    bool force = false;
     for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "-o") {
+        if (args[i] == "--force") {
+            force = true;
+        } else if (args[i] == "-o") {
             if (i + 1 >= args.size()) return Usage(kBuildHelp, "-o needs a file name");
             target = args[++i];
         } else if (folder.empty() && !args[i].empty() && args[i][0] != '-') {
@@ -95,6 +81,20 @@ int Build(const std::vector<std::string>& args) {
     if (!DirectoryExists(folder)) {
         std::cerr << "tessaro-cli: '" << folder << "' is not a folder\n";
         return kFailed;
+    }
+    auto findings = CheckProjectFolder(folder);
+    if (HasErrors(findings)) {
+        // Errors only: warnings and info do not stop a build and are left to 'check'.
+        std::vector<Finding> errors;
+        for (const auto& f : findings)
+            if (f.severity == Severity::Error) errors.push_back(f);
+        PrintFindings(std::cerr, errors, false);
+        if (!force) {
+            std::cerr << "tessaro-cli: the project has errors; nothing written "
+                         "(--force builds anyway)\n";
+            return kFailed;
+        }
+        std::cerr << "tessaro-cli: building despite the errors above (--force)\n";
     }
     BuildBank(folder);
     if (target.empty()) {
@@ -158,8 +158,9 @@ int main(int argc, char** argv) {
         int (*run)(const std::vector<std::string>&);
     };
     const Command commands[] = {{"check", kCheckHelp, Check},    {"build", kBuildHelp, Build},
-                                {"dump", kDumpHelp, Dump},       {"gsd", kGsdHelp, Gsd},
-                                {"export", kExportHelp, Export}, {"import", kImportHelp, Import}};
+                                {"map", kMapHelp, Map},          {"dump", kDumpHelp, Dump},
+                                {"gsd", kGsdHelp, Gsd},          {"export", kExportHelp, Export},
+                                {"import", kImportHelp, Import}, {"report", kReportHelp, Report}};
     for (const Command& c : commands) {
         if (cmd != c.name) continue;
         for (const auto& a : args)

@@ -1,13 +1,14 @@
 #include "GuiTestUtil.h"
 #include "RecordingPrompt.h"
 #include "TempDir.h"
-#include "core/project/Workspace.h"
+#include "WorkedExample.h"
 #include "app/Forms.h"
-#include "core/project/IniFile.h"
 #include "app/MainWindow.h"
-#include "gui/project/NewProjectWindow.h"
-#include "gui/editors/CommunicationWindow.h"
 #include "core/project/FileSystem.h"
+#include "core/project/IniFile.h"
+#include "core/project/Workspace.h"
+#include "gui/editors/CommunicationWindow.h"
+#include "gui/project/NewProjectWindow.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -78,6 +79,7 @@ private slots:
         QVERIFY(DirectoryExists(r.exe / "PROJECTS"));
         QCOMPARE(r.main()->windowTitle(), kTitle);
         QCOMPARE(r.ws.ProjectFolder, r.ws.ProjectsFolder);
+        QCOMPARE(r.main()->LabelCheck->text(), QString()); // no project, no check state
         QCOMPARE(r.ws.PargenPath, r.ws.ProjectsFolder + "/pargen.xml");
         QCOMPARE(r.main()->OpenExcel.initialDir.toStdString(), r.ws.ProjectsFolder);
         r.main()->close();
@@ -427,6 +429,86 @@ private slots:
         r.main()->LbButton1->click();
         QVERIFY(!r.main()->isVisible());
         QVERIFY(DirectoryExists(r.exe / "Tessaro_Sm2DNs.ini"));
+    }
+
+    void updateDeviceChecksFirst_data() {
+        QTest::addColumn<bool>("clean");
+        QTest::addColumn<bool>("answer");
+        QTest::addColumn<bool>("builds");
+        QTest::newRow("errors, No keeps the old image") << false << false << false;
+        QTest::newRow("errors, Yes builds anyway") << false << true << true;
+        QTest::newRow("clean project, no question") << true << false << true;
+    }
+    void updateDeviceChecksFirst() {
+        QFETCH(bool, clean);
+        QFETCH(bool, answer);
+        QFETCH(bool, builds);
+        TempDir exe;
+        const std::string project = exe / "PROJECTS/p1";
+        ForceDirectories(project + "/bin");
+        if (clean) {
+            WriteText(project + "/pargen.xml", ExamplePargen);
+            WriteText(project + "/sdo.xml", ExampleSdo);
+        }
+        WriteText(project + "/bin/bank.bin", "old image");
+        WriteText(exe / "Tessaro_Sm2DNs.ini", "[lastproj]\r\nprojectname=p1\r\n");
+        Workspace ws(exe.path());
+        Forms forms;
+        forms.create(ws);
+        auto prompt = std::make_shared<RecordingPrompt>();
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* f = qobject_cast<FormBase*>(w)) f->setPrompt(prompt);
+        TFTessaroFirmWare* m = forms.FTessaroFirmWare;
+        m->show();
+        QCOMPARE(m->LabelCheck->text(), QString(clean ? "No errors" : "1 error"));
+
+        prompt->confirmAnswers = {answer};
+        QString updater;
+        if (builds)
+            WhenModal([&](QDialog* d) {
+                updater = d ? d->objectName() : QString();
+                if (d) d->reject();
+            });
+        m->CreateBin->click();
+        QStringList asked;
+        for (const auto& e : prompt->entries)
+            if (e.kind == "risky") asked << e.title + "|" + e.text;
+        if (clean)
+            QVERIFY(asked.isEmpty());
+        else
+            QCOMPARE(asked, QStringList{"Update Device|The project has errors:\n\npargen.xml:::: "
+                                        "error: no communication parameters\n\nBuild the "
+                                        "configuration image anyway?"});
+        const std::string bank = ReadText(project + "/bin/bank.bin");
+        if (builds) {
+            QCOMPARE(updater, QString("FBootSer"));
+            QCOMPARE(bank.size(), clean ? ExampleBank.size() : size_t(8));
+        } else {
+            QCOMPARE(bank, std::string("old image"));
+        }
+        forms.destroy();
+    }
+
+    void checkStateFollowsOpenAndEditorSaves() {
+        Run r("p1", "p1");
+        TFTessaroFirmWare* m = r.main();
+        QCOMPARE(m->LabelCheck->text(), QString("1 error"));
+        QCOMPARE(m->LabelCheck->geometry(), QRect(24, 198, 310, 20));
+        QTest::mouseClick(m->LabelCheck, Qt::LeftButton);
+        QCOMPARE(r.prompt->texts("message").last(),
+                 QString("pargen.xml:::: error: no communication parameters\n"
+                         "sdo.xml:read::: info: 455 of the 455 bytes of N Byte IN are used by no "
+                         "row: 0-454.\n"
+                         "sdo.xml:write::: info: 455 of the 455 bytes of N Byte OUT are used by no "
+                         "row: 0-454."));
+        // SET COMMUNICATION saves pargen.xml: the error is gone.
+        WhenModal([&](QDialog* d) {
+            QVERIFY(d == r.forms.Fpargen);
+            r.forms.Fpargen->bitbtn1->click();
+        });
+        m->btn_Prm_Gen->click();
+        QVERIFY(FileExists(r.ws.PargenPath));
+        QCOMPARE(m->LabelCheck->text(), QString("No errors"));
     }
 
 private:

@@ -86,7 +86,7 @@ TEST(Cli, BuildStopsOnBadProjects) {
         {ExamplePargen,
          "<Serial_to_ProfiBus><DeviceNet_IN><row Slave_ID=\"x\"/></DeviceNet_IN>"
          "<DeviceNet_OUT/></Serial_to_ProfiBus>",
-         true, "'x' is not a valid integer value"},
+         true, "sdo.xml:::: error: Attribute 'Type' not found"}, // the check stops it first
         {ExamplePargen, "garbage", true, "sdo.xml"},
         {"<Par_Gen><Ser_Baud>7</Ser_Baud></Par_Gen>", nullptr, true, ""},
         {ExamplePargen, ExampleSdo, false, "bank.bin"}, // no bin folder: reported, not silent
@@ -145,25 +145,120 @@ TEST(Cli, CheckReportsEveryFailureWithTheDialogsMessages) {
     WriteText(p.dir / "diagnosis.xml", "<Modbus_IDs><ID>0</ID></Modbus_IDs>");
     Result r = Cli({"check", p.dir.path()});
     EXPECT_EQ(r.rc, 1);
-    EXPECT_EQ(r.out, "pargen.xml: Error!! Serial TimeOut must be between 0 and 10000 mS. \n"
-                     "pargen.xml: Error!! DeviceNet address must be between 0 and 63. \n"
-                     "sdo.xml: Error row 1!! [DeviceNet IN --> Serial Read] Address DeviceNet must "
-                     "be between 0 and 20. \n"
-                     "diagnosis.xml: Error row 1!! Modbus ID must be between 1 and 255. \n"
-                     "4 failures\n");
+    EXPECT_EQ(
+        r.out,
+        "pargen.xml:::TimeOut: error: Error!! Serial TimeOut must be between 0 and 10000 mS. \n"
+        "pargen.xml:::ID Dev.: error: Error!! DeviceNet address must be between 0 and 63. \n"
+        "sdo.xml:read:1:Address DeviceNet: error: Error row 1!! [DeviceNet IN --> Serial "
+        "Read] Address DeviceNet must be between 0 and 20. \n"
+        "sdo.xml:read::: info: 20 of the 20 bytes of N Byte IN are used by no row: 0-19.\n"
+        "sdo.xml:write::: info: 20 of the 20 bytes of N Byte OUT are used by no row: 0-19.\n"
+        "diagnosis.xml:ids:1:Modbus Slave ID: error: Error row 1!! Modbus ID must be between "
+        "1 and 255. \n"
+        "4 errors, 0 warnings, 2 infos\n");
 
-    // A project without files passes on the defaults.
+    // A project without files has no communication parameters.
     TempDir empty;
-    Result ok = Cli({"check", empty.path()});
-    EXPECT_EQ(ok.rc, 0) << ok.out;
-    EXPECT_NE(ok.out.find("All checks passed"), std::string::npos);
+    Result e = Cli({"check", empty.path()});
+    EXPECT_EQ(e.rc, 1) << e.out;
+    EXPECT_EQ(e.out.rfind("pargen.xml:::: error: no communication parameters\n", 0), 0u) << e.out;
 
     // Unreadable files are failures with the reading error, never a crash.
     Project bad("\x01\x02garbage", "<Serial_to_ProfiBus/>");
     Result b = Cli({"check", bad.dir.path()});
     EXPECT_EQ(b.rc, 1);
-    EXPECT_EQ(b.out.rfind("pargen.xml: ", 0), 0u) << b.out;
-    EXPECT_NE(b.out.find("sdo.xml: "), std::string::npos) << b.out;
+    EXPECT_EQ(b.out.rfind("pargen.xml:::: error: ", 0), 0u) << b.out;
+    EXPECT_NE(b.out.find("sdo.xml:::: error: "), std::string::npos) << b.out;
+}
+
+namespace {
+// The worked example with a second read row on the bytes of the first.
+std::string OverlapSdo() {
+    std::string sdo = ExampleSdo;
+    const std::string row = "<row Slave_ID=\"3\" Type=\"Input Register\" Address_Mod=\"7\" "
+                            "NPoint=\"1\" Swap=\"N\" Address_DeviceNet=\"2\" Mnemonic=\"b\"/>";
+    return sdo.insert(sdo.find("</DeviceNet_IN>"), row);
+}
+} // namespace
+
+TEST(Cli, CheckExitStatusJsonAndStrict) {
+    Project clean(ExamplePargen, ExampleSdo);
+    const std::string overlap = OverlapSdo();
+    Project warned(ExamplePargen, overlap.c_str());
+    Project broken(nullptr, ExampleSdo);
+    struct Case {
+        const Project& p;
+        std::vector<std::string> options;
+        int rc;
+    };
+    const Case cases[] = {
+        {clean, {}, 0},          {clean, {"--strict"}, 0},
+        {warned, {}, 0},         {warned, {"--strict"}, 1},
+        {warned, {"--json"}, 0}, {broken, {"--json"}, 1},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"check", c.p.dir.path()};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        Result r = Cli(args);
+        EXPECT_EQ(r.rc, c.rc) << r.out;
+    }
+    Result w = Cli({"check", warned.dir.path()});
+    EXPECT_NE(w.out.find("sdo.xml:read:2:Address DeviceNet: warning: Row 2 shares DeviceNet "
+                         "bytes 2 to 3 with row 1 (slave 1, Holding Register, address 100, a).\n"),
+              std::string::npos)
+        << w.out;
+    Result j = Cli({"check", warned.dir.path(), "--json"});
+    EXPECT_EQ(j.out.rfind("[\n  {\"severity\": \"warning\", \"file\": \"sdo.xml\", \"table\": "
+                          "\"read\", \"row\": 2, \"column\": \"Address DeviceNet\", ",
+                          0),
+              0u)
+        << j.out;
+}
+
+TEST(Cli, BuildRefusesErrorsUnlessForced) {
+    // No pargen.xml: an 8-byte image used to go to the device.
+    Project p(nullptr, ExampleSdo);
+    WriteText(p.dir / "bin/bank.bin", "old image");
+    Result r = Cli({"build", p.dir.path()});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_TRUE(r.out.empty()) << r.out;
+    EXPECT_NE(r.err.find("pargen.xml:::: error: no communication parameters"), std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("nothing written"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadText(p.dir / "bin/bank.bin"), "old image");
+
+    Result f = Cli({"build", p.dir.path(), "--force"});
+    EXPECT_EQ(f.rc, 0) << f.err;
+    EXPECT_NE(f.err.find("building despite the errors above (--force)"), std::string::npos);
+    EXPECT_NE(f.out.find("Wrote 24 bytes"), std::string::npos) << f.out;
+    EXPECT_EQ(ReadText(p.dir / "bin/bank.bin").size(), 24u);
+
+    // Warnings do not stop a build.
+    const std::string overlap = OverlapSdo();
+    Project w(ExamplePargen, overlap.c_str());
+    EXPECT_EQ(Cli({"build", w.dir.path()}).rc, 0);
+}
+
+TEST(Cli, MapPrintsTheBytesOfEveryRow) {
+    const std::string overlap = OverlapSdo();
+    Project p(ExamplePargen, overlap.c_str());
+    Result r = Cli({"map", p.dir.path()});
+    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(r.out, "N Byte IN = 20 (read table)\n"
+                     "  0-1: row 1 (slave 1, Holding Register, address 100, a)\n"
+                     "  2-3: row 1 (slave 1, Holding Register, address 100, a) + row 2 (slave 3, "
+                     "Input Register, address 7, b) [overlap]\n"
+                     "  4-19: unused\n"
+                     "N Byte OUT = 20 (write table)\n"
+                     "  0-3: unused\n"
+                     "  4: row 1 (slave 2, Coil Status, address 10, b)\n"
+                     "  5-19: unused\n"
+                     "Registers take two bytes a point; coils and inputs take one bit a point, "
+                     "rounded up to whole bytes.\n");
+    Result j = Cli({"map", p.dir.path(), "--json"});
+    EXPECT_EQ(j.rc, 0);
+    EXPECT_NE(j.out.find("\"cells\": [[1], [1], [1, 2], [1, 2], []"), std::string::npos) << j.out;
+    EXPECT_EQ(Cli({"map", p.dir.path(), "x"}).rc, 2);
 }
 
 TEST(Cli, GsdWritesTheDescription) {
@@ -191,6 +286,8 @@ TEST(Cli, UsageAndHelp) {
         {{"dump", "a", "b"}, 2, "unexpected argument 'b'"},
         {{"gsd", "only-one"}, 2, "Usage: tessaro-cli gsd"},
         {{"check", "/nonexistent/folder"}, 1, "is not a folder"},
+        {{"map"}, 2, "Usage: tessaro-cli map"},
+        {{"build", "--help"}, 0, "--force"},
     };
     for (const Case& c : cases) {
         Result r = Cli(c.args);

@@ -27,7 +27,7 @@ struct EditorFixture {
 inline int ExecWith(QDialog& dlg, std::function<void()> act) {
     QTimer::singleShot(0, &dlg, [&dlg, act] {
         act();
-        if (dlg.isVisible()) dlg.reject(); // never hang a test on a dialog left open
+        if (dlg.isVisible()) dlg.done(QDialog::Rejected); // never hang on a dialog left open
     });
     return dlg.exec();
 }

@@ -11,19 +11,33 @@
 class RecordingPrompt : public Prompt {
 public:
     struct Entry {
-        QString kind; // "message", "error", "confirm", "open", "save", "browse"
+        QString kind; // "message", "error", "confirm", "risky", "choose", "open", "save", "browse"
         QString title;
         QString text;
     };
     QList<Entry> entries;
     std::deque<std::optional<QString>> fileAnswers;
-    std::deque<bool> confirmAnswers;
+    std::deque<bool> confirmAnswers; // confirm and confirmRisky
+    std::deque<int> choiceAnswers;   // choose; empty answers the escape button
+    QStringList lastButtons;         // the buttons of the last choose
+    int lastDefault = -1;            // and its default button
 
     void message(const QString& text) override { entries.push_back({"message", {}, text}); }
     void error(const QString& text) override { entries.push_back({"error", "Error", text}); }
     bool confirm(const QString& title, const QString& text) override {
         entries.push_back({"confirm", title, text});
         return next(confirmAnswers, false);
+    }
+    bool confirmRisky(const QString& title, const QString& text) override {
+        entries.push_back({"risky", title, text});
+        return next(confirmAnswers, false);
+    }
+    int choose(const QString& title, const QString& text, const QStringList& buttons,
+               int defaultButton, int escapeButton) override {
+        entries.push_back({"choose", title, text});
+        lastButtons = buttons;
+        lastDefault = defaultButton;
+        return next(choiceAnswers, escapeButton);
     }
     std::optional<QString> openFile(const QString& title, const QString& folder,
                                     const QString& filter) override {

@@ -54,15 +54,32 @@ void LoadTable(const XmlNode& root, AccessTable t, std::vector<AccessRow>& rows)
     }
 }
 
-// Appends the table's failures until `out` holds `limit` messages.
+// The checks of the window's OK on one row, in order; `fail` gets the column
+// and the message without the row head.
+template <class Fail> void CheckRow(const AccessRow& row, AccessTable t, int bound, Fail fail) {
+    if (!InRange(row.SlaveId, 1, 250)) fail("Slave ID", "Slave ID must be between 1 and 250. ");
+    if (row.Type.empty()) fail("Type", std::string(Info(t).typeMessage) + ". ");
+    if (!InRange(row.AddressMod, 0, 65535))
+        fail("Address Register", "Address Register must be between 0 and 65535. ");
+    if (!InRange(row.NPoint, 1, 127)) fail("NPoint", "Number point must be between 1 and 127. ");
+    if (!InRange(row.AddressDeviceNet, 0, bound))
+        fail("Address DeviceNet",
+             "Address DeviceNet must be between 0 and " + std::to_string(bound) + ". ");
+}
+
+// Appends the table's failures until `out` holds `limit` of them.
 void TableFailures(const std::vector<AccessRow>& rows, AccessTable t, int bound, size_t limit,
-                   std::vector<std::string>& out) {
+                   std::vector<Finding>& out) {
     const TableInfo& info = Info(t);
+    const char* table = AccessTableName(t);
     size_t run = RunLength(rows);
     for (size_t i = 0; i < run && out.size() < limit; ++i) {
         std::string head = "Error row " + std::to_string(i + 1) + "!! " + info.prefix + " ";
-        for (const std::string& f : AccessRowFailures(rows[i], t, bound))
-            out.push_back(head + f);
+        auto fail = [&](const char* column, const std::string& message) {
+            out.push_back({Severity::Error, "sdo.xml", table, static_cast<int>(i) + 1, column,
+                           head + message});
+        };
+        CheckRow(rows[i], t, bound, fail);
     }
 }
 
@@ -89,11 +106,19 @@ XmlDocument BuildDoc(const AccessMap& map) {
 }
 } // namespace
 
+const char* AccessTableName(AccessTable t) {
+    return t == AccessTable::Read ? "read" : "write";
+}
+
 AccessBounds ReadAccessBounds(const std::string& pargenPath) {
-    AccessBounds b;
-    if (!FileExists(pargenPath)) return b;
+    if (!FileExists(pargenPath)) return {};
     XmlDocument doc;
     doc.load(pargenPath);
+    return ReadAccessBounds(doc);
+}
+
+AccessBounds ReadAccessBounds(const XmlDocument& doc) {
+    AccessBounds b;
     XmlNode root = doc.root();
     b.NByteIn = BoundFromElement(root, "DN_NB_IN");
     b.NByteOut = BoundFromElement(root, "DN_NB_OUT");
@@ -102,13 +127,7 @@ AccessBounds ReadAccessBounds(const std::string& pargenPath) {
 
 std::vector<std::string> AccessRowFailures(const AccessRow& row, AccessTable t, int bound) {
     std::vector<std::string> out;
-    if (!InRange(row.SlaveId, 1, 250)) out.push_back("Slave ID must be between 1 and 250. ");
-    if (row.Type.empty()) out.push_back(std::string(Info(t).typeMessage) + ". ");
-    if (!InRange(row.AddressMod, 0, 65535))
-        out.push_back("Address Register must be between 0 and 65535. ");
-    if (!InRange(row.NPoint, 1, 127)) out.push_back("Number point must be between 1 and 127. ");
-    if (!InRange(row.AddressDeviceNet, 0, bound))
-        out.push_back("Address DeviceNet must be between 0 and " + std::to_string(bound) + ". ");
+    CheckRow(row, t, bound, [&](const char*, const std::string& m) { out.push_back(m); });
     return out;
 }
 
@@ -131,22 +150,32 @@ void LoadAccessMap(const std::string& path, AccessMap& into) {
 }
 
 namespace {
-std::vector<std::string> Failures(const AccessMap& map, const AccessBounds& bounds, size_t limit) {
-    std::vector<std::string> out;
+std::vector<Finding> Failures(const AccessMap& map, const AccessBounds& bounds, size_t limit) {
+    std::vector<Finding> out;
     TableFailures(map.In, AccessTable::Read, bounds.NByteIn, limit, out);
     if (out.size() < limit) TableFailures(map.Out, AccessTable::Write, bounds.NByteOut, limit, out);
+    if (out.size() > limit) out.resize(limit);
     return out;
 }
 } // namespace
 
-std::vector<std::string> AccessMapFailures(const AccessMap& map, const AccessBounds& bounds) {
+std::vector<Finding> AccessMapFindings(const AccessMap& map, const AccessBounds& bounds) {
     return Failures(map, bounds, SIZE_MAX);
 }
 
-std::optional<std::string> CheckAccessMap(const AccessMap& map, const AccessBounds& bounds) {
+std::vector<std::string> AccessMapFailures(const AccessMap& map, const AccessBounds& bounds) {
+    return Messages(AccessMapFindings(map, bounds));
+}
+
+std::optional<Finding> FirstAccessMapFailure(const AccessMap& map, const AccessBounds& bounds) {
     auto first = Failures(map, bounds, 1);
     if (first.empty()) return std::nullopt;
     return first.front();
+}
+
+std::optional<std::string> CheckAccessMap(const AccessMap& map, const AccessBounds& bounds) {
+    if (auto f = FirstAccessMapFailure(map, bounds)) return f->message;
+    return std::nullopt;
 }
 
 std::string AccessMapXml(const AccessMap& map) {

@@ -1,4 +1,6 @@
 #pragma once
+#include "core/editors/Finding.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,6 +19,10 @@ struct AccessRow {
 };
 
 enum class AccessTable { Read, Write };
+// "read" or "write", the table of a finding.
+const char* AccessTableName(AccessTable t);
+
+class XmlDocument;
 
 // The two tables of sdo.xml. Each holds the rows as the grid does; only the
 // run from the first row down to the first empty Slave ID counts (RunLength).
@@ -51,6 +57,8 @@ struct AccessBounds {
 // or a text that is not a number. Throws XmlError when the file is there but
 // cannot be read.
 AccessBounds ReadAccessBounds(const std::string& pargenPath);
+// The same from pargen.xml already loaded.
+AccessBounds ReadAccessBounds(const XmlDocument& pargen);
 
 // Number of leading rows up to the first empty Slave ID.
 size_t RunLength(const std::vector<AccessRow>& rows);
@@ -65,7 +73,10 @@ void LoadAccessMap(const std::string& path, AccessMap& into);
 std::vector<std::string> AccessRowFailures(const AccessRow& row, AccessTable t, int bound);
 
 // Every failure in check order: read table then write table, row by row over the
-// run, per row Slave ID, Type, Address Register, NPoint, Address DeviceNet.
+// run, per row Slave ID, Type, Address Register, NPoint, Address DeviceNet; as
+// errors of sdo.xml on the cell's table, row and column.
+std::vector<Finding> AccessMapFindings(const AccessMap& map, const AccessBounds& bounds);
+std::optional<Finding> FirstAccessMapFailure(const AccessMap& map, const AccessBounds& bounds);
 std::vector<std::string> AccessMapFailures(const AccessMap& map, const AccessBounds& bounds);
 std::optional<std::string> CheckAccessMap(const AccessMap& map, const AccessBounds& bounds);
 

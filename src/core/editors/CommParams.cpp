@@ -34,6 +34,10 @@ void LoadCommParams(const std::string& path, CommParams& p) {
     }
     XmlDocument doc;
     doc.load(path);
+    LoadCommParams(doc, p);
+}
+
+void LoadCommParams(const XmlDocument& doc, CommParams& p) {
     XmlNode root = doc.root();
     auto text = [&](const char* name) { return root.child(name).text(); };
 
@@ -60,25 +64,31 @@ void LoadCommParams(const std::string& path, CommParams& p) {
                  std::string("0x00"));
 }
 
-std::vector<std::string> CommParamsFailures(const CommParams& p) {
-    std::vector<std::string> out;
-    if (!InRange(p.SerTO, 0, 10000))
-        out.push_back("Error!! Serial TimeOut must be between 0 and 10000 mS. ");
-    if (!InRange(p.SerCD, 0, 1000))
-        out.push_back("Error!! Serial Cyclic Delay must be between 0 and 1000 mS. ");
-    if (!InRange(p.DnId, 0, 63))
-        out.push_back("Error!! DeviceNet address must be between 0 and 63. ");
-    if (!InRange(p.DnNbIn, 0, 455))
-        out.push_back("Error!! DeviceNet N Byte IN must be between 0 and 455. ");
-    if (!InRange(p.DnNbOut, 0, 455))
-        out.push_back("Error!! DeviceNet N Byte OUT must be between 0 and 455. ");
+std::vector<Finding> CommParamsFindings(const CommParams& p) {
+    std::vector<Finding> out;
+    auto check = [&](const std::string& text, int low, int high, const char* label,
+                     const char* message) {
+        if (!InRange(text, low, high))
+            out.push_back({Severity::Error, "pargen.xml", "", 0, label, message});
+    };
+    check(p.SerTO, 0, 10000, "TimeOut", "Error!! Serial TimeOut must be between 0 and 10000 mS. ");
+    check(p.SerCD, 0, 1000, "Cyclic Delay",
+          "Error!! Serial Cyclic Delay must be between 0 and 1000 mS. ");
+    check(p.DnId, 0, 63, "ID Dev.", "Error!! DeviceNet address must be between 0 and 63. ");
+    check(p.DnNbIn, 0, 455, "N Byte IN", "Error!! DeviceNet N Byte IN must be between 0 and 455. ");
+    check(p.DnNbOut, 0, 455, "N Byte OUT",
+          "Error!! DeviceNet N Byte OUT must be between 0 and 455. ");
     if (p.DnEnableError) {
-        if (!InRange(p.DnNumContErr, 1, 250))
-            out.push_back("Error!! Number Continuos Error must be between 1 and 250. ");
-        if (!InRange(p.DnValCancData, 0, 255))
-            out.push_back("Error!! Value to set to cancel data must be between 0 and 255. ");
+        check(p.DnNumContErr, 1, 250, "Number Continuos Error",
+              "Error!! Number Continuos Error must be between 1 and 250. ");
+        check(p.DnValCancData, 0, 255, "Value to set to data bytes",
+              "Error!! Value to set to cancel data must be between 0 and 255. ");
     }
     return out;
+}
+
+std::vector<std::string> CommParamsFailures(const CommParams& p) {
+    return Messages(CommParamsFindings(p));
 }
 
 std::optional<std::string> CheckCommParams(const CommParams& p) {

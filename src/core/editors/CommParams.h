@@ -1,7 +1,11 @@
 #pragma once
+#include "core/editors/Finding.h"
+
 #include <optional>
 #include <string>
 #include <vector>
+
+class XmlDocument;
 
 // The communication parameters kept in pargen.xml. Choices hold their codes,
 // edit-box values the text exactly as typed.
@@ -34,8 +38,12 @@ inline const std::vector<std::string> DnBaudItems = {"125K", "250K", "500K"};
 // (XmlError, EConvertError) and leaves the fields not yet read as they were.
 // A missing file is no error: `into` gets the defaults.
 void LoadCommParams(const std::string& path, CommParams& into);
+// The same from a document already loaded.
+void LoadCommParams(const XmlDocument& doc, CommParams& into);
 
-// Every range failure in check order (the dialog shows the first one).
+// Every range failure in check order (the dialog shows the first one), as
+// errors of pargen.xml on the field's label.
+std::vector<Finding> CommParamsFindings(const CommParams& p);
 std::vector<std::string> CommParamsFailures(const CommParams& p);
 std::optional<std::string> CheckCommParams(const CommParams& p);
 

@@ -28,16 +28,22 @@ size_t DiagnosisRunLength(const std::vector<std::string>& ids) {
     return n;
 }
 
-std::vector<std::string> DiagnosisFailures(const std::vector<std::string>& ids) {
-    std::vector<std::string> out;
+std::vector<Finding> DiagnosisFindings(const std::vector<std::string>& ids) {
+    std::vector<Finding> out;
     size_t run = DiagnosisRunLength(ids);
     for (size_t i = 0; i < run; ++i) {
         int v = ParseInteger(ids[i], -1);
         if (v < 1 || v > 255)
-            out.push_back("Error row " + std::to_string(i + 1) +
-                          "!! Modbus ID must be between 1 and 255. ");
+            out.push_back({Severity::Error, "diagnosis.xml", "ids", static_cast<int>(i) + 1,
+                           "Modbus Slave ID",
+                           "Error row " + std::to_string(i + 1) +
+                               "!! Modbus ID must be between 1 and 255. "});
     }
     return out;
+}
+
+std::vector<std::string> DiagnosisFailures(const std::vector<std::string>& ids) {
+    return Messages(DiagnosisFindings(ids));
 }
 
 std::optional<std::string> CheckDiagnosisIds(const std::vector<std::string>& ids) {

@@ -1,4 +1,6 @@
 #pragma once
+#include "core/editors/Finding.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,7 +20,8 @@ void LoadDiagnosisIds(const std::string& path, std::vector<std::string>& ids);
 // Number of leading entries up to the first empty one.
 size_t DiagnosisRunLength(const std::vector<std::string>& ids);
 
-// Every failure over the run, in entry order.
+// Every failure over the run, in entry order; as findings on the "ids" table.
+std::vector<Finding> DiagnosisFindings(const std::vector<std::string>& ids);
 std::vector<std::string> DiagnosisFailures(const std::vector<std::string>& ids);
 std::optional<std::string> CheckDiagnosisIds(const std::vector<std::string>& ids);
 

@@ -1,14 +1,22 @@
 #pragma once
+#include "core/editors/Finding.h"
+
 #include <string>
 #include <vector>
 
-// One failure of a project file, with the message its dialog shows.
-struct ProjectFinding {
-    std::string file;
-    std::string message;
-};
+struct AccessMap;
+struct AccessBounds;
 
-// Runs the checks of the three gateway editors' OK buttons on the files as
-// stored (defaults where a file is missing). A file that cannot be read gives
-// one finding with the reading error. Every failure is listed, in check order.
-std::vector<ProjectFinding> CheckProject(const std::string& projectFolder);
+// Checks a whole project folder, reading each file once: the checks of the
+// editors' OK buttons on the files as stored (same messages), a file that
+// cannot be read or parsed, a missing pargen.xml ("no communication
+// parameters"), then the DeviceNet byte layout (rows past the end of their
+// area and rows sharing bytes as warnings, unused bytes as info). Never
+// throws for what the files hold.
+std::vector<Finding> CheckProjectFolder(const std::string& projectFolder);
+
+// What the access-map window's Check lists: its OK errors and the byte layout.
+std::vector<Finding> CheckAccessMapLayout(const AccessMap& map, const AccessBounds& bounds);
+
+// True when a finding stops a build.
+bool HasErrors(const std::vector<Finding>& findings);

@@ -1,13 +1,17 @@
 #include "gui/editors/AccessMapWindow.h"
 
+#include "core/editors/ProjectCheck.h"
 #include "core/editors/TableCsv.h"
 #include "core/project/FileSystem.h"
 #include "core/project/Workspace.h"
+#include "gui/editors/ByteMapWindow.h"
 #include "gui/widgets/StringGrid.h"
 
 #include "gui/widgets/Controls.h"
 
 #include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
@@ -16,10 +20,19 @@
 namespace {
 enum Col { ColNo, ColSlave, ColType, ColAddress, ColNPoint, ColSwap, ColDeviceNet, ColMnemonic };
 
+const char* const Headers[] = {"N°",   "Slave ID",          "Type",    "Address Register", "NPoint",
+                               "SWAP", "Address DeviceNet", "Mnemonic"};
+
+int ColumnOf(const std::string& header) {
+    for (int c = ColSlave; c <= ColMnemonic; ++c)
+        if (header == Headers[c]) return c;
+    return ColSlave;
+}
+
+enum Role { RoleTable = Qt::UserRole, RoleRow, RoleColumn };
+
 void SetupGrid(StringGrid* g, const std::vector<std::string>& typeItems) {
-    static const char* headers[] = {
-        "N°",   "Slave ID",          "Type",    "Address Register", "NPoint",
-        "SWAP", "Address DeviceNet", "Mnemonic"};
+    const char* const* headers = Headers;
     static const int widths[] = {64, 64, 100, 105, 60, 40, 120, 196};
     g->setColCount(8);
     g->setRowCount(AccessMapRows + 1);
@@ -83,6 +96,21 @@ void TFSetVar::buildControls() {
     }
 
     Panel1 = NewOkCancelPanel(this, bitbtn1, bitbtn2);
+    BtnByteMap = NewPlainButton(Panel1, "BtnByteMap", "Byte map");
+    BtnCheck = NewPlainButton(Panel1, "BtnCheck", "Check");
+    if (auto* row = qobject_cast<QHBoxLayout*>(Panel1->layout())) {
+        // After Cancel, before the stretch.
+        row->insertSpacing(3, 16);
+        row->insertWidget(4, BtnByteMap);
+        row->insertSpacing(5, 16);
+        row->insertWidget(6, BtnCheck);
+    }
+    LabelFindings = Named(new QLabel("Findings", this), "LabelFindings");
+    ListFindings = Named(new QListWidget(this), "ListFindings");
+    LabelFindings->setBuddy(ListFindings);
+    ListFindings->setFixedHeight(110);
+    LabelFindings->hide();
+    ListFindings->hide();
     AddCsvButtons(Panel1, btnImportCsv, btnExportCsv);
     connect(btnImportCsv, &QPushButton::clicked, this,
             [this] { run([this] { ImportCsvClick(); }); });
@@ -93,6 +121,8 @@ void TFSetVar::buildControls() {
     main->setContentsMargins(0, 0, 0, 0);
     main->setSpacing(0);
     main->addWidget(PageControl1);
+    main->addWidget(LabelFindings);
+    main->addWidget(ListFindings);
     main->addWidget(Panel1);
 
     {
@@ -108,12 +138,69 @@ void TFSetVar::buildControls() {
         if (run([&] { saved = bitbtn1Click(); }) && saved) done(Accepted);
     });
     connect(bitbtn2, &QPushButton::clicked, this, [this] { done(Rejected); });
+    connect(BtnByteMap, &QPushButton::clicked, this,
+            [this] { run([this] { BtnByteMapClick(); }); });
+    connect(BtnCheck, &QPushButton::clicked, this, [this] { run([this] { BtnCheckClick(); }); });
+    connect(ListFindings, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+        selectFinding(static_cast<AccessTable>(item->data(RoleTable).toInt()),
+                      item->data(RoleRow).toInt(), item->data(RoleColumn).toString().toStdString());
+    });
+}
+
+void TFSetVar::BtnByteMapClick() {
+    if (!ByteMap) {
+        ByteMap = new TFByteMap(
+            [this] {
+                return TFByteMap::Source{fromGrids(), {NByteIn, NByteOut}};
+            },
+            this);
+        ByteMap->setWindowFlag(Qt::Window);
+        connect(ByteMap, &TFByteMap::rowActivated, this,
+                [this](AccessTable t, int row) { selectFinding(t, row, "Slave ID"); });
+        connect(this, &QDialog::finished, ByteMap, &QWidget::hide);
+        // The map follows the grids as they are typed, saved or not.
+        for (StringGrid* g : {sga, sgb})
+            connect(g, &StringGrid::cellEdited, ByteMap, [this] {
+                if (ByteMap->isVisible()) ByteMap->refresh();
+            });
+    }
+    ByteMap->show();
+    ByteMap->raise();
+    ByteMap->activateWindow();
+}
+
+void TFSetVar::BtnCheckClick() {
+    ListFindings->clear();
+    auto findings = CheckAccessMapLayout(fromGrids(), {NByteIn, NByteOut});
+    for (const Finding& f : findings) {
+        auto* item = new QListWidgetItem(QString::fromStdString(FindingLine(f)), ListFindings);
+        item->setData(RoleTable, static_cast<int>(f.table == "write" ? AccessTable::Write
+                                                                     : AccessTable::Read));
+        item->setData(RoleRow, f.row);
+        item->setData(RoleColumn, QString::fromStdString(f.column));
+    }
+    if (findings.empty()) ListFindings->addItem("No findings");
+    LabelFindings->setText(
+        QString("Findings: %1")
+            .arg(QString::fromStdString(FindingSummary(CountFindings(findings)))));
+    LabelFindings->show();
+    ListFindings->show();
+}
+
+void TFSetVar::selectFinding(AccessTable t, int row, const std::string& column) {
+    if (row < 1) return;
+    StringGrid* g = grid(t);
+    PageControl1->setCurrentIndex(t == AccessTable::Read ? 0 : 1);
+    g->selectCell(ColumnOf(column), row);
+    g->scrollTo(g->currentIndex());
+    g->setFocus();
 }
 
 void TFSetVar::showEvent(QShowEvent* e) {
     FormBase::showEvent(e);
     if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
     run([this] { FormShow(); });
+    if (ByteMap && ByteMap->isVisible()) ByteMap->refresh();
 }
 
 void TFSetVar::FormShow() {
@@ -141,8 +228,10 @@ void TFSetVar::FormShow() {
 
 bool TFSetVar::bitbtn1Click() {
     AccessMap map = fromGrids();
-    if (auto failure = CheckAccessMap(map, {NByteIn, NByteOut})) {
-        prompt().error(QString::fromStdString(*failure));
+    if (auto failure = FirstAccessMapFailure(map, {NByteIn, NByteOut})) {
+        prompt().error(QString::fromStdString(failure->message));
+        selectFinding(failure->table == "write" ? AccessTable::Write : AccessTable::Read,
+                      failure->row, failure->column);
         return false;
     }
     SaveAccessMap(map, ws().SdoPath);

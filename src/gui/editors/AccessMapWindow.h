@@ -2,7 +2,10 @@
 #include "core/editors/AccessMap.h"
 #include "gui/widgets/FormBase.h"
 
+class QLabel;
+class QListWidget;
 class QPushButton;
+class TFByteMap;
 class QTabWidget;
 class QWidget;
 class StringGrid;
@@ -23,12 +26,22 @@ public:
     QPushButton* bitbtn2 = nullptr;
     QPushButton* btnImportCsv = nullptr;
     QPushButton* btnExportCsv = nullptr;
+    QPushButton* BtnByteMap = nullptr; // "Byte map" beside OK/Cancel
+    QPushButton* BtnCheck = nullptr;   // "Check": every finding into ListFindings
+    QLabel* LabelFindings = nullptr;
+    QListWidget* ListFindings = nullptr; // hidden until the first Check
+    TFByteMap* ByteMap = nullptr;        // made on first use
 
     // Address DeviceNet bounds, from pargen.xml at each showing.
     int NByteIn = DefaultDeviceNetBytes;
     int NByteOut = DefaultDeviceNetBytes;
 
     void FormShow();
+    void BtnByteMapClick();
+    // Fills ListFindings with the errors and layout findings of both grids.
+    void BtnCheckClick();
+    // Shows the cell of a finding: its tab, row and column.
+    void selectFinding(AccessTable t, int row, const std::string& column);
     // Checks both tables and writes the file; false when a check failed.
     bool bitbtn1Click();
 

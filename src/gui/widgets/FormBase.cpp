@@ -9,6 +9,7 @@ void FormBase::ensureBuilt() {
     if (built_) return;
     built_ = true;
     buildControls();
+    controlsBuilt();
 }
 
 void FormBase::setVisible(bool visible) {

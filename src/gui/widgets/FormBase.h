@@ -44,6 +44,8 @@ public:
 protected:
     // Creates the window's controls; runs once, before the first showing.
     virtual void buildControls() {}
+    // Runs once right after buildControls.
+    virtual void controlsBuilt() {}
     // Ends a window's constructor.
     void buildIfNow(Build build) {
         if (build == Build::Now) ensureBuilt();

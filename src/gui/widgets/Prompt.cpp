@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <exception>
 
 void QtPrompt::message(const QString& text) {
@@ -21,6 +22,25 @@ void QtPrompt::error(const QString& text) {
 bool QtPrompt::confirm(const QString& title, const QString& text) {
     return QMessageBox::question(owner_, title, text, QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;
+}
+
+bool QtPrompt::confirmRisky(const QString& title, const QString& text) {
+    return QMessageBox::question(owner_, title, text, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
+int QtPrompt::choose(const QString& title, const QString& text, const QStringList& buttons,
+                     int defaultButton, int escapeButton) {
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, owner_);
+    QList<QAbstractButton*> added;
+    for (const QString& b : buttons)
+        added << box.addButton(b, QMessageBox::ActionRole);
+    if (defaultButton >= 0 && defaultButton < added.size())
+        box.setDefaultButton(static_cast<QPushButton*>(added[defaultButton]));
+    if (escapeButton >= 0 && escapeButton < added.size()) box.setEscapeButton(added[escapeButton]);
+    box.exec();
+    const int picked = static_cast<int>(added.indexOf(box.clickedButton()));
+    return picked >= 0 ? picked : escapeButton;
 }
 
 QString QtPrompt::qtFilter(const QString& filter) {

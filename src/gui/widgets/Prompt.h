@@ -18,6 +18,18 @@ public:
     virtual void error(const QString& text) = 0;
     // Yes/No question; true for Yes.
     virtual bool confirm(const QString& title, const QString& text) = 0;
+    // Yes/No question about something that cannot be undone: No is the
+    // default, so Return answers No. True for Yes.
+    virtual bool confirmRisky(const QString& title, const QString& text) {
+        return confirm(title, text);
+    }
+    // A question with its own buttons; answers the position of the one pressed,
+    // `escapeButton` when the box is closed. `defaultButton` is what Return presses.
+    virtual int choose(const QString& title, const QString& text, const QStringList& buttons,
+                       int defaultButton, int escapeButton) {
+        (void)title, (void)text, (void)buttons, (void)defaultButton;
+        return escapeButton;
+    }
     // filter uses the "Description (*.ext)|*.ext" form; empty optional on cancel.
     virtual std::optional<QString> openFile(const QString& title, const QString& folder,
                                             const QString& filter) = 0;
@@ -35,6 +47,9 @@ public:
     void message(const QString& text) override;
     void error(const QString& text) override;
     bool confirm(const QString& title, const QString& text) override;
+    bool confirmRisky(const QString& title, const QString& text) override;
+    int choose(const QString& title, const QString& text, const QStringList& buttons,
+               int defaultButton, int escapeButton) override;
     std::optional<QString> openFile(const QString& title, const QString& folder,
                                     const QString& filter) override;
     std::optional<QString> saveFile(const QString& title, const QString& folder,

@@ -107,17 +107,23 @@ void SetVarTest::firstFailureShownNothingWritten_data() {
     QTest::addColumn<bool>("write");
     QTest::addColumn<QStringList>("row");
     QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("column"); // where the focus goes after the message
     QTest::newRow("read slave 0") << false << QStringList{"0", "Coil Status", "0", "1", "", "0", ""}
-                                  << "Error row 1" + kRead + "Slave ID must be between 1 and 250. ";
+                                  << "Error row 1" + kRead + "Slave ID must be between 1 and 250. "
+                                  << 1;
     QTest::newRow("write no type")
         << true << QStringList{"3", "", "0", "1", "", "0", ""}
-        << "Error row 1" + kWrite + "Type must be Coil Status or Holding Register. ";
+        << "Error row 1" + kWrite + "Type must be Coil Status or Holding Register. " << 2;
+    QTest::newRow("read address past bound")
+        << false << QStringList{"1", "Coil Status", "0", "1", "", "456", ""}
+        << "Error row 1" + kRead + "Address DeviceNet must be between 0 and 455. " << 6;
 }
 
 void SetVarTest::firstFailureShownNothingWritten() {
     QFETCH(bool, write);
     QFETCH(QStringList, row);
     QFETCH(QString, message);
+    QFETCH(int, column);
     EditorFixture f;
     TFSetVar dlg(f.ws);
     dlg.setPrompt(f.rec);
@@ -128,6 +134,9 @@ void SetVarTest::firstFailureShownNothingWritten() {
     QVERIFY(dlg.isVisible());
     QVERIFY(!FileExists(f.ws.SdoPath));
     QCOMPARE((write ? dlg.sgb : dlg.sga)->cell(1, 1), row[0]);
+    QCOMPARE(dlg.PageControl1->currentIndex(), write ? 1 : 0);
+    QCOMPARE((write ? dlg.sgb : dlg.sga)->currentRow(), 1);
+    QCOMPARE((write ? dlg.sgb : dlg.sga)->currentCol(), column);
 }
 
 void SetVarTest::boundComesFromPargen() {

@@ -1,0 +1,39 @@
+#include "cli/MapCommand.h"
+
+#include "core/editors/ByteMap.h"
+#include "core/project/FileSystem.h"
+
+namespace cli {
+const char* kMapHelp =
+    "Usage: tessaro-cli map PROJECT_FOLDER [--json]\n"
+    "\n"
+    "Prints which access-map rows use which DeviceNet bytes, per direction: runs\n"
+    "of bytes with their rows, marked [overlap] where rows share bytes and\n"
+    "[past the end] beyond N Byte IN / N Byte OUT. Registers take two bytes a\n"
+    "point; coils and inputs one bit a point, rounded up to whole bytes.\n"
+    "Exit status 1 when sdo.xml or pargen.xml cannot be read.\n";
+
+int Map(const Args& args) {
+    std::string folder;
+    bool json = false;
+    for (const auto& a : args) {
+        if (a == "--json")
+            json = true;
+        else if (folder.empty() && !a.empty() && a[0] != '-')
+            folder = a;
+        else
+            return Usage(kMapHelp, "unexpected argument '" + a + "'");
+    }
+    if (folder.empty()) return Usage(kMapHelp, "map takes one project folder");
+    if (!DirectoryExists(folder)) {
+        std::cerr << "tessaro-cli: '" << folder << "' is not a folder\n";
+        return kFailed;
+    }
+    AccessBounds bounds = ReadAccessBounds(folder + PathSep + "pargen.xml");
+    AccessMap map;
+    LoadAccessMap(folder + PathSep + "sdo.xml", map);
+    ByteMaps maps = ComputeByteMaps(map, bounds);
+    std::cout << (json ? ByteMapJson(maps) : ByteMapText(maps));
+    return kOk;
+}
+} // namespace cli

@@ -1,0 +1,190 @@
+#include "core/editors/ByteMap.h"
+
+#include "core/project/ParseInteger.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace {
+// The most bytes an area can have; a larger N Byte is an error of pargen.xml.
+constexpr int MaxAreaBytes = 455;
+
+bool IsBitType(const std::string& type) {
+    std::string t;
+    for (char c : type)
+        t += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    // As the image codes the type: anything else counts as a register.
+    return t == "COIL STATUS" || t == "INPUT STATUS";
+}
+
+std::string Bytes(int first, int last) {
+    if (first == last) return "byte " + std::to_string(first);
+    return "bytes " + std::to_string(first) + " to " + std::to_string(last);
+}
+
+std::string Range(int first, int last) {
+    return first == last ? std::to_string(first)
+                         : std::to_string(first) + "-" + std::to_string(last);
+}
+
+std::string RowName(const ByteRow& r) {
+    return "row " + std::to_string(r.row) + " (" + RowDescription(*r.cells) + ")";
+}
+} // namespace
+
+const char* AreaName(AccessTable t) {
+    return t == AccessTable::Read ? "N Byte IN" : "N Byte OUT";
+}
+
+const ByteRow* ByteMap::find(int row) const {
+    for (const auto& r : rows)
+        if (r.row == row) return &r;
+    return nullptr;
+}
+
+int PointBytes(const std::string& type, int points) {
+    return IsBitType(type) ? (points + 7) / 8 : 2 * points;
+}
+
+std::string RowDescription(const AccessRow& r) {
+    std::string s = "slave " + r.SlaveId + ", " + r.Type + ", address " + r.AddressMod;
+    if (!r.Mnemonic.empty()) s += ", " + r.Mnemonic;
+    return s;
+}
+
+ByteMap ComputeByteMap(const std::vector<AccessRow>& rows, AccessTable t, int areaBytes) {
+    ByteMap m;
+    m.table = t;
+    m.areaBytes = std::clamp(areaBytes, 0, MaxAreaBytes);
+    size_t run = RunLength(rows);
+    size_t end = static_cast<size_t>(m.areaBytes);
+    for (size_t i = 0; i < run; ++i) {
+        const AccessRow& row = rows[i];
+        auto points = TryParseInteger(row.NPoint);
+        auto first = TryParseInteger(row.AddressDeviceNet);
+        if (!points || *points < 1 || *points > 127) continue;
+        if (!first || *first < 0 || *first > m.areaBytes) continue;
+        ByteRow r{static_cast<int>(i) + 1, *first, PointBytes(row.Type, *points), &row};
+        end = std::max(end, static_cast<size_t>(r.first + r.length));
+        m.rows.push_back(r);
+    }
+    m.users.resize(end);
+    for (const auto& r : m.rows)
+        for (int b = r.first; b < r.first + r.length; ++b)
+            m.users[static_cast<size_t>(b)].push_back(r.row);
+    return m;
+}
+
+ByteMaps ComputeByteMaps(const AccessMap& map, const AccessBounds& bounds) {
+    return {ComputeByteMap(map.In, AccessTable::Read, bounds.NByteIn),
+            ComputeByteMap(map.Out, AccessTable::Write, bounds.NByteOut)};
+}
+
+std::vector<Finding> ByteMapFindings(const ByteMap& m) {
+    std::vector<Finding> out;
+    const char* table = AccessTableName(m.table);
+    for (size_t i = 0; i < m.rows.size(); ++i) {
+        const ByteRow& r = m.rows[i];
+        const int last = r.first + r.length - 1;
+        if (last >= m.areaBytes)
+            out.push_back({Severity::Warning, "sdo.xml", table, r.row, "Address DeviceNet",
+                           "Row " + std::to_string(r.row) + " uses DeviceNet " +
+                               Bytes(r.first, last) + ", past the " + std::to_string(m.areaBytes) +
+                               " bytes of " + AreaName(m.table) + "."});
+        // Intervals, not bytes: a few hundred rows give at most ~100000 pairs.
+        std::string shared;
+        for (size_t j = 0; j < i; ++j) {
+            const ByteRow& e = m.rows[j];
+            int lo = std::max(r.first, e.first);
+            int hi = std::min(last, e.first + e.length - 1);
+            if (lo > hi) continue;
+            shared += (shared.empty() ? "" : "; ") + Bytes(lo, hi) + " with " + RowName(e);
+        }
+        if (!shared.empty())
+            out.push_back({Severity::Warning, "sdo.xml", table, r.row, "Address DeviceNet",
+                           "Row " + std::to_string(r.row) + " shares DeviceNet " + shared + "."});
+    }
+    std::string unused;
+    int count = 0;
+    for (int b = 0; b < m.areaBytes; ++b) {
+        if (!m.users[static_cast<size_t>(b)].empty()) continue;
+        int e = b;
+        while (e + 1 < m.areaBytes && m.users[static_cast<size_t>(e + 1)].empty())
+            ++e;
+        unused += (unused.empty() ? "" : ", ") + Range(b, e);
+        count += e - b + 1;
+        b = e;
+    }
+    if (count)
+        out.push_back({Severity::Info, "sdo.xml", table, 0, "",
+                       std::to_string(count) + " of the " + std::to_string(m.areaBytes) +
+                           " bytes of " + AreaName(m.table) + " are used by no row: " + unused +
+                           "."});
+    return out;
+}
+
+namespace {
+void AppendText(const ByteMap& m, std::string& out) {
+    out += std::string(AreaName(m.table)) + " = " + std::to_string(m.areaBytes) + " (" +
+           AccessTableName(m.table) + " table)\n";
+    for (size_t b = 0; b < m.users.size();) {
+        size_t e = b;
+        while (e + 1 < m.users.size() && m.users[e + 1] == m.users[b] &&
+               m.pastEnd(e + 1) == m.pastEnd(b))
+            ++e;
+        out += "  " + Range(static_cast<int>(b), static_cast<int>(e)) + ": ";
+        const auto& users = m.users[b];
+        if (users.empty()) out += "unused";
+        for (size_t k = 0; k < users.size(); ++k)
+            out += (k ? " + " : "") + RowName(*m.find(users[k]));
+        if (users.size() > 1) out += " [overlap]";
+        if (m.pastEnd(b)) out += " [past the end]";
+        out += "\n";
+        b = e + 1;
+    }
+}
+
+void AppendJson(const ByteMap& m, std::string& out) {
+    out += "{\"bytes\": " + std::to_string(m.areaBytes) + ", \"rows\": [";
+    for (size_t i = 0; i < m.rows.size(); ++i) {
+        const ByteRow& r = m.rows[i];
+        const AccessRow& c = *r.cells;
+        out += std::string(i ? "," : "") + "\n    {\"row\": " + std::to_string(r.row) +
+               ", \"slave\": " + JsonString(c.SlaveId) + ", \"type\": " + JsonString(c.Type) +
+               ", \"address\": " + JsonString(c.AddressMod) +
+               ", \"points\": " + JsonString(c.NPoint) +
+               ", \"mnemonic\": " + JsonString(c.Mnemonic) +
+               ", \"first\": " + std::to_string(r.first) +
+               ", \"length\": " + std::to_string(r.length) + "}";
+    }
+    out += std::string(m.rows.empty() ? "" : "\n  ") + "], \"cells\": [";
+    for (size_t b = 0; b < m.users.size(); ++b) {
+        out += b ? ", [" : "[";
+        for (size_t k = 0; k < m.users[b].size(); ++k)
+            out += (k ? ", " : "") + std::to_string(m.users[b][k]);
+        out += "]";
+    }
+    out += "]}";
+}
+} // namespace
+
+std::string ByteMapText(const ByteMaps& maps) {
+    std::string out;
+    AppendText(maps.read, out);
+    AppendText(maps.write, out);
+    return out + PackingNote + "\n";
+}
+
+std::string ByteMapText(const ByteMap& map) {
+    std::string out;
+    AppendText(map, out);
+    return out;
+}
+
+std::string ByteMapJson(const ByteMaps& maps) {
+    std::string out = "{\n  \"read\": ";
+    AppendJson(maps.read, out);
+    out += ",\n  \"write\": ";
+    AppendJson(maps.write, out);
+    return out + "\n}\n";
+}

@@ -1,0 +1,93 @@
+#include "core/editors/Finding.h"
+
+#include <cstdio>
+
+const char* SeverityName(Severity s) {
+    switch (s) {
+    case Severity::Error:
+        return "error";
+    case Severity::Warning:
+        return "warning";
+    case Severity::Info:
+        return "info";
+    }
+    return "error";
+}
+
+std::string FindingLine(const Finding& f) {
+    return f.file + ":" + f.table + ":" + (f.row > 0 ? std::to_string(f.row) : std::string()) +
+           ":" + f.column + ": " + SeverityName(f.severity) + ": " + f.message;
+}
+
+std::string JsonString(const std::string& s) {
+    std::string out = "\"";
+    for (unsigned char c : s) {
+        switch (c) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            if (c < 0x20) {
+                char buf[8];
+                std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                out += buf;
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+    }
+    return out + "\"";
+}
+
+std::string FindingsJson(const std::vector<Finding>& findings) {
+    std::string out = "[";
+    for (size_t i = 0; i < findings.size(); ++i) {
+        const Finding& f = findings[i];
+        out += i ? ",\n  " : "\n  ";
+        out += "{\"severity\": " + JsonString(SeverityName(f.severity)) +
+               ", \"file\": " + JsonString(f.file) + ", \"table\": " + JsonString(f.table) +
+               ", \"row\": " + std::to_string(f.row) + ", \"column\": " + JsonString(f.column) +
+               ", \"message\": " + JsonString(f.message) + "}";
+    }
+    return out + (findings.empty() ? "]\n" : "\n]\n");
+}
+
+std::vector<std::string> Messages(const std::vector<Finding>& findings) {
+    std::vector<std::string> out;
+    out.reserve(findings.size());
+    for (const auto& f : findings)
+        out.push_back(f.message);
+    return out;
+}
+
+FindingCount CountFindings(const std::vector<Finding>& findings) {
+    FindingCount c;
+    for (const auto& f : findings) {
+        if (f.severity == Severity::Error) ++c.errors;
+        if (f.severity == Severity::Warning) ++c.warnings;
+        if (f.severity == Severity::Info) ++c.infos;
+    }
+    return c;
+}
+
+std::string FindingSummary(const FindingCount& c) {
+    auto n = [](int k, const char* one, const char* many) {
+        return std::to_string(k) + " " + (k == 1 ? one : many);
+    };
+    if (c.errors == 0 && c.warnings == 0) return "No errors";
+    std::string s = n(c.errors, "error", "errors");
+    if (c.warnings) s += ", " + n(c.warnings, "warning", "warnings");
+    return s;
+}

@@ -1,0 +1,212 @@
+#include "gui/widgets/EditorWindow.h"
+
+#include "gui/widgets/StringGrid.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <QStackedWidget>
+#include <QTabWidget>
+
+EditorWindow::EditorWindow(Workspace& ws, QWidget* parent) : FormBase(ws, parent) {}
+
+EditorWindow::Failure EditorWindow::FailAt(const std::string& message, QWidget* control) {
+    return {QString::fromStdString(message), control, nullptr, 0, 0};
+}
+
+EditorWindow::Failure EditorWindow::FailAt(const std::string& message, StringGrid* grid, int col,
+                                           int row) {
+    return {QString::fromStdString(message), nullptr, grid, col, row};
+}
+
+void EditorWindow::setButtons(QPushButton* ok, QPushButton* cancel, QPushButton* import,
+                              QPushButton* exportButton) {
+    ok_ = ok;
+    connect(ok, &QPushButton::clicked, this, [this] { okClick(); });
+    connect(cancel, &QPushButton::clicked, this, &EditorWindow::reject);
+    if (import)
+        connect(import, &QPushButton::clicked, this, [this] {
+            bool changed = false;
+            run([&] { changed = importData(); });
+            if (changed) noteChange();
+        });
+    if (exportButton)
+        connect(exportButton, &QPushButton::clicked, this,
+                [this] { run([this] { exportData(); }); });
+}
+
+void EditorWindow::addTable(const Table& table) {
+    tables_.push_back(table);
+}
+
+void EditorWindow::controlsBuilt() {
+    // Return may press OK and nothing else: a focused Cancel, Delete or
+    // Import must not fire from the keyboard's Return.
+    for (QPushButton* b : findChildren<QPushButton*>()) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+    }
+    if (ok_) ok_->setDefault(true);
+    watchControls();
+}
+
+void EditorWindow::watchControls() {
+    // Only signals of the user's own changes: loading does not count.
+    auto note = [this] { noteChange(); };
+    for (QLineEdit* e : findChildren<QLineEdit*>())
+        if (!qobject_cast<QComboBox*>(e->parentWidget()) &&
+            !e->parentWidget()->inherits("QAbstractSpinBox"))
+            connect(e, &QLineEdit::textEdited, this, note);
+    for (QComboBox* c : findChildren<QComboBox*>())
+        connect(c, &QComboBox::activated, this, note);
+    for (QAbstractButton* b : findChildren<QAbstractButton*>())
+        if (b->isCheckable()) connect(b, &QAbstractButton::clicked, this, note);
+    for (StringGrid* g : findChildren<StringGrid*>())
+        connect(g, &StringGrid::cellEdited, this, note);
+}
+
+void EditorWindow::placeWindow() {
+    if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+}
+
+void EditorWindow::showEvent(QShowEvent* e) {
+    FormBase::showEvent(e);
+    if (e->spontaneous()) return; // back from minimised: keep what is being edited
+    placeWindow();
+    reload();
+}
+
+void EditorWindow::reload() {
+    // Nothing of an earlier showing or another project may stay.
+    clearControls();
+    loadFailed_ = !run([this] { loadControls(); });
+    changed_ = false;
+}
+
+void EditorWindow::reject() {
+    if (changed_ && !prompt().confirmRisky(windowTitle(), QStringLiteral("Discard changes?")))
+        return;
+    changed_ = false;
+    FormBase::reject();
+}
+
+bool EditorWindow::okClick() {
+    bool saved = false;
+    run([this, &saved] {
+        if (!closeTableGaps()) return;
+        if (auto failure = firstFailure()) {
+            showFailure(*failure);
+            return;
+        }
+        if (loadFailed_) {
+            const QString name = QFileInfo(QString::fromStdString(savedFile())).fileName();
+            const QString text = name + QStringLiteral(" could not be read in full. Replace it "
+                                                       "with what this window shows? What was "
+                                                       "not read will be lost.");
+            if (!prompt().confirmRisky(windowTitle(), text)) return;
+        }
+        save();
+        saved = true;
+    });
+    if (!saved) return false;
+    changed_ = false;
+    loadFailed_ = false;
+    done(Accepted);
+    return true;
+}
+
+RowRule EditorWindow::ruleOf(const Table& t) const {
+    RowRule rule;
+    for (size_t i = 0; i < t.cols.size(); ++i) {
+        if (t.cols[i] == t.endCol) rule.endColumn = i;
+        for (int s : t.swapCols)
+            if (t.cols[i] == s) rule.swapColumns.push_back(i);
+    }
+    return rule;
+}
+
+std::vector<TextRow> EditorWindow::rowsOf(const Table& t) const {
+    std::vector<TextRow> rows;
+    rows.reserve(static_cast<size_t>(std::max(t.grid->rowCount() - 1, 0)));
+    for (int r = 1; r < t.grid->rowCount(); ++r) {
+        TextRow row;
+        row.reserve(t.cols.size());
+        for (int c : t.cols)
+            row.push_back(t.grid->cellText(c, r));
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+void EditorWindow::putRows(const Table& t, const std::vector<TextRow>& rows) {
+    GridUpdate hold(t.grid);
+    for (size_t r = 0; r < rows.size(); ++r)
+        for (size_t i = 0; i < t.cols.size(); ++i)
+            t.grid->setCellText(t.cols[i], static_cast<int>(r) + 1, rows[r][i]);
+}
+
+bool EditorWindow::closeTableGaps() {
+    for (const Table& t : tables_) {
+        const RowRule rule = ruleOf(t);
+        std::vector<TextRow> rows = rowsOf(t);
+        std::vector<size_t> stranded = StrandedRows(rows, rule);
+        if (stranded.empty()) continue;
+        const int end = static_cast<int>(TableEnd(rows, rule)) + 1;
+        const QString key = t.grid->cell(t.endCol, 0);
+        FocusCell(t.grid, t.endCol, end);
+        const QString text =
+            QStringLiteral(
+                "Row %1 has no %2, so the table ends there: %3 row(s) with data from "
+                "there on would not be saved.\nMove them up to close the gap, keep editing, "
+                "or save as is without them?")
+                .arg(end)
+                .arg(key)
+                .arg(stranded.size());
+        const int answer =
+            prompt().choose(windowTitle(), text,
+                            {QStringLiteral("Move up"), QStringLiteral("Keep editing"),
+                             QStringLiteral("Save as is")},
+                            MoveUp, KeepEditing);
+        if (answer == SaveAsIs) continue;
+        if (answer != MoveUp) return false;
+        rows = CloseGaps(rows, rule);
+        putRows(t, rows);
+        noteChange();
+        if (!StrandedRows(rows, rule).empty()) {
+            // The row ending the table holds data itself: only the user can mend it.
+            const int stillEnd = static_cast<int>(TableEnd(rows, rule)) + 1;
+            FocusCell(t.grid, t.endCol, stillEnd);
+            prompt().message(QStringLiteral("Row %1 has no %2, so the table ends there.")
+                                 .arg(stillEnd)
+                                 .arg(key));
+            return false;
+        }
+    }
+    return true;
+}
+
+void EditorWindow::showFailure(const Failure& f) {
+    prompt().error(f.message);
+    if (f.grid)
+        FocusCell(f.grid, f.col, f.row);
+    else if (f.control)
+        Reveal(f.control);
+}
+
+void EditorWindow::Reveal(QWidget* w) {
+    // Every tab page on the way up comes forward.
+    for (QWidget *child = w, *p = w->parentWidget(); p; child = p, p = p->parentWidget())
+        if (auto* stack = qobject_cast<QStackedWidget*>(p))
+            if (auto* tabs = qobject_cast<QTabWidget*>(stack->parentWidget()))
+                tabs->setCurrentWidget(child);
+    w->setFocus(Qt::OtherFocusReason);
+}
+
+void EditorWindow::FocusCell(StringGrid* grid, int col, int row) {
+    Reveal(grid);
+    grid->selectCell(col, row);
+}

@@ -1,0 +1,106 @@
+#pragma once
+#include "core/editors/TableRows.h"
+#include "gui/widgets/FormBase.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+class QPushButton;
+class StringGrid;
+
+// Base of every editor window. It owns the life cycle: build on first
+// showing, centre, empty the controls and load them from the project on every
+// showing, OK = table gaps, checks (the first failure is shown and its control
+// or cell gets the focus), then save and close; Cancel, Esc and the close box
+// ask before discarding changes. A load that failed is reported, and OK then
+// asks before replacing the file that was not read in full.
+//
+// An editor says only what is its own: its controls (buildControls, then
+// setButtons and addTable), clearControls, loadControls, firstFailure, save
+// and savedFile.
+class EditorWindow : public FormBase {
+    Q_OBJECT
+public:
+    explicit EditorWindow(Workspace& ws, QWidget* parent = nullptr);
+
+    // Where a failed check points: a control, or a grid cell in grid numbering.
+    struct Failure {
+        QString message;
+        QWidget* control = nullptr;
+        StringGrid* grid = nullptr;
+        int col = 0;
+        int row = 0;
+    };
+    static Failure FailAt(const std::string& message, QWidget* control);
+    static Failure FailAt(const std::string& message, StringGrid* grid, int col, int row);
+
+    // The gap question's buttons, in order; "Move up" is the default.
+    enum GapAnswer { MoveUp, KeepEditing, SaveAsIs };
+
+    // OK: true when the data was saved and the window closed.
+    bool okClick();
+    // Cancel, Esc and the close box.
+    void reject() override;
+
+    // The user changed something since the last load or save.
+    bool hasChanges() const { return changed_; }
+    // The last load ended in an error: the file shown was not read in full.
+    bool loadFailed() const { return loadFailed_; }
+    // Empties the controls and loads them from the project; errors are reported.
+    void reload();
+
+protected:
+    // Puts every control in the state of a new project.
+    virtual void clearControls() = 0;
+    // Shows the project's data; on an error shows what was read, then throws.
+    virtual void loadControls() = 0;
+    // The first failing check, in the order the checks run.
+    virtual std::optional<Failure> firstFailure() = 0;
+    // Writes the controls to the project.
+    virtual void save() = 0;
+    // The file save() replaces, named in the question after a failed load.
+    virtual std::string savedFile() const = 0;
+    // Optional Import and Export; importData answers whether it changed the window.
+    virtual bool importData() { return false; }
+    virtual void exportData() {}
+    // Where the window goes on each showing.
+    virtual void placeWindow();
+
+    // Called while building: OK (the only button Return may press), Cancel,
+    // and the optional Import and Export.
+    void setButtons(QPushButton* ok, QPushButton* cancel, QPushButton* import = nullptr,
+                    QPushButton* exportButton = nullptr);
+    // A table ended by its first row with an empty `endCol` (grid columns;
+    // swapCols as RowRule says). Rows 1.. of the grid are the table's rows.
+    struct Table {
+        StringGrid* grid = nullptr;
+        std::vector<int> cols;
+        int endCol = 1;
+        std::vector<int> swapCols;
+    };
+    void addTable(const Table& table);
+    // Marks the window changed, for changes the watched signals do not carry.
+    void noteChange() { changed_ = true; }
+
+    void controlsBuilt() override;
+    void showEvent(QShowEvent* e) override;
+
+    // Brings the control's tab page forward and gives it the focus.
+    static void Reveal(QWidget* w);
+    static void FocusCell(StringGrid* grid, int col, int row);
+
+private:
+    void watchControls();
+    std::vector<TextRow> rowsOf(const Table& t) const;
+    void putRows(const Table& t, const std::vector<TextRow>& rows);
+    RowRule ruleOf(const Table& t) const;
+    // False when OK must stop here (the user keeps editing).
+    bool closeTableGaps();
+    void showFailure(const Failure& f);
+
+    QPushButton* ok_ = nullptr;
+    std::vector<Table> tables_;
+    bool changed_ = false;
+    bool loadFailed_ = false;
+};

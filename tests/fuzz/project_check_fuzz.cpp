@@ -1,0 +1,43 @@
+// The project check over an arbitrary pargen.xml, sdo.xml and diagnosis.xml
+// (the input holds all three, split at "\n--\n"; an empty part is a missing
+// file). Every outcome is a list of findings, each placed in a known file,
+// with a message; the byte map of what loads stays within its bounds.
+#include "FuzzScratch.h"
+#include "core/editors/ByteMap.h"
+#include "core/editors/ProjectCheck.h"
+#include "core/project/Errors.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string_view in(reinterpret_cast<const char*>(data), size);
+    const auto parts = FuzzSplit(in, "\n--\n", 3);
+    const char* names[] = {"pargen.xml", "sdo.xml", "diagnosis.xml"};
+    for (int i = 0; i < 3; ++i) {
+        if (parts[i].empty())
+            std::filesystem::remove(FuzzScratchDir() + "/" + names[i]);
+        else
+            FuzzPut(names[i], parts[i]);
+    }
+    for (const Finding& f : CheckProjectFolder(FuzzScratchDir())) {
+        if (f.message.empty() || f.row < 0) std::abort();
+        if (f.file != names[0] && f.file != names[1] && f.file != names[2]) std::abort();
+    }
+    try {
+        AccessMap map;
+        LoadAccessMap(FuzzScratchDir() + "/sdo.xml", map);
+        AccessBounds bounds = ReadAccessBounds(FuzzScratchDir() + "/pargen.xml");
+        ByteMaps maps = ComputeByteMaps(map, bounds);
+        for (const ByteMap* m : {&maps.read, &maps.write}) {
+            // Longest row: 127 registers from the last byte of the largest area.
+            if (m->areaBytes < 0 || m->areaBytes > 455 || m->users.size() > 455 + 254) std::abort();
+            for (const auto& users : m->users)
+                for (int row : users)
+                    if (!m->find(row)) std::abort();
+        }
+        (void)ByteMapText(maps);
+    } catch (const TessaroError&) {
+    }
+    return 0;
+}
