@@ -7,7 +7,9 @@
 #include "gui/tools/ReportWindow.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QPixmap>
+#include <QScreen>
 #include <QTimer>
 #include <cstdio>
 
@@ -24,8 +26,12 @@ int main(int argc, char** argv) {
     auto* main = forms.FTessaroFirmWare;
     main->show();
     auto save = [&](QWidget* w, const char* name) {
-        QApplication::processEvents();
-        w->grab().save(out + "/" + name);
+        // What the screen shows: grab() would also lay out the hidden dialogs.
+        // The X server maps a new window a little later.
+        QEventLoop wait;
+        QTimer::singleShot(500, &wait, &QEventLoop::quit);
+        wait.exec();
+        w->screen()->grabWindow(w->winId()).save(out + "/" + name);
     };
     QTimer::singleShot(300, [&] {
         save(main, "main-window.png");
