@@ -54,7 +54,9 @@ WorkspaceLocation ChooseWorkspace(const std::string& exeFolder, const std::strin
             out.folder = folder;
         return out;
     }
-    if (IsWritableFolder(exeFolder)) {
+    // An installed program (its data in ../share) keeps no projects in bin/,
+    // even when root may write there.
+    if (IsWritableFolder(exeFolder) && DataFolderOf(exeFolder) == exeFolder) {
         out.folder = exeFolder;
         return out;
     }

@@ -70,7 +70,8 @@ inline constexpr const char* WorkspaceVariable = "TESSARO_WORKSPACE";
 inline constexpr const char* PackageName = "tessaro-sm2dns";
 
 // `given` (the option, else the variable) when not empty: a folder that is
-// writable or can be created. Else the executable's folder when writable, else
+// writable or can be created. Else the executable's folder when writable and
+// not an installed one (with ../share/tessaro-sm2dns), else
 // $XDG_DATA_HOME/tessaro-sm2dns (XDG default ~/.local/share). Creates nothing.
 WorkspaceLocation ChooseWorkspace(const std::string& exeFolder, const std::string& given,
                                   const std::string& xdgDataHome, const std::string& home);

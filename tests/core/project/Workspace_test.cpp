@@ -158,6 +158,8 @@ TEST(WorkspaceLocation, Choice) {
     TempDir tmp;
     WriteText(tmp / "file", "x");
     CreateDir(tmp / "exe");
+    ForceDirectories(tmp / "usr/bin");
+    ForceDirectories(tmp / "usr/share/tessaro-sm2dns");
     struct Case {
         std::string exe, given, xdg, folder, error;
         bool perUser;
@@ -176,6 +178,7 @@ TEST(WorkspaceLocation, Choice) {
          "Workspace \"/proc/ws/a\" cannot be created: \"/proc\" is not writable.", false},
         {tmp / "exe", "", "", tmp / "exe", "", false},
         {"/proc", "", "/data", "/data/tessaro-sm2dns", "", true},
+        {tmp / "usr/bin", "", "/data", "/data/tessaro-sm2dns", "", true}, // installed
         {"/proc", "", "", "/home/u/.local/share/tessaro-sm2dns", "", true},
         {"/proc", "", "relative", "/home/u/.local/share/tessaro-sm2dns", "", true},
     };
