@@ -55,7 +55,7 @@ TEST(CsvCommand, ImportReplacesOneTableAllOrNothing) {
     ASSERT_EQ(Cli({"export", p.dir.path(), "--table", "read", "-o", p.dir / "r.csv"}).rc, 0);
     EXPECT_EQ(ReadText(p.dir / "r.csv"),
               "N°,Slave ID,Type,Address Register,NPoint,SWAP,Address DeviceNet,Mnemonic\r\n"
-              "1,9,Input Register,300,2,Y,6,x;y\r\n");
+              "1,9,Input Register,300,2,Y,6,\"x;y\"\r\n");
     // The write table is untouched.
     ASSERT_EQ(Cli({"export", p.dir.path(), "--table", "write", "-o", p.dir / "w2.csv"}).rc, 0);
     EXPECT_EQ(ReadText(p.dir / "w2.csv"), ReadText(p.dir / "w.csv"));

@@ -143,9 +143,12 @@ std::string CsvLine(const CsvRecord& fields, char separator) {
     for (size_t f = 0; f < fields.size(); ++f) {
         if (f) out += separator;
         const std::string& v = fields[f];
-        // Leading or trailing blanks are quoted too, so no reader trims them.
-        bool quote = v.find_first_of(std::string("\"\r\n") + separator) != std::string::npos ||
-                     (!v.empty() && (v.front() == ' ' || v.back() == ' '));
+        // Both separators are quoted, so the reader detects the one used.
+        // Leading or trailing blanks are quoted too, so no reader trims them,
+        // and a leading U+FEFF, which a reader takes for a byte order mark.
+        bool quote = v.find_first_of("\"\r\n,;") != std::string::npos ||
+                     (!v.empty() && (v.front() == ' ' || v.back() == ' ')) ||
+                     v.rfind("\xEF\xBB\xBF", 0) == 0;
         if (!quote) {
             out += v;
             continue;

@@ -81,8 +81,11 @@ TEST(Csv, StopsAtMaxRecordsAndSaysMoreFollowed) {
 
 TEST(Csv, LineQuotesOnlyWhereNeededAndReadsBack) {
     const CsvRecord fields = {"plain", "a,b", "q\"q", "two\nlines", " pad", "", "a;b"};
-    EXPECT_EQ(CsvLine(fields), "plain,\"a,b\",\"q\"\"q\",\"two\nlines\",\" pad\",,a;b\r\n");
+    EXPECT_EQ(CsvLine(fields), "plain,\"a,b\",\"q\"\"q\",\"two\nlines\",\" pad\",,\"a;b\"\r\n");
     EXPECT_EQ(CsvLine({"a;b"}, ';'), "\"a;b\"\r\n");
+    // A field starting with U+FEFF (found by the fuzzer) is not read back as a byte order mark.
+    EXPECT_EQ(ParseCsv(CsvLine({"\xEF\xBB\xBFx"}), 10).records,
+              std::vector<CsvRecord>{{"\xEF\xBB\xBFx"}});
     EXPECT_EQ(ParseCsv(CsvLine(fields), 10).records, std::vector<CsvRecord>{fields});
 }
 } // namespace
