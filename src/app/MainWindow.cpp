@@ -17,6 +17,7 @@
 #include "gui/family/StoredPdoWindow.h"
 #include "gui/project/NewProjectWindow.h"
 #include "gui/tools/AboutWindow.h"
+#include "gui/tools/ReportWindow.h"
 
 #include "gui/widgets/Controls.h"
 
@@ -69,6 +70,8 @@ TFTessaroFirmWare::TFTessaroFirmWare(Workspace& ws, Forms* forms, QWidget* paren
     CreateSx = MakeButton(this, "CreateSx", "Generate Firmware", {x2, 152, w, h}, false);
     about = MakeButton(this, "about", "About", {455, 6, 72, 24}, true);
     about->setIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
+    // Left of About, in the strip the step buttons leave free.
+    btnReport = MakeButton(this, "btnReport", "Report", {377, 6, 72, 24}, true);
     btn_Prm_Gen = MakeButton(this, "btn_Prm_Gen", "Set Communication", {x1, 72, w, h}, true);
     btn_Emcy_Wd = MakeButton(this, "btn_Emcy_Wd", "Define EMCY Word", {x2, 72, w, h}, false);
     btn_Sdo = MakeButton(this, "btn_Sdo", "Set Access ", {x1, 112, w, h}, true);
@@ -99,6 +102,7 @@ TFTessaroFirmWare::TFTessaroFirmWare(Workspace& ws, Forms* forms, QWidget* paren
     connect(CreateBin, &QPushButton::clicked, this, [this] { run([this] { CreateBinaClick(); }); });
     connect(CreateSx, &QPushButton::clicked, this, [this] { run([this] { CreateBinaClick(); }); });
     connect(about, &QPushButton::clicked, this, [this] { run([this] { AboutClick(); }); });
+    connect(btnReport, &QPushButton::clicked, this, [this] { run([this] { ReportClick(); }); });
     for (QPushButton* b : {btn_Sdo, btn_Pdo, btn_Info_Pdo, btn_Emcy, btn_Emcy_Wd, btn_Gds,
                            Btn_SetPDO, btn_Error_Diag, btn_Prm_Gen}) {
         connect(b, &QPushButton::clicked, this,
@@ -266,6 +270,15 @@ void TFTessaroFirmWare::CreateBinaClick() {
     BuildBank(ws().ProjectFolder);
     WriteBank(ws().ProjectFolder);
     showModal(forms()->FBootSer);
+}
+
+void TFTessaroFirmWare::ReportClick() {
+    if (!projectOpen()) {
+        prompt().message("Project not valid");
+        return;
+    }
+    if (!report) report = new TFReport(ws(), this);
+    showModal(report);
 }
 
 void TFTessaroFirmWare::AboutClick() {

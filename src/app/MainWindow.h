@@ -30,6 +30,7 @@ public:
     QPushButton* CreateBin;
     QPushButton* CreateSx;
     QPushButton* about;
+    QPushButton* btnReport; // the commissioning report
     QPushButton* btn_Prm_Gen;
     QPushButton* btn_Emcy_Wd;
     QPushButton* btn_Sdo;
@@ -58,6 +59,8 @@ public:
     void btn_str_lng1aClick(QObject* sender);
     void CreateBinaClick();
     void AboutClick();
+    void ReportClick();
+    class TFReport* report = nullptr; // made on first use
     void LbButton1Click();
     void Label1Click();
     void GsdFileClick();

@@ -1,6 +1,8 @@
-#include "core/project/Workspace.h"
 #include "app/Forms.h"
 #include "app/MainWindow.h"
+#include "app/Startup.h"
+#include "core/project/Workspace.h"
+#include "gui/widgets/Prompt.h"
 
 #include <QApplication>
 #ifdef TESSARO_QUIT_AFTER_SHOW
@@ -11,7 +13,11 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(ApplicationTitle);
 
-    Workspace ws(QCoreApplication::applicationDirPath().toStdString());
+    const std::string exeFolder = QCoreApplication::applicationDirPath().toStdString();
+    QtPrompt prompt(nullptr);
+    auto root = StartupWorkspaceRoot(QCoreApplication::arguments(), exeFolder, prompt);
+    if (!root) return 2;
+    Workspace ws(exeFolder, *root);
     Forms forms;
     forms.create(ws);
 #ifdef TESSARO_QUIT_AFTER_SHOW

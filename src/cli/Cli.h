@@ -22,3 +22,28 @@ inline int Usage(const char* help, const std::string& problem) {
 extern const char* const kProbeHelp;
 int Probe(const Args& args);
 } // namespace cli
+
+namespace cli {
+// --workspace DIR / --workspace=DIR (anywhere) or TESSARO_WORKSPACE. Removes the
+// option from args; returns an exit status when it cannot be used, else -1.
+int TakeWorkspaceOption(Args& args, std::string& workspace);
+// A bare project name (no separator) as the first argument becomes
+// WORKSPACE/PROJECTS/NAME: always with a given workspace, else when NAME is
+// nothing here and the default workspace (the program's folder or the
+// per-user one) has that project.
+void ResolveProjectName(Args& args, const std::string& workspace);
+} // namespace cli
+
+namespace cli {
+// CSV round trip of the access map and the diagnosis IDs (CsvCommand.cpp).
+extern const char* const kExportHelp;
+extern const char* const kImportHelp;
+int Export(const Args& args);
+int Import(const Args& args);
+} // namespace cli
+
+namespace cli {
+// The commissioning report as HTML (ReportCommand.cpp).
+extern const char* const kReportHelp;
+int Report(const Args& args);
+} // namespace cli

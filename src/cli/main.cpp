@@ -33,6 +33,13 @@ const char* kMainHelp =
     "  dump FILE_OR_PROJECT [--json]     list the content of a bank.bin\n"
     "  gsd PROJECT_FOLDER OUT.gsd        write the GSD device description\n"
     "  probe PROJECT_FOLDER --port DEV   poll the access map's rows on the serial line\n"
+    "  export PROJECT --table T -o FILE  one table as CSV (read, write, diagnosis)\n"
+    "  import PROJECT --table T FILE     replace one table from a CSV file\n"
+    "  report PROJECT -o FILE.html       the commissioning report\n"
+    "\n"
+    "Options:\n"
+    "  --workspace DIR   the folder holding PROJECTS/ (also TESSARO_WORKSPACE);\n"
+    "                    a bare project name (Plant1) is looked up in DIR/PROJECTS\n"
     "\n"
     "Run 'tessaro-cli COMMAND --help' for the options of one command.\n"
     "Exit status: 0 success, 1 a check failed or the command could not complete,\n"
@@ -137,9 +144,12 @@ int Gsd(const std::vector<std::string>& args) {
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
+    std::string workspace;
+    if (int rc = TakeWorkspaceOption(args, workspace); rc >= 0) return rc;
     if (args.empty()) return Usage(kMainHelp, "no command given");
     const std::string cmd = args[0];
     args.erase(args.begin());
+    ResolveProjectName(args, workspace);
     if (IsHelp(cmd)) {
         std::cout << kMainHelp;
         return kOk;
@@ -149,12 +159,12 @@ int main(int argc, char** argv) {
         const char* help;
         int (*run)(const std::vector<std::string>&);
     };
-    const Command commands[] = {{"check", kCheckHelp, Check},
-                                {"build", kBuildHelp, Build},
-                                {"map", kMapHelp, Map},
-                                {"dump", kDumpHelp, Dump},
-                                {"probe", kProbeHelp, Probe},
-                                {"gsd", kGsdHelp, Gsd}};
+    const Command commands[] = {
+        {"check", kCheckHelp, Check},    {"build", kBuildHelp, Build},
+        {"map", kMapHelp, Map},          {"dump", kDumpHelp, Dump},
+        {"probe", kProbeHelp, Probe},    {"gsd", kGsdHelp, Gsd},
+        {"export", kExportHelp, Export}, {"import", kImportHelp, Import},
+        {"report", kReportHelp, Report}};
     for (const Command& c : commands) {
         if (cmd != c.name) continue;
         for (const auto& a : args)

@@ -7,13 +7,26 @@
 #include <stdexcept>
 #include <string>
 #include <unistd.h>
-#include <variant>
+#include <utility>
 #include <vector>
 
 namespace xls {
 
 struct Blank {};
-using Cell = std::variant<Blank, double, std::string>;
+// A blank, a number or a text. A plain struct rather than std::variant: GCC 12
+// reports its copies in initializer lists as maybe uninitialized.
+struct Cell {
+    enum class Kind { Blank, Number, Text };
+    Kind kind = Kind::Blank;
+    double number = 0;
+    std::string text;
+
+    Cell() = default;
+    Cell(Blank) {}
+    Cell(double d) : kind(Kind::Number), number(d) {}
+    Cell(const char* s) : kind(Kind::Text), text(s) {}
+    Cell(std::string s) : kind(Kind::Text), text(std::move(s)) {}
+};
 using Row = std::vector<Cell>;
 
 struct Sheet {
@@ -53,14 +66,14 @@ inline void WriteWorkbook(const std::string& path, const std::vector<Sheet>& she
             const Row& row = sheets[s].rows[r];
             for (size_t c = 0; c < row.size(); ++c) {
                 if (c) json += ",";
-                if (std::holds_alternative<Blank>(row[c])) {
+                if (row[c].kind == Cell::Kind::Blank) {
                     json += "null";
-                } else if (auto* d = std::get_if<double>(&row[c])) {
+                } else if (row[c].kind == Cell::Kind::Number) {
                     char buf[64];
-                    std::snprintf(buf, sizeof buf, "%.17g", *d);
+                    std::snprintf(buf, sizeof buf, "%.17g", row[c].number);
                     json += buf;
                 } else {
-                    json += JsonText(std::get<std::string>(row[c]));
+                    json += JsonText(row[c].text);
                 }
             }
             json += "]";

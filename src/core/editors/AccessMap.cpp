@@ -80,6 +80,13 @@ AccessBounds ReadAccessBounds(const XmlDocument& doc) {
     return {s.in, s.out};
 }
 
+std::vector<std::string> AccessRowFailures(const AccessRow& row, AccessTable t, int bound) {
+    std::vector<std::string> out;
+    for (const auto& c : AccessTableChecks(t, bound).checks)
+        if (!c.passes(row)) out.push_back(c.message);
+    return out;
+}
+
 size_t RunLength(const std::vector<AccessRow>& rows) {
     return CheckedRun(rows, &AccessRow::SlaveId);
 }

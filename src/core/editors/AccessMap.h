@@ -77,6 +77,10 @@ enum class AccessField { SlaveId, Type, AddressMod, NPoint, AddressDeviceNet };
 // each check's field is an AccessField.
 CheckedTable<AccessRow> AccessTableChecks(AccessTable t, int bound);
 
+// The checks of one row in order (Slave ID, Type, Address Register, NPoint,
+// Address DeviceNet), each text without the row head.
+std::vector<std::string> AccessRowFailures(const AccessRow& row, AccessTable t, int bound);
+
 // Every failure in check order: read table then write table, row by row over the
 // run, per row Slave ID, Type, Address Register, NPoint, Address DeviceNet.
 struct AccessFailure {

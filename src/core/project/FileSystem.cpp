@@ -47,6 +47,16 @@ bool ForceDirectories(const std::string& path) {
     return DirectoryExists(path);
 }
 
+bool IsWritableFolder(const std::string& path) {
+    if (!DirectoryExists(path)) return false;
+    std::string probe = path + PathSep + ".tessaro-probe-XXXXXX";
+    int fd = ::mkstemp(probe.data());
+    if (fd < 0) return false;
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return true;
+}
+
 std::string ReadFileBytes(const std::string& path) {
     return ReadFileBytes(path, std::string().max_size());
 }

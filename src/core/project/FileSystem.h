@@ -13,6 +13,10 @@ bool CreateDir(const std::string& path);
 // With parents; false when it fails.
 bool ForceDirectories(const std::string& path);
 
+// True when a file can be created in the folder (tried, then removed):
+// permission bits alone do not tell for root or read-only mounts.
+bool IsWritableFolder(const std::string& path);
+
 // Whole file as bytes; throws FileError with the system's reason.
 std::string ReadFileBytes(const std::string& path);
 

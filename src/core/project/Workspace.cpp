@@ -1,9 +1,86 @@
 #include "core/project/Workspace.h"
 
-#include "core/project/IniFile.h"
 #include "core/project/FileSystem.h"
+#include "core/project/IniFile.h"
 
-Workspace::Workspace(std::string exeFolder) : ExeFolder(std::move(exeFolder)) {}
+#include <filesystem>
+
+Workspace::Workspace(std::string exeFolder)
+    : ExeFolder(exeFolder), RootFolder(exeFolder), DataFolder(DataFolderOf(exeFolder)) {}
+
+Workspace::Workspace(std::string exeFolder, std::string rootFolder)
+    : ExeFolder(exeFolder), RootFolder(std::move(rootFolder)), DataFolder(DataFolderOf(exeFolder)) {
+}
+
+namespace fs = std::filesystem;
+
+std::string DataFolderOf(const std::string& exeFolder) {
+    const std::string help = "help" + std::to_string(ProductVariant) + ".dat";
+    if (FileExists(exeFolder + PathSep + help)) return exeFolder;
+    const std::string shared =
+        exeFolder + PathSep + ".." + PathSep + "share" + PathSep + PackageName;
+    if (DirectoryExists(shared)) return fs::path(shared).lexically_normal().string();
+    return exeFolder;
+}
+
+WorkspaceLocation ChooseWorkspace(const std::string& exeFolder, const std::string& given,
+                                  const std::string& xdgDataHome, const std::string& home) {
+    WorkspaceLocation out;
+    if (!given.empty()) {
+        std::error_code ec;
+        fs::path p = fs::absolute(given, ec).lexically_normal();
+        std::string folder = p.string();
+        if (folder.size() > 1 && folder.back() == PathSep) folder.pop_back();
+        if (fs::exists(p, ec)) {
+            if (!DirectoryExists(folder))
+                out.error = "Workspace \"" + given + "\" is not a folder.";
+            else if (!IsWritableFolder(folder))
+                out.error = "Workspace folder \"" + given + "\" is not writable.";
+            else
+                out.folder = folder;
+            return out;
+        }
+        // A missing folder is created later; its nearest existing parent must allow it.
+        fs::path up = p.parent_path();
+        while (!up.empty() && !fs::exists(up, ec) && up != up.parent_path())
+            up = up.parent_path();
+        if (!DirectoryExists(up.string()))
+            out.error = "Workspace \"" + given + "\" cannot be created: \"" + up.string() +
+                        "\" is not a folder.";
+        else if (!IsWritableFolder(up.string()))
+            out.error = "Workspace \"" + given + "\" cannot be created: \"" + up.string() +
+                        "\" is not writable.";
+        else
+            out.folder = folder;
+        return out;
+    }
+    // An installed program (its data in ../share) keeps no projects in bin/,
+    // even when root may write there.
+    if (IsWritableFolder(exeFolder) && DataFolderOf(exeFolder) == exeFolder) {
+        out.folder = exeFolder;
+        return out;
+    }
+    out.perUser = true;
+    std::string base = !xdgDataHome.empty() && xdgDataHome[0] == PathSep
+                           ? xdgDataHome
+                           : home + PathSep + ".local" + PathSep + "share";
+    out.folder = base + PathSep + PackageName;
+    return out;
+}
+
+std::string PrepareWorkspace(const WorkspaceLocation& where, const std::string& dataFolder) {
+    if (!where.error.empty()) return where.error;
+    if (!ForceDirectories(where.folder))
+        return "Workspace folder \"" + where.folder + "\" cannot be created.";
+    const std::string master = where.folder + PathSep + "MASTER";
+    const std::string seed = dataFolder + PathSep + "MASTER";
+    if (where.perUser && !DirectoryExists(master) && DirectoryExists(seed)) {
+        std::error_code ec;
+        fs::copy(seed, master, fs::copy_options::recursive, ec);
+        if (ec) return "MASTER could not be copied to \"" + master + "\": " + ec.message();
+    }
+    return {};
+}
 
 std::string ExeFolderOf(const std::string& exePath) {
     auto pos = exePath.find_last_of(PathSep);
@@ -37,9 +114,10 @@ bool IsSafeRememberedName(const std::string& name) {
 }
 
 bool Workspace::Settle() {
-    MasterFolder = ExeFolder + PathSep + "MASTER";
+    if (RootFolder.empty()) RootFolder = ExeFolder;
+    MasterFolder = RootFolder + PathSep + "MASTER";
     if (!DirectoryExists(MasterFolder)) CreateDir(MasterFolder);
-    ProjectsFolder = ExeFolder + PathSep + "PROJECTS";
+    ProjectsFolder = RootFolder + PathSep + "PROJECTS";
     if (!DirectoryExists(ProjectsFolder)) CreateDir(ProjectsFolder);
 
     ProjectName = IniReadString(IniPath(), IniSection, IniKey, "");
@@ -65,7 +143,7 @@ void Workspace::UpdateProjectPaths() {
 }
 
 std::string Workspace::IniPath() const {
-    return ExeFolder + PathSep + IniFileName;
+    return (RootFolder.empty() ? ExeFolder : RootFolder) + PathSep + IniFileName;
 }
 
 bool Workspace::RememberProject() const {

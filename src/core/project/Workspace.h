@@ -14,15 +14,19 @@ inline constexpr const char* IniFileName = "Tessaro_Sm2DNs.ini";
 inline constexpr const char* IniSection = "lastproj";
 inline constexpr const char* IniKey = "projectname";
 
-// The workspace: folders beside the executable, the open project and the
-// per-file paths derived from it. One object per program run (tests make their
-// own on a temporary executable folder).
+// The workspace: MASTER, PROJECTS and the INI file (beside the executable
+// unless another folder is given), the open project and the per-file paths
+// derived from it. One object per program run (tests make their own on a
+// temporary executable folder).
 class Workspace {
 public:
     Workspace() = default;
     explicit Workspace(std::string exeFolder);
+    Workspace(std::string exeFolder, std::string rootFolder);
 
-    std::string ExeFolder;
+    std::string ExeFolder;  // the executable's folder: updater, flash programmer
+    std::string RootFolder; // holds MASTER, PROJECTS and the INI file
+    std::string DataFolder; // help file and MASTER seed of an installed program
     std::string MasterFolder;
     std::string ProjectsFolder;
     std::string ProjectName;
@@ -51,6 +55,34 @@ public:
     // project and the name is the part of it after ProjectsFolder.
     void ApplyOpenedFolder(const std::optional<std::string>& picked);
 };
+
+// Where the workspace is. `error` is set (and `folder` empty) when the given
+// folder cannot be used.
+struct WorkspaceLocation {
+    std::string folder;
+    std::string error;
+    bool perUser = false; // the executable's folder was not writable
+};
+
+// Variable naming the workspace when no --workspace option is given.
+inline constexpr const char* WorkspaceVariable = "TESSARO_WORKSPACE";
+// Folder name of the per-user workspace and of the installed shared data.
+inline constexpr const char* PackageName = "tessaro-sm2dns";
+
+// `given` (the option, else the variable) when not empty: a folder that is
+// writable or can be created. Else the executable's folder when writable and
+// not an installed one (with ../share/tessaro-sm2dns), else
+// $XDG_DATA_HOME/tessaro-sm2dns (XDG default ~/.local/share). Creates nothing.
+WorkspaceLocation ChooseWorkspace(const std::string& exeFolder, const std::string& given,
+                                  const std::string& xdgDataHome, const std::string& home);
+
+// Creates the folder with its parents; a per-user one gets MASTER copied from
+// dataFolder/MASTER the first time. Returns the error text, empty on success.
+std::string PrepareWorkspace(const WorkspaceLocation& where, const std::string& dataFolder);
+
+// The executable's folder when the help file is there (a build tree), else
+// <exe>/../share/tessaro-sm2dns of an installed program when that exists.
+std::string DataFolderOf(const std::string& exeFolder);
 
 // Folder part of an executable path without the trailing separator.
 std::string ExeFolderOf(const std::string& exePath);

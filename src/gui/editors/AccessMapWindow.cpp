@@ -2,6 +2,8 @@
 #include "gui/editors/BusProbeWindow.h"
 
 #include "core/editors/ProjectCheck.h"
+#include "core/editors/TableCsv.h"
+#include "core/project/FileSystem.h"
 #include "core/project/Workspace.h"
 #include "gui/editors/ByteMapWindow.h"
 #include "gui/widgets/FindingsList.h"
@@ -111,6 +113,11 @@ void TFSetVar::buildControls() {
     Panel1->layout()->addWidget(btn_Probe);
     connect(btn_Probe, &QPushButton::clicked, this,
             [this] { TFBusProbe::openFor(ws(), this, fromGrids()); });
+    AddCsvButtons(Panel1, btnImportCsv, btnExportCsv);
+    connect(btnImportCsv, &QPushButton::clicked, this,
+            [this] { run([this] { ImportCsvClick(); }); });
+    connect(btnExportCsv, &QPushButton::clicked, this,
+            [this] { run([this] { ExportCsvClick(); }); });
 
     auto* main = new QVBoxLayout(this);
     main->setContentsMargins(0, 0, 0, 0);
@@ -244,4 +251,34 @@ void TFSetVar::toGrids(const AccessMap& map) {
         for (int r = 0; r < n; ++r)
             PutRow(g, r + 1, rows[static_cast<size_t>(r)]);
     }
+}
+
+AccessTable TFSetVar::shownTable() const {
+    return PageControl1->currentIndex() == 1 ? AccessTable::Write : AccessTable::Read;
+}
+
+void TFSetVar::ImportCsvClick() {
+    const AccessTable t = shownTable();
+    auto path = prompt().openFile("Import CSV", QString::fromStdString(ws().ProjectFolder),
+                                  "CSV files (*.csv)|*.csv");
+    if (!path) return;
+    AccessCsvImport in =
+        ReadAccessTableCsv(path->toStdString(), t, t == AccessTable::Read ? NByteIn : NByteOut);
+    if (!in.ok()) {
+        prompt().error(QString::fromStdString(in.message()));
+        return;
+    }
+    StringGrid* g = grid(t);
+    GridUpdate u(g);
+    g->clearData();
+    for (size_t r = 0; r < in.rows.size(); ++r)
+        PutRow(g, static_cast<int>(r) + 1, in.rows[r]);
+}
+
+void TFSetVar::ExportCsvClick() {
+    const AccessTable t = shownTable();
+    auto path = prompt().saveFile("Export CSV", QString::fromStdString(ws().ProjectFolder),
+                                  "CSV files (*.csv)|*.csv", "csv");
+    if (!path) return;
+    WriteFileAtomic(path->toStdString(), AccessTableCsv(fromGrids().rows(t)));
 }

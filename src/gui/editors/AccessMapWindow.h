@@ -25,6 +25,8 @@ public:
     QPushButton* bitbtn1 = nullptr;
     QPushButton* bitbtn2 = nullptr;
     QPushButton* btn_Probe = nullptr;  // "Test on bus…"
+    QPushButton* btnImportCsv = nullptr;
+    QPushButton* btnExportCsv = nullptr;
     QPushButton* BtnByteMap = nullptr; // "Byte map" beside OK/Cancel
     QPushButton* BtnCheck = nullptr;   // "Check": every finding into ListFindings
     QLabel* LabelFindings = nullptr;
@@ -40,6 +42,12 @@ public:
     void BtnCheckClick();
     // Shows the cell of a finding: its tab, row and column.
     void selectFinding(AccessTable t, int row, const std::string& column);
+
+    // CSV of the shown table; an import fills the grid unsaved, or changes
+    // nothing and lists every bad row.
+    void ImportCsvClick();
+    void ExportCsvClick();
+    AccessTable shownTable() const;
 
     StringGrid* grid(AccessTable t) const { return t == AccessTable::Read ? sga : sgb; }
     AccessMap fromGrids() const;

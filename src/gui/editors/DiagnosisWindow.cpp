@@ -1,6 +1,8 @@
 #include "gui/editors/DiagnosisWindow.h"
 
 #include "core/editors/DiagnosisIds.h"
+#include "core/editors/TableCsv.h"
+#include "core/project/FileSystem.h"
 #include "core/project/Workspace.h"
 #include "gui/widgets/StringGrid.h"
 
@@ -31,6 +33,11 @@ void TFSetDiagnosis::buildControls() {
     ACG->setColWidth(1, 122);
 
     Panel1 = NewOkCancelPanel(this, bitbtn1, bitbtn2);
+    AddCsvButtons(Panel1, btnImportCsv, btnExportCsv);
+    connect(btnImportCsv, &QPushButton::clicked, this,
+            [this] { run([this] { ImportCsvClick(); }); });
+    connect(btnExportCsv, &QPushButton::clicked, this,
+            [this] { run([this] { ExportCsvClick(); }); });
 
     auto* main = new QVBoxLayout(this);
     main->setContentsMargins(0, 0, 0, 0);
@@ -76,4 +83,25 @@ std::vector<std::string> TFSetDiagnosis::fromGrid() const {
     for (int n = 1; n <= DiagnosisEntries; ++n)
         ids.push_back(ACG->cellText(1, n));
     return ids;
+}
+
+void TFSetDiagnosis::ImportCsvClick() {
+    auto path = prompt().openFile("Import CSV", QString::fromStdString(ws().ProjectFolder),
+                                  "CSV files (*.csv)|*.csv");
+    if (!path) return;
+    DiagnosisCsvImport in = ReadDiagnosisCsv(path->toStdString());
+    if (!in.ok()) {
+        prompt().error(QString::fromStdString(in.message()));
+        return;
+    }
+    for (int n = 1; n <= DiagnosisEntries; ++n)
+        ACG->setCellText(1, n,
+                         static_cast<size_t>(n) <= in.rows.size() ? in.rows[size_t(n) - 1] : "");
+}
+
+void TFSetDiagnosis::ExportCsvClick() {
+    auto path = prompt().saveFile("Export CSV", QString::fromStdString(ws().ProjectFolder),
+                                  "CSV files (*.csv)|*.csv", "csv");
+    if (!path) return;
+    WriteFileAtomic(path->toStdString(), DiagnosisCsv(fromGrid()));
 }

@@ -18,6 +18,13 @@ public:
     QWidget* Panel1 = nullptr;
     QPushButton* bitbtn1 = nullptr;
     QPushButton* bitbtn2 = nullptr;
+    QPushButton* btnImportCsv = nullptr;
+    QPushButton* btnExportCsv = nullptr;
+
+    // CSV of the IDs; an import fills the grid unsaved, or changes nothing
+    // and lists every bad row.
+    void ImportCsvClick();
+    void ExportCsvClick();
 
     std::vector<std::string> fromGrid() const;
 

@@ -1,7 +1,7 @@
 #include "gui/tools/HelpWindow.h"
 
-#include "core/project/Workspace.h"
 #include "core/project/Errors.h"
+#include "core/project/Workspace.h"
 #include "core/tools/HelpText.h"
 
 #include <QTextBlock>
@@ -33,7 +33,8 @@ void TFHelp::showEvent(QShowEvent* e) {
 
 void TFHelp::FormShow() {
     try {
-        showHelp(LoadHelpText(HelpFilePath(ws().ExeFolder)));
+        showHelp(
+            LoadHelpText(HelpFilePath(ws().DataFolder.empty() ? ws().ExeFolder : ws().DataFolder)));
     } catch (const std::exception&) {
         RichEdit1->clear();
         prompt().message("Impossible to read file Help");

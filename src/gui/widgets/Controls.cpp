@@ -19,6 +19,18 @@ QWidget* NewOkCancelPanel(QWidget* parent, QPushButton*& ok, QPushButton*& cance
     return panel;
 }
 
+void AddCsvButtons(QWidget* panel, QPushButton*& import, QPushButton*& exportButton) {
+    auto* buttons = static_cast<QHBoxLayout*>(panel->layout());
+    import = NewPlainButton(panel, "btnImportCsv", "Import...");
+    exportButton = NewPlainButton(panel, "btnExportCsv", "Export...");
+    for (QPushButton* b : {import, exportButton}) {
+        b->setFixedHeight(27);
+        b->setToolTip(b == import ? "Replace the table with the rows of a CSV file"
+                                  : "Write the table to a CSV file");
+        buttons->addWidget(b);
+    }
+}
+
 QPushButton* NewPlainButton(QWidget* parent, const QString& name, const QString& text) {
     auto* b = NewControl<QPushButton>(parent, name, text);
     b->setAutoDefault(false);

@@ -24,3 +24,6 @@ QPushButton* NewPlainButton(QWidget* parent, const QString& name, const QString&
 
 // The bottom strip of an editor with its OK (`bitbtn1`) and Cancel (`bitbtn2`) buttons.
 QWidget* NewOkCancelPanel(QWidget* parent, QPushButton*& ok, QPushButton*& cancel);
+// "Import..." and "Export..." at the right end of an OK/Cancel panel (CSV of the
+// window's table).
+void AddCsvButtons(QWidget* panel, QPushButton*& import, QPushButton*& exportButton);

@@ -2,8 +2,8 @@
 #include "core/device/FirmwareComposer.h"
 #include "core/project/FileSystem.h"
 
-#include "TempDir.h"
 #include "FirmwareSrec.h"
+#include "TempDir.h"
 
 #include <gtest/gtest.h>
 

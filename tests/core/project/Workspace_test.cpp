@@ -1,7 +1,7 @@
 #include "TempDir.h"
-#include "core/project/Workspace.h"
-#include "core/project/IniFile.h"
 #include "core/project/FileSystem.h"
+#include "core/project/IniFile.h"
+#include "core/project/Workspace.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -152,3 +152,89 @@ TEST(NewProjectBase, EmptyBaseAndEmptyNameGiveBothMessages) {
                                                       "Name project not valid"}));
 }
 } // namespace
+
+// The workspace folder: given, beside the executable, or per user.
+TEST(WorkspaceLocation, Choice) {
+    TempDir tmp;
+    WriteText(tmp / "file", "x");
+    CreateDir(tmp / "exe");
+    ForceDirectories(tmp / "usr/bin");
+    ForceDirectories(tmp / "usr/share/tessaro-sm2dns");
+    struct Case {
+        std::string exe, given, xdg, folder, error;
+        bool perUser;
+    } cases[] = {
+        {tmp / "exe", tmp.path(), "", tmp.path(), "", false},
+        {tmp / "exe", tmp / "new/deeper", "", tmp / "new/deeper", "", false},
+        {tmp / "exe", tmp / "file", "", "", "Workspace \"" + tmp / "file" + "\" is not a folder.",
+         false},
+        {tmp / "exe", tmp / "file/ws", "", "",
+         "Workspace \"" + tmp / "file/ws" + "\" cannot be created: \"" + tmp / "file" +
+             "\" is not a folder.",
+         false},
+        // /proc takes no new file, even from root.
+        {tmp / "exe", "/proc", "", "", "Workspace folder \"/proc\" is not writable.", false},
+        {tmp / "exe", "/proc/ws/a", "", "",
+         "Workspace \"/proc/ws/a\" cannot be created: \"/proc\" is not writable.", false},
+        {tmp / "exe", "", "", tmp / "exe", "", false},
+        {"/proc", "", "/data", "/data/tessaro-sm2dns", "", true},
+        {tmp / "usr/bin", "", "/data", "/data/tessaro-sm2dns", "", true}, // installed
+        {"/proc", "", "", "/home/u/.local/share/tessaro-sm2dns", "", true},
+        {"/proc", "", "relative", "/home/u/.local/share/tessaro-sm2dns", "", true},
+    };
+    for (const Case& c : cases) {
+        WorkspaceLocation w = ChooseWorkspace(c.exe, c.given, c.xdg, "/home/u");
+        EXPECT_EQ(w.folder, c.folder) << c.given;
+        EXPECT_EQ(w.error, c.error) << c.given;
+        EXPECT_EQ(w.perUser, c.perUser) << c.given;
+    }
+    EXPECT_FALSE(DirectoryExists(tmp / "new")); // choosing creates nothing
+    EXPECT_FALSE(FileExists(tmp / "exe/Tessaro_Sm2DNs.ini"));
+}
+
+TEST(WorkspaceLocation, PrepareCreatesAndSeedsMasterOnce) {
+    TempDir tmp;
+    ForceDirectories(tmp / "share/MASTER");
+    WriteText(tmp / "share/MASTER/README.txt", "seed");
+
+    WorkspaceLocation given{tmp / "a/b", "", false};
+    EXPECT_EQ(PrepareWorkspace(given, tmp / "share"), "");
+    EXPECT_TRUE(DirectoryExists(tmp / "a/b"));
+    EXPECT_FALSE(DirectoryExists(tmp / "a/b/MASTER")); // only a per-user workspace is seeded
+
+    WorkspaceLocation user{tmp / "user/tessaro-sm2dns", "", true};
+    EXPECT_EQ(PrepareWorkspace(user, tmp / "share"), "");
+    EXPECT_EQ(ReadText(tmp / "user/tessaro-sm2dns/MASTER/README.txt"), "seed");
+    WriteText(tmp / "user/tessaro-sm2dns/MASTER/README.txt", "mine");
+    EXPECT_EQ(PrepareWorkspace(user, tmp / "share"), "");
+    EXPECT_EQ(ReadText(tmp / "user/tessaro-sm2dns/MASTER/README.txt"), "mine");
+
+    WorkspaceLocation bad{"", "Workspace \"x\" is not a folder.", false};
+    EXPECT_EQ(PrepareWorkspace(bad, tmp / "share"), bad.error);
+}
+
+TEST(WorkspaceLocation, SettleUsesTheRootNotTheExecutableFolder) {
+    TempDir exe, root;
+    WriteText(root / "Tessaro_Sm2DNs.ini", "[lastproj]\r\nprojectname=P1\r\n");
+    ForceDirectories(root / "PROJECTS/P1");
+    Workspace ws(exe.path(), root.path());
+    EXPECT_TRUE(ws.Settle());
+    EXPECT_EQ(ws.ProjectFolder, root / "PROJECTS/P1");
+    EXPECT_EQ(ws.PargenPath, root / "PROJECTS/P1/pargen.xml");
+    EXPECT_TRUE(DirectoryExists(root / "MASTER"));
+    EXPECT_FALSE(DirectoryExists(exe / "MASTER"));
+    EXPECT_FALSE(DirectoryExists(exe / "PROJECTS"));
+    EXPECT_TRUE(ws.RememberProject());
+    EXPECT_FALSE(FileExists(exe / "Tessaro_Sm2DNs.ini"));
+}
+
+TEST(WorkspaceLocation, DataFolderOfBuildAndInstallTrees) {
+    TempDir tmp;
+    ForceDirectories(tmp / "build/bin");
+    WriteText(tmp / "build/bin/help2.dat", "");
+    ForceDirectories(tmp / "usr/bin");
+    ForceDirectories(tmp / "usr/share/tessaro-sm2dns");
+    EXPECT_EQ(DataFolderOf(tmp / "build/bin"), tmp / "build/bin");
+    EXPECT_EQ(DataFolderOf(tmp / "usr/bin"), tmp / "usr/share/tessaro-sm2dns");
+    EXPECT_EQ(DataFolderOf(tmp / "other"), tmp / "other");
+}

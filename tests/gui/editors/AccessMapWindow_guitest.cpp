@@ -4,6 +4,8 @@
 #include "core/editors/AccessMap.h"
 #include "gui/widgets/StringGrid.h"
 
+#include "core/project/FileSystem.h"
+
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QTabWidget>
@@ -57,6 +59,8 @@ private slots:
     void failingCellGetsFocus();
     void gapClosedByMoveUp();
     void brokenMapKeepsRowsReadBefore();
+    void csvExportImportSavesTheSameFile();
+    void csvBadRowsListedGridUnchanged();
 };
 
 void SetVarTest::gridsBuiltAsSpecified() {
@@ -351,6 +355,60 @@ void SetVarTest::gapClosedByMoveUp() {
     LoadAccessMap(f.ws.SdoPath, map);
     QCOMPARE(int(map.In.size()), 2);
     QCOMPARE(map.In[1].Mnemonic, std::string("b"));
+}
+
+void SetVarTest::csvExportImportSavesTheSameFile() {
+    EditorFixture f;
+    const std::string xml = FullMapXml();
+    WriteText(f.ws.SdoPath, xml);
+    TFSetVar dlg(f.ws);
+    dlg.setPrompt(f.rec);
+    const std::string a = f.exe / "read.csv", b = f.exe / "write.csv";
+    dlg.show();
+    f.rec->fileAnswers = {QString::fromStdString(a), QString::fromStdString(b)};
+    dlg.btnExportCsv->click();
+    dlg.PageControl1->setCurrentIndex(1);
+    dlg.btnExportCsv->click();
+    dlg.hide();
+
+    // Imported into empty tables, the rows wait unsaved until OK.
+    const std::string empty =
+        "<Serial_to_ProfiBus><DeviceNet_IN/><DeviceNet_OUT/></Serial_to_ProfiBus>";
+    WriteText(f.ws.SdoPath, empty);
+    dlg.show();
+    QVERIFY(dlg.sga->cell(1, 1).isEmpty());
+    f.rec->fileAnswers = {QString::fromStdString(b), QString::fromStdString(a)};
+    dlg.btnImportCsv->click(); // still the write tab
+    dlg.PageControl1->setCurrentIndex(0);
+    dlg.btnImportCsv->click();
+    QVERIFY2(f.rec->entries.size() == 4, qPrintable(f.rec->shown().join("\n")));
+    QCOMPARE(dlg.sgb->cell(7, 455), QString("point 454"));
+    QCOMPARE(ReadText(f.ws.SdoPath), empty);
+    QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
+    QVERIFY(!dlg.isVisible());
+    QCOMPARE(ReadText(f.ws.SdoPath), xml);
+}
+
+void SetVarTest::csvBadRowsListedGridUnchanged() {
+    EditorFixture f;
+    WriteText(f.ws.PargenPath,
+              "<Par_Gen><DN_NB_IN>10</DN_NB_IN><DN_NB_OUT>10</DN_NB_OUT></Par_Gen>");
+    TFSetVar dlg(f.ws);
+    dlg.setPrompt(f.rec);
+    dlg.show();
+    FillRow(dlg.sga, 1, {"5", "Coil Status", "1", "1", "", "0", "kept"});
+    const std::string csv = f.exe / "bad.csv";
+    WriteText(csv, "N°;Slave ID;Type;Address Register;NPoint;SWAP;Address DeviceNet;Mnemonic\n"
+                   "1;1;Coil Status;0;1;N;11;\n2;1;Coil Status;0;1;N;3;\n3;1;Output;0;1;N;0\n");
+    f.rec->fileAnswers = {QString::fromStdString(csv)};
+    dlg.btnImportCsv->click();
+    QCOMPARE(f.rec->texts("error"),
+             QStringList{"The file was not imported:\n"
+                         "Row 2: Address DeviceNet must be between 0 and 10.\n"
+                         "Row 4: 7 columns, expected 8."});
+    QCOMPARE(dlg.sga->cell(7, 1), QString("kept"));
+    QVERIFY(dlg.sga->cell(1, 2).isEmpty());
+    QCOMPARE(dlg.btnImportCsv->text(), QString("Import..."));
 }
 
 QTEST_MAIN(SetVarTest)

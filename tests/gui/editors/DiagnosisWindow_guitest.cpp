@@ -1,6 +1,7 @@
 #include "gui/editors/DiagnosisWindow.h"
 
 #include "EditorFixture.h"
+#include "core/editors/DiagnosisIds.h"
 #include "gui/widgets/StringGrid.h"
 
 #include <QPushButton>
@@ -24,6 +25,7 @@ private slots:
     void cancelDropsEdits();
     void malformedFileReported();
     void badEntryGetsFocus();
+    void csvRoundTripAndBadRows();
 };
 
 void SetDiagnosisTest::gridLabels() {
@@ -154,6 +156,39 @@ void SetDiagnosisTest::badEntryGetsFocus() {
     QVERIFY(dlg.ACG->hasFocus());
     QCOMPARE(dlg.ACG->currentRow(), 2);
     QCOMPARE(dlg.ACG->currentCol(), 1);
+}
+
+void SetDiagnosisTest::csvRoundTripAndBadRows() {
+    EditorFixture f;
+    const std::string xml = "<Modbus_IDs><ID>7</ID><ID>$FF</ID><ID>1</ID></Modbus_IDs>";
+    WriteText(f.ws.DiagnosisPath, xml);
+    TFSetDiagnosis dlg(f.ws);
+    dlg.setPrompt(f.rec);
+    const std::string csv = f.exe / "ids.csv", bad = f.exe / "bad.csv";
+    dlg.show();
+    f.rec->fileAnswers = {QString::fromStdString(csv)};
+    dlg.btnExportCsv->click();
+    QCOMPARE(ReadText(csv),
+             std::string("Index/Bit-Mapping,Modbus Slave ID\r\n\"1 / Byte:0, Bit:0\",7\r\n"
+                         "\"2 / Byte:0, Bit:1\",$FF\r\n\"3 / Byte:0, Bit:2\",1\r\n"));
+    dlg.hide();
+
+    WriteText(f.ws.DiagnosisPath,
+              "<Modbus_IDs><ID>9</ID><ID>9</ID><ID>9</ID><ID>9</ID></Modbus_IDs>");
+    dlg.show();
+    WriteText(bad, "Index/Bit-Mapping;Modbus Slave ID\r\nx;300\r\ny;0\r\n");
+    f.rec->fileAnswers = {QString::fromStdString(bad), QString::fromStdString(csv)};
+    dlg.btnImportCsv->click();
+    QCOMPARE(f.rec->texts("error"),
+             QStringList{"The file was not imported:\nRow 2: Modbus ID must be between 1 and 255.\n"
+                         "Row 3: Modbus ID must be between 1 and 255."});
+    QCOMPARE(dlg.ACG->cell(1, 4), QString("9"));
+    dlg.btnImportCsv->click();
+    QCOMPARE(dlg.ACG->cell(1, 2), QString("$FF"));
+    QVERIFY(dlg.ACG->cell(1, 4).isEmpty()); // rows past the file's are emptied
+    QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
+    QVERIFY(!dlg.isVisible());
+    QCOMPARE(ReadText(f.ws.DiagnosisPath), DiagnosisXml({"7", "$FF", "1"}));
 }
 
 QTEST_MAIN(SetDiagnosisTest)

@@ -1,0 +1,112 @@
+// tessaro-cli export / import: one table of a project as CSV.
+#include "cli/Cli.h"
+#include "core/editors/AccessMap.h"
+#include "core/editors/DiagnosisIds.h"
+#include "core/editors/TableCsv.h"
+#include "core/project/FileSystem.h"
+
+namespace cli {
+const char* const kExportHelp =
+    "Usage: tessaro-cli export PROJECT --table read|write|diagnosis -o FILE\n"
+    "\n"
+    "Writes one table as CSV (comma, CRLF, columns named as in the window):\n"
+    "read and write are the access-map tables of sdo.xml, diagnosis the Modbus\n"
+    "IDs of diagnosis.xml.\n";
+
+const char* const kImportHelp =
+    "Usage: tessaro-cli import PROJECT --table read|write|diagnosis FILE\n"
+    "\n"
+    "Replaces one table of the project with the rows of a CSV file (comma or\n"
+    "semicolon, a first row naming the columns as export writes them). Every row\n"
+    "gets the checks of the window's OK; on any error every bad row is listed\n"
+    "and the project is not changed (exit status 1).\n";
+
+namespace {
+enum class Table { Read, Write, Diagnosis };
+
+struct TableArgs {
+    std::string project, table, file;
+};
+
+// Returns an exit status on wrong usage, else -1.
+int ParseArgs(const Args& args, const char* help, bool output, TableArgs& out) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--table" || (output && a == "-o")) {
+            if (i + 1 >= args.size()) return Usage(help, a + " needs a value");
+            (a == "-o" ? out.file : out.table) = args[++i];
+        } else if (!a.empty() && a[0] != '-' && out.project.empty()) {
+            out.project = a;
+        } else if (!output && !a.empty() && a[0] != '-' && out.file.empty()) {
+            out.file = a;
+        } else {
+            return Usage(help, "unexpected argument '" + a + "'");
+        }
+    }
+    if (out.project.empty()) return Usage(help, "a project folder is needed");
+    if (out.table != "read" && out.table != "write" && out.table != "diagnosis")
+        return Usage(help, "--table must be read, write or diagnosis");
+    if (out.file.empty()) return Usage(help, output ? "-o FILE is needed" : "a CSV file is needed");
+    if (!DirectoryExists(out.project)) {
+        std::cerr << "tessaro-cli: '" << out.project << "' is not a folder\n";
+        return kFailed;
+    }
+    return -1;
+}
+
+std::string ProjectFile(const std::string& project, const char* name) {
+    return project + PathSep + name;
+}
+} // namespace
+
+int Export(const Args& args) {
+    TableArgs a;
+    if (int rc = ParseArgs(args, kExportHelp, true, a); rc >= 0) return rc;
+    std::string text;
+    if (a.table == "diagnosis") {
+        std::vector<std::string> ids;
+        LoadDiagnosisIds(ProjectFile(a.project, "diagnosis.xml"), ids);
+        text = DiagnosisCsv(ids);
+    } else {
+        AccessMap map;
+        LoadAccessMap(ProjectFile(a.project, "sdo.xml"), map);
+        text = AccessTableCsv(map.rows(a.table == "read" ? AccessTable::Read : AccessTable::Write));
+    }
+    WriteFileAtomic(a.file, text);
+    std::cout << "Wrote " << a.file << "\n";
+    return kOk;
+}
+
+int Import(const Args& args) {
+    TableArgs a;
+    if (int rc = ParseArgs(args, kImportHelp, false, a); rc >= 0) return rc;
+    if (a.table == "diagnosis") {
+        const std::string path = ProjectFile(a.project, "diagnosis.xml");
+        DiagnosisCsvImport in = ReadDiagnosisCsv(a.file);
+        if (!in.ok()) {
+            std::cerr << in.message() << "\n";
+            return kFailed;
+        }
+        SaveDiagnosisIds(in.rows, path);
+        std::cout << "Imported " << in.rows.size() << " rows into " << path << "\n";
+        return kOk;
+    }
+    const std::string path = ProjectFile(a.project, "sdo.xml");
+    const AccessTable t = a.table == "read" ? AccessTable::Read : AccessTable::Write;
+    AccessBounds b = ReadAccessBounds(ProjectFile(a.project, "pargen.xml"));
+    AccessCsvImport in =
+        ReadAccessTableCsv(a.file, t, t == AccessTable::Read ? b.NByteIn : b.NByteOut);
+    if (!in.ok()) {
+        std::cerr << in.message() << "\n";
+        return kFailed;
+    }
+    // The other table is kept as the file has it.
+    AccessMap map;
+    LoadAccessMap(path, map);
+    map.rows(t) = std::move(in.rows);
+    const size_t n = map.rows(t).size();
+    SaveAccessMap(map, path);
+    std::cout << "Imported " << n << " rows into " << path << "\n";
+    return kOk;
+}
+} // namespace cli

@@ -1,0 +1,31 @@
+#pragma once
+#include <string>
+#include <string_view>
+#include <vector>
+
+// RFC 4180 text: fields separated by ',' or ';', records by CRLF (LF and CR
+// alone are read too), fields with a separator, quote or line break quoted with
+// '"' and inner quotes doubled.
+using CsvRecord = std::vector<std::string>;
+
+struct CsvText {
+    std::vector<CsvRecord> records;
+    char separator = ',';
+};
+
+// Largest CSV file read: a full table is a few tens of kB.
+inline constexpr size_t MaxCsvBytes = size_t(4) << 20;
+
+// Parses UTF-8 text; a leading byte order mark is skipped and the separator is
+// the one of ',' and ';' found more often outside quotes in the first record.
+// At most maxRecords records are kept; `more` then tells whether others
+// followed. Throws TessaroError for text that is not UTF-8 (or holds NUL or
+// other control bytes), a quote that is never closed, or text after a
+// closing quote, naming the record.
+CsvText ParseCsv(std::string_view text, size_t maxRecords, bool* more = nullptr);
+
+// Reads the file (refused unread when larger than MaxCsvBytes) and parses it.
+CsvText ReadCsvFile(const std::string& path, size_t maxRecords, bool* more = nullptr);
+
+// One record with CRLF, fields quoted only where needed.
+std::string CsvLine(const CsvRecord& fields, char separator = ',');

@@ -1,0 +1,101 @@
+#include "gui/tools/ReportWindow.h"
+
+#include "core/project/FileSystem.h"
+#include "core/project/Workspace.h"
+#include "core/report/CommissioningReport.h"
+#include "gui/widgets/Controls.h"
+
+#include <QDate>
+#include <QHBoxLayout>
+#include <QLocale>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QTextDocument>
+#include <QVBoxLayout>
+
+namespace {
+QPageSize LocalPaper() {
+    return QLocale().measurementSystem() == QLocale::ImperialUSSystem ? QPageSize(QPageSize::Letter)
+                                                                      : QPageSize(QPageSize::A4);
+}
+} // namespace
+
+TFReport::TFReport(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
+    setObjectName("FReport");
+    setWindowTitle("Commissioning report");
+    resize(820, 640);
+    buildIfNow(build);
+}
+
+void TFReport::buildControls() {
+    ReportView = Named(new QTextBrowser(this), "ReportView");
+    ReportView->setOpenLinks(false);
+    btnSavePdf = NewPlainButton(this, "btnSavePdf", "Save as PDF");
+    btnSaveHtml = NewPlainButton(this, "btnSaveHtml", "Save HTML");
+    btnPrint = NewPlainButton(this, "btnPrint", "Print");
+    btnClose = NewPlainButton(this, "btnClose", "Close");
+    auto* row = new QHBoxLayout;
+    for (QPushButton* b : {btnSavePdf, btnSaveHtml, btnPrint})
+        row->addWidget(b);
+    row->addStretch();
+    row->addWidget(btnClose);
+    auto* main = new QVBoxLayout(this);
+    main->addWidget(ReportView);
+    main->addLayout(row);
+    connect(btnSavePdf, &QPushButton::clicked, this, [this] { run([this] { SavePdfClick(); }); });
+    connect(btnSaveHtml, &QPushButton::clicked, this, [this] { run([this] { SaveHtmlClick(); }); });
+    connect(btnPrint, &QPushButton::clicked, this, [this] { run([this] { PrintClick(); }); });
+    connect(btnClose, &QPushButton::clicked, this, [this] { done(Accepted); });
+}
+
+void TFReport::showEvent(QShowEvent* e) {
+    FormBase::showEvent(e);
+    run([this] { FormShow(); });
+}
+
+std::string TFReport::projectName() const {
+    std::string name = ws().ProjectName;
+    while (!name.empty() && name.front() == PathSep)
+        name.erase(name.begin());
+    return name;
+}
+
+void TFReport::FormShow() {
+    date_ = QDate::currentDate().toString(Qt::ISODate).toStdString();
+    // Qt's rich text draws no SVG: the byte map comes as coloured table cells.
+    ReportView->setHtml(QString::fromStdString(
+        CommissioningReportHtml(ws().ProjectFolder, projectName(), date_, ByteMapDrawing::Table)));
+}
+
+void TFReport::savePdf(const std::string& path) {
+    QPdfWriter pdf(QString::fromStdString(path));
+    pdf.setPageSize(LocalPaper());
+    pdf.setPageMargins(QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter);
+    pdf.setTitle("Commissioning report " + QString::fromStdString(projectName()));
+    ReportView->document()->print(&pdf);
+}
+
+void TFReport::SavePdfClick() {
+    auto path = prompt().saveFile("Save as PDF", QString::fromStdString(ws().ProjectFolder),
+                                  "PDF files (*.pdf)|*.pdf", "pdf");
+    if (path) savePdf(path->toStdString());
+}
+
+void TFReport::SaveHtmlClick() {
+    auto path = prompt().saveFile("Save HTML", QString::fromStdString(ws().ProjectFolder),
+                                  "HTML files (*.html)|*.html", "html");
+    if (path)
+        WriteFileAtomic(path->toStdString(),
+                        CommissioningReportHtml(ws().ProjectFolder, projectName(), date_));
+}
+
+void TFReport::PrintClick() {
+    QPrinter printer;
+    printer.setPageSize(LocalPaper());
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() == QDialog::Accepted) ReportView->document()->print(&printer);
+}

@@ -1,0 +1,37 @@
+#pragma once
+#include "gui/widgets/FormBase.h"
+
+#include <string>
+
+class QPushButton;
+class QTextBrowser;
+
+// Report: the commissioning report of the open project, with Save as PDF,
+// Save HTML and Print.
+class TFReport : public FormBase {
+    Q_OBJECT
+public:
+    explicit TFReport(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
+
+    QTextBrowser* ReportView = nullptr;
+    QPushButton* btnSavePdf = nullptr;
+    QPushButton* btnSaveHtml = nullptr;
+    QPushButton* btnPrint = nullptr;
+    QPushButton* btnClose = nullptr;
+
+    // Builds the report of the open project, dated today.
+    void FormShow();
+    void SavePdfClick();
+    void SaveHtmlClick();
+    void PrintClick();
+    // Writes the shown report as PDF on the locale's paper (A4 or Letter).
+    void savePdf(const std::string& path);
+
+protected:
+    void buildControls() override;
+    void showEvent(QShowEvent* e) override;
+
+private:
+    std::string projectName() const;
+    std::string date_;
+};

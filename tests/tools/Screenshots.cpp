@@ -1,0 +1,54 @@
+// Pictures of the README walkthrough: the program on a copy of the sample
+// workspace, each window grabbed into OUT_DIR. Run by `make screenshots`.
+#include "app/Forms.h"
+#include "app/MainWindow.h"
+#include "core/project/Workspace.h"
+#include "gui/editors/AccessMapWindow.h"
+#include "gui/tools/ReportWindow.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QPixmap>
+#include <QScreen>
+#include <QTimer>
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc != 4) {
+        std::fprintf(stderr, "Usage: screenshots EXE_FOLDER WORKSPACE OUT_DIR\n");
+        return 2;
+    }
+    const QString out = argv[3];
+    Workspace ws(argv[1], argv[2]);
+    Forms forms;
+    forms.create(ws);
+    auto* main = forms.FTessaroFirmWare;
+    main->show();
+    auto save = [&](QWidget* w, const char* name) {
+        // What the screen shows: grab() would also lay out the hidden dialogs.
+        // The X server maps a new window a little later.
+        QEventLoop wait;
+        QTimer::singleShot(500, &wait, &QEventLoop::quit);
+        wait.exec();
+        w->screen()->grabWindow(w->winId()).save(out + "/" + name);
+    };
+    QTimer::singleShot(300, [&] {
+        save(main, "main-window.png");
+        TFSetVar access(ws, main);
+        access.show();
+        access.resize(787, 420);
+        save(&access, "set-access.png");
+        access.hide();
+        TFReport report(ws, main);
+        report.resize(820, 640);
+        report.show();
+        save(&report, "report.png");
+        report.savePdf((out + "/sample-report.pdf").toStdString());
+        report.hide();
+        app.quit();
+    });
+    int rc = app.exec();
+    forms.destroy();
+    return rc;
+}
