@@ -1,5 +1,6 @@
 #include "core/device/FirmwareComposer.h"
 
+#include "core/device/Process.h"
 #include "core/project/FileSystem.h"
 
 #include <algorithm>
@@ -131,22 +132,11 @@ bool StartProgram(const std::string& program, const std::string& parameter) {
     // when it ends; glibc's posix_spawn reports a failed exec as its result.
     std::string prog = program, par = parameter;
     char* argv[] = {prog.data(), par.data(), nullptr};
-    posix_spawn_file_actions_t files;
-    ::posix_spawn_file_actions_init(&files);
-    ::posix_spawn_file_actions_addclosefrom_np(&files, 3);
-    posix_spawnattr_t attr;
-    ::posix_spawnattr_init(&attr);
-    sigset_t all, none;
-    sigfillset(&all);
-    sigemptyset(&none);
-    ::posix_spawnattr_setsigdefault(&attr, &all);
-    ::posix_spawnattr_setsigmask(&attr, &none);
-    ::posix_spawnattr_setflags(&attr,
-                               POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSID);
+    SpawnSetup setup;
+    setup.closeOthers = true;
+    setup.group = SpawnSetup::Group::Session;
     pid_t pid = -1;
-    const int err = ::posix_spawn(&pid, prog.c_str(), &files, &attr, argv, environ);
-    ::posix_spawnattr_destroy(&attr);
-    ::posix_spawn_file_actions_destroy(&files);
+    const int err = SpawnChild(prog, argv, setup, pid);
     if (err != 0) return false;
     std::thread([pid] {
         while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {

@@ -62,6 +62,38 @@ void ReapLater(pid_t pid) {
 }
 } // namespace
 
+int SpawnChild(const std::string& program, char* const argv[], const SpawnSetup& setup,
+               pid_t& pid) {
+    posix_spawn_file_actions_t files;
+    ::posix_spawn_file_actions_init(&files);
+    if (setup.stdinFd >= 0) ::posix_spawn_file_actions_adddup2(&files, setup.stdinFd, 0);
+    if (setup.outputFd >= 0) {
+        ::posix_spawn_file_actions_adddup2(&files, setup.outputFd, 1);
+        ::posix_spawn_file_actions_adddup2(&files, setup.outputFd, 2);
+    }
+    if (setup.closeOthers) ::posix_spawn_file_actions_addclosefrom_np(&files, 3);
+    posix_spawnattr_t attr;
+    ::posix_spawnattr_init(&attr);
+    sigset_t all, none;
+    sigfillset(&all);
+    sigemptyset(&none);
+    ::posix_spawnattr_setsigdefault(&attr, &all);
+    ::posix_spawnattr_setsigmask(&attr, &none);
+    short flags = POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK;
+    if (setup.group == SpawnSetup::Group::Own) {
+        ::posix_spawnattr_setpgroup(&attr, 0);
+        flags |= POSIX_SPAWN_SETPGROUP;
+    } else if (setup.group == SpawnSetup::Group::Session) {
+        flags |= POSIX_SPAWN_SETSID;
+    }
+    ::posix_spawnattr_setflags(&attr, flags);
+    pid = -1;
+    const int err = ::posix_spawn(&pid, program.c_str(), &files, &attr, argv, environ);
+    ::posix_spawnattr_destroy(&attr);
+    ::posix_spawn_file_actions_destroy(&files);
+    return err;
+}
+
 RunResult RunAndWait(const std::string& program, const std::string& parameters, bool /*hidden*/,
                      const RunOptions& options) {
     RunResult result;
@@ -72,21 +104,8 @@ RunResult RunAndWait(const std::string& program, const std::string& parameters, 
         argv.push_back(a.data());
     argv.push_back(nullptr);
 
-    // The program starts with default signal handling and nothing blocked,
-    // whatever the GUI toolkit set up for itself.
-    posix_spawnattr_t attr;
-    ::posix_spawnattr_init(&attr);
-    sigset_t all, none;
-    sigfillset(&all);
-    sigemptyset(&none);
-    ::posix_spawnattr_setsigdefault(&attr, &all);
-    ::posix_spawnattr_setsigmask(&attr, &none);
-    ::posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-
     pid_t pid = -1;
-    // glibc's posix_spawn reports a failed exec as its result.
-    int err = ::posix_spawn(&pid, program.c_str(), nullptr, &attr, argv.data(), environ);
-    ::posix_spawnattr_destroy(&attr);
+    const int err = SpawnChild(program, argv.data(), {}, pid);
     if (err != 0) {
         result.startError = err;
         return result;
@@ -143,27 +162,12 @@ int ChildProcess::start(const std::string& program, const std::vector<std::strin
 
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) return errno;
-    posix_spawn_file_actions_t actions;
-    ::posix_spawn_file_actions_init(&actions);
-    ::posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-    ::posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
-
-    // Default signal handling and nothing blocked, whatever the GUI toolkit set
-    // up; its own process group, so that a stop reaches what it started too.
-    posix_spawnattr_t attr;
-    ::posix_spawnattr_init(&attr);
-    sigset_t all, none;
-    sigfillset(&all);
-    sigemptyset(&none);
-    ::posix_spawnattr_setsigdefault(&attr, &all);
-    ::posix_spawnattr_setsigmask(&attr, &none);
-    ::posix_spawnattr_setpgroup(&attr, 0);
-    ::posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK |
-                                          POSIX_SPAWN_SETPGROUP);
+    // Its own process group, so that a stop reaches what it started too.
+    SpawnSetup setup;
+    setup.outputFd = fds[1];
+    setup.group = SpawnSetup::Group::Own;
     pid_t pid = -1;
-    int err = ::posix_spawn(&pid, program.c_str(), &actions, &attr, argv.data(), environ);
-    ::posix_spawnattr_destroy(&attr);
-    ::posix_spawn_file_actions_destroy(&actions);
+    const int err = SpawnChild(program, argv.data(), setup, pid);
     ::close(fds[1]);
     if (err != 0) {
         ::close(fds[0]);

@@ -77,6 +77,21 @@ private:
     std::string output_;
 };
 
+// How SpawnChild starts a program: which of the program's files it gets as
+// its standard ones, whether it keeps the others, and whether it leaves the
+// program's process group.
+struct SpawnSetup {
+    int stdinFd = -1;  // becomes its standard input
+    int outputFd = -1; // becomes its standard output and error
+    bool closeOthers = false;
+    enum class Group { Same, Own, Session } group = Group::Same;
+};
+
+// posix_spawn with default signal handling and nothing blocked, whatever the
+// GUI toolkit set up for itself; never a fork of the threaded program.
+// Returns 0 or the error (glibc reports a failed exec as the result).
+int SpawnChild(const std::string& program, char* const argv[], const SpawnSetup& setup, pid_t& pid);
+
 // Starts program with the split parameters in the current folder and waits
 // until it ends, polling every pollInterval, or until timeLimit has passed;
 // then it is left running and reaped in the background when it ends, so no

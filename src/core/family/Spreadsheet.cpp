@@ -1,5 +1,6 @@
 #include "core/family/Spreadsheet.h"
 
+#include "core/device/Process.h"
 #include "core/family/WorkbookStream.h"
 #include "core/project/FileSystem.h"
 
@@ -179,23 +180,12 @@ private:
 
         // The reader gets its end of the socket as standard input and none
         // of the program's other files; default signals, nothing blocked.
-        posix_spawn_file_actions_t files;
-        ::posix_spawn_file_actions_init(&files);
-        ::posix_spawn_file_actions_adddup2(&files, fds[1], 0);
-        ::posix_spawn_file_actions_addclosefrom_np(&files, 3);
-        posix_spawnattr_t attr;
-        ::posix_spawnattr_init(&attr);
-        sigset_t all, none;
-        sigfillset(&all);
-        sigemptyset(&none);
-        ::posix_spawnattr_setsigdefault(&attr, &all);
-        ::posix_spawnattr_setsigmask(&attr, &none);
-        ::posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+        SpawnSetup setup;
+        setup.stdinFd = fds[1];
+        setup.closeOthers = true;
         char* argv[] = {program.data(), nullptr};
         pid_t pid = -1;
-        const int err = ::posix_spawn(&pid, program.c_str(), &files, &attr, argv, environ);
-        ::posix_spawnattr_destroy(&attr);
-        ::posix_spawn_file_actions_destroy(&files);
+        const int err = SpawnChild(program, argv, setup, pid);
         ::close(fds[1]);
         if (err != 0) {
             ::close(fds[0]);
