@@ -76,7 +76,7 @@ void EditorWindow::BtnCheckClick() {
     listed_ = allFailures();
     QStringList lines;
     for (const Failure& f : listed_)
-        lines << f.message.trimmed();
+        lines << f.message;
     FindingCount count;
     count.errors = static_cast<int>(listed_.size());
     LabelFindings->setText(
