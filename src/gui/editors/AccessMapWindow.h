@@ -24,14 +24,12 @@ public:
     QWidget* Panel1 = nullptr;
     QPushButton* bitbtn1 = nullptr;
     QPushButton* bitbtn2 = nullptr;
-    QPushButton* btn_Probe = nullptr;  // "Test on bus…"
+    QPushButton* btn_Probe = nullptr; // "Test on bus…"
     QPushButton* btnImportCsv = nullptr;
     QPushButton* btnExportCsv = nullptr;
     QPushButton* BtnByteMap = nullptr; // "Byte map" beside OK/Cancel
-    QPushButton* BtnCheck = nullptr;   // "Check": every finding into ListFindings
-    QLabel* LabelFindings = nullptr;
-    FindingsList* ListFindings = nullptr; // hidden until the first Check
-    TFByteMap* ByteMap = nullptr;         // made on first use
+    // BtnCheck, LabelFindings and ListFindings are the base's, laid out here.
+    TFByteMap* ByteMap = nullptr; // made on first use
 
     // Address DeviceNet bounds, from pargen.xml at each showing.
     int NByteIn = DefaultDeviceNetBytes;
@@ -39,7 +37,7 @@ public:
 
     void BtnByteMapClick();
     // Fills ListFindings with the errors and layout findings of both grids.
-    void BtnCheckClick();
+    void BtnCheckClick() override;
     // Shows the cell of a finding: its tab, row and column.
     void selectFinding(AccessTable t, int row, const std::string& column);
 

@@ -44,6 +44,9 @@ void TFSetDiagnosis::buildControls() {
     main->setSpacing(0);
     main->addWidget(ACG);
     main->addWidget(Panel1);
+    auto* buttons = static_cast<QHBoxLayout*>(Panel1->layout());
+    buttons->insertSpacing(3, 16); // after Cancel
+    addCheck(buttons, 4, main, 1);
 
     setButtons(bitbtn1, bitbtn2);
     addTable({ACG, {1}, 1, {}});
@@ -65,9 +68,16 @@ void TFSetDiagnosis::loadControls() {
 }
 
 std::optional<EditorWindow::Failure> TFSetDiagnosis::firstFailure() {
-    const auto failures = LocatedDiagnosisFailures(fromGrid());
-    if (failures.empty()) return std::nullopt;
-    return FailAt(failures.front().message, ACG, 1, static_cast<int>(failures.front().entry) + 1);
+    auto all = allFailures();
+    if (all.empty()) return std::nullopt;
+    return all.front();
+}
+
+std::vector<EditorWindow::Failure> TFSetDiagnosis::allFailures() {
+    std::vector<Failure> all;
+    for (const auto& f : LocatedDiagnosisFailures(fromGrid()))
+        all.push_back(FailAt(f.message, ACG, 1, static_cast<int>(f.entry) + 1));
+    return all;
 }
 
 void TFSetDiagnosis::save() {

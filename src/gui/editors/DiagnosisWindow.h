@@ -33,6 +33,7 @@ protected:
     void clearControls() override;
     void loadControls() override;
     std::optional<Failure> firstFailure() override;
+    std::vector<Failure> allFailures() override;
     void save() override;
     std::string savedFile() const override;
 };

@@ -28,7 +28,7 @@ void FamilyEditor::newPages() {
 QPushButton* FamilyEditor::layOut(const char* okName) {
     QPushButton* ok = NewPlainButton(this, okName, "OK");
     bitbtn2 = NewPlainButton(this, "bitbtn2", "Cancel");
-    auto* row = new QHBoxLayout;
+    auto* row = buttonRow = new QHBoxLayout;
     if (excel_) {
         bitbtn4 = NewPlainButton(this, "bitbtn4", "Import");
         button1 = NewPlainButton(this, "button1", "Export");

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+class QHBoxLayout;
 class QPushButton;
 class QTabWidget;
 class SpreadsheetSession;
@@ -40,6 +41,8 @@ protected:
     // Import and Export on the left, OK (named `okName`, answered) and
     // Cancel on the right, below the pages.
     QPushButton* layOut(const char* okName);
+    // The row of buttons layOut made.
+    QHBoxLayout* buttonRow = nullptr;
 
     // "File XML not found" is told and the editor opens empty; a file read
     // only in part fails the load ("Error in reading file XML").

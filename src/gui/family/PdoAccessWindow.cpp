@@ -87,6 +87,7 @@ void TFSetPdo::buildControls() {
     PageControl1->addTab(sgb, "Recive PDO --> ProfiBub OUT");
 
     bitbtn1 = layOut("bitbtn1");
+    addCheck(buttonRow, buttonRow->count(), static_cast<QBoxLayout*>(layout()), 1);
     resize(600, 330);
 }
 
@@ -149,16 +150,23 @@ std::vector<PdoAccessRow> TFSetPdo::gridRows(const StringGrid* grid) const {
 }
 
 std::optional<EditorWindow::Failure> TFSetPdo::firstFailure() {
-    // The input table is checked first; the failure points at its cell.
+    auto all = allFailures();
+    if (all.empty()) return std::nullopt;
+    return all.front();
+}
+
+std::vector<EditorWindow::Failure> TFSetPdo::allFailures() {
+    // The input table is checked first; each failure points at its cell.
     const std::pair<StringGrid*, int32_t> sides[] = {{sga, NByteIn}, {sgb, NByteOut}};
+    std::vector<Failure> all;
     for (PdoSide side : {PdoSide::In, PdoSide::Out}) {
         auto [grid, area] = sides[side == PdoSide::In ? 0 : 1];
         std::vector<CheckFailure> found;
-        AppendFailures(PdoTableChecks(side, area), gridRows(grid), 1, found);
-        if (!found.empty())
-            return FailAt(found[0].message, grid, found[0].field, int(found[0].row) + 1);
+        AppendFailures(PdoTableChecks(side, area), gridRows(grid), SIZE_MAX, found);
+        for (const CheckFailure& f : found)
+            all.push_back(FailAt(f.message, grid, f.field, int(f.row) + 1));
     }
-    return std::nullopt;
+    return all;
 }
 
 void TFSetPdo::save() {

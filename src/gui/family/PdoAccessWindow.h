@@ -21,6 +21,7 @@ protected:
     void clearControls() override;
     void loadControls() override;
     std::optional<Failure> firstFailure() override;
+    std::vector<Failure> allFailures() override;
     void save() override;
 
 private:

@@ -1,10 +1,14 @@
 #include "gui/widgets/EditorWindow.h"
 
+#include "gui/widgets/Controls.h"
+#include "gui/widgets/FindingsList.h"
 #include "gui/widgets/StringGrid.h"
 
 #include <QAbstractButton>
+#include <QBoxLayout>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -43,6 +47,45 @@ void EditorWindow::addTable(const Table& table) {
     tables_.push_back(table);
 }
 
+void EditorWindow::addCheck(QBoxLayout* buttons, int at, QBoxLayout* main, int listAt) {
+    BtnCheck = NewPlainButton(this, "BtnCheck", "Check");
+    BtnCheck->setFixedSize(81, 27);
+    buttons->insertWidget(at, BtnCheck);
+    LabelFindings = Named(new QLabel("Findings", this), "LabelFindings");
+    ListFindings = Named(new FindingsList(this), "ListFindings");
+    LabelFindings->setBuddy(ListFindings);
+    ListFindings->setFixedHeight(110);
+    LabelFindings->hide();
+    ListFindings->hide();
+    main->insertWidget(listAt, LabelFindings);
+    main->insertWidget(listAt + 1, ListFindings);
+    connect(BtnCheck, &QPushButton::clicked, this, [this] { run([this] { BtnCheckClick(); }); });
+    connect(ListFindings, &FindingsList::lineActivated, this, [this](int i) {
+        if (i >= 0 && static_cast<size_t>(i) < listed_.size())
+            FocusFailure(listed_[static_cast<size_t>(i)]);
+    });
+}
+
+std::vector<EditorWindow::Failure> EditorWindow::allFailures() {
+    std::vector<Failure> all;
+    if (auto f = firstFailure()) all.push_back(*f);
+    return all;
+}
+
+void EditorWindow::BtnCheckClick() {
+    listed_ = allFailures();
+    QStringList lines;
+    for (const Failure& f : listed_)
+        lines << f.message;
+    FindingCount count;
+    count.errors = static_cast<int>(listed_.size());
+    LabelFindings->setText(
+        QString("Findings: %1").arg(QString::fromStdString(FindingSummary(count))));
+    ListFindings->setLines(lines);
+    LabelFindings->show();
+    ListFindings->show();
+}
+
 void EditorWindow::controlsBuilt() {
     // Return may press OK and nothing else (FormBase disarmed the others).
     for (QPushButton* b : findChildren<QPushButton*>())
@@ -79,6 +122,13 @@ void EditorWindow::showEvent(QShowEvent* e) {
 void EditorWindow::reload() {
     // Nothing of an earlier showing or another project may stay.
     clearControls();
+    // Findings of an earlier showing point at rows that may be gone.
+    if (LabelFindings) LabelFindings->hide();
+    if (ListFindings) {
+        listed_.clear();
+        ListFindings->setLines({});
+        ListFindings->hide();
+    }
     loadFailed_ = !run([this] { loadControls(); });
     changed_ = false;
 }
@@ -187,6 +237,10 @@ bool EditorWindow::closeTableGaps() {
 
 void EditorWindow::showFailure(const Failure& f) {
     prompt().error(f.message);
+    FocusFailure(f);
+}
+
+void EditorWindow::FocusFailure(const Failure& f) {
     if (f.grid)
         FocusCell(f.grid, f.col, f.row);
     else if (f.control)

@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+class FindingsList;
+class QBoxLayout;
+class QLabel;
 class QPushButton;
 class StringGrid;
 
@@ -50,6 +53,13 @@ public:
     // Empties the controls and loads them from the project; errors are reported.
     void reload();
 
+    // "Check", when the editor has it: every failure into ListFindings,
+    // shown from the first Check on. Nothing is saved.
+    QPushButton* BtnCheck = nullptr;
+    QLabel* LabelFindings = nullptr;
+    FindingsList* ListFindings = nullptr;
+    virtual void BtnCheckClick();
+
 protected:
     // Puts every control in the state of a new project.
     virtual void clearControls() = 0;
@@ -57,6 +67,8 @@ protected:
     virtual void loadControls() = 0;
     // The first failing check, in the order the checks run.
     virtual std::optional<Failure> firstFailure() = 0;
+    // Every failing check, in the same order; by default the first one only.
+    virtual std::vector<Failure> allFailures();
     // Writes the controls to the project.
     virtual void save() = 0;
     // The file save() replaces, named in the question after a failed load.
@@ -80,6 +92,9 @@ protected:
         std::vector<int> swapCols;
     };
     void addTable(const Table& table);
+    // Called while building: puts Check into `buttons` at `at` and the hidden
+    // findings label and list into `main` at `listAt`.
+    void addCheck(QBoxLayout* buttons, int at, QBoxLayout* main, int listAt);
     // Marks the window changed, for changes the watched signals do not carry.
     void noteChange() { changed_ = true; }
 
@@ -98,9 +113,11 @@ private:
     // False when OK must stop here (the user keeps editing).
     bool closeTableGaps();
     void showFailure(const Failure& f);
+    static void FocusFailure(const Failure& f);
 
     QPushButton* ok_ = nullptr;
     std::vector<Table> tables_;
+    std::vector<Failure> listed_; // what ListFindings shows, line by line
     bool changed_ = false;
     bool loadFailed_ = false;
 };
