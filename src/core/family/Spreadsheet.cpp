@@ -112,7 +112,8 @@ public:
                 break;
             }
         }
-        why = "The workbook reader stopped while reading " + path;
+        // Twice ended by the same workbook: the workbook is what breaks it.
+        why = "Not a readable workbook: " + path + " (the reader stopped while reading it)";
         return false;
     }
 
