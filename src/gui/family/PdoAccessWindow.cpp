@@ -87,6 +87,9 @@ void TFSetPdo::buildControls() {
     PageControl1->addTab(sgb, "Recive PDO --> ProfiBub OUT");
 
     bitbtn1 = layOut("bitbtn1");
+    // The first empty Cob-ID ends each table.
+    for (StringGrid* g : {sga, sgb})
+        addTable({g, {1, 2, 3, 4}, 1, {}});
     addCheck(buttonRow, buttonRow->count(), static_cast<QBoxLayout*>(layout()), 1);
     resize(600, 330);
 }

@@ -42,6 +42,9 @@ void TFpdo::buildControls() {
     }
     followResize({sga, sgb}, [this] { FormResize(); });
     bitbtn1 = layOut("bitbtn1");
+    // The first empty COB-ID ends each table.
+    for (StringGrid* g : {sga, sgb})
+        addTable({g, {1, 2, 3, 4, 5}, 1, {}});
 }
 
 PdoTables TFpdo::tables() const {

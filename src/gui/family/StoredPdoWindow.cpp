@@ -258,6 +258,7 @@ void TFInfopdo::NewAClick(QObject* sender) {
     t.sdos->addItem("Sdo" + QString::number(t.sdos->count()));
     t.sdos->setCurrentRow(t.sdos->count() - 1);
     model_.side[side].pdos[size_t(p)].entries.push_back(std::move(entry));
+    noteChange();
 }
 
 void TFInfopdo::ModifyAClick(QObject* sender) {
@@ -275,6 +276,7 @@ void TFInfopdo::ModifyAClick(QObject* sender) {
         return;
     }
     entries[size_t(e)] = {Text(t.index), Text(t.subindex), selection(side)};
+    noteChange();
 }
 
 void TFInfopdo::DeleteAClick(QObject* sender) {
@@ -285,6 +287,7 @@ void TFInfopdo::DeleteAClick(QObject* sender) {
     auto& entries = model_.side[side].pdos[size_t(p)].entries;
     if (e >= int(entries.size())) return;
     entries.erase(entries.begin() + e);
+    noteChange();
     // No line is current afterwards: the edit fields keep what they show,
     // and no other entry seems to own it.
     const QSignalBlocker block(t.sdos);

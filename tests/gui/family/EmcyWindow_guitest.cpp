@@ -147,6 +147,22 @@ private slots:
         QVERIFY(!e.dlg->enablea->isChecked());
     }
 
+    // Deleting a loaded entry, without typing anything, is a change to ask about.
+    void deleteAloneAsksBeforeDiscarding() {
+        Env e;
+        e.dlg->show();
+        e.add(0, "1");
+        e.dlg->LbButton1->click();
+        e.open();
+        e.dlg->LBCanA->setCurrentRow(0);
+        QVERIFY(!e.dlg->hasChanges());
+        e.dlg->DeleteA->click();
+        QTest::keyClick(e.dlg.get(), Qt::Key_Escape);
+        QCOMPARE(e.prompt->texts("risky"), QStringList{"Discard changes?"});
+        QVERIFY(e.dlg->isVisible());
+        QCOMPARE(e.file().count("<row "), 1);
+    }
+
     void duplicateIdsPerTab() {
         Env e;
         e.dlg->show();
@@ -273,8 +289,13 @@ private slots:
 
     void cancelDiscardsAndEmptyOkWritesRoot() {
         Env e;
+        // A new entry is an unsaved change: Cancel asks, and No keeps the window.
         WhenModal([&](QDialog*) {
             e.add(0, "1");
+            e.dlg->bitbtn2->click();
+            QVERIFY(e.dlg->isVisible());
+            QCOMPARE(e.prompt->texts("risky"), QStringList{"Discard changes?"});
+            e.prompt->confirmAnswers.push_back(true);
             e.dlg->bitbtn2->click();
         });
         QCOMPARE(e.dlg->exec(), int(QDialog::Rejected));

@@ -65,7 +65,10 @@ private slots:
         Env::row(e.dlg->sga, 2, "0x005", "1", "0");
         Env::row(e.dlg->sga, 4, "9999", "99", "999", "never checked nor saved");
         Env::row(e.dlg->sgb, 1, "$201", "8", "0", "Out");
+        // Row 4 lies past the empty Cob-ID: saved as is, it is dropped.
+        e.prompt->choiceAnswers.push_back(EditorWindow::SaveAsIs);
         e.dlg->bitbtn1->click();
+        QCOMPARE(e.prompt->texts("choose").size(), 1);
         QVERIFY(e.prompt->shown().isEmpty());
         QVERIFY(!e.dlg->isVisible());
         QCOMPARE(e.dlg->result(), int(QDialog::Accepted));
@@ -118,6 +121,49 @@ private slots:
         QCOMPARE(e.dlg->PageControl1->currentIndex(), table);
         QCOMPARE(g->currentCol(), 3);
         QCOMPARE(g->currentRow(), 2);
+    }
+
+    // A row past an empty Cob-ID: each answer of the gap question, and the
+    // checks name the rows by their numbers after moving up.
+    void gapQuestionAnswers_data() {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("saved");
+        QTest::addColumn<QString>("row2");
+        QTest::newRow("move up") << int(EditorWindow::MoveUp) << true << "$203";
+        QTest::newRow("keep editing") << int(EditorWindow::KeepEditing) << false << "";
+        QTest::newRow("save as is") << int(EditorWindow::SaveAsIs) << true << "";
+    }
+    void gapQuestionAnswers() {
+        QFETCH(int, answer);
+        QFETCH(bool, saved);
+        QFETCH(QString, row2);
+        Env e;
+        e.dlg->show();
+        Env::row(e.dlg->sgb, 1, "$201", "8", "0");
+        Env::row(e.dlg->sgb, 3, "$203", "2", "4");
+        e.prompt->choiceAnswers.push_back(answer);
+        e.dlg->bitbtn1->click();
+        QCOMPARE(e.prompt->texts("choose").size(), 1);
+        QCOMPARE(e.prompt->lastDefault, int(EditorWindow::MoveUp));
+        QCOMPARE(e.dlg->isVisible(), !saved);
+        QCOMPARE(FileExists(e.ws.PdoPath), saved);
+        if (!saved) return;
+        e.reopen();
+        QCOMPARE(e.dlg->sgb->cell(1, 2), row2);
+        QCOMPARE(e.dlg->sgb->cell(1, 3), QString());
+    }
+    void movedUpRowIsCheckedUnderItsNewNumber() {
+        Env e;
+        e.dlg->show();
+        Env::row(e.dlg->sga, 1, "1", "1", "0");
+        Env::row(e.dlg->sga, 4, "2", "9", "0");
+        e.prompt->choiceAnswers.push_back(EditorWindow::MoveUp);
+        e.dlg->bitbtn1->click();
+        QCOMPARE(e.prompt->texts("error"),
+                 QStringList{"Error row 2!! [ProfiBus IN --> Transmit PDO] CANOpen Dimension "
+                             "must be between 1 and 8. "});
+        QCOMPARE(e.dlg->sga->currentRow(), 2);
+        QVERIFY(!FileExists(e.ws.PdoPath));
     }
 
     void areaSizesFromPargen() {

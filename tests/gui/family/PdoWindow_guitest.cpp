@@ -83,8 +83,10 @@ private slots:
         dlg_->sga->setCell(2, 3, "dev");
         dlg_->sgb->setCell(1, 1, "0x200");
         dlg_->sgb->setCell(3, 1, "yes");
-        dlg_->sgb->setCell(1, 4, "0x300"); // below an empty COB-ID: not saved
+        dlg_->sgb->setCell(1, 4, "0x300"); // below an empty COB-ID: saved as is, dropped
+        rec_->choiceAnswers.push_back(EditorWindow::SaveAsIs);
         QTest::mouseClick(dlg_->bitbtn1, Qt::LeftButton);
+        QCOMPARE(rec_->texts("choose").size(), 1);
         QVERIFY(!dlg_->isVisible());
         QCOMPARE(dlg_->result(), int(QDialog::Accepted));
         QCOMPARE(QString::fromStdString(ReadText(ws_.RpdodefPath)),
@@ -115,6 +117,19 @@ private slots:
         QCOMPARE(rec_->texts("error"), QStringList{"'0x2G0' is not a valid integer value"});
         QCOMPARE(ReadText(ws_.RpdodefPath), before);
         dlg_->reject();
+    }
+
+    void gapMovedUpIsSaved() {
+        reopen();
+        dlg_->sga->setCell(1, 6, "0x190"); // rows 4 and 5 are empty
+        rec_->choiceAnswers.push_back(EditorWindow::MoveUp);
+        QTest::mouseClick(dlg_->bitbtn1, Qt::LeftButton);
+        QCOMPARE(rec_->texts("choose").size(), 1);
+        QVERIFY(rec_->texts("choose")[0].startsWith("Row 4 has no cobid"));
+        QVERIFY(!dlg_->isVisible());
+        reopen();
+        QCOMPARE(cell(dlg_->sga, 1, 4), QString("0x190"));
+        QCOMPARE(cell(dlg_->sga, 1, 6), QString());
     }
 
     void importFromWorkbookThenCancelDiscards() {
