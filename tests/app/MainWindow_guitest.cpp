@@ -2,6 +2,7 @@
 #include "RecordingPrompt.h"
 #include "TempDir.h"
 #include "WorkedExample.h"
+#include "WriteFaults.h"
 #include "app/Forms.h"
 #include "app/MainWindow.h"
 #include "core/project/FileSystem.h"

@@ -12,8 +12,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-WriteFaultHook g_faultHook;
-
 std::string FolderOf(const std::string& path) {
     auto pos = path.find_last_of(PathSep);
     if (pos == std::string::npos) return ".";
@@ -93,10 +91,6 @@ std::string ReadFileBytes(const std::string& path, size_t maxBytes) {
     return out;
 }
 
-void SetWriteFaultHook(WriteFaultHook hook) {
-    g_faultHook = std::move(hook);
-}
-
 static bool MayReplace(const std::string& path, const struct stat& st) {
     // The write bits decide, as the user sees them: root too leaves a file
     // nobody may write (0444) alone.
@@ -133,7 +127,6 @@ void WriteFileAtomic(const std::string& path, std::string_view data) {
     size_t done = 0;
     while (done < data.size()) {
         size_t chunk = std::min<size_t>(data.size() - done, 1 << 16);
-        if (g_faultHook && !g_faultHook(done, chunk)) fail(ENOSPC);
         ssize_t n = ::write(fd, data.data() + done, chunk);
         if (n < 0) {
             if (errno == EINTR) continue;
@@ -146,11 +139,6 @@ void WriteFileAtomic(const std::string& path, std::string_view data) {
         int err = errno;
         ::unlink(tmpl.c_str());
         throw FileError("Cannot write file \"" + path + "\". " + SystemErrorText(err), err);
-    }
-    // The hook's last call stands for the program stopping just before the rename.
-    if (g_faultHook && !g_faultHook(data.size(), 0)) {
-        ::unlink(tmpl.c_str());
-        throw FileError("Cannot create file \"" + path + "\". " + SystemErrorText(EINTR), EINTR);
     }
     if (::rename(tmpl.c_str(), path.c_str()) != 0) {
         int err = errno;

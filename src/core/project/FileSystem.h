@@ -1,5 +1,4 @@
 #pragma once
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -38,13 +37,6 @@ void WriteFileAtomic(const std::string& path, std::string_view data);
 // False for an existing file that WriteFileAtomic would refuse to replace;
 // such a file is not removed either.
 bool MayReplaceFile(const std::string& path);
-
-// Test hook: called with the offset and length of each piece (at most 64 KiB)
-// about to be written to the temporary file; returning false makes that write
-// fail like a full disk. A last call with (size, 0) comes just before the
-// rename; returning false then stands for an interruption at that point.
-using WriteFaultHook = std::function<bool(size_t offset, size_t length)>;
-void SetWriteFaultHook(WriteFaultHook hook);
 
 // Text of errno as the system gives it.
 std::string SystemErrorText(int err);

@@ -11,6 +11,7 @@
 #include "core/project/XmlDoc.h"
 
 #include "TempDir.h"
+#include "WriteFaults.h"
 
 #include <gtest/gtest.h>
 

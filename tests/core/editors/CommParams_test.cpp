@@ -1,6 +1,7 @@
 #include "core/editors/CommParams.h"
 
 #include "TempDir.h"
+#include "WriteFaults.h"
 #include "core/project/Errors.h"
 #include "core/project/FileSystem.h"
 

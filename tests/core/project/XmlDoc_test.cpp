@@ -1,4 +1,5 @@
 #include "TempDir.h"
+#include "WriteFaults.h"
 #include "core/project/Errors.h"
 #include "core/project/FileSystem.h"
 #include "core/project/ParseInteger.h"

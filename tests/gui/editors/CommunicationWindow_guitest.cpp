@@ -1,6 +1,7 @@
 #include "gui/editors/CommunicationWindow.h"
 
 #include "EditorFixture.h"
+#include "WriteFaults.h"
 #include "core/project/FileSystem.h"
 #include "gui/widgets/FieldHints.h"
 
