@@ -20,23 +20,19 @@ public:
     TFemcy(Workspace& ws, SpreadsheetSession& excel, QWidget* parent = nullptr,
            Build build = Build::Now);
 
-    // Tab "From CAN A".
-    QListWidget* LBCanA = nullptr;
-    QLineEdit *Eid_devA, *Emask_eq_ecA, *Emask_eq_erA, *Emask_eq_m1A, *Emask_eq_m2A, *Emask_eq_m3A,
-        *Eenmask_eq_ecA, *Eenmask_eq_erA, *Eenmask_eq_m1A, *Eenmask_eq_m2A, *Eenmask_eq_m3A;
-    QCheckBox* enablea = nullptr;
-    QGroupBox* GroupBoxA = nullptr;
-    QRadioButton *r1a, *r2a, *r3a, *r4a, *r5a, *r6a, *r7a, *r8a, *r9a;
-    QPushButton *DeleteA, *NewA, *ModifyA;
-    // Tab "From CAN B".
-    QListWidget* LBCanB = nullptr;
-    QLineEdit *Eid_devB, *Emask_eq_ecB, *Emask_eq_erB, *Emask_eq_m1B, *Emask_eq_m2B, *Emask_eq_m3B,
-        *Eenmask_eq_ecB, *Eenmask_eq_erB, *Eenmask_eq_m1B, *Eenmask_eq_m2B, *Eenmask_eq_m3B;
-    QCheckBox* enableb = nullptr;
-    QGroupBox* GroupBoxB = nullptr;
-    QRadioButton *r1b, *r2b, *r3b, *r4b, *r5b, *r6b, *r7b, *r8b, *r9b;
-    QPushButton *DeleteB, *NewB, *ModifyB;
-
+    // Each control of the tabs "From CAN A" and "From CAN B".
+    QListWidget *LBCanA{}, *LBCanB{};
+    QLineEdit *Eid_devA{}, *Emask_eq_ecA{}, *Emask_eq_erA{}, *Emask_eq_m1A{}, *Emask_eq_m2A{},
+        *Emask_eq_m3A{}, *Eenmask_eq_ecA{}, *Eenmask_eq_erA{}, *Eenmask_eq_m1A{}, *Eenmask_eq_m2A{},
+        *Eenmask_eq_m3A{};
+    QLineEdit *Eid_devB{}, *Emask_eq_ecB{}, *Emask_eq_erB{}, *Emask_eq_m1B{}, *Emask_eq_m2B{},
+        *Emask_eq_m3B{}, *Eenmask_eq_ecB{}, *Eenmask_eq_erB{}, *Eenmask_eq_m1B{}, *Eenmask_eq_m2B{},
+        *Eenmask_eq_m3B{};
+    QCheckBox *enablea{}, *enableb{};
+    QGroupBox *GroupBoxA{}, *GroupBoxB{};
+    QRadioButton *r1a{}, *r2a{}, *r3a{}, *r4a{}, *r5a{}, *r6a{}, *r7a{}, *r8a{}, *r9a{};
+    QRadioButton *r1b{}, *r2b{}, *r3b{}, *r4b{}, *r5b{}, *r6b{}, *r7b{}, *r8b{}, *r9b{};
+    QPushButton *DeleteA{}, *NewA{}, *ModifyA{}, *DeleteB{}, *NewB{}, *ModifyB{};
     QPushButton* LbButton1 = nullptr; // OK
 
     // EmcyListA and EmcyListB; row i of LBCanA / LBCanB shows entry i's ID.

@@ -204,12 +204,16 @@ void TFWemcy::clearControls() {
     Lists = WordLists{};
 }
 
-void TFWemcy::loadControls() {
-    const WordLoadEnd end = LoadWordFile(ws().EmcywordPath, Lists);
-    // Loaded words are labelled 0, 1, 2 ... per tree, in file order.
+void TFWemcy::showWords() {
+    // Words read or imported are labelled 0, 1, 2 ... per tree, in list order.
     for (int side = 0; side < 2; ++side)
         for (size_t i = 0; i < Lists.side(side).size(); ++i)
             AddWordNode(tree(side), static_cast<int>(i), std::to_string(i));
+}
+
+void TFWemcy::loadControls() {
+    const WordLoadEnd end = LoadWordFile(ws().EmcywordPath, Lists);
+    showWords();
     loadEnded(end == WordLoadEnd::FileMissing, end == WordLoadEnd::ReadError);
 }
 
@@ -380,9 +384,7 @@ bool TFWemcy::importData() {
                        [&] {
                            clearControls();
                            Lists = std::move(imported);
-                           for (int side = 0; side < 2; ++side)
-                               for (size_t i = 0; i < Lists.side(side).size(); ++i)
-                                   AddWordNode(tree(side), static_cast<int>(i), std::to_string(i));
+                           showWords();
                        })
         .has_value();
 }

@@ -25,18 +25,14 @@ public:
     // The 96 x 16 strip of six 16 x 16 images; olive (128,128,0) is transparent.
     static QPixmap LargeImages();
 
-    QTreeWidget* TWCanA = nullptr;
-    QGroupBox* GBword_emcy_bitmapA = nullptr;
-    QLineEdit *Eindex_addrmA, *EsubindexA, *EdevidA;
-    QGroupBox* GbebmA = nullptr;
-    QLineEdit *Eb0A, *Eb1A, *EposcompA, *EposcompA2;
-    QPushButton *deleteA, *newA, *modifyA;
-    QTreeWidget* TWCanB = nullptr;
-    QGroupBox* GBword_emcy_bitmapB = nullptr;
-    QLineEdit *Eindex_addrmB, *EsubindexB, *EdevidB;
-    QGroupBox* GbebmB = nullptr;
-    QLineEdit *Eb0B, *Eb1B, *EposcompB, *EposcompB2;
-    QPushButton *deleteB, *newB, *modifyB;
+    // Each control of the tabs CanA and CanB.
+    QTreeWidget *TWCanA{}, *TWCanB{};
+    QGroupBox *GBword_emcy_bitmapA{}, *GBword_emcy_bitmapB{}, *GbebmA{}, *GbebmB{};
+    QLineEdit *Eindex_addrmA{}, *EsubindexA{}, *EdevidA{}, *Eb0A{}, *Eb1A{}, *EposcompA{},
+        *EposcompA2{};
+    QLineEdit *Eindex_addrmB{}, *EsubindexB{}, *EdevidB{}, *Eb0B{}, *Eb1B{}, *EposcompB{},
+        *EposcompB2{};
+    QPushButton *deleteA{}, *newA{}, *modifyA{}, *deleteB{}, *newB{}, *modifyB{};
     QPushButton* bitbtn1 = nullptr; // OK
 
     QList<QPixmap> Large; // the six images of the strip
@@ -73,6 +69,8 @@ private:
         QGroupBox *wordGroup, *bitGroup;
     };
     QWidget* buildTab(int side);
+    // Puts the words of Lists into the empty trees.
+    void showWords();
     int sideOf(QObject* sender) const;
     TabControls tab(int side) const;
 

@@ -9,9 +9,8 @@ class TFSetPdo : public FamilyEditor {
 public:
     explicit TFSetPdo(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
 
-    StringGrid* sga = nullptr; // ProfiBus IN --> Transmit PDO
-    StringGrid* sgb = nullptr; // Recive PDO --> ProfiBub OUT
-    QPushButton* bitbtn1 = nullptr;
+    StringGrid *sga{}, *sgb{};      // ProfiBus IN --> Transmit PDO, Recive PDO --> ProfiBub OUT
+    QPushButton* bitbtn1 = nullptr; // OK
 
     int32_t NByteIn = DefaultProfiAreaSize;
     int32_t NByteOut = DefaultProfiAreaSize;

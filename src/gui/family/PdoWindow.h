@@ -11,11 +11,9 @@ public:
     TFpdo(Workspace& ws, SpreadsheetSession& excel, QWidget* parent = nullptr,
           Build build = Build::Now);
 
-    QWidget* TabSheet1 = nullptr;
-    QWidget* TabSheet2 = nullptr;
-    StringGrid* sga = nullptr;
-    StringGrid* sgb = nullptr;
-    QPushButton* bitbtn1 = nullptr;
+    QWidget *TabSheet1{}, *TabSheet2{};
+    StringGrid *sga{}, *sgb{};      // CAN A to CAN B, CAN B to CAN A
+    QPushButton* bitbtn1 = nullptr; // OK
 
     void FormResize();
 

@@ -19,15 +19,11 @@ public:
     // path to it, so in this product it stays empty and the tables open empty.
     std::string SdoAccessPath;
 
-    QWidget* TabSheet1 = nullptr;
-    QWidget* TabSheet2 = nullptr;
-    QLabel* Panel1 = nullptr; // over columns 0-3 of sga
-    QLabel* Panel2 = nullptr; // over columns 4-8 of sga
-    QLabel* Panel3 = nullptr; // over columns 0-3 of sgb
-    QLabel* Panel4 = nullptr; // over columns 4-8 of sgb
-    StringGrid* sga = nullptr;
-    StringGrid* sgb = nullptr;
-    QPushButton* bitbtn1 = nullptr;
+    QWidget *TabSheet1{}, *TabSheet2{};
+    // Captions over columns 0-3 and 4-8: Panel1 and Panel2 of sga, Panel3 and Panel4 of sgb.
+    QLabel *Panel1{}, *Panel2{}, *Panel3{}, *Panel4{};
+    StringGrid *sga{}, *sgb{};
+    QPushButton* bitbtn1 = nullptr; // OK
 
     void FormResize();
 

@@ -261,38 +261,43 @@ void TFInfopdo::NewAClick(QObject* sender) {
     noteChange();
 }
 
+TFInfopdo::SelectedEntry TFInfopdo::selectedEntry(int side) {
+    const Tab& t = tab_[side];
+    SelectedEntry s{nullptr, t.pdos->currentRow(), t.sdos->currentRow()};
+    if (s.pdo < 0 || s.entry < 0 || s.pdo >= int(model_.side[side].pdos.size())) return s;
+    auto& entries = model_.side[side].pdos[size_t(s.pdo)].entries;
+    if (s.entry < int(entries.size())) s.entries = &entries;
+    return s;
+}
+
 void TFInfopdo::ModifyAClick(QObject* sender) {
     const int side = sideOf(sender);
-    Tab& t = tab_[side];
-    const int p = t.pdos->currentRow(), e = t.sdos->currentRow();
-    if (p < 0 || e < 0 || p >= int(model_.side[side].pdos.size())) return;
-    auto& entries = model_.side[side].pdos[size_t(p)].entries;
-    if (e >= int(entries.size())) return;
-    if (selectionRefused(side)) return;
-    const std::string why = CheckSdoEntryKey(Text(t.index), Text(t.subindex),
-                                             model_.side[side].keys, model_.side[side].pdos, p, e);
+    const Tab& t = tab_[side];
+    const SelectedEntry s = selectedEntry(side);
+    if (!s.entries || selectionRefused(side)) return;
+    const std::string why =
+        CheckSdoEntryKey(Text(t.index), Text(t.subindex), model_.side[side].keys,
+                         model_.side[side].pdos, s.pdo, s.entry);
     if (!why.empty()) {
         prompt().error(QString::fromStdString(why));
         return;
     }
-    entries[size_t(e)] = {Text(t.index), Text(t.subindex), selection(side)};
+    (*s.entries)[size_t(s.entry)] = {Text(t.index), Text(t.subindex), selection(side)};
     noteChange();
 }
 
 void TFInfopdo::DeleteAClick(QObject* sender) {
     const int side = sideOf(sender);
-    Tab& t = tab_[side];
-    const int p = t.pdos->currentRow(), e = t.sdos->currentRow();
-    if (p < 0 || e < 0 || p >= int(model_.side[side].pdos.size())) return;
-    auto& entries = model_.side[side].pdos[size_t(p)].entries;
-    if (e >= int(entries.size())) return;
-    entries.erase(entries.begin() + e);
+    const SelectedEntry s = selectedEntry(side);
+    if (!s.entries) return;
+    s.entries->erase(s.entries->begin() + s.entry);
     noteChange();
     // No line is current afterwards: the edit fields keep what they show,
     // and no other entry seems to own it.
-    const QSignalBlocker block(t.sdos);
-    delete t.sdos->takeItem(e);
-    t.sdos->setCurrentRow(-1);
+    QListWidget* sdos = tab_[side].sdos;
+    const QSignalBlocker block(sdos);
+    delete sdos->takeItem(s.entry);
+    sdos->setCurrentRow(-1);
 }
 
 void TFInfopdo::CopyAClick(QObject* sender) {

@@ -24,31 +24,14 @@ public:
     TFInfopdo(Workspace& ws, SpreadsheetSession& excel, QWidget* parent = nullptr,
               Build build = Build::Now);
 
-    QWidget* CanA = nullptr;
-    QWidget* CanB = nullptr;
-    QListWidget* LPdoCanA = nullptr;
-    QListWidget* LPdoCanB = nullptr;
-    QListWidget* LSdoCanA = nullptr;
-    QListWidget* LSdoCanB = nullptr;
-    QLineEdit* EindexA = nullptr;
-    QLineEdit* EindexB = nullptr;
-    QLineEdit* EsubindexA = nullptr;
-    QLineEdit* EsubindexB = nullptr;
-    QComboBox* PoscompMsbA = nullptr;
-    QComboBox* PoscompMsbB = nullptr;
-    QComboBox* PoscompLsbA = nullptr;
-    QComboBox* PoscompLsbB = nullptr;
-    QPushButton* DELETEa = nullptr;
-    QPushButton* Deleteb = nullptr;
-    QPushButton* NewA = nullptr;
-    QPushButton* Newb = nullptr;
-    QPushButton* ModifyA = nullptr;
-    QPushButton* Modifyb = nullptr;
-    QPushButton* copyA = nullptr;
-    QPushButton* copyB = nullptr;
-    QPushButton* PasteA = nullptr;
-    QPushButton* PasteB = nullptr;
-    QPushButton* LbButton1 = nullptr;
+    // Each control of the two tabs, CAN A then CAN B.
+    QWidget *CanA{}, *CanB{};
+    QListWidget *LPdoCanA{}, *LPdoCanB{}, *LSdoCanA{}, *LSdoCanB{};
+    QLineEdit *EindexA{}, *EindexB{}, *EsubindexA{}, *EsubindexB{};
+    QComboBox *PoscompMsbA{}, *PoscompMsbB{}, *PoscompLsbA{}, *PoscompLsbB{};
+    QPushButton *DELETEa{}, *Deleteb{}, *NewA{}, *Newb{}, *ModifyA{}, *Modifyb{};
+    QPushButton *copyA{}, *copyB{}, *PasteA{}, *PasteB{};
+    QPushButton* LbButton1 = nullptr; // OK
 
     // Shared by both tabs; the sender tells the tab.
     void LPdoCanAClick(QObject* sender);
@@ -83,6 +66,14 @@ private:
     };
     Tab tab_[2];
     StoredPdoModel model_;
+
+    // The selected PDO's entry list and the selected entry; no list when
+    // nothing valid is selected.
+    struct SelectedEntry {
+        std::vector<TClSdo>* entries;
+        int pdo, entry;
+    };
+    SelectedEntry selectedEntry(int side);
 
     int sideOf(QObject* sender) const;
     void clearTab(int side);
