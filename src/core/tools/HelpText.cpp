@@ -2,6 +2,7 @@
 
 #include "core/project/Errors.h"
 #include "core/project/FileSystem.h"
+#include "core/project/ParseInteger.h"
 #include "core/project/Workspace.h"
 #include "core/tools/XmlTool.h"
 
@@ -37,13 +38,6 @@ unsigned long Cp1252(unsigned char c) {
         0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
     if (c >= 0x80 && c < 0xA0) return high[c - 0x80];
     return c;
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
 }
 
 bool IsSkippedDestination(std::string_view w) {
