@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <utility>
 
 namespace {
 
@@ -197,12 +198,18 @@ private:
     }
 
     void controlWord(std::string_view w, bool hasParam, long param, State& st) {
+        // Control words that stand for one character.
+        static const std::pair<std::string_view, unsigned long> symbols[] = {
+            {"line", '\n'},     {"tab", '\t'},         {"emdash", 0x2014},
+            {"endash", 0x2013}, {"bullet", 0x2022},    {"lquote", 0x2018},
+            {"rquote", 0x2019}, {"ldblquote", 0x201C}, {"rdblquote", 0x201D}};
+        for (const auto& [name, cp] : symbols)
+            if (w == name) {
+                unicode(st, cp);
+                return;
+            }
         if (w == "par")
             newParagraph();
-        else if (w == "line")
-            unicode(st, '\n');
-        else if (w == "tab")
-            unicode(st, '\t');
         else if (w == "b")
             st.bold = !hasParam || param != 0;
         else if (w == "i")
@@ -214,20 +221,7 @@ private:
         else if (w == "u") {
             unicode(st, static_cast<unsigned long>(param < 0 ? param + 65536 : param));
             skip_ = st.uc;
-        } else if (w == "emdash")
-            unicode(st, 0x2014);
-        else if (w == "endash")
-            unicode(st, 0x2013);
-        else if (w == "bullet")
-            unicode(st, 0x2022);
-        else if (w == "lquote")
-            unicode(st, 0x2018);
-        else if (w == "rquote")
-            unicode(st, 0x2019);
-        else if (w == "ldblquote")
-            unicode(st, 0x201C);
-        else if (w == "rdblquote")
-            unicode(st, 0x201D);
+        }
     }
 
     void newParagraph() {
