@@ -44,6 +44,7 @@ int ParseArgs(const Args& args, const char* help, const char* noOperand, std::st
 
 // True when the folder exists, else says that it is not a folder.
 bool FolderFound(const std::string& folder);
+
 // Commands in files of their own.
 extern const char* const kProbeHelp;
 int Probe(const Args& args);
