@@ -1,7 +1,6 @@
 #include "cli/CheckCommand.h"
 
 #include "core/editors/ProjectCheck.h"
-#include "core/project/FileSystem.h"
 
 namespace cli {
 const char* kCheckHelp =
@@ -30,21 +29,11 @@ void PrintFindings(std::ostream& os, const std::vector<Finding>& findings, bool 
 int Check(const Args& args) {
     std::string folder;
     bool json = false, strict = false;
-    for (const auto& a : args) {
-        if (a == "--json")
-            json = true;
-        else if (a == "--strict")
-            strict = true;
-        else if (folder.empty() && !a.empty() && a[0] != '-')
-            folder = a;
-        else
-            return Usage(kCheckHelp, "unexpected argument '" + a + "'");
-    }
-    if (folder.empty()) return Usage(kCheckHelp, "check takes one project folder");
-    if (!DirectoryExists(folder)) {
-        std::cerr << "tessaro-cli: '" << folder << "' is not a folder\n";
-        return kFailed;
-    }
+    if (int rc = ParseArgs(args, kCheckHelp, "check takes one project folder", folder,
+                           {{"--json", &json}, {"--strict", &strict}});
+        rc >= 0)
+        return rc;
+    if (!FolderFound(folder)) return kFailed;
     auto findings = CheckProjectFolder(folder);
     PrintFindings(std::cout, findings, json);
     FindingCount c = CountFindings(findings);

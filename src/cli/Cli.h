@@ -1,6 +1,7 @@
 #pragma once
 // Shared pieces of the tessaro-cli commands; each command lives in its own file
 // and is listed in main.cpp.
+#include <initializer_list>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -18,6 +19,32 @@ inline int Usage(const char* help, const std::string& problem) {
     std::cerr << "tessaro-cli: " << problem << "\n\n" << help;
     return kUsage;
 }
+
+// An argument that is neither a switch nor an option: a folder or a file.
+inline bool IsOperand(const std::string& a) {
+    return !a.empty() && a[0] != '-';
+}
+
+// A switch (--json) sets its flag; an option (-o FILE) takes the next argument.
+struct Switch {
+    const char* name;
+    bool* on;
+};
+struct Option {
+    const char* name;
+    std::string* value;
+    const char* noValue; // the usage problem when nothing follows
+};
+
+// Reads the arguments of a command with one operand: its switches, its options
+// and the operand. Anything else, an option without its value or no operand
+// (problem noOperand) is wrong usage: then the exit status, else -1.
+int ParseArgs(const Args& args, const char* help, const char* noOperand, std::string& operand,
+              std::initializer_list<Switch> switches, std::initializer_list<Option> options = {});
+
+// True when the folder exists, else says that it is not a folder.
+bool FolderFound(const std::string& folder);
+
 // Commands in files of their own.
 extern const char* const kProbeHelp;
 int Probe(const Args& args);

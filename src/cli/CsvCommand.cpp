@@ -29,15 +29,15 @@ struct TableArgs {
 };
 
 // Returns an exit status on wrong usage, else -1.
-int ParseArgs(const Args& args, const char* help, bool output, TableArgs& out) {
+int ParseTableArgs(const Args& args, const char* help, bool output, TableArgs& out) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--table" || (output && a == "-o")) {
             if (i + 1 >= args.size()) return Usage(help, a + " needs a value");
             (a == "-o" ? out.file : out.table) = args[++i];
-        } else if (!a.empty() && a[0] != '-' && out.project.empty()) {
+        } else if (IsOperand(a) && out.project.empty()) {
             out.project = a;
-        } else if (!output && !a.empty() && a[0] != '-' && out.file.empty()) {
+        } else if (!output && IsOperand(a) && out.file.empty()) {
             out.file = a;
         } else {
             return Usage(help, "unexpected argument '" + a + "'");
@@ -47,11 +47,7 @@ int ParseArgs(const Args& args, const char* help, bool output, TableArgs& out) {
     if (out.table != "read" && out.table != "write" && out.table != "diagnosis")
         return Usage(help, "--table must be read, write or diagnosis");
     if (out.file.empty()) return Usage(help, output ? "-o FILE is needed" : "a CSV file is needed");
-    if (!DirectoryExists(out.project)) {
-        std::cerr << "tessaro-cli: '" << out.project << "' is not a folder\n";
-        return kFailed;
-    }
-    return -1;
+    return FolderFound(out.project) ? -1 : kFailed;
 }
 
 std::string ProjectFile(const std::string& project, const char* name) {
@@ -61,7 +57,7 @@ std::string ProjectFile(const std::string& project, const char* name) {
 
 int Export(const Args& args) {
     TableArgs a;
-    if (int rc = ParseArgs(args, kExportHelp, true, a); rc >= 0) return rc;
+    if (int rc = ParseTableArgs(args, kExportHelp, true, a); rc >= 0) return rc;
     std::string text;
     if (a.table == "diagnosis") {
         std::vector<std::string> ids;
@@ -79,7 +75,7 @@ int Export(const Args& args) {
 
 int Import(const Args& args) {
     TableArgs a;
-    if (int rc = ParseArgs(args, kImportHelp, false, a); rc >= 0) return rc;
+    if (int rc = ParseTableArgs(args, kImportHelp, false, a); rc >= 0) return rc;
     if (a.table == "diagnosis") {
         const std::string path = ProjectFile(a.project, "diagnosis.xml");
         DiagnosisCsvImport in = ReadDiagnosisCsv(a.file);

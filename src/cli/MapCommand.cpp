@@ -16,19 +16,11 @@ const char* kMapHelp =
 int Map(const Args& args) {
     std::string folder;
     bool json = false;
-    for (const auto& a : args) {
-        if (a == "--json")
-            json = true;
-        else if (folder.empty() && !a.empty() && a[0] != '-')
-            folder = a;
-        else
-            return Usage(kMapHelp, "unexpected argument '" + a + "'");
-    }
-    if (folder.empty()) return Usage(kMapHelp, "map takes one project folder");
-    if (!DirectoryExists(folder)) {
-        std::cerr << "tessaro-cli: '" << folder << "' is not a folder\n";
-        return kFailed;
-    }
+    if (int rc =
+            ParseArgs(args, kMapHelp, "map takes one project folder", folder, {{"--json", &json}});
+        rc >= 0)
+        return rc;
+    if (!FolderFound(folder)) return kFailed;
     AccessBounds bounds = ReadAccessBounds(folder + PathSep + "pargen.xml");
     AccessMap map;
     LoadAccessMap(folder + PathSep + "sdo.xml", map);

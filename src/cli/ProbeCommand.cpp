@@ -1,7 +1,6 @@
 // tessaro-cli probe: polls the project's access map on the serial line.
 #include "cli/Cli.h"
 #include "core/device/BusProbe.h"
-#include "core/project/FileSystem.h"
 #include "core/project/ParseInteger.h"
 
 #include <cstdio>
@@ -109,7 +108,7 @@ int Probe(const Args& args) {
             if (!number(7, 8, dataBits)) return Usage(kProbeHelp, "--data-bits takes 7 or 8");
         } else if (a == "--stop-bits") {
             if (!number(1, 2, stopBits)) return Usage(kProbeHelp, "--stop-bits takes 1 or 2");
-        } else if (folder.empty() && !a.empty() && a[0] != '-') {
+        } else if (folder.empty() && IsOperand(a)) {
             folder = a;
         } else {
             return Usage(kProbeHelp, "unexpected argument '" + a + "'");
@@ -117,10 +116,7 @@ int Probe(const Args& args) {
     }
     if (folder.empty()) return Usage(kProbeHelp, "probe needs a project folder");
     if (port.empty()) return Usage(kProbeHelp, "probe needs --port DEVICE");
-    if (!DirectoryExists(folder)) {
-        std::cerr << "tessaro-cli: '" << folder << "' is not a folder\n";
-        return kFailed;
-    }
+    if (!FolderFound(folder)) return kFailed;
 
     ProbePlan plan = LoadProbePlan(folder);
     if (dataBits) plan.Settings.DataBits = dataBits;

@@ -16,23 +16,13 @@ const char* const kReportHelp =
 
 int Report(const Args& args) {
     std::string project, out, date;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "-o" || args[i] == "--date") {
-            if (i + 1 >= args.size()) return Usage(kReportHelp, args[i] + " needs a value");
-            (args[i] == "-o" ? out : date) = args[i + 1];
-            ++i;
-        } else if (project.empty() && !args[i].empty() && args[i][0] != '-') {
-            project = args[i];
-        } else {
-            return Usage(kReportHelp, "unexpected argument '" + args[i] + "'");
-        }
-    }
-    if (project.empty()) return Usage(kReportHelp, "a project folder is needed");
+    if (int rc = ParseArgs(
+            args, kReportHelp, "a project folder is needed", project, {},
+            {{"-o", &out, "-o needs a value"}, {"--date", &date, "--date needs a value"}});
+        rc >= 0)
+        return rc;
     if (out.empty()) return Usage(kReportHelp, "-o FILE is needed");
-    if (!DirectoryExists(project)) {
-        std::cerr << "tessaro-cli: '" << project << "' is not a folder\n";
-        return kFailed;
-    }
+    if (!FolderFound(project)) return kFailed;
     if (date.empty()) {
         char buf[32];
         std::time_t now = std::time(nullptr);

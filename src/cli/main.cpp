@@ -66,23 +66,11 @@ const char* kGsdHelp = "Usage: tessaro-cli gsd PROJECT_FOLDER OUT.gsd\n"
 int Build(const std::vector<std::string>& args) {
     std::string folder, target;
     bool force = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--force") {
-            force = true;
-        } else if (args[i] == "-o") {
-            if (i + 1 >= args.size()) return Usage(kBuildHelp, "-o needs a file name");
-            target = args[++i];
-        } else if (folder.empty() && !args[i].empty() && args[i][0] != '-') {
-            folder = args[i];
-        } else {
-            return Usage(kBuildHelp, "unexpected argument '" + args[i] + "'");
-        }
-    }
-    if (folder.empty()) return Usage(kBuildHelp, "build needs a project folder");
-    if (!DirectoryExists(folder)) {
-        std::cerr << "tessaro-cli: '" << folder << "' is not a folder\n";
-        return kFailed;
-    }
+    if (int rc = ParseArgs(args, kBuildHelp, "build needs a project folder", folder,
+                           {{"--force", &force}}, {{"-o", &target, "-o needs a file name"}});
+        rc >= 0)
+        return rc;
+    if (!FolderFound(folder)) return kFailed;
     auto findings = CheckProjectFolder(folder);
     if (HasErrors(findings)) {
         // Errors only: warnings and info do not stop a build and are left to 'check'.
@@ -112,15 +100,10 @@ int Build(const std::vector<std::string>& args) {
 int Dump(const std::vector<std::string>& args) {
     std::string path;
     bool json = false;
-    for (const auto& a : args) {
-        if (a == "--json")
-            json = true;
-        else if (path.empty() && !a.empty() && a[0] != '-')
-            path = a;
-        else
-            return Usage(kDumpHelp, "unexpected argument '" + a + "'");
-    }
-    if (path.empty()) return Usage(kDumpHelp, "dump needs a file or a project folder");
+    if (int rc = ParseArgs(args, kDumpHelp, "dump needs a file or a project folder", path,
+                           {{"--json", &json}});
+        rc >= 0)
+        return rc;
     if (DirectoryExists(path)) path = BankPath(path);
     // An image is far smaller; a device or a huge file is not read whole.
     std::string bytes = ReadFileBytes(path, MaxDocumentBytes);
@@ -131,10 +114,7 @@ int Dump(const std::vector<std::string>& args) {
 
 int Gsd(const std::vector<std::string>& args) {
     if (args.size() != 2) return Usage(kGsdHelp, "gsd takes a project folder and a target file");
-    if (!DirectoryExists(args[0])) {
-        std::cerr << "tessaro-cli: '" << args[0] << "' is not a folder\n";
-        return kFailed;
-    }
+    if (!FolderFound(args[0])) return kFailed;
     XmlDocument doc;
     WriteGsd(args[1], args[0], doc);
     std::cout << "Wrote " << args[1] << "\n";
@@ -159,12 +139,11 @@ int main(int argc, char** argv) {
         const char* help;
         int (*run)(const std::vector<std::string>&);
     };
-    const Command commands[] = {
-        {"check", kCheckHelp, Check},    {"build", kBuildHelp, Build},
-        {"map", kMapHelp, Map},          {"dump", kDumpHelp, Dump},
-        {"probe", kProbeHelp, Probe},    {"gsd", kGsdHelp, Gsd},
-        {"export", kExportHelp, Export}, {"import", kImportHelp, Import},
-        {"report", kReportHelp, Report}};
+    const Command commands[] = {{"check", kCheckHelp, Check},    {"build", kBuildHelp, Build},
+                                {"map", kMapHelp, Map},          {"dump", kDumpHelp, Dump},
+                                {"probe", kProbeHelp, Probe},    {"gsd", kGsdHelp, Gsd},
+                                {"export", kExportHelp, Export}, {"import", kImportHelp, Import},
+                                {"report", kReportHelp, Report}};
     for (const Command& c : commands) {
         if (cmd != c.name) continue;
         for (const auto& a : args)

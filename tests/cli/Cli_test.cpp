@@ -297,6 +297,38 @@ TEST(Cli, UsageAndHelp) {
         EXPECT_NE(where.find(c.text), std::string::npos) << c.text << "\n" << where;
     }
 }
+
+// Every command reads switches, options and its folder alike: the first line
+// of the error names the first thing wrong.
+TEST(Cli, CommandsReadTheirArgumentsAlike) {
+    struct Case {
+        std::vector<std::string> args;
+        int rc;
+        const char* firstLine;
+    };
+    const Case cases[] = {
+        {{"check", "--json", "--strict"}, 2, "check takes one project folder"},
+        {{"check", "a", "b"}, 2, "unexpected argument 'b'"},
+        {{"check", ""}, 2, "unexpected argument ''"},
+        {{"map", "--json", "--json"}, 2, "map takes one project folder"},
+        {{"map", "--strict", "x"}, 2, "unexpected argument '--strict'"},
+        {{"dump", "--json"}, 2, "dump needs a file or a project folder"},
+        // An option's value is never the folder, and may start with '-'.
+        {{"build", "-o", "x"}, 2, "build needs a project folder"},
+        {{"build", "/nonexistent", "-o", "-x", "--force"}, 1, "'/nonexistent' is not a folder"},
+        {{"report", "/nonexistent", "--date"}, 2, "--date needs a value"},
+        {{"report", "/nonexistent", "-o", "r.html", "--date", "d", "e"},
+         2,
+         "unexpected argument 'e'"},
+        {{"report", "/nonexistent"}, 2, "-o FILE is needed"},
+        {{"report", "-o", "r.html", "/nonexistent"}, 1, "'/nonexistent' is not a folder"},
+    };
+    for (const Case& c : cases) {
+        Result r = Cli(c.args);
+        EXPECT_EQ(r.rc, c.rc) << c.firstLine;
+        EXPECT_EQ(r.err.substr(0, r.err.find('\n')), std::string("tessaro-cli: ") + c.firstLine);
+    }
+}
 } // namespace
 
 namespace {

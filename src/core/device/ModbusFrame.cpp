@@ -1,5 +1,9 @@
 #include "core/device/ModbusFrame.h"
 
+#include "core/project/ParseInteger.h"
+
+#include <utility>
+
 namespace {
 void Put16(std::vector<uint8_t>& out, unsigned v) {
     out.push_back(static_cast<uint8_t>(v >> 8));
@@ -20,13 +24,6 @@ ModbusReply Bad(BadFrameKind kind, std::string detail) {
     r.Bad = kind;
     r.Detail = std::move(detail);
     return r;
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
 }
 } // namespace
 
@@ -86,30 +83,20 @@ ModbusReply DecodeReplyAdu(const ModbusRequest& req, const uint8_t* adu, size_t 
 }
 
 const char* ExceptionName(int code) {
-    switch (code) {
-    case 1:
-        return "Illegal Function";
-    case 2:
-        return "Illegal Data Address";
-    case 3:
-        return "Illegal Data Value";
-    case 4:
-        return "Slave Device Failure";
-    case 5:
-        return "Acknowledge";
-    case 6:
-        return "Slave Device Busy";
-    case 7:
-        return "Negative Acknowledge";
-    case 8:
-        return "Memory Parity Error";
-    case 10:
-        return "Gateway Path Unavailable";
-    case 11:
-        return "Gateway Target Device Failed to Respond";
-    default:
-        return "Unknown exception";
-    }
+    static const std::pair<int, const char*> names[] = {
+        {1, "Illegal Function"},
+        {2, "Illegal Data Address"},
+        {3, "Illegal Data Value"},
+        {4, "Slave Device Failure"},
+        {5, "Acknowledge"},
+        {6, "Slave Device Busy"},
+        {7, "Negative Acknowledge"},
+        {8, "Memory Parity Error"},
+        {10, "Gateway Path Unavailable"},
+        {11, "Gateway Target Device Failed to Respond"}};
+    for (const auto& [c, name] : names)
+        if (c == code) return name;
+    return "Unknown exception";
 }
 
 std::string BadFrameText(BadFrameKind kind, bool ascii) {

@@ -94,32 +94,8 @@ void TCustomComm::refuseWhileOpen() const {
     if (IsOpen()) throw ECommError(AlreadyOpen, -1);
 }
 
-void TCustomComm::SetDeviceName(const std::string& name) {
-    if (name == deviceName_) return;
-    refuseWhileOpen();
-    deviceName_ = name;
-}
-
-void TCustomComm::SetMonitorEvents(TCommEventTypes events) {
-    if (events == monitorEvents_) return;
-    refuseWhileOpen();
-    monitorEvents_ = events;
-}
-
-void TCustomComm::SetReadBufSize(int size) {
-    if (size == readBufSize_) return;
-    refuseWhileOpen();
-    readBufSize_ = size;
-}
-
-void TCustomComm::SetWriteBufSize(int size) {
-    if (size == writeBufSize_) return;
-    refuseWhileOpen();
-    writeBufSize_ = size;
-}
-
 void TCustomComm::Open() {
-    if (IsOpen()) throw ECommError(AlreadyOpen, -1);
+    refuseWhileOpen();
 
     const std::string path = DevicePath(deviceName_);
     // Non-blocking so that opening does not wait for a carrier.

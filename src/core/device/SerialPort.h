@@ -119,15 +119,15 @@ public:
 
     // Settings that cannot change while the port is open.
     const std::string& DeviceName() const { return deviceName_; }
-    void SetDeviceName(const std::string& name);
+    void SetDeviceName(const std::string& name) { changeWhileClosed(deviceName_, name); }
     TCommEventTypes MonitorEvents() const { return monitorEvents_; }
-    void SetMonitorEvents(TCommEventTypes events);
+    void SetMonitorEvents(TCommEventTypes events) { changeWhileClosed(monitorEvents_, events); }
     // Driver queue sizes. POSIX terminals have no call to size their queues:
     // the values are kept as settings and give the XON/XOFF limits.
     int ReadBufSize() const { return readBufSize_; }
-    void SetReadBufSize(int size);
+    void SetReadBufSize(int size) { changeWhileClosed(readBufSize_, size); }
     int WriteBufSize() const { return writeBufSize_; }
-    void SetWriteBufSize(int size);
+    void SetWriteBufSize(int size) { changeWhileClosed(writeBufSize_, size); }
 
     // Not used by any operation of the program; kept as settings.
     int ReadTimeout = 1000;
@@ -177,6 +177,11 @@ protected:
 private:
     friend class TCommEventChars;
     void refuseWhileOpen() const;
+    template <class T> void changeWhileClosed(T& field, const T& value) {
+        if (field == value) return;
+        refuseWhileOpen();
+        field = value;
+    }
 
     int fd_ = -1;
     std::string deviceName_ = "Com2";

@@ -7,6 +7,7 @@
 #include "core/tools/Csv.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 std::string Trimmed(std::string s) {
@@ -19,12 +20,21 @@ std::string RowHead(size_t record) {
     return "Row " + std::to_string(record + 1) + ": ";
 }
 
-// Header and row count checks shared by both tables; true when the rows can be read.
-bool CheckShape(const CsvText& csv, bool more, const std::vector<std::string>& headers,
-                size_t maxRows, std::vector<std::string>& errors) {
+// The text parsed, with the header and row count checks shared by both tables;
+// nothing (and the error) when its rows cannot be read.
+std::optional<CsvText> ParseTable(std::string_view text, const std::vector<std::string>& headers,
+                                  size_t maxRows, std::vector<std::string>& errors) {
+    bool more = false;
+    CsvText csv;
+    try {
+        csv = ParseCsv(text, maxRows + 1, &more);
+    } catch (const TessaroError& e) {
+        errors.push_back(e.what());
+        return std::nullopt;
+    }
     if (csv.records.empty()) {
         errors.push_back("The file is empty; the first row must name the columns.");
-        return false;
+        return std::nullopt;
     }
     const CsvRecord& head = csv.records[0];
     // The numbering column's name is not compared: its "°" is often lost by
@@ -37,14 +47,14 @@ bool CheckShape(const CsvText& csv, bool more, const std::vector<std::string>& h
         for (const auto& h : headers)
             list += (list.empty() ? "" : ", ") + h;
         errors.push_back("Row 1: the columns must be " + list + ".");
-        return false;
+        return std::nullopt;
     }
     if (more || csv.records.size() - 1 > maxRows) {
         errors.push_back("The file has more than " + std::to_string(maxRows) +
                          " rows; the table holds " + std::to_string(maxRows) + ".");
-        return false;
+        return std::nullopt;
     }
-    return true;
+    return csv;
 }
 
 // False (with the error) for a row of another width than the header's.
@@ -97,19 +107,13 @@ std::string DiagnosisCsv(const std::vector<std::string>& ids) {
 
 AccessCsvImport ParseAccessTableCsv(std::string_view text, AccessTable table, int bound) {
     AccessCsvImport out;
-    bool more = false;
-    CsvText csv;
-    try {
-        csv = ParseCsv(text, AccessMapRows + 1, &more);
-    } catch (const TessaroError& e) {
-        out.errors.push_back(e.what());
-        return out;
-    }
-    if (!CheckShape(csv, more, AccessCsvHeaders, AccessMapRows, out.errors)) return out;
+    const std::optional<CsvText> csv =
+        ParseTable(text, AccessCsvHeaders, AccessMapRows, out.errors);
+    if (!csv) return out;
     const auto& types = table == AccessTable::Read ? ReadTypeItems : WriteTypeItems;
-    for (size_t r = 1; r < csv.records.size(); ++r) {
-        if (!CheckWidth(csv, r, out.errors)) continue;
-        const CsvRecord& f = csv.records[r];
+    for (size_t r = 1; r < csv->records.size(); ++r) {
+        if (!CheckWidth(*csv, r, out.errors)) continue;
+        const CsvRecord& f = csv->records[r];
         AccessRow row{f[1], f[2], f[3], f[4], f[5], f[6], f[7]};
         for (const std::string& failure : AccessRowFailures(row, table, bound))
             out.errors.push_back(RowHead(r) + Trimmed(failure));
@@ -125,18 +129,12 @@ AccessCsvImport ParseAccessTableCsv(std::string_view text, AccessTable table, in
 
 DiagnosisCsvImport ParseDiagnosisCsv(std::string_view text) {
     DiagnosisCsvImport out;
-    bool more = false;
-    CsvText csv;
-    try {
-        csv = ParseCsv(text, DiagnosisEntries + 1, &more);
-    } catch (const TessaroError& e) {
-        out.errors.push_back(e.what());
-        return out;
-    }
-    if (!CheckShape(csv, more, DiagnosisCsvHeaders, DiagnosisEntries, out.errors)) return out;
-    for (size_t r = 1; r < csv.records.size(); ++r) {
-        if (!CheckWidth(csv, r, out.errors)) continue;
-        const std::string& id = csv.records[r][1];
+    const std::optional<CsvText> csv =
+        ParseTable(text, DiagnosisCsvHeaders, DiagnosisEntries, out.errors);
+    if (!csv) return out;
+    for (size_t r = 1; r < csv->records.size(); ++r) {
+        if (!CheckWidth(*csv, r, out.errors)) continue;
+        const std::string& id = csv->records[r][1];
         int v = ParseInteger(id, -1);
         if (v < 1 || v > 255)
             out.errors.push_back(RowHead(r) + "Modbus ID must be between 1 and 255.");

@@ -1,11 +1,9 @@
 #include "core/family/EmcyTable.h"
 
-#include "core/project/FileSystem.h"
 #include "core/project/ParseInteger.h"
 #include "core/project/XmlDoc.h"
 
 #include <algorithm>
-#include <numeric>
 #include <stdexcept>
 
 namespace {
@@ -71,38 +69,20 @@ std::vector<size_t> EmcySaveOrder(const std::vector<std::string>& ids) {
     values.reserve(ids.size());
     for (const std::string& id : ids)
         values.push_back(ParseInteger(id));
-    std::vector<size_t> order(ids.size());
-    std::iota(order.begin(), order.end(), size_t{0});
-    // Repeated selection of the least value, later row winning a tie, gives
-    // exactly this order.
-    std::sort(order.begin(), order.end(), [&](size_t x, size_t y) {
-        return values[x] != values[y] ? values[x] < values[y] : x > y;
-    });
-    return order;
+    return SaveOrder(values);
 }
 
 EmcyLoadEnd LoadEmcyFile(const std::string& path, EmcyLists& into) {
     into = EmcyLists{};
-    if (!FileExists(path)) return EmcyLoadEnd::FileMissing;
-    try {
-        XmlDocument doc;
-        doc.load(path);
-        XmlNode root = doc.root();
-        const size_t n = root.childCount();
-        for (size_t i = 0; i < n; ++i) {
-            XmlNode row = root.child(i);
-            TClEmcy e;
-            for (int f = 0; f < EmcyTextCount; ++f) {
-                e.text(f) = row.attr(EmcyFieldNames[f]);
-                if (e.text(f).empty()) e.text(f).assign(1, '0');
-            }
-            const int side = UnpackBypassSet(ParseInteger(row.attr(EmcyFieldNames[11])), e);
-            into.side(side).push_back(std::move(e));
+    return LoadRows(path, [&](const XmlNode& row) {
+        TClEmcy e;
+        for (int f = 0; f < EmcyTextCount; ++f) {
+            e.text(f) = row.attr(EmcyFieldNames[f]);
+            if (e.text(f).empty()) e.text(f).assign(1, '0');
         }
-    } catch (const std::exception&) {
-        return EmcyLoadEnd::ReadError;
-    }
-    return EmcyLoadEnd::Loaded;
+        const int side = UnpackBypassSet(ParseInteger(row.attr(EmcyFieldNames[11])), e);
+        into.side(side).push_back(std::move(e));
+    });
 }
 
 std::string EmcyDocumentText(const EmcyLists& lists) {

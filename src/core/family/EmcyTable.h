@@ -1,4 +1,6 @@
 #pragma once
+#include "core/project/XmlRows.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -68,7 +70,7 @@ int EmcyIdRejections(const std::string& newId, const std::string& oldId,
 // EConvertError (the first such text in row order).
 std::vector<size_t> EmcySaveOrder(const std::vector<std::string>& ids);
 
-enum class EmcyLoadEnd { Loaded, FileMissing, ReadError };
+using EmcyLoadEnd = RowsLoad;
 
 // Reads emcydef.xml into `into` (cleared first). Empty text attributes become
 // "0". On ReadError the rows read before the failing one stay.

@@ -1,11 +1,8 @@
 #include "core/family/EmcyWords.h"
 
-#include "core/project/FileSystem.h"
 #include "core/project/ParseInteger.h"
 #include "core/project/XmlDoc.h"
 
-#include <algorithm>
-#include <numeric>
 #include <stdexcept>
 #include <tuple>
 
@@ -114,41 +111,25 @@ std::vector<size_t> WordSaveOrder(const std::vector<TClWEmcy>& list) {
         const int32_t index = ParseInteger(w.index_addrm);
         keys.emplace_back(dev, index, ParseInteger(w.subindex));
     }
-    std::vector<size_t> order(list.size());
-    std::iota(order.begin(), order.end(), size_t{0});
-    // Repeated selection of the least key, later word winning a tie.
-    std::sort(order.begin(), order.end(),
-              [&](size_t x, size_t y) { return keys[x] != keys[y] ? keys[x] < keys[y] : x > y; });
-    return order;
+    return SaveOrder(keys);
 }
 
 WordLoadEnd LoadWordFile(const std::string& path, WordLists& into) {
     into = WordLists{};
-    if (!FileExists(path)) return WordLoadEnd::FileMissing;
-    try {
-        XmlDocument doc;
-        doc.load(path);
-        XmlNode root = doc.root();
-        const size_t n = root.childCount();
-        for (size_t i = 0; i < n; ++i) {
-            XmlNode row = root.child(i);
-            TClWEmcy w;
-            w.index_addrm = row.attr("index_addrm");
-            w.subindex = row.attr("subindex");
-            w.devid = row.attr("devid");
-            for (int b = 0; b < WordBits; ++b) {
-                const std::string p = "bit" + std::to_string(b);
-                w.Bits[b].b0 = row.attr(p + "_b0");
-                w.Bits[b].b1 = row.attr(p + "_b1");
-                w.Bits[b].poscomp = row.attr(p + "_poscomp");
-            }
-            const int32_t side = ParseInteger(row.attr("extdata"));
-            if (side == 0 || side == 1) into.side(side).push_back(std::move(w));
+    return LoadRows(path, [&](const XmlNode& row) {
+        TClWEmcy w;
+        w.index_addrm = row.attr("index_addrm");
+        w.subindex = row.attr("subindex");
+        w.devid = row.attr("devid");
+        for (int b = 0; b < WordBits; ++b) {
+            const std::string p = "bit" + std::to_string(b);
+            w.Bits[b].b0 = row.attr(p + "_b0");
+            w.Bits[b].b1 = row.attr(p + "_b1");
+            w.Bits[b].poscomp = row.attr(p + "_poscomp");
         }
-    } catch (const std::exception&) {
-        return WordLoadEnd::ReadError;
-    }
-    return WordLoadEnd::Loaded;
+        const int32_t side = ParseInteger(row.attr("extdata"));
+        if (side == 0 || side == 1) into.side(side).push_back(std::move(w));
+    });
 }
 
 std::string WordDocumentText(const WordLists& lists) {

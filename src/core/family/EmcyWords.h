@@ -1,4 +1,6 @@
 #pragma once
+#include "core/project/XmlRows.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -77,7 +79,7 @@ bool WordTextsAccepted(const std::vector<TClWEmcy>& list, const std::string& ind
 // Non-integer text throws EConvertError.
 std::vector<size_t> WordSaveOrder(const std::vector<TClWEmcy>& list);
 
-enum class WordLoadEnd { Loaded, FileMissing, ReadError };
+using WordLoadEnd = RowsLoad;
 
 // Reads emcyword.xml into `into` (cleared first): extdata 0 to list A, 1 to
 // list B, other values dropped; texts as read. On ReadError the words read

@@ -1,19 +1,14 @@
 #include "core/family/FamilyTables.h"
 
-#include "core/project/Errors.h"
-#include "core/project/FileSystem.h"
 #include "core/project/ParseInteger.h"
 #include "core/project/XmlDoc.h"
-
-#include <algorithm>
+#include "core/project/XmlRows.h"
 
 namespace {
-// Every child node of the root, elements or not, in document order.
-template <class F> void EachEntry(const XmlDocument& doc, F f) {
-    for (auto c = doc.root().raw().first_child(); c; c = c.next_sibling()) {
-        if (c.type() != pugi::node_element) throw XmlError("Entry is not an element");
-        f(XmlNode(c));
-    }
+FamilyLoad Ended(RowsLoad end) {
+    return end == RowsLoad::Loaded        ? FamilyLoad::Loaded
+           : end == RowsLoad::FileMissing ? FamilyLoad::NotFound
+                                          : FamilyLoad::ReadError;
 }
 
 template <class Row> void Place(std::vector<Row>& rows, int& filled, Row row) {
@@ -40,20 +35,12 @@ void SdoAccessTables::place(int32_t conf, std::array<std::string, 7> values) {
 }
 
 FamilyLoad LoadSdoAccess(const std::string& path, SdoAccessTables& tables) {
-    if (path.empty() || !FileExists(path)) return FamilyLoad::NotFound;
-    try {
-        XmlDocument doc;
-        doc.load(path);
-        EachEntry(doc, [&](const XmlNode& e) {
-            const int32_t conf = ParseInteger(e.attr("conf"));
-            tables.place(conf, {e.attr("IndexA"), e.attr("SubindexA"), e.attr("devIDB"),
-                                e.attr("IndexB"), e.attr("SubindexB"), e.attr("nbyteB"),
-                                e.findAttr("mnemonico").value_or("")});
-        });
-    } catch (const TessaroError&) {
-        return FamilyLoad::ReadError;
-    }
-    return FamilyLoad::Loaded;
+    return Ended(LoadRows(path, [&](const XmlNode& e) {
+        const int32_t conf = ParseInteger(e.attr("conf"));
+        tables.place(conf,
+                     {e.attr("IndexA"), e.attr("SubindexA"), e.attr("devIDB"), e.attr("IndexB"),
+                      e.attr("SubindexB"), e.attr("nbyteB"), e.findAttr("mnemonico").value_or("")});
+    }));
 }
 
 void ImportSdoRecord(SdoAccessTables& tables, int32_t conf, const std::vector<std::string>& f) {
@@ -90,34 +77,19 @@ void PdoTables::place(Side side, const PdoRow& row) {
 }
 
 FamilyLoad LoadRpdodef(const std::string& path, PdoTables& tables) {
-    if (path.empty() || !FileExists(path)) return FamilyLoad::NotFound;
-    try {
-        XmlDocument doc;
-        doc.load(path);
-        EachEntry(doc, [&](const XmlNode& e) {
-            const int32_t en = ParseInteger(e.attr("en_bypass"));
-            PdoRow row{e.attr("cobid"), e.attr("id_dev_orig"), (en & 1) ? "1" : "0",
-                       e.attr("posind"), e.attr("n_tpdo")};
-            tables.place((en & 2) ? CanA : CanB, row);
-        });
-    } catch (const TessaroError&) {
-        return FamilyLoad::ReadError;
-    }
-    return FamilyLoad::Loaded;
+    return Ended(LoadRows(path, [&](const XmlNode& e) {
+        const int32_t en = ParseInteger(e.attr("en_bypass"));
+        PdoRow row{e.attr("cobid"), e.attr("id_dev_orig"), (en & 1) ? "1" : "0", e.attr("posind"),
+                   e.attr("n_tpdo")};
+        tables.place((en & 2) ? CanA : CanB, row);
+    }));
 }
 
 std::vector<size_t> PdoSaveOrder(const std::vector<PdoRow>& rows) {
-    std::vector<std::pair<int32_t, size_t>> keyed;
+    std::vector<int32_t> cobids;
     for (size_t r = 0; r < rows.size() && !rows[r][0].empty(); ++r)
-        keyed.emplace_back(ParseInteger(rows[r][0]), r);
-    // Ascending COB-ID; of equal ones the lower row comes last.
-    std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
-        return a.first != b.first ? a.first < b.first : a.second > b.second;
-    });
-    std::vector<size_t> order;
-    for (const auto& k : keyed)
-        order.push_back(k.second);
-    return order;
+        cobids.push_back(ParseInteger(rows[r][0]));
+    return SaveOrder(cobids);
 }
 
 namespace {

@@ -1,20 +1,13 @@
 #include "core/family/StoredPdo.h"
 
 #include "core/project/Errors.h"
-#include "core/project/FileSystem.h"
 #include "core/project/ParseInteger.h"
 #include "core/project/XmlDoc.h"
+#include "core/project/XmlRows.h"
 
 #include <algorithm>
 
 namespace {
-template <class F> void EachEntry(const XmlDocument& doc, F f) {
-    for (auto c = doc.root().raw().first_child(); c; c = c.next_sibling()) {
-        if (c.type() != pugi::node_element) throw XmlError("Entry is not an element");
-        f(XmlNode(c));
-    }
-}
-
 // Where an nrpdo value points: side and 0-based PDO position, or -1 to skip.
 std::pair<int, int> PdoOf(const StoredPdoModel& m, int32_t n) {
     const int side = (n & 128) ? CanB : CanA;
@@ -54,56 +47,31 @@ std::vector<std::string> LoadStoredPdo(const std::string& sdoPath, const std::st
     std::vector<std::string> messages;
     model = StoredPdoModel{};
 
-    if (!FileExists(sdoPath)) {
-        messages.push_back("File SDO XML not found");
-    } else {
-        try {
-            XmlDocument doc;
-            doc.load(sdoPath);
-            // The gateway's own access map shares the name and has no SDO keys.
-            if (doc.root().name() != "Serial_to_ProfiBus")
-                EachEntry(doc, [&](const XmlNode& e) {
-                    TClSdo key{e.attr("IndexA"), e.attr("SubindexA"), {}};
-                    const int32_t conf = ParseInteger(e.attr("conf"));
-                    model.side[(conf & 1) ? CanB : CanA].keys.push_back(std::move(key));
-                });
-        } catch (const TessaroError&) {
-            messages.push_back("Error in reading file SDO XML");
-        }
-    }
-
-    if (!FileExists(rpdodefPath)) {
-        messages.push_back("File PDO XML not found");
-    } else {
-        try {
-            XmlDocument doc;
-            doc.load(rpdodefPath);
-            EachEntry(doc, [&](const XmlNode& e) {
-                const int32_t en = ParseInteger(e.attr("en_bypass"));
-                auto& pdos = model.side[(en & 2) ? CanB : CanA].pdos;
-                pdos.emplace_back(e.attr("cobid"), int(pdos.size()) + 1);
-            });
-        } catch (const TessaroError&) {
-            messages.push_back("Error in reading file PDO XML");
-        }
-    }
-
-    if (!FileExists(sdopdoPath)) {
-        messages.push_back("File SDOPDO XML not found");
-    } else {
-        try {
-            XmlDocument doc;
-            doc.load(sdopdoPath);
-            EachEntry(doc, [&](const XmlNode& e) {
-                auto [side, pdo] = PdoOf(model, ParseInteger(e.attr("nrpdo")));
-                if (pdo < 0) return;
-                TClSdo entry{e.attr("index"), e.attr("subindex"), e.attr("poscomp")};
-                model.side[side].pdos[size_t(pdo)].entries.push_back(std::move(entry));
-            });
-        } catch (const TessaroError&) {
-            messages.push_back("Error in reading file SDOPDO XML");
-        }
-    }
+    // Each file that cannot be read is named, and the next one is read all the same.
+    auto read = [&](const std::string& path, const std::string& file, std::string_view otherRoot,
+                    const std::function<void(const XmlNode&)>& eachRow) {
+        const RowsLoad end = LoadRows(path, eachRow, otherRoot);
+        if (end == RowsLoad::FileMissing) messages.push_back("File " + file + " XML not found");
+        if (end == RowsLoad::ReadError)
+            messages.push_back("Error in reading file " + file + " XML");
+    };
+    // The gateway's own access map shares the name and has no SDO keys.
+    read(sdoPath, "SDO", "Serial_to_ProfiBus", [&](const XmlNode& e) {
+        TClSdo key{e.attr("IndexA"), e.attr("SubindexA"), {}};
+        const int32_t conf = ParseInteger(e.attr("conf"));
+        model.side[(conf & 1) ? CanB : CanA].keys.push_back(std::move(key));
+    });
+    read(rpdodefPath, "PDO", {}, [&](const XmlNode& e) {
+        const int32_t en = ParseInteger(e.attr("en_bypass"));
+        auto& pdos = model.side[(en & 2) ? CanB : CanA].pdos;
+        pdos.emplace_back(e.attr("cobid"), int(pdos.size()) + 1);
+    });
+    read(sdopdoPath, "SDOPDO", {}, [&](const XmlNode& e) {
+        auto [side, pdo] = PdoOf(model, ParseInteger(e.attr("nrpdo")));
+        if (pdo < 0) return;
+        TClSdo entry{e.attr("index"), e.attr("subindex"), e.attr("poscomp")};
+        model.side[side].pdos[size_t(pdo)].entries.push_back(std::move(entry));
+    });
     return messages;
 }
 

@@ -4,15 +4,6 @@
 
 #include <string>
 
-namespace {
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-} // namespace
-
 std::optional<int32_t> TryParseInteger(std::string_view s) {
     size_t i = 0;
     while (i < s.size() && s[i] == ' ')

@@ -149,16 +149,19 @@ std::string CsvLine(const CsvRecord& fields, char separator) {
         bool quote = v.find_first_of("\"\r\n,;") != std::string::npos ||
                      (!v.empty() && (v.front() == ' ' || v.back() == ' ')) ||
                      v.rfind("\xEF\xBB\xBF", 0) == 0;
-        if (!quote) {
+        if (quote)
+            AppendQuoted(out, v);
+        else
             out += v;
-            continue;
-        }
-        out += '"';
-        for (char c : v) {
-            if (c == '"') out += '"';
-            out += c;
-        }
-        out += '"';
     }
     return out + "\r\n";
+}
+
+void AppendQuoted(std::string& out, std::string_view text) {
+    out += '"';
+    for (char c : text) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    out += '"';
 }

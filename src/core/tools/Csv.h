@@ -29,3 +29,7 @@ CsvText ReadCsvFile(const std::string& path, size_t maxRecords, bool* more = nul
 
 // One record with CRLF, fields quoted only where needed.
 std::string CsvLine(const CsvRecord& fields, char separator = ',');
+
+// Appends the text in double quotes with its quotes doubled, as CSV and the
+// clipboard's tab text quote a cell.
+void AppendQuoted(std::string& out, std::string_view text);

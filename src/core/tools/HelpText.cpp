@@ -2,12 +2,14 @@
 
 #include "core/project/Errors.h"
 #include "core/project/FileSystem.h"
+#include "core/project/ParseInteger.h"
 #include "core/project/Workspace.h"
 #include "core/tools/XmlTool.h"
 
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <utility>
 
 namespace {
 
@@ -37,13 +39,6 @@ unsigned long Cp1252(unsigned char c) {
         0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
     if (c >= 0x80 && c < 0xA0) return high[c - 0x80];
     return c;
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
 }
 
 bool IsSkippedDestination(std::string_view w) {
@@ -203,12 +198,18 @@ private:
     }
 
     void controlWord(std::string_view w, bool hasParam, long param, State& st) {
+        // Control words that stand for one character.
+        static const std::pair<std::string_view, unsigned long> symbols[] = {
+            {"line", '\n'},     {"tab", '\t'},         {"emdash", 0x2014},
+            {"endash", 0x2013}, {"bullet", 0x2022},    {"lquote", 0x2018},
+            {"rquote", 0x2019}, {"ldblquote", 0x201C}, {"rdblquote", 0x201D}};
+        for (const auto& [name, cp] : symbols)
+            if (w == name) {
+                unicode(st, cp);
+                return;
+            }
         if (w == "par")
             newParagraph();
-        else if (w == "line")
-            unicode(st, '\n');
-        else if (w == "tab")
-            unicode(st, '\t');
         else if (w == "b")
             st.bold = !hasParam || param != 0;
         else if (w == "i")
@@ -220,20 +221,7 @@ private:
         else if (w == "u") {
             unicode(st, static_cast<unsigned long>(param < 0 ? param + 65536 : param));
             skip_ = st.uc;
-        } else if (w == "emdash")
-            unicode(st, 0x2014);
-        else if (w == "endash")
-            unicode(st, 0x2013);
-        else if (w == "bullet")
-            unicode(st, 0x2022);
-        else if (w == "lquote")
-            unicode(st, 0x2018);
-        else if (w == "rquote")
-            unicode(st, 0x2019);
-        else if (w == "ldblquote")
-            unicode(st, 0x201C);
-        else if (w == "rdblquote")
-            unicode(st, 0x201D);
+        }
     }
 
     void newParagraph() {

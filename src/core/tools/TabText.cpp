@@ -1,5 +1,7 @@
 #include "core/tools/TabText.h"
 
+#include "core/tools/Csv.h"
+
 namespace {
 bool NeedsQuotes(const std::string& cell) {
     return cell.find_first_of("\t\r\n\"") != std::string::npos;
@@ -74,17 +76,10 @@ std::string FormatTabText(const TabRows& rows) {
     for (const auto& row : rows) {
         for (size_t c = 0; c < row.size(); ++c) {
             if (c > 0) out += '\t';
-            const std::string& cell = row[c];
-            if (!NeedsQuotes(cell)) {
-                out += cell;
-                continue;
-            }
-            out += '"';
-            for (char ch : cell) {
-                if (ch == '"') out += '"';
-                out += ch;
-            }
-            out += '"';
+            if (NeedsQuotes(row[c]))
+                AppendQuoted(out, row[c]);
+            else
+                out += row[c];
         }
         out += '\n';
     }

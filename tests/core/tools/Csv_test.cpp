@@ -88,4 +88,23 @@ TEST(Csv, LineQuotesOnlyWhereNeededAndReadsBack) {
               std::vector<CsvRecord>{{"\xEF\xBB\xBFx"}});
     EXPECT_EQ(ParseCsv(CsvLine(fields), 10).records, std::vector<CsvRecord>{fields});
 }
+
+TEST(Csv, AppendQuotedDoublesEveryQuoteAndKeepsWhatCameBefore) {
+    const struct {
+        const char* before;
+        const char* text;
+        const char* after;
+    } cases[] = {
+        {"", "", "\"\""},
+        {"a,", "b", "a,\"b\""},
+        {"", "\"", "\"\"\"\""},
+        {"x\t", "\"say \"\"hi\"", "x\t\"\"\"say \"\"\"\"hi\"\"\""},
+        {"", "tab\tand\nline", "\"tab\tand\nline\""},
+    };
+    for (const auto& c : cases) {
+        std::string out = c.before;
+        AppendQuoted(out, c.text);
+        EXPECT_EQ(out, c.after) << c.text;
+    }
+}
 } // namespace

@@ -42,6 +42,9 @@ INSTANTIATE_TEST_SUITE_P(
                 "x\xE2\x82\xACy\xEF\xBF\xBD\xEF\xBF\xBD|"},
         RtfCase{"{\\rtf1 a\\tab b\\line c\\~d\\-e\\par}", "a\tb\nc\xC2\xA0"
                                                           "de|"},
+        RtfCase{"{\\rtf1 \\emdash\\endash\\bullet\\lquote x\\rquote\\ldblquote y\\rdblquote\\par}",
+                "\xE2\x80\x94\xE2\x80\x93\xE2\x80\xA2\xE2\x80\x98x\xE2\x80\x99\xE2\x80\x9Cy\xE2\x80"
+                "\x9D|"},
         RtfCase{"{\\rtf1 line one\r\nstill one\\par\r\n two\\par}", "line onestill one| two|"},
         RtfCase{"{\\rtf1 {\\pict\\pngblip 89504e47{\\nested}}after\\par}", "after|"},
         RtfCase{"{\\rtf1 no final par}", "no final par|"}));

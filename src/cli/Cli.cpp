@@ -1,0 +1,34 @@
+// Argument reading shared by the tessaro-cli commands.
+#include "cli/Cli.h"
+#include "core/project/FileSystem.h"
+
+#include <algorithm>
+
+namespace cli {
+int ParseArgs(const Args& args, const char* help, const char* noOperand, std::string& operand,
+              std::initializer_list<Switch> switches, std::initializer_list<Option> options) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto isNamed = [&](const auto& s) { return a == s.name; };
+        if (auto s = std::find_if(switches.begin(), switches.end(), isNamed); s != switches.end()) {
+            *s->on = true;
+        } else if (auto o = std::find_if(options.begin(), options.end(), isNamed);
+                   o != options.end()) {
+            if (i + 1 >= args.size()) return Usage(help, o->noValue);
+            *o->value = args[++i];
+        } else if (operand.empty() && IsOperand(a)) {
+            operand = a;
+        } else {
+            return Usage(help, "unexpected argument '" + a + "'");
+        }
+    }
+    if (operand.empty()) return Usage(help, noOperand);
+    return -1;
+}
+
+bool FolderFound(const std::string& folder) {
+    if (DirectoryExists(folder)) return true;
+    std::cerr << "tessaro-cli: '" << folder << "' is not a folder\n";
+    return false;
+}
+} // namespace cli
