@@ -49,6 +49,7 @@ void TFSELstringhe::resizeEvent(QResizeEvent* e) {
 }
 
 void TFSELstringhe::FormResize() {
+    if (!sg) return; // not built yet: a grab or resize before the first showing
     const int panel = 40;
     sg->setGeometry(0, 0, width(), height() - panel);
     Panel1->setGeometry(0, height() - panel, width(), panel);
