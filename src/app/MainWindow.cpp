@@ -190,24 +190,18 @@ void TFTessaroFirmWare::btn_str_lng1aClick(QObject* sender) {
         prompt().message("Project not valid");
         return;
     }
-    if (sender == btn_Sdo)
-        showModal(forms()->FSetVar);
-    else if (sender == btn_Pdo)
-        showModal(forms()->Fpdo);
-    else if (sender == btn_Info_Pdo)
-        showModal(forms()->FInfopdo);
-    else if (sender == btn_Emcy)
-        showModal(forms()->Femcy);
-    else if (sender == btn_Emcy_Wd)
-        showModal(forms()->FWemcy);
-    else if (sender == btn_Gds)
-        GsdFileClick();
-    else if (sender == Btn_SetPDO)
-        showModal(forms()->FSetPdo);
-    else if (sender == btn_Error_Diag)
-        showModal(forms()->FSetDiagnosis);
-    else if (sender == btn_Prm_Gen)
-        showModal(forms()->Fpargen);
+    if (sender == btn_Gds) GsdFileClick();
+    const Forms& f = *forms();
+    const std::pair<QObject*, QDialog*> editors[] = {{btn_Sdo, f.FSetVar},
+                                                     {btn_Pdo, f.Fpdo},
+                                                     {btn_Info_Pdo, f.FInfopdo},
+                                                     {btn_Emcy, f.Femcy},
+                                                     {btn_Emcy_Wd, f.FWemcy},
+                                                     {Btn_SetPDO, f.FSetPdo},
+                                                     {btn_Error_Diag, f.FSetDiagnosis},
+                                                     {btn_Prm_Gen, f.Fpargen}};
+    for (const auto& [button, editor] : editors)
+        if (sender == button) showModal(editor);
     // An editor may have saved.
     refreshCheck();
 }

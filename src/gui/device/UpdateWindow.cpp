@@ -31,6 +31,13 @@ QCheckBox* MakeCheck(QWidget* parent, const char* name, const char* text, QRect 
     return c;
 }
 
+// A page laid over the whole dialog, shown for its step.
+QWidget* MakePage(QWidget* dialog, const char* name) {
+    auto* page = Named(new QWidget(dialog), name, {0, 0, 420, 250});
+    page->setAutoFillBackground(true);
+    return page;
+}
+
 // For an updater run: every control of every other window and of the dialog
 // but `keep` is disabled, so no mouse, key, shortcut or accessibility action
 // reaches them; the other windows themselves take no keys and do not close.
@@ -133,10 +140,7 @@ void TFBootSer::buildControls() {
     bitbtn2 = NewControl<QPushButton>(this, "bitbtn2", "Cancel", {298, 210, 100, 27});
     refreshPorts();
 
-    Panel1 = new QWidget(this);
-    Panel1->setObjectName("Panel1");
-    Panel1->setGeometry(0, 0, 420, 250);
-    Panel1->setAutoFillBackground(true);
+    Panel1 = MakePage(this, "Panel1");
     Label7 = NewControl<QLabel>(Panel1, "Label7", "Update Device Options", {16, 12, 390, 22});
     Label7->setStyleSheet("font-weight: bold; font-size: 14px;");
     CB_Firmware = MakeCheck(Panel1, "CB_Firmware", "Firmware", {32, 48, 300, 22});
@@ -149,10 +153,7 @@ void TFBootSer::buildControls() {
                                           {110, 182, 200, 32});
     Panel1->hide();
 
-    PanelRun = new QWidget(this);
-    PanelRun->setObjectName("PanelRun");
-    PanelRun->setGeometry(0, 0, 420, 250);
-    PanelRun->setAutoFillBackground(true);
+    PanelRun = MakePage(this, "PanelRun");
     LabelRun = NewControl<QLabel>(PanelRun, "LabelRun", "", {16, 8, 390, 20});
     LabelRun->setStyleSheet("font-weight: bold;");
     LabelElapsed = NewControl<QLabel>(PanelRun, "LabelElapsed", "", {16, 30, 390, 18});

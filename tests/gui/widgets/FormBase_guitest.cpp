@@ -1,0 +1,96 @@
+#include "gui/widgets/FormBase.h"
+
+#include "EditorFixture.h"
+#include "app/Forms.h"
+#include "app/MainWindow.h"
+#include "gui/device/FirmwareWindow.h"
+#include "gui/device/UpdateWindow.h"
+#include "gui/editors/AccessMapWindow.h"
+#include "gui/editors/BusProbeWindow.h"
+#include "gui/editors/CommunicationWindow.h"
+#include "gui/editors/DiagnosisWindow.h"
+#include "gui/project/NewProjectWindow.h"
+#include "gui/tools/AboutWindow.h"
+#include "gui/tools/HelpWindow.h"
+#include "gui/tools/ReportWindow.h"
+#include "gui/tools/SelectStringWindow.h"
+#include "gui/tools/XmlToolWindow.h"
+
+#include <QtTest>
+
+// Every window states its name, caption, size and frame once, at
+// construction; the base sets them.
+class FormBaseTest : public QObject {
+    Q_OBJECT
+private slots:
+    void everyWindowLooksAsBefore();
+};
+
+namespace {
+constexpr Qt::WindowFlags TitleClose =
+    Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+constexpr Qt::WindowFlags Tool =
+    Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+constexpr Qt::WindowFlags Sizable =
+    Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+constexpr Qt::WindowFlags Maximizable = Sizable | Qt::WindowMaximizeButtonHint;
+constexpr Qt::WindowFlags Main = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+
+// The flags a dialog reports after asking for `asked` (Qt adds some hints).
+Qt::WindowFlags Framed(Qt::WindowFlags asked) {
+    QDialog d;
+    if (asked != Qt::WindowFlags()) d.setWindowFlags(asked);
+    return d.windowFlags();
+}
+} // namespace
+
+void FormBaseTest::everyWindowLooksAsBefore() {
+    EditorFixture fx;
+    Forms forms;
+    forms.create(fx.ws);
+    TFReport report(fx.ws);
+    TFBusProbe probe(fx.ws);
+    const Qt::WindowFlags plain = {};
+    const struct {
+        FormBase* window;
+        const char* name;
+        QString caption;
+        QSize size; // empty: not set by the window
+        bool fixed;
+        Qt::WindowFlags flags;
+    } cases[] = {
+        {forms.FTessaroFirmWare, "FTessaroFirmWare", MainCaption, {565, 224}, true, Main},
+        {forms.Fsaveproj, "Fsaveproj", "New project", {319, 91}, true, TitleClose},
+        {forms.FHelp, "FHelp", "Help", {492, 397}, true, TitleClose},
+        {forms.FAbout, "FAbout", "About...", {406, 152}, true, Tool},
+        {forms.FSELstringhe, "FSELstringhe", "Select String", {496, 351}, true, TitleClose},
+        {forms.FModifyFileSx, "FModifyFileSx", "Generate Firmware", {430, 124}, true, plain},
+        {forms.Fpargen, "Fpargen", "SET COMMUNICATION", {251, 651}, true, Tool},
+        {forms.FXML, "FXML", "XML Reader & Writer", {732, 560}, false, Maximizable},
+        {forms.FSetVar, "FSetVar", "Set Access", {787, 538}, false, Maximizable},
+        {forms.FBootSer,
+         "FBootSer",
+         "Update Firmware from Serial (RS232)",
+         {420, 250},
+         true,
+         TitleClose},
+        {forms.FSetDiagnosis, "FSetDiagnosis", "Error/Diagnosis", {302, 443}, false, Sizable},
+        {&report, "FReport", "Commissioning report", {820, 640}, false, plain},
+        {&probe, "FBusProbe", "Test on bus", {1220, 560}, false, Maximizable},
+    };
+    for (const auto& c : cases) {
+        FormBase* w = c.window;
+        w->ensureBuilt();
+        const char* at = c.name;
+        QCOMPARE(w->objectName(), QString(c.name));
+        QVERIFY2(w->windowTitle() == c.caption, at);
+        QVERIFY2(w->windowFlags() == Framed(c.flags),
+                 qPrintable(QString("%1: %2").arg(at).arg(w->windowFlags().toInt(), 0, 16)));
+        QVERIFY2(w->size() == c.size, at);
+        QVERIFY2((w->minimumSize() == c.size && w->maximumSize() == c.size) == c.fixed, at);
+    }
+    forms.destroy();
+}
+
+QTEST_MAIN(FormBaseTest)
+#include "FormBase_guitest.moc"
