@@ -51,11 +51,8 @@ QLabel* MakeStepLabel(QWidget* parent, const char* name, const char* caption, QR
 } // namespace
 
 TFTessaroFirmWare::TFTessaroFirmWare(Workspace& ws, Forms* forms, QWidget* parent)
-    : FormBase(ws, parent), forms_(forms) {
-    setObjectName("FTessaroFirmWare");
-    setWindowTitle(MainCaption);
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    setFixedSize(565, 224);
+    : FormBase(ws, parent, {"FTessaroFirmWare", MainCaption, {565, 224}, Fixed, MainFrame}),
+      forms_(forms) {
     openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
 
     OpenExcel.filter = "File EXCEL (*.xls)|*.xls";

@@ -108,12 +108,10 @@ QString Clock(qint64 ms) {
 } // namespace
 
 TFBootSer::TFBootSer(Workspace& ws, QWidget* parent, Build build)
-    : FormBase(ws, parent), Comm1(new TComm) {
-    setObjectName("FBootSer");
-    setWindowTitle("Update Firmware from Serial (RS232)");
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
-    setFixedClientSize(420, 250);
+    : FormBase(
+          ws, parent,
+          {"FBootSer", "Update Firmware from Serial (RS232)", {420, 250}, Fixed, TitleCloseFrame}),
+      Comm1(new TComm) {
     buildIfNow(build);
 }
 
@@ -130,10 +128,8 @@ void TFBootSer::buildControls() {
     Label6 = NewControl<QLabel>(this, "Label6", "5 - Check the BOOT led. It must blink quickly",
                                 {24, 128, 380, 18});
 
-    CB_Port = new QComboBox(this);
-    CB_Port->setObjectName("CB_Port");
+    CB_Port = Named(new QComboBox(this), "CB_Port", {24, 164, 150, 26});
     CB_Port->setEditable(false);
-    CB_Port->setGeometry(24, 164, 150, 26);
     Label4->setBuddy(CB_Port);
     btn_Connect = NewControl<QPushButton>(this, "btn_Connect", "Connect", {186, 164, 100, 27});
     btn_Next = NewControl<QPushButton>(this, "btn_Next", "Next", {298, 164, 100, 27});
@@ -157,14 +153,10 @@ void TFBootSer::buildControls() {
     LabelRun = NewControl<QLabel>(PanelRun, "LabelRun", "", {16, 8, 390, 20});
     LabelRun->setStyleSheet("font-weight: bold;");
     LabelElapsed = NewControl<QLabel>(PanelRun, "LabelElapsed", "", {16, 30, 390, 18});
-    ProgressRun = new QProgressBar(PanelRun);
-    ProgressRun->setObjectName("ProgressRun");
-    ProgressRun->setGeometry(16, 52, 388, 14);
+    ProgressRun = Named(new QProgressBar(PanelRun), "ProgressRun", {16, 52, 388, 14});
     ProgressRun->setTextVisible(false);
     LabelElapsed->setBuddy(ProgressRun);
-    MemoRun = new QPlainTextEdit(PanelRun);
-    MemoRun->setObjectName("MemoRun");
-    MemoRun->setGeometry(16, 72, 388, 130);
+    MemoRun = Named(new QPlainTextEdit(PanelRun), "MemoRun", {16, 72, 388, 130});
     MemoRun->setReadOnly(true);
     MemoRun->setAccessibleName("Updater output");
     btn_RunCancel =
@@ -200,11 +192,6 @@ void TFBootSer::refreshPorts() {
 QString TFBootSer::chosenPort() const {
     QVariant port = CB_Port->currentData();
     return port.isValid() ? port.toString() : CB_Port->currentText();
-}
-
-void TFBootSer::showEvent(QShowEvent* e) {
-    FormBase::showEvent(e);
-    FormShow();
 }
 
 void TFBootSer::FormShow() {

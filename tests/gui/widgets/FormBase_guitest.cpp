@@ -24,6 +24,7 @@ class FormBaseTest : public QObject {
     Q_OBJECT
 private slots:
     void everyWindowLooksAsBefore();
+    void formShowRunsAtEveryShowing();
 };
 
 namespace {
@@ -90,6 +91,35 @@ void FormBaseTest::everyWindowLooksAsBefore() {
         QVERIFY2((w->minimumSize() == c.size && w->maximumSize() == c.size) == c.fixed, at);
     }
     forms.destroy();
+}
+
+namespace {
+class ShownCounter : public FormBase {
+public:
+    using FormBase::FormBase;
+    int shown = 0;
+    bool builtWhenShown = false;
+    void FormShow() override {
+        ++shown;
+        builtWhenShown = isBuilt();
+    }
+};
+} // namespace
+
+void FormBaseTest::formShowRunsAtEveryShowing() {
+    EditorFixture fx;
+    ShownCounter w(fx.ws, nullptr, {"FCounter", "Counter", {200, 100}, FormBase::Fixed});
+    QCOMPARE(w.objectName(), QString("FCounter"));
+    QCOMPARE(w.windowTitle(), QString("Counter"));
+    QCOMPARE(w.minimumSize(), QSize(200, 100));
+    QCOMPARE(w.maximumSize(), QSize(200, 100));
+    QVERIFY(!w.isBuilt());
+    for (int i = 1; i <= 2; ++i) {
+        w.show();
+        QCOMPARE(w.shown, i);
+        QVERIFY(w.builtWhenShown);
+        w.hide();
+    }
 }
 
 QTEST_MAIN(FormBaseTest)
