@@ -175,14 +175,7 @@ void TFSetVar::loadControls() {
         NByteOut = b.NByteOut;
     });
     GridUpdate ua(sga), ub(sgb);
-    AccessMap map;
-    try {
-        LoadAccessMap(ws().SdoPath, map);
-    } catch (...) {
-        toGrids(map); // the rows read before the error
-        throw;
-    }
-    toGrids(map);
+    showRead(LoadAccessMap, AccessMap{}, [this](const AccessMap& map) { toGrids(map); });
     if (ByteMap && ByteMap->isVisible()) ByteMap->refresh();
 }
 

@@ -142,14 +142,7 @@ void TFpargen::clearControls() {
 }
 
 void TFpargen::loadControls() {
-    CommParams p = fromControls();
-    try {
-        LoadCommParams(ws().PargenPath, p);
-    } catch (...) {
-        toControls(p); // what was read before the error
-        throw;
-    }
-    toControls(p);
+    showRead(LoadCommParams, fromControls(), [this](const CommParams& p) { toControls(p); });
 }
 
 std::optional<EditorWindow::Failure> TFpargen::firstFailure() {

@@ -104,6 +104,18 @@ protected:
     // Makes the hidden findings label and list, for a window that lays out
     // Check (made already) and the list itself; Check runs BtnCheckClick.
     void newFindings();
+    // For loadControls: reads `doc` from savedFile() with `read`, then shows
+    // it with `show`; what was read before a failure is shown too.
+    template <class Doc, class Show>
+    void showRead(void (*read)(const std::string& path, Doc& into), Doc doc, Show show) {
+        try {
+            read(savedFile(), doc);
+        } catch (...) {
+            show(doc);
+            throw;
+        }
+        show(doc);
+    }
     // Marks the window changed, for changes the watched signals do not carry.
     void noteChange() { changed_ = true; }
 
