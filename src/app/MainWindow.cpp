@@ -51,11 +51,8 @@ QLabel* MakeStepLabel(QWidget* parent, const char* name, const char* caption, QR
 } // namespace
 
 TFTessaroFirmWare::TFTessaroFirmWare(Workspace& ws, Forms* forms, QWidget* parent)
-    : FormBase(ws, parent), forms_(forms) {
-    setObjectName("FTessaroFirmWare");
-    setWindowTitle(MainCaption);
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    setFixedSize(565, 224);
+    : FormBase(ws, parent, {"FTessaroFirmWare", MainCaption, {565, 224}, Fixed, MainFrame}),
+      forms_(forms) {
     openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
 
     OpenExcel.filter = "File EXCEL (*.xls)|*.xls";
@@ -190,24 +187,18 @@ void TFTessaroFirmWare::btn_str_lng1aClick(QObject* sender) {
         prompt().message("Project not valid");
         return;
     }
-    if (sender == btn_Sdo)
-        showModal(forms()->FSetVar);
-    else if (sender == btn_Pdo)
-        showModal(forms()->Fpdo);
-    else if (sender == btn_Info_Pdo)
-        showModal(forms()->FInfopdo);
-    else if (sender == btn_Emcy)
-        showModal(forms()->Femcy);
-    else if (sender == btn_Emcy_Wd)
-        showModal(forms()->FWemcy);
-    else if (sender == btn_Gds)
-        GsdFileClick();
-    else if (sender == Btn_SetPDO)
-        showModal(forms()->FSetPdo);
-    else if (sender == btn_Error_Diag)
-        showModal(forms()->FSetDiagnosis);
-    else if (sender == btn_Prm_Gen)
-        showModal(forms()->Fpargen);
+    if (sender == btn_Gds) GsdFileClick();
+    const Forms& f = *forms();
+    const std::pair<QObject*, QDialog*> editors[] = {{btn_Sdo, f.FSetVar},
+                                                     {btn_Pdo, f.Fpdo},
+                                                     {btn_Info_Pdo, f.FInfopdo},
+                                                     {btn_Emcy, f.Femcy},
+                                                     {btn_Emcy_Wd, f.FWemcy},
+                                                     {Btn_SetPDO, f.FSetPdo},
+                                                     {btn_Error_Diag, f.FSetDiagnosis},
+                                                     {btn_Prm_Gen, f.Fpargen}};
+    for (const auto& [button, editor] : editors)
+        if (sender == button) showModal(editor);
     // An editor may have saved.
     refreshCheck();
 }

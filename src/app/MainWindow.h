@@ -9,8 +9,6 @@
 #include <QUrl>
 #include <functional>
 
-class QLabel;
-class QPushButton;
 struct Forms;
 
 // The main window; it keeps the workbook session the family editors share.

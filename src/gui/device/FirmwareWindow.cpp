@@ -23,10 +23,9 @@ constexpr int OptionsHeight = 300;
 } // namespace
 
 TFModifyFileSx::TFModifyFileSx(Workspace& ws, QWidget* parent, Build build)
-    : FormBase(ws, parent), variant(ProductVariant) {
-    setObjectName("FModifyFileSx");
-    setWindowTitle("Generate Firmware");
-    setFixedClientSize(ClientWidth, ClientHeight);
+    : FormBase(ws, parent,
+               {"FModifyFileSx", "Generate Firmware", {ClientWidth, ClientHeight}, Fixed}),
+      variant(ProductVariant) {
     buildIfNow(build);
 }
 
@@ -94,11 +93,6 @@ void TFModifyFileSx::buildControls() {
     connect(DirBin, &QPushButton::clicked, this, [this] { run([this] { DirBinClick(); }); });
     connect(NewFileSx, &QLineEdit::textChanged, this,
             [this](const QString& text) { composer.NewName = text.toStdString(); });
-}
-
-void TFModifyFileSx::showEvent(QShowEvent* e) {
-    FormBase::showEvent(e);
-    FormShow();
 }
 
 void TFModifyFileSx::FormShow() {

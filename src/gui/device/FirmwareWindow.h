@@ -4,13 +4,7 @@
 
 #include <array>
 
-class QCheckBox;
-class QComboBox;
 class QFrame;
-class QLabel;
-class QLineEdit;
-class QProgressBar;
-class QPushButton;
 
 // "Generate Firmware": merges the project's banks into the factory firmware
 // and starts the flash programmer on the result.
@@ -40,7 +34,7 @@ public:
     // test sets another.
     int variant;
 
-    void FormShow();
+    void FormShow() override;
     void UpdateFirmwareClick();
     void ModifySxClick();
     void UpdateFirmware2Click();
@@ -58,7 +52,6 @@ public:
 
 protected:
     void buildControls() override;
-    void showEvent(QShowEvent* e) override;
 
 private:
     void setBankMarked(int bank, bool marked);

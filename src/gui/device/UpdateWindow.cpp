@@ -31,6 +31,13 @@ QCheckBox* MakeCheck(QWidget* parent, const char* name, const char* text, QRect 
     return c;
 }
 
+// A page laid over the whole dialog, shown for its step.
+QWidget* MakePage(QWidget* dialog, const char* name) {
+    auto* page = Named(new QWidget(dialog), name, {0, 0, 420, 250});
+    page->setAutoFillBackground(true);
+    return page;
+}
+
 // For an updater run: every control of every other window and of the dialog
 // but `keep` is disabled, so no mouse, key, shortcut or accessibility action
 // reaches them; the other windows themselves take no keys and do not close.
@@ -101,12 +108,10 @@ QString Clock(qint64 ms) {
 } // namespace
 
 TFBootSer::TFBootSer(Workspace& ws, QWidget* parent, Build build)
-    : FormBase(ws, parent), Comm1(new TComm) {
-    setObjectName("FBootSer");
-    setWindowTitle("Update Firmware from Serial (RS232)");
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
-    setFixedClientSize(420, 250);
+    : FormBase(
+          ws, parent,
+          {"FBootSer", "Update Firmware from Serial (RS232)", {420, 250}, Fixed, TitleCloseFrame}),
+      Comm1(new TComm) {
     buildIfNow(build);
 }
 
@@ -123,20 +128,15 @@ void TFBootSer::buildControls() {
     Label6 = NewControl<QLabel>(this, "Label6", "5 - Check the BOOT led. It must blink quickly",
                                 {24, 128, 380, 18});
 
-    CB_Port = new QComboBox(this);
-    CB_Port->setObjectName("CB_Port");
+    CB_Port = Named(new QComboBox(this), "CB_Port", {24, 164, 150, 26});
     CB_Port->setEditable(false);
-    CB_Port->setGeometry(24, 164, 150, 26);
     Label4->setBuddy(CB_Port);
     btn_Connect = NewControl<QPushButton>(this, "btn_Connect", "Connect", {186, 164, 100, 27});
     btn_Next = NewControl<QPushButton>(this, "btn_Next", "Next", {298, 164, 100, 27});
     bitbtn2 = NewControl<QPushButton>(this, "bitbtn2", "Cancel", {298, 210, 100, 27});
     refreshPorts();
 
-    Panel1 = new QWidget(this);
-    Panel1->setObjectName("Panel1");
-    Panel1->setGeometry(0, 0, 420, 250);
-    Panel1->setAutoFillBackground(true);
+    Panel1 = MakePage(this, "Panel1");
     Label7 = NewControl<QLabel>(Panel1, "Label7", "Update Device Options", {16, 12, 390, 22});
     Label7->setStyleSheet("font-weight: bold; font-size: 14px;");
     CB_Firmware = MakeCheck(Panel1, "CB_Firmware", "Firmware", {32, 48, 300, 22});
@@ -149,21 +149,14 @@ void TFBootSer::buildControls() {
                                           {110, 182, 200, 32});
     Panel1->hide();
 
-    PanelRun = new QWidget(this);
-    PanelRun->setObjectName("PanelRun");
-    PanelRun->setGeometry(0, 0, 420, 250);
-    PanelRun->setAutoFillBackground(true);
+    PanelRun = MakePage(this, "PanelRun");
     LabelRun = NewControl<QLabel>(PanelRun, "LabelRun", "", {16, 8, 390, 20});
     LabelRun->setStyleSheet("font-weight: bold;");
     LabelElapsed = NewControl<QLabel>(PanelRun, "LabelElapsed", "", {16, 30, 390, 18});
-    ProgressRun = new QProgressBar(PanelRun);
-    ProgressRun->setObjectName("ProgressRun");
-    ProgressRun->setGeometry(16, 52, 388, 14);
+    ProgressRun = Named(new QProgressBar(PanelRun), "ProgressRun", {16, 52, 388, 14});
     ProgressRun->setTextVisible(false);
     LabelElapsed->setBuddy(ProgressRun);
-    MemoRun = new QPlainTextEdit(PanelRun);
-    MemoRun->setObjectName("MemoRun");
-    MemoRun->setGeometry(16, 72, 388, 130);
+    MemoRun = Named(new QPlainTextEdit(PanelRun), "MemoRun", {16, 72, 388, 130});
     MemoRun->setReadOnly(true);
     MemoRun->setAccessibleName("Updater output");
     btn_RunCancel =
@@ -199,11 +192,6 @@ void TFBootSer::refreshPorts() {
 QString TFBootSer::chosenPort() const {
     QVariant port = CB_Port->currentData();
     return port.isValid() ? port.toString() : CB_Port->currentText();
-}
-
-void TFBootSer::showEvent(QShowEvent* e) {
-    FormBase::showEvent(e);
-    FormShow();
 }
 
 void TFBootSer::FormShow() {

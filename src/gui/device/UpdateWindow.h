@@ -7,13 +7,7 @@
 #include <memory>
 #include <string>
 
-class QCheckBox;
-class QComboBox;
-class QLabel;
 class QPlainTextEdit;
-class QProgressBar;
-class QPushButton;
-class QWidget;
 class TCustomComm;
 
 // Update Device: checks that the chosen port can be opened, then runs the
@@ -34,7 +28,7 @@ public:
     QComboBox* CB_Port = nullptr;
     QPushButton* btn_Connect = nullptr;
     QPushButton* btn_Next = nullptr;
-    QPushButton* bitbtn2 = nullptr;
+    // bitbtn2 (Cancel) is the base's.
 
     // Options page, laid over the whole dialog.
     QWidget* Panel1 = nullptr;
@@ -66,7 +60,7 @@ public:
     std::string DevFolder = "/dev";
     std::string SysfsRoot = "/sys";
 
-    void FormShow();
+    void FormShow() override;
     void btn_ConnectClick();
     void btn_NextClick();
     void btn_ExecuteClick();
@@ -82,7 +76,6 @@ public:
 
 protected:
     void buildControls() override;
-    void showEvent(QShowEvent* e) override;
     void hideEvent(QHideEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;

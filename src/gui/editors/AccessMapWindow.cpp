@@ -62,36 +62,25 @@ void PutRow(StringGrid* g, int r, const AccessRow& row) {
 }
 } // namespace
 
-TFSetVar::TFSetVar(Workspace& ws, QWidget* parent, Build build) : EditorWindow(ws, parent) {
-    setObjectName("FSetVar");
-    setWindowTitle("Set Access");
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
-    resize(787, 538);
+TFSetVar::TFSetVar(Workspace& ws, QWidget* parent, Build build)
+    : EditorWindow(ws, parent, {"FSetVar", "Set Access", {787, 538}, Resizable, MaximizableFrame},
+                   &Workspace::SdoPath) {
     buildIfNow(build);
 }
 
 void TFSetVar::buildControls() {
-    PageControl1 = new QTabWidget(this);
-    PageControl1->setObjectName("PageControl1");
-    TabSheet1 = new QWidget;
-    TabSheet1->setObjectName("TabSheet1");
-    TabSheet2 = new QWidget;
-    TabSheet2->setObjectName("TabSheet2");
+    PageControl1 = Named(new QTabWidget(this), "PageControl1");
+    TabSheet1 = Named(new QWidget, "TabSheet1");
+    TabSheet2 = Named(new QWidget, "TabSheet2");
     PageControl1->addTab(TabSheet1, "DeviceNet OUT --> Serial Read");
     PageControl1->addTab(TabSheet2, "Serial Write --> DeviceNet IN");
 
-    sga = new StringGrid(TabSheet1);
-    sga->setObjectName("sga");
+    sga = Named(new StringGrid(TabSheet1), "sga");
     SetupGrid(sga, ReadTypeItems);
-    sgb = new StringGrid(TabSheet2);
-    sgb->setObjectName("sgb");
+    sgb = Named(new StringGrid(TabSheet2), "sgb");
     SetupGrid(sgb, WriteTypeItems);
-    for (auto [page, g] : {std::pair{TabSheet1, sga}, std::pair{TabSheet2, sgb}}) {
-        auto* l = new QVBoxLayout(page);
-        l->setContentsMargins(0, 0, 0, 0);
-        l->addWidget(g);
-    }
+    NewColumn(TabSheet1, {sga});
+    NewColumn(TabSheet2, {sgb});
 
     Panel1 = NewOkCancelPanel(this, bitbtn1, bitbtn2);
     BtnByteMap = NewPlainButton(Panel1, "BtnByteMap", "Byte map");
@@ -103,31 +92,15 @@ void TFSetVar::buildControls() {
         row->insertSpacing(5, 16);
         row->insertWidget(6, BtnCheck);
     }
-    LabelFindings = Named(new QLabel("Findings", this), "LabelFindings");
-    ListFindings = Named(new FindingsList(this), "ListFindings");
-    LabelFindings->setBuddy(ListFindings);
-    ListFindings->setFixedHeight(110);
-    LabelFindings->hide();
-    ListFindings->hide();
+    newFindings();
     btn_Probe = NewPlainButton(Panel1, "btn_Probe", "Test on bus…");
     Panel1->layout()->addWidget(btn_Probe);
     connect(btn_Probe, &QPushButton::clicked, this,
             [this] { TFBusProbe::openFor(ws(), this, fromGrids()); });
     AddCsvButtons(Panel1, btnImportCsv, btnExportCsv);
-    connect(btnImportCsv, &QPushButton::clicked, this,
-            [this] { run([this] { ImportCsvClick(); }); });
-    connect(btnExportCsv, &QPushButton::clicked, this,
-            [this] { run([this] { ExportCsvClick(); }); });
+    NewColumn(this, {PageControl1, LabelFindings, ListFindings, Panel1});
 
-    auto* main = new QVBoxLayout(this);
-    main->setContentsMargins(0, 0, 0, 0);
-    main->setSpacing(0);
-    main->addWidget(PageControl1);
-    main->addWidget(LabelFindings);
-    main->addWidget(ListFindings);
-    main->addWidget(Panel1);
-
-    setButtons(bitbtn1, bitbtn2);
+    setButtons(bitbtn1, bitbtn2, btnImportCsv, btnExportCsv);
     for (StringGrid* g : {sga, sgb})
         addTable({g,
                   {ColSlave, ColType, ColAddress, ColNPoint, ColSwap, ColDeviceNet, ColMnemonic},
@@ -135,7 +108,6 @@ void TFSetVar::buildControls() {
                   {ColSwap}});
     connect(BtnByteMap, &QPushButton::clicked, this,
             [this] { run([this] { BtnByteMapClick(); }); });
-    connect(BtnCheck, &QPushButton::clicked, this, [this] { run([this] { BtnCheckClick(); }); });
     connect(ListFindings, &FindingsList::findingActivated, this, [this](const Finding& f) {
         selectFinding(f.table == "write" ? AccessTable::Write : AccessTable::Read, f.row, f.column);
     });
@@ -203,14 +175,7 @@ void TFSetVar::loadControls() {
         NByteOut = b.NByteOut;
     });
     GridUpdate ua(sga), ub(sgb);
-    AccessMap map;
-    try {
-        LoadAccessMap(ws().SdoPath, map);
-    } catch (...) {
-        toGrids(map); // the rows read before the error
-        throw;
-    }
-    toGrids(map);
+    showRead(LoadAccessMap, AccessMap{}, [this](const AccessMap& map) { toGrids(map); });
     if (ByteMap && ByteMap->isVisible()) ByteMap->refresh();
 }
 
@@ -224,11 +189,7 @@ std::optional<EditorWindow::Failure> TFSetVar::firstFailure() {
 }
 
 void TFSetVar::save() {
-    SaveAccessMap(fromGrids(), ws().SdoPath);
-}
-
-std::string TFSetVar::savedFile() const {
-    return ws().SdoPath;
+    SaveAccessMap(fromGrids(), savedFile());
 }
 
 AccessMap TFSetVar::fromGrids() const {
@@ -255,6 +216,15 @@ void TFSetVar::toGrids(const AccessMap& map) {
 
 AccessTable TFSetVar::shownTable() const {
     return PageControl1->currentIndex() == 1 ? AccessTable::Write : AccessTable::Read;
+}
+
+bool TFSetVar::importData() {
+    ImportCsvClick();
+    return false; // the rows wait unsaved; Cancel has never asked about them
+}
+
+void TFSetVar::exportData() {
+    ExportCsvClick();
 }
 
 void TFSetVar::ImportCsvClick() {

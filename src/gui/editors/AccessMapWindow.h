@@ -2,13 +2,7 @@
 #include "core/editors/AccessMap.h"
 #include "gui/widgets/EditorWindow.h"
 
-class QLabel;
-class FindingsList;
-class QPushButton;
 class TFByteMap;
-class QTabWidget;
-class QWidget;
-class StringGrid;
 
 // Set Access: the read and write tables of sdo.xml.
 class TFSetVar : public EditorWindow {
@@ -19,16 +13,13 @@ public:
     QTabWidget* PageControl1 = nullptr;
     QWidget* TabSheet1 = nullptr;
     QWidget* TabSheet2 = nullptr;
-    StringGrid* sga = nullptr; // read table
-    StringGrid* sgb = nullptr; // write table
-    QWidget* Panel1 = nullptr;
-    QPushButton* bitbtn1 = nullptr;
-    QPushButton* bitbtn2 = nullptr;
-    QPushButton* btn_Probe = nullptr; // "Test on bus…"
-    QPushButton* btnImportCsv = nullptr;
-    QPushButton* btnExportCsv = nullptr;
+    StringGrid* sga = nullptr;         // read table
+    StringGrid* sgb = nullptr;         // write table
+    QWidget* Panel1 = nullptr;         // OK, Cancel and the buttons beside them
+    QPushButton* btn_Probe = nullptr;  // "Test on bus…"
     QPushButton* BtnByteMap = nullptr; // "Byte map" beside OK/Cancel
-    // BtnCheck, LabelFindings and ListFindings are the base's, laid out here.
+    // OK, Cancel, BtnCheck, LabelFindings, ListFindings and the CSV buttons
+    // are the base's, laid out here.
     TFByteMap* ByteMap = nullptr; // made on first use
 
     // Address DeviceNet bounds, from pargen.xml at each showing.
@@ -57,5 +48,6 @@ protected:
     void loadControls() override;
     std::optional<Failure> firstFailure() override;
     void save() override;
-    std::string savedFile() const override;
+    bool importData() override;
+    void exportData() override;
 };

@@ -65,12 +65,8 @@ QLabel* BuddyLabel(QWidget* parent, const char* name, const QString& text, QWidg
 }
 } // namespace
 
-TFBusProbe::TFBusProbe(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
-    setObjectName("FBusProbe");
-    setWindowTitle("Test on bus");
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
-    resize(1220, 560);
+TFBusProbe::TFBusProbe(Workspace& ws, QWidget* parent, Build build)
+    : FormBase(ws, parent, {"FBusProbe", "Test on bus", {1220, 560}, Resizable, MaximizableFrame}) {
     buildIfNow(build);
 }
 
@@ -370,8 +366,7 @@ void TFBusProbe::btn_ExportClick() {
                     ProbeResultsCsv(plan_.Rows, results_, plan_.Settings.Protocol));
 }
 
-void TFBusProbe::showEvent(QShowEvent* e) {
-    FormBase::showEvent(e);
+void TFBusProbe::FormShow() {
     if (!planLoaded_) run([this] { loadProject(); });
 }
 

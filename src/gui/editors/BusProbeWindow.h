@@ -6,13 +6,6 @@
 #include <thread>
 #include <vector>
 
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QRadioButton;
-class StringGrid;
-
 // Test on bus: polls the access map's rows on a serial adapter and shows per
 // row what the slave answered. The probe runs on a worker thread; its results
 // come back as queued signals.
@@ -46,6 +39,8 @@ public:
     void loadProject();
     void setAccessMap(const AccessMap& map);
 
+    // Loads the project's rows unless the access-map window handed some in.
+    void FormShow() override;
     void btn_StartClick();
     void btn_StopClick();
     // Writes the values of E_WriteValues to the selected write-table row after
@@ -67,7 +62,6 @@ signals:
 
 protected:
     void buildControls() override;
-    void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void reject() override;
 

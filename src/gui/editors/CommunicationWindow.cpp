@@ -36,12 +36,9 @@ static_assert(NoChoiceCode == NoListChoice, "a list with no choice reads as no c
 const QString kUnusedPair = "Not used while \"Enable check Modbus Error\" is off.";
 } // namespace
 
-TFpargen::TFpargen(Workspace& ws, QWidget* parent, Build build) : EditorWindow(ws, parent) {
-    setObjectName("Fpargen");
-    setWindowTitle("SET COMMUNICATION");
-    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
-    setFixedClientSize(251, 651);
+TFpargen::TFpargen(Workspace& ws, QWidget* parent, Build build)
+    : EditorWindow(ws, parent, {"Fpargen", "SET COMMUNICATION", {251, 651}, Fixed, ToolFrame},
+                   &Workspace::PargenPath) {
     buildIfNow(build);
 }
 
@@ -145,14 +142,7 @@ void TFpargen::clearControls() {
 }
 
 void TFpargen::loadControls() {
-    CommParams p = fromControls();
-    try {
-        LoadCommParams(ws().PargenPath, p);
-    } catch (...) {
-        toControls(p); // what was read before the error
-        throw;
-    }
-    toControls(p);
+    showRead(LoadCommParams, fromControls(), [this](const CommParams& p) { toControls(p); });
 }
 
 std::optional<EditorWindow::Failure> TFpargen::firstFailure() {
@@ -165,11 +155,7 @@ std::optional<EditorWindow::Failure> TFpargen::firstFailure() {
 }
 
 void TFpargen::save() {
-    SaveCommParams(fromControls(), ws().PargenPath);
-}
-
-std::string TFpargen::savedFile() const {
-    return ws().PargenPath;
+    SaveCommParams(fromControls(), savedFile());
 }
 
 CommParams TFpargen::fromControls() const {

@@ -2,14 +2,6 @@
 #include "core/editors/CommParams.h"
 #include "gui/widgets/EditorWindow.h"
 
-class QCheckBox;
-class QComboBox;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QRadioButton;
-
 // SET COMMUNICATION: the communication parameters of pargen.xml.
 class TFpargen : public EditorWindow {
     Q_OBJECT
@@ -55,9 +47,6 @@ public:
     QLabel* Label11 = nullptr;
     QLineEdit* E_Val_Canc_Data = nullptr;
 
-    QPushButton* bitbtn1 = nullptr;
-    QPushButton* bitbtn2 = nullptr;
-
     CommParams fromControls() const;
     void toControls(const CommParams& p);
 
@@ -68,5 +57,4 @@ protected:
     void loadControls() override;
     std::optional<Failure> firstFailure() override;
     void save() override;
-    std::string savedFile() const override;
 };

@@ -13,18 +13,14 @@
 #include <QVBoxLayout>
 
 TFSetDiagnosis::TFSetDiagnosis(Workspace& ws, QWidget* parent, Build build)
-    : EditorWindow(ws, parent) {
-    setObjectName("FSetDiagnosis");
-    setWindowTitle("Error/Diagnosis");
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
-    resize(302, 443);
+    : EditorWindow(ws, parent,
+                   {"FSetDiagnosis", "Error/Diagnosis", {302, 443}, Resizable, SizableFrame},
+                   &Workspace::DiagnosisPath) {
     buildIfNow(build);
 }
 
 void TFSetDiagnosis::buildControls() {
-    ACG = new StringGrid(this);
-    ACG->setObjectName("ACG");
+    ACG = Named(new StringGrid(this), "ACG");
     ACG->setColCount(2);
     ACG->setRowCount(DiagnosisEntries + 1);
     ACG->setCell(0, 0, "Index/Bit-Mapping");
@@ -34,21 +30,12 @@ void TFSetDiagnosis::buildControls() {
 
     Panel1 = NewOkCancelPanel(this, bitbtn1, bitbtn2);
     AddCsvButtons(Panel1, btnImportCsv, btnExportCsv);
-    connect(btnImportCsv, &QPushButton::clicked, this,
-            [this] { run([this] { ImportCsvClick(); }); });
-    connect(btnExportCsv, &QPushButton::clicked, this,
-            [this] { run([this] { ExportCsvClick(); }); });
-
-    auto* main = new QVBoxLayout(this);
-    main->setContentsMargins(0, 0, 0, 0);
-    main->setSpacing(0);
-    main->addWidget(ACG);
-    main->addWidget(Panel1);
+    QVBoxLayout* main = NewColumn(this, {ACG, Panel1});
     auto* buttons = static_cast<QHBoxLayout*>(Panel1->layout());
     buttons->insertSpacing(3, 16); // after Cancel
     addCheck(buttons, 4, main, 1);
 
-    setButtons(bitbtn1, bitbtn2);
+    setButtons(bitbtn1, bitbtn2, btnImportCsv, btnExportCsv);
     addTable({ACG, {1}, 1, {}});
 }
 
@@ -81,11 +68,7 @@ std::vector<EditorWindow::Failure> TFSetDiagnosis::allFailures() {
 }
 
 void TFSetDiagnosis::save() {
-    SaveDiagnosisIds(fromGrid(), ws().DiagnosisPath);
-}
-
-std::string TFSetDiagnosis::savedFile() const {
-    return ws().DiagnosisPath;
+    SaveDiagnosisIds(fromGrid(), savedFile());
 }
 
 std::vector<std::string> TFSetDiagnosis::fromGrid() const {
@@ -93,6 +76,15 @@ std::vector<std::string> TFSetDiagnosis::fromGrid() const {
     for (int n = 1; n <= DiagnosisEntries; ++n)
         ids.push_back(ACG->cellText(1, n));
     return ids;
+}
+
+bool TFSetDiagnosis::importData() {
+    ImportCsvClick();
+    return false; // the IDs wait unsaved; Cancel has never asked about them
+}
+
+void TFSetDiagnosis::exportData() {
+    ExportCsvClick();
 }
 
 void TFSetDiagnosis::ImportCsvClick() {

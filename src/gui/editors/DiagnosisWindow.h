@@ -4,10 +4,6 @@
 #include <string>
 #include <vector>
 
-class QPushButton;
-class QWidget;
-class StringGrid;
-
 // Error/Diagnosis: the Modbus IDs of diagnosis.xml, one per bit of the map.
 class TFSetDiagnosis : public EditorWindow {
     Q_OBJECT
@@ -15,11 +11,7 @@ public:
     explicit TFSetDiagnosis(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
 
     StringGrid* ACG = nullptr;
-    QWidget* Panel1 = nullptr;
-    QPushButton* bitbtn1 = nullptr;
-    QPushButton* bitbtn2 = nullptr;
-    QPushButton* btnImportCsv = nullptr;
-    QPushButton* btnExportCsv = nullptr;
+    QWidget* Panel1 = nullptr; // OK, Cancel, Check and the CSV buttons
 
     // CSV of the IDs; an import fills the grid unsaved, or changes nothing
     // and lists every bad row.
@@ -35,5 +27,6 @@ protected:
     std::optional<Failure> firstFailure() override;
     std::vector<Failure> allFailures() override;
     void save() override;
-    std::string savedFile() const override;
+    bool importData() override;
+    void exportData() override;
 };

@@ -1,36 +1,24 @@
 #include "gui/project/NewProjectWindow.h"
 
 #include "core/project/Workspace.h"
+#include "gui/widgets/Controls.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-TFsaveproj::TFsaveproj(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
-    setObjectName("Fsaveproj");
-    setWindowTitle("New project");
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
-    setFixedSize(319, 91);
+TFsaveproj::TFsaveproj(Workspace& ws, QWidget* parent, Build build)
+    : FormBase(ws, parent, {"Fsaveproj", "New project", {319, 91}, Fixed, TitleCloseFrame}) {
     buildIfNow(build);
 }
 
 void TFsaveproj::buildControls() {
-    Label1 = new QLabel("Project name", this);
-    Label1->setObjectName("Label1");
-    Label1->setGeometry(8, 6, 300, 16);
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName("Edit1");
+    Label1 = NewControl<QLabel>(this, "Label1", "Project name", {8, 6, 300, 16});
+    Edit1 = Named(new QLineEdit(this), "Edit1");
     Edit1->setFrame(false);
     Edit1->setGeometry(8, 24, 303, 24);
     Label1->setBuddy(Edit1);
-    bitbtn1 = new QPushButton("OK", this);
-    bitbtn1->setObjectName("bitbtn1");
-    bitbtn1->setGeometry(72, 56, 81, 27);
-    bitbtn1->setDefault(true);
-    bitbtn2 = new QPushButton("Cancel", this);
-    bitbtn2->setObjectName("bitbtn2");
-    bitbtn2->setGeometry(166, 56, 81, 27);
+    NewOkCancel(this, bitbtn1, bitbtn2, {72, 56, 81, 27}, {166, 56, 81, 27});
 
     connect(bitbtn1, &QPushButton::clicked, this, [this] {
         if (run([this] { BitBtn1Click(); })) done(Accepted);
@@ -39,11 +27,6 @@ void TFsaveproj::buildControls() {
         BitBtn2Click();
         done(Rejected);
     });
-}
-
-void TFsaveproj::showEvent(QShowEvent* e) {
-    FormBase::showEvent(e);
-    FormShow();
 }
 
 void TFsaveproj::FormShow() {

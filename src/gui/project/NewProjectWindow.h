@@ -4,10 +4,6 @@
 
 #include <string>
 
-class QLineEdit;
-class QLabel;
-class QPushButton;
-
 // New project dialog; also the one-line text editor of the XML tool.
 class TFsaveproj : public FormBase, public LineEditor {
     Q_OBJECT
@@ -25,10 +21,9 @@ public:
 
     QLineEdit* Edit1 = nullptr;
     QLabel* Label1 = nullptr;
-    QPushButton* bitbtn1 = nullptr;
-    QPushButton* bitbtn2 = nullptr;
 
-    void FormShow();
+    void FormShow() override;
+    // OK and Cancel (bitbtn1, bitbtn2).
     void BitBtn1Click();
     void BitBtn2Click();
 
@@ -40,5 +35,4 @@ public:
 
 protected:
     void buildControls() override;
-    void showEvent(QShowEvent* e) override;
 };

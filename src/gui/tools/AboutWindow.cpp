@@ -72,12 +72,8 @@ QImage TFAbout::Logo() {
     return DecodeJpeg(f.readAll());
 }
 
-TFAbout::TFAbout(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
-    setObjectName("FAbout");
-    setWindowTitle("About...");
-    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
-    setFixedClientSize(406, 152);
+TFAbout::TFAbout(Workspace& ws, QWidget* parent, Build build)
+    : FormBase(ws, parent, {"FAbout", "About...", {406, 152}, Fixed, ToolFrame}) {
     openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
     buildIfNow(build);
 }
@@ -122,9 +118,7 @@ void TFAbout::buildControls() {
     for (QLabel* clickable : {Image2, Label4, Label5})
         clickable->installEventFilter(this);
 
-    LbButton1 = new QPushButton("OK", this);
-    LbButton1->setObjectName("LbButton1");
-    LbButton1->setGeometry(316, 116, 80, 28);
+    LbButton1 = NewControl<QPushButton>(this, "LbButton1", "OK", {316, 116, 80, 28});
     LbButton1->setDefault(true);
     connect(LbButton1, &QPushButton::clicked, this, [this] { done(Accepted); });
 }

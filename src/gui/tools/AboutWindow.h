@@ -4,8 +4,6 @@
 #include <QImage>
 #include <functional>
 
-class QLabel;
-class QPushButton;
 class QUrl;
 
 // The maker's contact address, offered as a mail link (hidden in this product).

@@ -3,32 +3,22 @@
 #include "core/project/Errors.h"
 #include "core/project/Workspace.h"
 #include "core/tools/HelpText.h"
+#include "gui/widgets/Controls.h"
 
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextEdit>
 
-TFHelp::TFHelp(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
-    setObjectName("FHelp");
-    setWindowTitle("Help");
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
-    setFixedClientSize(492, 397);
+TFHelp::TFHelp(Workspace& ws, QWidget* parent, Build build)
+    : FormBase(ws, parent, {"FHelp", "Help", {492, 397}, Fixed, TitleCloseFrame}) {
     buildIfNow(build);
 }
 
 void TFHelp::buildControls() {
-    RichEdit1 = new QTextEdit(this);
-    RichEdit1->setObjectName("RichEdit1");
-    RichEdit1->setGeometry(0, 0, 492, 397);
+    RichEdit1 = Named(new QTextEdit(this), "RichEdit1", {0, 0, 492, 397});
     RichEdit1->setReadOnly(true);
     RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-}
-
-void TFHelp::showEvent(QShowEvent* e) {
-    FormBase::showEvent(e);
-    FormShow();
 }
 
 void TFHelp::FormShow() {

@@ -12,10 +12,9 @@ public:
 
     QTextEdit* RichEdit1 = nullptr;
 
-    void FormShow();
+    void FormShow() override;
     void showHelp(const HelpText& help);
 
 protected:
     void buildControls() override;
-    void showEvent(QShowEvent* e) override;
 };

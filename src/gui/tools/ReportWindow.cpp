@@ -24,10 +24,8 @@ QPageSize LocalPaper() {
 }
 } // namespace
 
-TFReport::TFReport(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
-    setObjectName("FReport");
-    setWindowTitle("Commissioning report");
-    resize(820, 640);
+TFReport::TFReport(Workspace& ws, QWidget* parent, Build build)
+    : FormBase(ws, parent, {"FReport", "Commissioning report", {820, 640}}) {
     buildIfNow(build);
 }
 
@@ -52,11 +50,6 @@ void TFReport::buildControls() {
     connect(btnClose, &QPushButton::clicked, this, [this] { done(Accepted); });
 }
 
-void TFReport::showEvent(QShowEvent* e) {
-    FormBase::showEvent(e);
-    run([this] { FormShow(); });
-}
-
 std::string TFReport::projectName() const {
     std::string name = ws().ProjectName;
     while (!name.empty() && name.front() == PathSep)
@@ -65,10 +58,12 @@ std::string TFReport::projectName() const {
 }
 
 void TFReport::FormShow() {
-    date_ = QDate::currentDate().toString(Qt::ISODate).toStdString();
-    // Qt's rich text draws no SVG: the byte map comes as coloured table cells.
-    ReportView->setHtml(QString::fromStdString(
-        CommissioningReportHtml(ws().ProjectFolder, projectName(), date_, ByteMapDrawing::Table)));
+    run([this] {
+        date_ = QDate::currentDate().toString(Qt::ISODate).toStdString();
+        // Qt's rich text draws no SVG: the byte map comes as coloured table cells.
+        ReportView->setHtml(QString::fromStdString(CommissioningReportHtml(
+            ws().ProjectFolder, projectName(), date_, ByteMapDrawing::Table)));
+    });
 }
 
 void TFReport::savePdf(const std::string& path) {

@@ -3,7 +3,6 @@
 
 #include <string>
 
-class QPushButton;
 class QTextBrowser;
 
 // Report: the commissioning report of the open project, with Save as PDF,
@@ -20,7 +19,7 @@ public:
     QPushButton* btnClose = nullptr;
 
     // Builds the report of the open project, dated today.
-    void FormShow();
+    void FormShow() override;
     void SavePdfClick();
     void SaveHtmlClick();
     void PrintClick();
@@ -29,7 +28,6 @@ public:
 
 protected:
     void buildControls() override;
-    void showEvent(QShowEvent* e) override;
 
 private:
     std::string projectName() const;

@@ -1,46 +1,32 @@
 #include "gui/tools/SelectStringWindow.h"
 
 #include "core/tools/StringsList.h"
+#include "gui/widgets/Controls.h"
 #include "gui/widgets/StringGrid.h"
 
 #include <QLabel>
 #include <QPushButton>
 #include <algorithm>
 
-TFSELstringhe::TFSELstringhe(Workspace& ws, QWidget* parent, Build build) : FormBase(ws, parent) {
-    setObjectName("FSELstringhe");
-    setWindowTitle("Select String");
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
+TFSELstringhe::TFSELstringhe(Workspace& ws, QWidget* parent, Build build)
+    : FormBase(ws, parent, {"FSELstringhe", "Select String", {496, 351}, Fixed, TitleCloseFrame}) {
     buildIfNow(build);
 }
 
 void TFSELstringhe::buildControls() {
-    sg = new StringGrid(this);
-    sg->setObjectName("sg");
+    sg = Named(new StringGrid(this), "sg");
     sg->setEditable(false);
     sg->setSelectionMode(QAbstractItemView::SingleSelection);
     sg->setSelectionBehavior(QAbstractItemView::SelectRows);
 
-    Panel1 = new QWidget(this);
-    Panel1->setObjectName("Panel1");
-    Label1 = new QLabel("Sel str:", Panel1);
-    Label1->setObjectName("Label1");
-    Label1->setGeometry(10, 10, 200, 20);
+    Panel1 = Named(new QWidget(this), "Panel1");
+    Label1 = NewControl<QLabel>(Panel1, "Label1", "Sel str:", {10, 10, 200, 20});
     Label1->setBuddy(sg);
-    bitbtn1 = new QPushButton("OK", Panel1);
-    bitbtn1->setObjectName("bitbtn1");
-    bitbtn1->setGeometry(320, 6, 80, 28);
-    bitbtn1->setDefault(true);
-    bitbtn2 = new QPushButton("Cancel", Panel1);
-    bitbtn2->setObjectName("bitbtn2");
-    bitbtn2->setGeometry(408, 6, 80, 28);
+    NewOkCancel(Panel1, bitbtn1, bitbtn2, {320, 6, 80, 28}, {408, 6, 80, 28});
 
     connect(bitbtn1, &QPushButton::clicked, this, [this] { done(Accepted); });
     connect(bitbtn2, &QPushButton::clicked, this, [this] { done(Rejected); });
     connect(sg, &StringGrid::cellSelected, this, [this](int c, int r) { sgSelectCell(c, r); });
-
-    setFixedClientSize(496, 351);
 }
 
 void TFSELstringhe::resizeEvent(QResizeEvent* e) {
@@ -55,11 +41,6 @@ void TFSELstringhe::FormResize() {
     Panel1->setGeometry(0, height() - panel, width(), panel);
     sg->setColWidth(0, 40);
     sg->setColWidth(1, std::max(0, sg->width() - 70));
-}
-
-void TFSELstringhe::showEvent(QShowEvent* e) {
-    FormBase::showEvent(e);
-    FormShow();
 }
 
 void TFSELstringhe::FormShow() {

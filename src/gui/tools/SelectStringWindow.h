@@ -3,11 +3,6 @@
 
 #include <string>
 
-class QLabel;
-class QPushButton;
-class QWidget;
-class StringGrid;
-
 // Lists up to 1000 numbered strings of an XML file and lets one be picked.
 class TFSELstringhe : public FormBase {
     Q_OBJECT
@@ -20,17 +15,14 @@ public:
     int SelectedStringIndex = 0;
 
     StringGrid* sg = nullptr;
-    QWidget* Panel1 = nullptr;
-    QPushButton* bitbtn1 = nullptr;
-    QPushButton* bitbtn2 = nullptr;
+    QWidget* Panel1 = nullptr; // the chosen index, OK and Cancel
     QLabel* Label1 = nullptr;
 
-    void FormShow();
+    void FormShow() override;
     void FormResize();
     void sgSelectCell(int col, int row);
 
 protected:
     void buildControls() override;
-    void showEvent(QShowEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
 };

@@ -1,6 +1,7 @@
 #include "gui/tools/XmlToolWindow.h"
 
 #include "core/project/Workspace.h"
+#include "gui/widgets/Controls.h"
 #include "gui/widgets/LineEditor.h"
 
 #include <QHBoxLayout>
@@ -55,12 +56,9 @@ QList<QPixmap> MakeXmlPictures() {
 } // namespace
 
 TFXML::TFXML(Workspace& ws, LineEditor& itemEditor, QWidget* parent, Build build)
-    : FormBase(ws, parent), itemEditor_(itemEditor) {
-    setObjectName("FXML");
-    setWindowTitle("XML Reader & Writer");
-    setWindowFlags(Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowTitleHint |
-                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
-    resize(732, 560);
+    : FormBase(ws, parent,
+               {"FXML", "XML Reader & Writer", {732, 560}, Resizable, MaximizableFrame}),
+      itemEditor_(itemEditor) {
     setSizeGripEnabled(true);
     buildIfNow(build);
 }
@@ -68,19 +66,15 @@ TFXML::TFXML(Workspace& ws, LineEditor& itemEditor, QWidget* parent, Build build
 void TFXML::buildControls() {
     IiXml = MakeXmlPictures();
 
-    btnopen = new QPushButton("Open ", this);
-    btnopen->setObjectName("btnopen");
-    btnFullExpand = new QPushButton("Full Expand", this);
-    btnFullExpand->setObjectName("btnFullExpand");
-    btnWrite = new QPushButton("Write", this);
-    btnWrite->setObjectName("btnWrite");
+    btnopen = NewControl<QPushButton>(this, "btnopen", "Open ");
+    btnFullExpand = NewControl<QPushButton>(this, "btnFullExpand", "Full Expand");
+    btnWrite = NewControl<QPushButton>(this, "btnWrite", "Write");
     for (QPushButton* b : {btnopen, btnFullExpand, btnWrite}) {
         b->setAutoDefault(false);
         b->setMinimumWidth(90);
     }
 
-    TvXml = new QTreeWidget(this);
-    TvXml->setObjectName("TvXml");
+    TvXml = Named(new QTreeWidget(this), "TvXml");
     TvXml->setHeaderHidden(true);
     TvXml->setColumnCount(1);
     TvXml->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -103,11 +97,6 @@ void TFXML::buildControls() {
     connect(btnopen, &QPushButton::clicked, this, [this] { btnOpenClick(); });
     connect(btnFullExpand, &QPushButton::clicked, this, [this] { btnFullExpandClick(); });
     connect(btnWrite, &QPushButton::clicked, this, [this] { btnWriteClick(); });
-}
-
-void TFXML::showEvent(QShowEvent* e) {
-    FormBase::showEvent(e);
-    FormShow();
 }
 
 void TFXML::FormShow() {

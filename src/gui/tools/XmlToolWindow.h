@@ -5,7 +5,6 @@
 #include <QList>
 #include <QPixmap>
 
-class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class LineEditor;
@@ -32,7 +31,7 @@ public:
     // Ten pictures: 2 x kind code, and 2 x kind code + 1 when selected.
     QList<QPixmap> IiXml;
 
-    void FormShow();
+    void FormShow() override;
     void btnOpenClick();
     void btnFullExpandClick();
     void btnWriteClick();
@@ -47,7 +46,6 @@ public:
 
 protected:
     void buildControls() override;
-    void showEvent(QShowEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

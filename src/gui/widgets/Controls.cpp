@@ -2,6 +2,23 @@
 
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QVBoxLayout>
+
+void NewOkCancel(QWidget* parent, QPushButton*& ok, QPushButton*& cancel, QRect okGeo,
+                 QRect cancelGeo) {
+    ok = NewControl<QPushButton>(parent, "bitbtn1", "OK", okGeo);
+    ok->setDefault(true);
+    cancel = NewControl<QPushButton>(parent, "bitbtn2", "Cancel", cancelGeo);
+}
+
+QVBoxLayout* NewColumn(QWidget* parent, std::initializer_list<QWidget*> widgets) {
+    auto* column = new QVBoxLayout(parent);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    for (QWidget* w : widgets)
+        column->addWidget(w);
+    return column;
+}
 
 QWidget* NewOkCancelPanel(QWidget* parent, QPushButton*& ok, QPushButton*& cancel) {
     auto* panel = Named(new QWidget(parent), "Panel1");

@@ -1,5 +1,6 @@
 #include "gui/widgets/EditorWindow.h"
 
+#include "core/project/Workspace.h"
 #include "gui/widgets/Controls.h"
 #include "gui/widgets/FindingsList.h"
 #include "gui/widgets/StringGrid.h"
@@ -17,6 +18,14 @@
 #include <QTabWidget>
 
 EditorWindow::EditorWindow(Workspace& ws, QWidget* parent) : FormBase(ws, parent) {}
+
+EditorWindow::EditorWindow(Workspace& ws, QWidget* parent, const Look& look,
+                           std::string Workspace::*file)
+    : FormBase(ws, parent, look), file_(file) {}
+
+std::string EditorWindow::savedFile() const {
+    return file_ ? ws().*file_ : std::string();
+}
 
 EditorWindow::Failure EditorWindow::FailAt(const std::string& message, QWidget* control) {
     return {QString::fromStdString(message), control, nullptr, 0, 0};
@@ -51,19 +60,23 @@ void EditorWindow::addCheck(QBoxLayout* buttons, int at, QBoxLayout* main, int l
     BtnCheck = NewPlainButton(this, "BtnCheck", "Check");
     BtnCheck->setFixedSize(81, 27);
     buttons->insertWidget(at, BtnCheck);
+    newFindings();
+    main->insertWidget(listAt, LabelFindings);
+    main->insertWidget(listAt + 1, ListFindings);
+    connect(ListFindings, &FindingsList::lineActivated, this, [this](int i) {
+        if (i >= 0 && static_cast<size_t>(i) < listed_.size())
+            FocusFailure(listed_[static_cast<size_t>(i)]);
+    });
+}
+
+void EditorWindow::newFindings() {
     LabelFindings = Named(new QLabel("Findings", this), "LabelFindings");
     ListFindings = Named(new FindingsList(this), "ListFindings");
     LabelFindings->setBuddy(ListFindings);
     ListFindings->setFixedHeight(110);
     LabelFindings->hide();
     ListFindings->hide();
-    main->insertWidget(listAt, LabelFindings);
-    main->insertWidget(listAt + 1, ListFindings);
     connect(BtnCheck, &QPushButton::clicked, this, [this] { run([this] { BtnCheckClick(); }); });
-    connect(ListFindings, &FindingsList::lineActivated, this, [this](int i) {
-        if (i >= 0 && static_cast<size_t>(i) < listed_.size())
-            FocusFailure(listed_[static_cast<size_t>(i)]);
-    });
 }
 
 std::vector<EditorWindow::Failure> EditorWindow::allFailures() {

@@ -8,9 +8,6 @@
 
 class FindingsList;
 class QBoxLayout;
-class QLabel;
-class QPushButton;
-class StringGrid;
 
 // Base of every editor window. It owns the life cycle: build on first
 // showing, centre, empty the controls and load them from the project on every
@@ -19,13 +16,16 @@ class StringGrid;
 // ask before discarding changes. A load that failed is reported, and OK then
 // asks before replacing the file that was not read in full.
 //
-// An editor says only what is its own: its controls (buildControls, then
-// setButtons and addTable), clearControls, loadControls, firstFailure, save
-// and savedFile.
+// An editor says only what is its own: its look and the workspace's path of
+// the file it saves, its controls (buildControls, then setButtons and
+// addTable), clearControls, loadControls, firstFailure and save.
 class EditorWindow : public FormBase {
     Q_OBJECT
 public:
     explicit EditorWindow(Workspace& ws, QWidget* parent = nullptr);
+    // `file` is the workspace's path of the file save() replaces.
+    EditorWindow(Workspace& ws, QWidget* parent, const Look& look,
+                 std::string Workspace::*file = nullptr);
 
     // Where a failed check points: a control, or a grid cell in grid numbering.
     struct Failure {
@@ -60,6 +60,11 @@ public:
     FindingsList* ListFindings = nullptr;
     virtual void BtnCheckClick();
 
+    // "Import..." and "Export..." of an editor that exchanges its table as CSV
+    // (AddCsvButtons); setButtons makes them run importData and exportData.
+    QPushButton* btnImportCsv = nullptr;
+    QPushButton* btnExportCsv = nullptr;
+
 protected:
     // Puts every control in the state of a new project.
     virtual void clearControls() = 0;
@@ -71,8 +76,9 @@ protected:
     virtual std::vector<Failure> allFailures();
     // Writes the controls to the project.
     virtual void save() = 0;
-    // The file save() replaces, named in the question after a failed load.
-    virtual std::string savedFile() const = 0;
+    // The file save() replaces, named in the question after a failed load;
+    // by default the one the constructor was given.
+    virtual std::string savedFile() const;
     // Optional Import and Export; importData answers whether it changed the window.
     virtual bool importData() { return false; }
     virtual void exportData() {}
@@ -95,6 +101,21 @@ protected:
     // Called while building: puts Check into `buttons` at `at` and the hidden
     // findings label and list into `main` at `listAt`.
     void addCheck(QBoxLayout* buttons, int at, QBoxLayout* main, int listAt);
+    // Makes the hidden findings label and list, for a window that lays out
+    // Check (made already) and the list itself; Check runs BtnCheckClick.
+    void newFindings();
+    // For loadControls: reads `doc` from savedFile() with `read`, then shows
+    // it with `show`; what was read before a failure is shown too.
+    template <class Doc, class Show>
+    void showRead(void (*read)(const std::string& path, Doc& into), Doc doc, Show show) {
+        try {
+            read(savedFile(), doc);
+        } catch (...) {
+            show(doc);
+            throw;
+        }
+        show(doc);
+    }
     // Marks the window changed, for changes the watched signals do not carry.
     void noteChange() { changed_ = true; }
 
@@ -115,6 +136,7 @@ private:
     void showFailure(const Failure& f);
     static void FocusFailure(const Failure& f);
 
+    std::string Workspace::*file_ = nullptr;
     QPushButton* ok_ = nullptr;
     std::vector<Table> tables_;
     std::vector<Failure> listed_; // what ListFindings shows, line by line

@@ -6,6 +6,17 @@
 FormBase::FormBase(Workspace& ws, QWidget* parent)
     : QDialog(parent), ws_(ws), prompt_(std::make_shared<QtPrompt>(this)) {}
 
+FormBase::FormBase(Workspace& ws, QWidget* parent, const Look& look) : FormBase(ws, parent) {
+    setObjectName(look.name);
+    setWindowTitle(look.caption);
+    if (look.frame != Qt::WindowFlags()) setWindowFlags(look.frame);
+    if (look.size.isEmpty()) return;
+    if (look.sizing == Fixed)
+        setFixedClientSize(look.size.width(), look.size.height());
+    else
+        resize(look.size);
+}
+
 void FormBase::ensureBuilt() {
     if (built_) return;
     built_ = true;
@@ -22,6 +33,11 @@ void FormBase::ensureBuilt() {
 void FormBase::setVisible(bool visible) {
     if (visible) ensureBuilt();
     QDialog::setVisible(visible);
+}
+
+void FormBase::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    FormShow();
 }
 
 void FormBase::bindModalButton(QAbstractButton* button, std::function<void()> handler, int result) {

@@ -2,18 +2,55 @@
 #include "gui/widgets/Prompt.h"
 
 #include <QDialog>
+#include <QSize>
 #include <functional>
 #include <memory>
 
 class QAbstractButton;
 class Workspace;
 
+// The controls the windows hold, declared once for all of them.
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+class StringGrid;
+
 // Base of every window: the workspace it works on and its prompt (real
 // dialogs unless a test installs a recorder).
 class FormBase : public QDialog {
     Q_OBJECT
 public:
+    // Whether the user may resize the window.
+    enum Sizing { Resizable, Fixed };
+    // The frames the windows use; none keeps the dialog's own.
+    static constexpr Qt::WindowFlags TitleCloseFrame =
+        Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+    static constexpr Qt::WindowFlags ToolFrame =
+        Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+    static constexpr Qt::WindowFlags SizableFrame =
+        Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    static constexpr Qt::WindowFlags MaximizableFrame = SizableFrame | Qt::WindowMaximizeButtonHint;
+    static constexpr Qt::WindowFlags MainFrame =
+        Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+
+    // What a window states about itself once: its object name, caption,
+    // client size (none keeps Qt's) and frame.
+    struct Look {
+        QString name;
+        QString caption;
+        QSize size = {};
+        Sizing sizing = Resizable;
+        Qt::WindowFlags frame = {};
+    };
+
     FormBase(Workspace& ws, QWidget* parent = nullptr);
+    FormBase(Workspace& ws, QWidget* parent, const Look& look);
 
     // When a window builds its controls: at construction, or on its first
     // showing (start-up creates every window but shows only the main one).
@@ -23,6 +60,13 @@ public:
     void ensureBuilt();
     bool isBuilt() const { return built_; }
     void setVisible(bool visible) override;
+
+    // Runs at every showing, the controls built: what a window shows anew.
+    virtual void FormShow() {}
+
+    // OK and Cancel, in the windows that have them.
+    QPushButton* bitbtn1 = nullptr;
+    QPushButton* bitbtn2 = nullptr;
 
     Workspace& ws() const { return ws_; }
     Prompt& prompt() const { return *prompt_; }
@@ -48,6 +92,7 @@ protected:
     void buildIfNow(Build build) {
         if (build == Build::Now) ensureBuilt();
     }
+    void showEvent(QShowEvent* e) override;
 
 private:
     Workspace& ws_;

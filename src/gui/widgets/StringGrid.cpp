@@ -631,41 +631,22 @@ void StringGrid::updateActions() {
 QAction* StringGrid::actionFor(const QKeyEvent* e) const {
     const auto mods = e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier |
                                         Qt::MetaModifier);
+    const std::pair<QKeyCombination, QAction*> keys[] = {
+        {Qt::ControlModifier | Qt::Key_Insert, insertRowAction},
+        {Qt::ControlModifier | Qt::Key_Delete, deleteRowsAction},
+        {Qt::ControlModifier | Qt::Key_Up, moveUpAction},
+        {Qt::ControlModifier | Qt::Key_Down, moveDownAction},
+        {Qt::ControlModifier | Qt::Key_C, copyAction},
+        {Qt::ControlModifier | Qt::Key_V, pasteAction},
+        {Qt::ControlModifier | Qt::Key_Z, undoAction},
+        {Qt::ControlModifier | Qt::Key_Y, redoAction},
+        {Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_Z, redoAction},
+        {QKeyCombination(Qt::Key_Delete), clearAction},
+    };
+    const QKeyCombination pressed(mods, Qt::Key(e->key()));
     QAction* a = nullptr;
-    if (mods == Qt::ControlModifier) {
-        switch (e->key()) {
-        case Qt::Key_Insert:
-            a = insertRowAction;
-            break;
-        case Qt::Key_Delete:
-            a = deleteRowsAction;
-            break;
-        case Qt::Key_Up:
-            a = moveUpAction;
-            break;
-        case Qt::Key_Down:
-            a = moveDownAction;
-            break;
-        case Qt::Key_C:
-            a = copyAction;
-            break;
-        case Qt::Key_V:
-            a = pasteAction;
-            break;
-        case Qt::Key_Z:
-            a = undoAction;
-            break;
-        case Qt::Key_Y:
-            a = redoAction;
-            break;
-        default:
-            break;
-        }
-    } else if (mods == (Qt::ControlModifier | Qt::ShiftModifier) && e->key() == Qt::Key_Z) {
-        a = redoAction;
-    } else if (mods == Qt::NoModifier && e->key() == Qt::Key_Delete) {
-        a = clearAction;
-    }
+    for (const auto& [key, action] : keys)
+        if (key == pressed) a = action;
     // A grid that only shows its cells copies them and keeps its other keys.
     if (a && a != copyAction && !model_->isEditable()) return nullptr;
     return a;
