@@ -219,8 +219,8 @@ AccessTable TFSetVar::shownTable() const {
 }
 
 bool TFSetVar::importData() {
-    ImportCsvClick();
-    return false; // the rows wait unsaved; Cancel has never asked about them
+    ImportCsvClick(); // notes the change itself
+    return false;
 }
 
 void TFSetVar::exportData() {
@@ -243,6 +243,8 @@ void TFSetVar::ImportCsvClick() {
     g->clearData();
     for (size_t r = 0; r < in.rows.size(); ++r)
         PutRow(g, static_cast<int>(r) + 1, in.rows[r]);
+    // The rows wait unsaved: Cancel asks before dropping them.
+    noteChange();
 }
 
 void TFSetVar::ExportCsvClick() {

@@ -79,8 +79,8 @@ std::vector<std::string> TFSetDiagnosis::fromGrid() const {
 }
 
 bool TFSetDiagnosis::importData() {
-    ImportCsvClick();
-    return false; // the IDs wait unsaved; Cancel has never asked about them
+    ImportCsvClick(); // notes the change itself
+    return false;
 }
 
 void TFSetDiagnosis::exportData() {
@@ -99,6 +99,8 @@ void TFSetDiagnosis::ImportCsvClick() {
     for (int n = 1; n <= DiagnosisEntries; ++n)
         ACG->setCellText(1, n,
                          static_cast<size_t>(n) <= in.rows.size() ? in.rows[size_t(n) - 1] : "");
+    // The IDs wait unsaved: Cancel asks before dropping them.
+    noteChange();
 }
 
 void TFSetDiagnosis::ExportCsvClick() {

@@ -62,9 +62,7 @@ QString Named(const char* base, int side, bool lowerSuffix = false) {
 } // namespace
 
 TFemcy::TFemcy(Workspace& ws, SpreadsheetSession& excel, QWidget* parent, Build build)
-    : FamilyEditor(ws, &excel, &Workspace::EmcydefPath, parent) {
-    setObjectName("Femcy");
-    setWindowTitle("Set Traslate EMCY");
+    : FamilyEditor(ws, &excel, {"Femcy", "Set Traslate EMCY"}, &Workspace::EmcydefPath, parent) {
     buildIfNow(build);
 }
 

@@ -4,12 +4,7 @@
 
 #include <array>
 
-class QCheckBox;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
 class QListWidget;
-class QRadioButton;
 
 // "Set Traslate EMCY": emcydef.xml, the EMCY messages passed from CAN A to
 // CAN B and from CAN B to CAN A.

@@ -74,9 +74,8 @@ QPixmap TFWemcy::LargeImages() {
 }
 
 TFWemcy::TFWemcy(Workspace& ws, SpreadsheetSession& excel, QWidget* parent, Build build)
-    : FamilyEditor(ws, &excel, &Workspace::EmcywordPath, parent) {
-    setObjectName("FWemcy");
-    setWindowTitle("Define EMCY Word");
+    : FamilyEditor(ws, &excel, {"FWemcy", "Define EMCY Word", {560, 420}}, &Workspace::EmcywordPath,
+                   parent) {
     buildIfNow(build);
 }
 
@@ -86,7 +85,6 @@ void TFWemcy::buildControls() {
     PageControl1->addTab(buildTab(1), "CanB");
 
     bitbtn1 = layOut("bitbtn1");
-    resize(560, 420);
     FormCreate();
 }
 

@@ -6,8 +6,6 @@
 #include <QList>
 #include <QPixmap>
 
-class QGroupBox;
-class QLineEdit;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -33,7 +31,6 @@ public:
     QLineEdit *Eindex_addrmB{}, *EsubindexB{}, *EdevidB{}, *Eb0B{}, *Eb1B{}, *EposcompB{},
         *EposcompB2{};
     QPushButton *deleteA{}, *newA{}, *modifyA{}, *deleteB{}, *newB{}, *modifyB{};
-    QPushButton* bitbtn1 = nullptr; // OK
 
     QList<QPixmap> Large; // the six images of the strip
     WordLists Lists;      // WordListA, WordListB

@@ -12,13 +12,9 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-FamilyEditor::FamilyEditor(Workspace& ws, SpreadsheetSession* excel, std::string Workspace::*file,
-                           QWidget* parent)
-    : EditorWindow(ws, parent), excel_(excel), file_(file) {}
-
-std::string FamilyEditor::savedFile() const {
-    return file_ ? ws().*file_ : std::string();
-}
+FamilyEditor::FamilyEditor(Workspace& ws, SpreadsheetSession* excel, const Look& look,
+                           std::string Workspace::*file, QWidget* parent)
+    : EditorWindow(ws, parent, look, file), excel_(excel) {}
 
 void FamilyEditor::newPages() {
     PageControl1 = new QTabWidget(this);

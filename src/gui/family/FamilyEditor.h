@@ -9,8 +9,6 @@
 #include <vector>
 
 class QHBoxLayout;
-class QPushButton;
-class QTabWidget;
 class SpreadsheetSession;
 
 // Base of the family editors: the editor life cycle, plus the button row
@@ -21,20 +19,18 @@ class FamilyEditor : public EditorWindow {
 public:
     // Without a session the editor has no Import and Export. `file` is the
     // workspace's path of the file OK writes.
-    FamilyEditor(Workspace& ws, SpreadsheetSession* excel, std::string Workspace::*file,
-                 QWidget* parent);
+    FamilyEditor(Workspace& ws, SpreadsheetSession* excel, const Look& look,
+                 std::string Workspace::*file, QWidget* parent);
 
     // The pages and the buttons every family editor names alike; the OK
     // button's name is each editor's own.
     QTabWidget* PageControl1 = nullptr;
-    QPushButton* bitbtn2 = nullptr; // Cancel
     QPushButton* bitbtn4 = nullptr; // Import
     QPushButton* button1 = nullptr; // Export
 
 protected:
     // The family tables have no checks at OK of their own.
     std::optional<Failure> firstFailure() override { return std::nullopt; }
-    std::string savedFile() const override;
 
     // Creates PageControl1.
     void newPages();
@@ -93,7 +89,6 @@ protected:
 
 private:
     SpreadsheetSession* excel_;
-    std::string Workspace::*file_;
     std::vector<QWidget*> resizeWatched_;
     std::function<void()> relayout_;
 };

@@ -73,9 +73,8 @@ StringGrid* MakeGrid(const char* name) {
 } // namespace
 
 TFSetPdo::TFSetPdo(Workspace& ws, QWidget* parent, Build build)
-    : FamilyEditor(ws, nullptr, &Workspace::PdoPath, parent) {
-    setObjectName("FSetPdo");
-    setWindowTitle("Set PDO Access");
+    : FamilyEditor(ws, nullptr, {"FSetPdo", "Set PDO Access", {600, 330}}, &Workspace::PdoPath,
+                   parent) {
     buildIfNow(build);
 }
 
@@ -91,7 +90,6 @@ void TFSetPdo::buildControls() {
     for (StringGrid* g : {sga, sgb})
         addTable({g, {1, 2, 3, 4}, 1, {}});
     addCheck(buttonRow, buttonRow->count(), static_cast<QBoxLayout*>(layout()), 1);
-    resize(600, 330);
 }
 
 void TFSetPdo::clearControls() {
@@ -112,17 +110,10 @@ void TFSetPdo::loadControls() {
         NByteOut = sizes.out;
     });
     if (!FileExists(ws().PdoPath)) return;
-    PdoAccessTables tables;
-    try {
-        LoadPdoFile(ws().PdoPath, tables);
-    } catch (...) {
-        // Rows read before the failure are shown as well.
-        fillGrid(sga, tables.in);
-        fillGrid(sgb, tables.out);
-        throw;
-    }
-    fillGrid(sga, tables.in);
-    fillGrid(sgb, tables.out);
+    showRead(LoadPdoFile, PdoAccessTables{}, [this](const PdoAccessTables& t) {
+        fillGrid(sga, t.in);
+        fillGrid(sgb, t.out);
+    });
 }
 
 void TFSetPdo::fillGrid(StringGrid* grid, const std::vector<PdoAccessRow>& rows) {

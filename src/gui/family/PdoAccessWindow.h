@@ -9,8 +9,7 @@ class TFSetPdo : public FamilyEditor {
 public:
     explicit TFSetPdo(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
 
-    StringGrid *sga{}, *sgb{};      // ProfiBus IN --> Transmit PDO, Recive PDO --> ProfiBub OUT
-    QPushButton* bitbtn1 = nullptr; // OK
+    StringGrid *sga{}, *sgb{}; // ProfiBus IN --> Transmit PDO, Recive PDO --> ProfiBub OUT
 
     int32_t NByteIn = DefaultProfiAreaSize;
     int32_t NByteOut = DefaultProfiAreaSize;

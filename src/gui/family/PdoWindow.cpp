@@ -9,10 +9,8 @@
 #include <cmath>
 
 TFpdo::TFpdo(Workspace& ws, SpreadsheetSession& excel, QWidget* parent, Build build)
-    : FamilyEditor(ws, &excel, &Workspace::RpdodefPath, parent) {
-    setObjectName("Fpdo");
-    setWindowTitle("Define Traslate PDO");
-    resize(640, 330);
+    : FamilyEditor(ws, &excel, {"Fpdo", "Define Traslate PDO", {640, 330}}, &Workspace::RpdodefPath,
+                   parent) {
     buildIfNow(build);
 }
 

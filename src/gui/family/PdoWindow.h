@@ -12,8 +12,7 @@ public:
           Build build = Build::Now);
 
     QWidget *TabSheet1{}, *TabSheet2{};
-    StringGrid *sga{}, *sgb{};      // CAN A to CAN B, CAN B to CAN A
-    QPushButton* bitbtn1 = nullptr; // OK
+    StringGrid *sga{}, *sgb{}; // CAN A to CAN B, CAN B to CAN A
 
     void FormResize();
 

@@ -19,10 +19,7 @@ QLabel* Caption(QWidget* parent, const char* name, const char* text, const char*
 } // namespace
 
 TFsdo::TFsdo(Workspace& ws, SpreadsheetSession& excel, QWidget* parent, Build build)
-    : FamilyEditor(ws, &excel, nullptr, parent) {
-    setObjectName("Fsdo");
-    setWindowTitle("Set SDO Access");
-    resize(820, 560);
+    : FamilyEditor(ws, &excel, {"Fsdo", "Set SDO Access", {820, 560}}, nullptr, parent) {
     buildIfNow(build);
 }
 

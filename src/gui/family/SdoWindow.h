@@ -4,8 +4,6 @@
 
 #include <string>
 
-class QLabel;
-
 // "Set SDO Access": the SDO access table of both directions. Loads the file
 // named by SdoAccessPath on every showing; OK writes nothing.
 class TFsdo : public FamilyEditor {
@@ -23,7 +21,6 @@ public:
     // Captions over columns 0-3 and 4-8: Panel1 and Panel2 of sga, Panel3 and Panel4 of sgb.
     QLabel *Panel1{}, *Panel2{}, *Panel3{}, *Panel4{};
     StringGrid *sga{}, *sgb{};
-    QPushButton* bitbtn1 = nullptr; // OK
 
     void FormResize();
 

@@ -40,10 +40,8 @@ std::string Text(const QLineEdit* e) {
 } // namespace
 
 TFInfopdo::TFInfopdo(Workspace& ws, SpreadsheetSession& excel, QWidget* parent, Build build)
-    : FamilyEditor(ws, &excel, &Workspace::SdopdoPath, parent) {
-    setObjectName("FInfopdo");
-    setWindowTitle("Define Store PDO");
-    setFixedClientSize(620, 420);
+    : FamilyEditor(ws, &excel, {"FInfopdo", "Define Store PDO", {620, 420}, Fixed},
+                   &Workspace::SdopdoPath, parent) {
     buildIfNow(build);
 }
 

@@ -5,14 +5,8 @@
 #include <QHash>
 #include <string>
 
-class QComboBox;
-class QLabel;
-class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
-class QPushButton;
-class QTabWidget;
-class QWidget;
 
 // "Define Store PDO": for every PDO of the translation table, the SDO objects
 // that receive its bytes. Reads sdo.xml, rpdodef.xml and sdopdo.xml on every

@@ -183,8 +183,10 @@ void SetDiagnosisTest::csvRoundTripAndBadRows() {
              QStringList{"The file was not imported:\nRow 2: Modbus ID must be between 1 and 255.\n"
                          "Row 3: Modbus ID must be between 1 and 255."});
     QCOMPARE(dlg.ACG->cell(1, 4), QString("9"));
+    QVERIFY(!dlg.hasChanges());
     dlg.btnImportCsv->click();
     QCOMPARE(dlg.ACG->cell(1, 2), QString("$FF"));
+    QVERIFY(dlg.hasChanges());              // Cancel would ask before dropping the import
     QVERIFY(dlg.ACG->cell(1, 4).isEmpty()); // rows past the file's are emptied
     QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
     QVERIFY(!dlg.isVisible());
