@@ -219,38 +219,23 @@ AccessTable TFSetVar::shownTable() const {
 }
 
 bool TFSetVar::importData() {
-    ImportCsvClick(); // notes the change itself
-    return false;
-}
-
-void TFSetVar::exportData() {
-    ExportCsvClick();
-}
-
-void TFSetVar::ImportCsvClick() {
     const AccessTable t = shownTable();
-    auto path = prompt().openFile("Import CSV", QString::fromStdString(ws().ProjectFolder),
-                                  "CSV files (*.csv)|*.csv");
-    if (!path) return;
-    AccessCsvImport in =
-        ReadAccessTableCsv(path->toStdString(), t, t == AccessTable::Read ? NByteIn : NByteOut);
+    const auto path = csvToImport();
+    if (!path) return false;
+    AccessCsvImport in = ReadAccessTableCsv(*path, t, t == AccessTable::Read ? NByteIn : NByteOut);
     if (!in.ok()) {
         prompt().error(QString::fromStdString(in.message()));
-        return;
+        return false;
     }
     StringGrid* g = grid(t);
     GridUpdate u(g);
     g->clearData();
     for (size_t r = 0; r < in.rows.size(); ++r)
         PutRow(g, static_cast<int>(r) + 1, in.rows[r]);
-    // The rows wait unsaved: Cancel asks before dropping them.
-    noteChange();
+    return true;
 }
 
-void TFSetVar::ExportCsvClick() {
-    const AccessTable t = shownTable();
-    auto path = prompt().saveFile("Export CSV", QString::fromStdString(ws().ProjectFolder),
-                                  "CSV files (*.csv)|*.csv", "csv");
-    if (!path) return;
-    WriteFileAtomic(path->toStdString(), AccessTableCsv(fromGrids().rows(t)));
+void TFSetVar::exportData() {
+    if (const auto path = csvToExport())
+        WriteFileAtomic(*path, AccessTableCsv(fromGrids().rows(shownTable())));
 }

@@ -32,10 +32,6 @@ public:
     // Shows the cell of a finding: its tab, row and column.
     void selectFinding(AccessTable t, int row, const std::string& column);
 
-    // CSV of the shown table; an import fills the grid unsaved, or changes
-    // nothing and lists every bad row.
-    void ImportCsvClick();
-    void ExportCsvClick();
     AccessTable shownTable() const;
 
     StringGrid* grid(AccessTable t) const { return t == AccessTable::Read ? sga : sgb; }
@@ -48,6 +44,8 @@ protected:
     void loadControls() override;
     std::optional<Failure> firstFailure() override;
     void save() override;
+    // CSV of the shown table; an import fills the grid unsaved, or changes
+    // nothing and lists every bad row.
     bool importData() override;
     void exportData() override;
 };

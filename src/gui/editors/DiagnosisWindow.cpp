@@ -79,33 +79,19 @@ std::vector<std::string> TFSetDiagnosis::fromGrid() const {
 }
 
 bool TFSetDiagnosis::importData() {
-    ImportCsvClick(); // notes the change itself
-    return false;
-}
-
-void TFSetDiagnosis::exportData() {
-    ExportCsvClick();
-}
-
-void TFSetDiagnosis::ImportCsvClick() {
-    auto path = prompt().openFile("Import CSV", QString::fromStdString(ws().ProjectFolder),
-                                  "CSV files (*.csv)|*.csv");
-    if (!path) return;
-    DiagnosisCsvImport in = ReadDiagnosisCsv(path->toStdString());
+    const auto path = csvToImport();
+    if (!path) return false;
+    DiagnosisCsvImport in = ReadDiagnosisCsv(*path);
     if (!in.ok()) {
         prompt().error(QString::fromStdString(in.message()));
-        return;
+        return false;
     }
     for (int n = 1; n <= DiagnosisEntries; ++n)
         ACG->setCellText(1, n,
                          static_cast<size_t>(n) <= in.rows.size() ? in.rows[size_t(n) - 1] : "");
-    // The IDs wait unsaved: Cancel asks before dropping them.
-    noteChange();
+    return true;
 }
 
-void TFSetDiagnosis::ExportCsvClick() {
-    auto path = prompt().saveFile("Export CSV", QString::fromStdString(ws().ProjectFolder),
-                                  "CSV files (*.csv)|*.csv", "csv");
-    if (!path) return;
-    WriteFileAtomic(path->toStdString(), DiagnosisCsv(fromGrid()));
+void TFSetDiagnosis::exportData() {
+    if (const auto path = csvToExport()) WriteFileAtomic(*path, DiagnosisCsv(fromGrid()));
 }

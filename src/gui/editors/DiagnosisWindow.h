@@ -13,11 +13,6 @@ public:
     StringGrid* ACG = nullptr;
     QWidget* Panel1 = nullptr; // OK, Cancel, Check and the CSV buttons
 
-    // CSV of the IDs; an import fills the grid unsaved, or changes nothing
-    // and lists every bad row.
-    void ImportCsvClick();
-    void ExportCsvClick();
-
     std::vector<std::string> fromGrid() const;
 
 protected:
@@ -27,6 +22,8 @@ protected:
     std::optional<Failure> firstFailure() override;
     std::vector<Failure> allFailures() override;
     void save() override;
+    // CSV of the IDs; an import fills the grid unsaved, or changes nothing
+    // and lists every bad row.
     bool importData() override;
     void exportData() override;
 };

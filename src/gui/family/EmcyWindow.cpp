@@ -157,11 +157,9 @@ QWidget* TFemcy::buildTab(int side) {
     (side ? DeleteB : DeleteA) = del;
     (side ? NewB : NewA) = add;
     (side ? ModifyB : ModifyA) = mod;
-    connect(del, &QPushButton::clicked, this,
-            [this, del] { run([=, this] { DeleteAClick(del); }); });
-    connect(add, &QPushButton::clicked, this, [this, add] { run([=, this] { NewAClick(add); }); });
-    connect(mod, &QPushButton::clicked, this,
-            [this, mod] { run([=, this] { ModifyAClick(mod); }); });
+    onClick(del, &TFemcy::DeleteAClick);
+    onClick(add, &TFemcy::NewAClick);
+    onClick(mod, &TFemcy::ModifyAClick);
 
     auto* top = new QHBoxLayout;
     top->addWidget(lb);

@@ -154,11 +154,9 @@ QWidget* TFWemcy::buildTab(int side) {
     (side ? deleteB : deleteA) = del;
     (side ? newB : newA) = add;
     (side ? modifyB : modifyA) = mod;
-    connect(del, &QPushButton::clicked, this,
-            [this, del] { run([=, this] { deleteBClick(del); }); });
-    connect(add, &QPushButton::clicked, this, [this, add] { run([=, this] { newBClick(add); }); });
-    connect(mod, &QPushButton::clicked, this,
-            [this, mod] { run([=, this] { modifyBClick(mod); }); });
+    onClick(del, &TFWemcy::deleteBClick);
+    onClick(add, &TFWemcy::newBClick);
+    onClick(mod, &TFWemcy::modifyBClick);
 
     auto* right = new QVBoxLayout;
     right->addWidget(word);

@@ -3,6 +3,7 @@
 #include "gui/family/FamilyIO.h"
 #include "gui/widgets/EditorWindow.h"
 
+#include <QPushButton>
 #include <functional>
 #include <optional>
 #include <string>
@@ -53,6 +54,14 @@ protected:
                                              const ImportHandlers& handlers,
                                              const std::function<void()>& commit);
     void exportTable(const FamilyTable& table, const std::vector<std::vector<std::string>>& lines);
+
+    // A command shared by both tabs: a click runs `handler` with the button
+    // as sender, which tells the handler its tab.
+    template <class Editor> void onClick(QPushButton* button, void (Editor::*handler)(QObject*)) {
+        connect(button, &QPushButton::clicked, this, [this, button, handler] {
+            run([&] { (static_cast<Editor*>(this)->*handler)(button); });
+        });
+    }
 
     // Pages laid out by hand follow the window's size: `relayout` runs when
     // the window or one of `watched` is resized.

@@ -150,11 +150,11 @@ void TFInfopdo::buildTab(int side, QWidget* page) {
                     run();
                 });
     }
-    connect(t.del, &QPushButton::clicked, this, call(t.del, &TFInfopdo::DeleteAClick));
-    connect(t.add, &QPushButton::clicked, this, call(t.add, &TFInfopdo::NewAClick));
-    connect(t.modify, &QPushButton::clicked, this, call(t.modify, &TFInfopdo::ModifyAClick));
-    connect(t.copy, &QPushButton::clicked, this, call(t.copy, &TFInfopdo::CopyAClick));
-    connect(t.paste, &QPushButton::clicked, this, call(t.paste, &TFInfopdo::PasteAClick));
+    onClick(t.del, &TFInfopdo::DeleteAClick);
+    onClick(t.add, &TFInfopdo::NewAClick);
+    onClick(t.modify, &TFInfopdo::ModifyAClick);
+    onClick(t.copy, &TFInfopdo::CopyAClick);
+    onClick(t.paste, &TFInfopdo::PasteAClick);
 }
 
 int TFInfopdo::sideOf(QObject* sender) const {

@@ -52,6 +52,18 @@ void EditorWindow::setButtons(QPushButton* ok, QPushButton* cancel, QPushButton*
                 [this] { run([this] { exportData(); }); });
 }
 
+std::optional<std::string> EditorWindow::csvToImport() {
+    const auto path = prompt().openFile("Import CSV", QString::fromStdString(ws().ProjectFolder),
+                                        "CSV files (*.csv)|*.csv");
+    return path ? std::optional(path->toStdString()) : std::nullopt;
+}
+
+std::optional<std::string> EditorWindow::csvToExport() {
+    const auto path = prompt().saveFile("Export CSV", QString::fromStdString(ws().ProjectFolder),
+                                        "CSV files (*.csv)|*.csv", "csv");
+    return path ? std::optional(path->toStdString()) : std::nullopt;
+}
+
 void EditorWindow::addTable(const Table& table) {
     tables_.push_back(table);
 }

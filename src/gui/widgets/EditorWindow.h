@@ -82,6 +82,10 @@ protected:
     // Optional Import and Export; importData answers whether it changed the window.
     virtual bool importData() { return false; }
     virtual void exportData() {}
+    // The CSV file to import or export, chosen in the project folder; none
+    // when the user cancels.
+    std::optional<std::string> csvToImport();
+    std::optional<std::string> csvToExport();
     // Where the window goes on each showing.
     virtual void placeWindow();
 
