@@ -54,12 +54,6 @@ void TFSetDiagnosis::loadControls() {
         ACG->setCellText(1, static_cast<int>(i) + 1, ids[i]);
 }
 
-std::optional<EditorWindow::Failure> TFSetDiagnosis::firstFailure() {
-    auto all = allFailures();
-    if (all.empty()) return std::nullopt;
-    return all.front();
-}
-
 std::vector<EditorWindow::Failure> TFSetDiagnosis::allFailures() {
     std::vector<Failure> all;
     for (const auto& f : LocatedDiagnosisFailures(fromGrid()))

@@ -19,7 +19,6 @@ protected:
     void buildControls() override;
     void clearControls() override;
     void loadControls() override;
-    std::optional<Failure> firstFailure() override;
     std::vector<Failure> allFailures() override;
     void save() override;
     // CSV of the IDs; an import fills the grid unsaved, or changes nothing

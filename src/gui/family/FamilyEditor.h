@@ -30,9 +30,6 @@ public:
     QPushButton* button1 = nullptr; // Export
 
 protected:
-    // The family tables have no checks at OK of their own.
-    std::optional<Failure> firstFailure() override { return std::nullopt; }
-
     // Creates PageControl1.
     void newPages();
     // Import and Export on the left, OK (named `okName`, answered) and

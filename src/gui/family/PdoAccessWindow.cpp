@@ -143,12 +143,6 @@ std::vector<PdoAccessRow> TFSetPdo::gridRows(const StringGrid* grid) const {
     return rows;
 }
 
-std::optional<EditorWindow::Failure> TFSetPdo::firstFailure() {
-    auto all = allFailures();
-    if (all.empty()) return std::nullopt;
-    return all.front();
-}
-
 std::vector<EditorWindow::Failure> TFSetPdo::allFailures() {
     // The input table is checked first; each failure points at its cell.
     const std::pair<StringGrid*, int32_t> sides[] = {{sga, NByteIn}, {sgb, NByteOut}};

@@ -18,7 +18,6 @@ protected:
     void buildControls() override;
     void clearControls() override;
     void loadControls() override;
-    std::optional<Failure> firstFailure() override;
     std::vector<Failure> allFailures() override;
     void save() override;
 

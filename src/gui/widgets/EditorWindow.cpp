@@ -91,10 +91,10 @@ void EditorWindow::newFindings() {
     connect(BtnCheck, &QPushButton::clicked, this, [this] { run([this] { BtnCheckClick(); }); });
 }
 
-std::vector<EditorWindow::Failure> EditorWindow::allFailures() {
-    std::vector<Failure> all;
-    if (auto f = firstFailure()) all.push_back(*f);
-    return all;
+std::optional<EditorWindow::Failure> EditorWindow::firstFailure() {
+    auto all = allFailures();
+    if (all.empty()) return std::nullopt;
+    return all.front();
 }
 
 void EditorWindow::BtnCheckClick() {

@@ -18,7 +18,8 @@ class QBoxLayout;
 //
 // An editor says only what is its own: its look and the workspace's path of
 // the file it saves, its controls (buildControls, then setButtons and
-// addTable), clearControls, loadControls, firstFailure and save.
+// addTable), clearControls, loadControls, its checks (allFailures or
+// firstFailure) and save.
 class EditorWindow : public FormBase {
     Q_OBJECT
 public:
@@ -70,10 +71,12 @@ protected:
     virtual void clearControls() = 0;
     // Shows the project's data; on an error shows what was read, then throws.
     virtual void loadControls() = 0;
-    // The first failing check, in the order the checks run.
-    virtual std::optional<Failure> firstFailure() = 0;
-    // Every failing check, in the same order; by default the first one only.
-    virtual std::vector<Failure> allFailures();
+    // Every failing check, in the order the checks run; what Check lists.
+    // None by default: an editor without checks.
+    virtual std::vector<Failure> allFailures() { return {}; }
+    // The first failing check, what OK stops at; by default the first of
+    // allFailures. An editor whose checks can stop early gives its own.
+    virtual std::optional<Failure> firstFailure();
     // Writes the controls to the project.
     virtual void save() = 0;
     // The file save() replaces, named in the question after a failed load;
