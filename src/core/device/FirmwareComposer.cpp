@@ -276,14 +276,16 @@ std::vector<int> FirmwareComposer::Compose(const std::array<bool, BankCount>& se
             stage == 0 ? FirmwarePath() : OutFolder + StageFileName(stage - 1);
         if (selected[size_t(stage)]) {
             result = MergeBank(stage, target, source);
+        } else if (!FileExists(source)) {
+            if (MayReplaceFile(OutFolder + target)) RemoveFile(OutFolder + target);
+        } else if (stage == 0) {
+            // The firmware is copied, never moved: it may be the factory file
+            // or a file of the user's.
+            WriteFileAtomic(OutFolder + target, ReadFileBytes(source, MaxDocumentBytes));
         } else {
-            // Copied, never moved or removed first: the firmware may be the
-            // factory file or a file of the user's, and the last target a
-            // file the user keeps read-only, which the atomic write refuses.
-            if (FileExists(source))
-                WriteFileAtomic(OutFolder + target, ReadFileBytes(source, MaxDocumentBytes));
-            else if (MayReplaceFile(OutFolder + target))
-                RemoveFile(OutFolder + target);
+            // A stage file of this run moves on, as a write would replace the
+            // target: a target the user may not write is refused.
+            MoveFileOver(source, OutFolder + target);
         }
         results.push_back(result);
         if (onStageDone) onStageDone(stage, result);

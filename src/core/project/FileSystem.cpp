@@ -102,6 +102,23 @@ bool MayReplaceFile(const std::string& path) {
     return ::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || MayReplace(path, st);
 }
 
+void MoveFileOver(const std::string& from, const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+        if (!MayReplace(path, st))
+            throw FileError("Cannot write file \"" + path + "\". " + SystemErrorText(EACCES),
+                            EACCES);
+        if (::chmod(from.c_str(), st.st_mode & 07777) != 0) {
+            const int err = errno;
+            throw FileError("Cannot write file \"" + path + "\". " + SystemErrorText(err), err);
+        }
+    }
+    if (::rename(from.c_str(), path.c_str()) != 0) {
+        const int err = errno;
+        throw FileError("Cannot create file \"" + path + "\". " + SystemErrorText(err), err);
+    }
+}
+
 void WriteFileAtomic(const std::string& path, std::string_view data) {
     // A symlinked target is replaced by a regular file, never written through.
     // An existing file keeps its mode; one the user may not write is refused.

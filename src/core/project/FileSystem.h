@@ -34,6 +34,10 @@ std::string ReadFileBytes(const std::string& path, size_t maxBytes);
 // Throws FileError with the path, the system's reason and its errno.
 void WriteFileAtomic(const std::string& path, std::string_view data);
 
+// Renames `from` over `path` under WriteFileAtomic's rules: an existing file
+// keeps its mode, and one the user may not write is refused with EACCES.
+void MoveFileOver(const std::string& from, const std::string& path);
+
 // False for an existing file that WriteFileAtomic would refuse to replace;
 // such a file is not removed either.
 bool MayReplaceFile(const std::string& path);

@@ -238,43 +238,51 @@ TEST(XmlNode, TextOfDeepTreeInDocumentOrder) {
 }
 
 // A file the user may not write is not replaced, root or not: the mode bits
-// decide as the user sees them. Every replacement keeps the file's mode.
+// decide as the user sees them. Every replacement keeps the file's mode, by
+// an atomic write or by moving another file over it.
 TEST(WriteFileAtomic, ModeOfTheExistingFileDecidesAndIsKept) {
     struct Case {
         mode_t mode;
         bool replaced;
     };
-    for (Case c : {Case{0444, false}, Case{0400, false}, Case{0000, false}, Case{0555, false},
-                   Case{0644, true}, Case{0600, true}, Case{0664, true}, Case{0755, true},
-                   Case{0200, true}, Case{0620, true}}) {
-        TempDir dir;
-        const std::string path = dir / "f.xml";
-        WriteText(path, "old");
-        ASSERT_EQ(chmod(path.c_str(), c.mode), 0);
-        // Non-root: a file only others may write is not the user's to replace.
-        const bool replaced = c.replaced && (geteuid() == 0 || (c.mode & 0200) != 0);
-        if (replaced) {
-            ASSERT_NO_THROW(WriteFileAtomic(path, "new")) << std::oct << c.mode;
-        } else {
-            try {
-                WriteFileAtomic(path, "new");
-                ADD_FAILURE() << std::oct << c.mode << " replaced";
-            } catch (const FileError& e) {
-                EXPECT_EQ(e.code(), EACCES) << std::oct << c.mode;
+    for (bool move : {false, true})
+        for (Case c : {Case{0444, false}, Case{0400, false}, Case{0000, false}, Case{0555, false},
+                       Case{0644, true}, Case{0600, true}, Case{0664, true}, Case{0755, true},
+                       Case{0200, true}, Case{0620, true}}) {
+            TempDir dir;
+            const std::string path = dir / "f.xml";
+            WriteText(path, "old");
+            ASSERT_EQ(chmod(path.c_str(), c.mode), 0);
+            const auto replace = [&] {
+                if (!move) return WriteFileAtomic(path, "new");
+                WriteText(dir / "stage", "new");
+                MoveFileOver(dir / "stage", path);
+            };
+            // Non-root: a file only others may write is not the user's to replace.
+            const bool replaced = c.replaced && (geteuid() == 0 || (c.mode & 0200) != 0);
+            if (replaced) {
+                ASSERT_NO_THROW(replace()) << std::oct << c.mode << " move " << move;
+            } else {
+                try {
+                    replace();
+                    ADD_FAILURE() << std::oct << c.mode << " replaced, move " << move;
+                } catch (const FileError& e) {
+                    EXPECT_EQ(e.code(), EACCES) << std::oct << c.mode;
+                }
+                if (move) std::filesystem::remove(dir / "stage"); // refused: still there
             }
+            struct stat st {};
+            ASSERT_EQ(stat(path.c_str(), &st), 0);
+            EXPECT_EQ(st.st_mode & 07777, c.mode) << std::oct << c.mode;
+            chmod(path.c_str(), 0600);
+            EXPECT_EQ(ReadText(path), replaced ? "new" : "old") << std::oct << c.mode;
+            int count = 0;
+            for (auto& e : std::filesystem::directory_iterator(dir.path())) {
+                (void)e;
+                ++count;
+            }
+            EXPECT_EQ(count, 1) << "temporary file left for " << std::oct << c.mode;
         }
-        struct stat st {};
-        ASSERT_EQ(stat(path.c_str(), &st), 0);
-        EXPECT_EQ(st.st_mode & 07777, c.mode) << std::oct << c.mode;
-        chmod(path.c_str(), 0600);
-        EXPECT_EQ(ReadText(path), replaced ? "new" : "old") << std::oct << c.mode;
-        int count = 0;
-        for (auto& e : std::filesystem::directory_iterator(dir.path())) {
-            (void)e;
-            ++count;
-        }
-        EXPECT_EQ(count, 1) << "temporary file left for " << std::oct << c.mode;
-    }
     TempDir dir;
     WriteFileAtomic(dir / "new.xml", "x");
     struct stat st {};
