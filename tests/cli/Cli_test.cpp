@@ -1,3 +1,4 @@
+#include "CliRun.h"
 #include "TempDir.h"
 #include "WorkedExample.h"
 #include "core/device/GsdWriter.h"
@@ -9,32 +10,11 @@
 #include <sys/wait.h>
 
 namespace {
-struct Result {
-    int rc = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
+using Result = CliResult;
 
 // Runs the real executable and collects its exit code and both outputs.
 Result Cli(const std::vector<std::string>& args) {
-    TempDir tmp;
-    std::string cmd = Quote(CLI_PATH);
-    for (const auto& a : args)
-        cmd += " " + Quote(a);
-    cmd += " >" + Quote(tmp / "out") + " 2>" + Quote(tmp / "err");
-    int status = std::system(cmd.c_str());
-    Result r;
-    r.rc = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    r.out = ReadText(tmp / "out");
-    r.err = ReadText(tmp / "err");
-    return r;
+    return RunProgram(CLI_PATH, args);
 }
 
 struct Project {
