@@ -113,23 +113,31 @@ BankImage DecodeBank(const std::vector<uint8_t>& data) {
 
     if (tail == bank::ParamBlockSize) {
         const uint8_t* b = data.data() + p;
+        // Each field's place and width (1 byte, or 2 little-endian).
+        using P = BankParams;
+        static constexpr struct {
+            int P::*field;
+            size_t at;
+            int width;
+        } layout[] = {{&P::serBaud, bank::PSerBaud, 1},
+                      {&P::serPar, bank::PSerPar, 1},
+                      {&P::serTO, bank::PSerTO, 2},
+                      {&P::serCD, bank::PSerCD, 2},
+                      {&P::serType, bank::PSerType, 1},
+                      {&P::serProt, bank::PSerProt, 1},
+                      {&P::dnId, bank::PDnId, 1},
+                      {&P::dnBaud, bank::PDnBaud, 1},
+                      {&P::dnNbIn, bank::PDnNbIn, 2},
+                      {&P::dnNbOut, bank::PDnNbOut, 2},
+                      {&P::countIn, bank::PCountIn, 2},
+                      {&P::countOut, bank::PCountOut, 2},
+                      {&P::writeMode, bank::PSerWriteMode, 1},
+                      {&P::enableError, bank::PDnEnableError, 1},
+                      {&P::numContErr, bank::PDnNumContErr, 1},
+                      {&P::valCancData, bank::PDnValCancData, 1}};
         BankParams pr;
-        pr.serBaud = b[bank::PSerBaud];
-        pr.serPar = b[bank::PSerPar];
-        pr.serTO = bank::Get16(b + bank::PSerTO);
-        pr.serCD = bank::Get16(b + bank::PSerCD);
-        pr.serType = b[bank::PSerType];
-        pr.serProt = b[bank::PSerProt];
-        pr.dnId = b[bank::PDnId];
-        pr.dnBaud = b[bank::PDnBaud];
-        pr.dnNbIn = bank::Get16(b + bank::PDnNbIn);
-        pr.dnNbOut = bank::Get16(b + bank::PDnNbOut);
-        pr.countIn = bank::Get16(b + bank::PCountIn);
-        pr.countOut = bank::Get16(b + bank::PCountOut);
-        pr.writeMode = b[bank::PSerWriteMode];
-        pr.enableError = b[bank::PDnEnableError];
-        pr.numContErr = b[bank::PDnNumContErr];
-        pr.valCancData = b[bank::PDnValCancData];
+        for (const auto& f : layout)
+            pr.*f.field = f.width == 2 ? bank::Get16(b + f.at) : b[f.at];
         if (size_t(pr.countIn) + size_t(pr.countOut) != records)
             throw TessaroError("The parameter block counts " + std::to_string(pr.countIn) +
                                " read and " + std::to_string(pr.countOut) +

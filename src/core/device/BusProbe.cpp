@@ -3,6 +3,7 @@
 #include "core/device/DeviceUpdate.h"
 #include "core/editors/CommParams.h"
 #include "core/project/FileSystem.h"
+#include "core/project/Lookup.h"
 #include "core/project/ParseInteger.h"
 
 #include <algorithm>
@@ -153,21 +154,11 @@ ProbePlan LoadProbePlan(const std::string& projectFolder) {
 }
 
 const char* OutcomeKey(ProbeOutcome o) {
-    switch (o) {
-    case ProbeOutcome::Answered:
-        return "answered";
-    case ProbeOutcome::Exception:
-        return "exception";
-    case ProbeOutcome::NoAnswer:
-        return "no answer";
-    case ProbeOutcome::BadFrame:
-        return "bad frame";
-    case ProbeOutcome::PortError:
-        return "port error";
-    case ProbeOutcome::NotTested:
-        return "not tested";
-    }
-    return "";
+    static constexpr std::pair<ProbeOutcome, const char*> keys[] = {
+        {ProbeOutcome::Answered, "answered"},    {ProbeOutcome::Exception, "exception"},
+        {ProbeOutcome::NoAnswer, "no answer"},   {ProbeOutcome::BadFrame, "bad frame"},
+        {ProbeOutcome::PortError, "port error"}, {ProbeOutcome::NotTested, "not tested"}};
+    return Lookup(keys, o, "");
 }
 
 std::string OutcomeText(const ProbeResult& r, int protocol) {
@@ -192,26 +183,15 @@ std::string OutcomeText(const ProbeResult& r, int protocol) {
 }
 
 void ProbeTally::Add(ProbeOutcome o) {
-    switch (o) {
-    case ProbeOutcome::Answered:
-        ++Answered;
-        break;
-    case ProbeOutcome::Exception:
-        ++Exceptions;
-        break;
-    case ProbeOutcome::NoAnswer:
-        ++NoAnswer;
-        break;
-    case ProbeOutcome::BadFrame:
-        ++BadFrames;
-        break;
-    case ProbeOutcome::NotTested:
-        ++NotTested;
-        break;
-    case ProbeOutcome::PortError:
-        ++PortErrors;
-        break;
-    }
+    using Count = int ProbeTally::*;
+    static constexpr std::pair<ProbeOutcome, Count> counts[] = {
+        {ProbeOutcome::Answered, &ProbeTally::Answered},
+        {ProbeOutcome::Exception, &ProbeTally::Exceptions},
+        {ProbeOutcome::NoAnswer, &ProbeTally::NoAnswer},
+        {ProbeOutcome::BadFrame, &ProbeTally::BadFrames},
+        {ProbeOutcome::NotTested, &ProbeTally::NotTested},
+        {ProbeOutcome::PortError, &ProbeTally::PortErrors}};
+    if (const Count c = Lookup(counts, o, Count{})) ++(this->*c);
 }
 
 std::string ProbeTally::Text() const {

@@ -1,5 +1,6 @@
 #include "core/device/ModbusFrame.h"
 
+#include "core/project/Lookup.h"
 #include "core/project/ParseInteger.h"
 
 #include <utility>
@@ -83,7 +84,7 @@ ModbusReply DecodeReplyAdu(const ModbusRequest& req, const uint8_t* adu, size_t 
 }
 
 const char* ExceptionName(int code) {
-    static const std::pair<int, const char*> names[] = {
+    static constexpr std::pair<int, const char*> names[] = {
         {1, "Illegal Function"},
         {2, "Illegal Data Address"},
         {3, "Illegal Data Value"},
@@ -94,27 +95,17 @@ const char* ExceptionName(int code) {
         {8, "Memory Parity Error"},
         {10, "Gateway Path Unavailable"},
         {11, "Gateway Target Device Failed to Respond"}};
-    for (const auto& [c, name] : names)
-        if (c == code) return name;
-    return "Unknown exception";
+    return Lookup(names, code, "Unknown exception");
 }
 
 std::string BadFrameText(BadFrameKind kind, bool ascii) {
-    switch (kind) {
-    case BadFrameKind::Checksum:
-        return ascii ? "LRC error" : "CRC error";
-    case BadFrameKind::Length:
-        return "wrong length";
-    case BadFrameKind::OtherSlave:
-        return "other slave";
-    case BadFrameKind::OtherFunction:
-        return "other function";
-    case BadFrameKind::Garbage:
-        return "unreadable reply";
-    case BadFrameKind::None:
-        break;
-    }
-    return "";
+    static constexpr std::pair<BadFrameKind, const char*> texts[] = {
+        {BadFrameKind::Length, "wrong length"},
+        {BadFrameKind::OtherSlave, "other slave"},
+        {BadFrameKind::OtherFunction, "other function"},
+        {BadFrameKind::Garbage, "unreadable reply"}};
+    if (kind == BadFrameKind::Checksum) return ascii ? "LRC error" : "CRC error";
+    return Lookup(texts, kind, "");
 }
 
 uint8_t AsciiLrc(const uint8_t* data, size_t size) {

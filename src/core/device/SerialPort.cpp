@@ -1,6 +1,7 @@
 #include "core/device/SerialPort.h"
 
 #include "core/device/SerialBaud.h"
+#include "core/project/Lookup.h"
 
 #include <cerrno>
 #include <cstring>
@@ -160,44 +161,24 @@ int TCustomComm::ComposeLineSettings(struct termios& t) const {
         ::cfsetospeed(&t, speed);
     }
 
+    static constexpr std::pair<TParity, tcflag_t> parityFlags[] = {
+        {TParity::paOdd, PARENB | PARODD},
+        {TParity::paEven, PARENB},
+        {TParity::paMark, PARENB | CMSPAR | PARODD},
+        {TParity::paSpace, PARENB | CMSPAR}};
     t.c_cflag &= ~tcflag_t(PARENB | PARODD | CMSPAR);
-    switch (parity_) {
-    case TParity::paNone:
-        break;
-    case TParity::paOdd:
-        t.c_cflag |= PARENB | PARODD;
-        break;
-    case TParity::paEven:
-        t.c_cflag |= PARENB;
-        break;
-    case TParity::paMark:
-        t.c_cflag |= PARENB | CMSPAR | PARODD;
-        break;
-    case TParity::paSpace:
-        t.c_cflag |= PARENB | CMSPAR;
-        break;
-    }
+    t.c_cflag |= Lookup(parityFlags, parity_, tcflag_t(0));
 
     // Terminals know one or two stop bits; 1.5 is sent as two.
     SetFlag(t.c_cflag, CSTOPB, stopbits_ != TStopbits::sb10);
 
+    // Terminals have no 4-bit characters.
+    static constexpr std::pair<TDatabits, tcflag_t> sizeFlags[] = {
+        {TDatabits::da5, CS5}, {TDatabits::da6, CS6}, {TDatabits::da7, CS7}, {TDatabits::da8, CS8}};
+    const tcflag_t size = Lookup(sizeFlags, databits_, tcflag_t(~0u));
+    if (size == tcflag_t(~0u)) return EINVAL;
     t.c_cflag &= ~tcflag_t(CSIZE);
-    switch (databits_) {
-    case TDatabits::da4:
-        return EINVAL;
-    case TDatabits::da5:
-        t.c_cflag |= CS5;
-        break;
-    case TDatabits::da6:
-        t.c_cflag |= CS6;
-        break;
-    case TDatabits::da7:
-        t.c_cflag |= CS7;
-        break;
-    case TDatabits::da8:
-        t.c_cflag |= CS8;
-        break;
-    }
+    t.c_cflag |= size;
 
     // ErrorChar, EofChar and EvtChar have no terminal counterpart in raw mode.
     t.c_cc[VSTART] = static_cast<cc_t>(eventChars_.XonChar());

@@ -1,17 +1,13 @@
 #include "core/editors/Finding.h"
 
+#include "core/project/Lookup.h"
+
 #include <cstdio>
 
 const char* SeverityName(Severity s) {
-    switch (s) {
-    case Severity::Error:
-        return "error";
-    case Severity::Warning:
-        return "warning";
-    case Severity::Info:
-        return "info";
-    }
-    return "error";
+    static constexpr std::pair<Severity, const char*> names[] = {
+        {Severity::Error, "error"}, {Severity::Warning, "warning"}, {Severity::Info, "info"}};
+    return Lookup(names, s, "error");
 }
 
 std::string FindingLine(const Finding& f) {

@@ -113,6 +113,12 @@ int EmcyFromRecord(int32_t bypassSet, const std::vector<std::string>& fields, TC
     return UnpackBypassSet(bypassSet, e);
 }
 
+void ImportEmcyRecord(EmcyLists& into, int32_t bypassSet, const std::vector<std::string>& fields) {
+    TClEmcy e;
+    const int side = EmcyFromRecord(bypassSet, fields, e);
+    into.side(side).push_back(std::move(e));
+}
+
 std::string CheckEmcyTarget(int32_t target) {
     if (target >= 0 && target <= EmcyMaxTarget) return {};
     return "Traslate in: choose one of the options";

@@ -87,3 +87,5 @@ std::vector<std::vector<std::string>> EmcyCsvLines(const EmcyLists& lists);
 // An imported record (12 texts by column, empty cells empty) and its
 // bypass_set value; texts are kept as read. Returns the side.
 int EmcyFromRecord(int32_t bypassSet, const std::vector<std::string>& fields, TClEmcy& e);
+// Appends an imported record to the side its bypass_set value names.
+void ImportEmcyRecord(EmcyLists& into, int32_t bypassSet, const std::vector<std::string>& fields);

@@ -162,3 +162,7 @@ TClWEmcy WordFromRecord(const std::vector<std::string>& fields) {
     }
     return w;
 }
+
+void ImportWordRecord(WordLists& into, int32_t marker, const std::vector<std::string>& fields) {
+    if (marker == 0 || marker == 1) into.side(marker).push_back(WordFromRecord(fields));
+}

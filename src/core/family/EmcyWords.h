@@ -96,3 +96,5 @@ std::vector<std::vector<std::string>> WordCsvLines(const WordLists& lists);
 
 // An imported record (52 texts by column). The side marker is the caller's.
 TClWEmcy WordFromRecord(const std::vector<std::string>& fields);
+// Appends an imported record to list A (marker 0) or B (1); other markers are skipped.
+void ImportWordRecord(WordLists& into, int32_t marker, const std::vector<std::string>& fields);

@@ -22,7 +22,7 @@ inline constexpr int SdoGridRows = 1500; // entry rows of each grid (row 0 is th
 inline constexpr int SdoFields = 8;      // grid columns 1..8
 using SdoRow = std::array<std::string, SdoFields>;
 // Title cells of row 0, columns 0..8.
-inline const std::array<const char*, 9> SdoTitles = {
+inline constexpr std::array<const char*, 9> SdoTitles = {
     "N", "RW", "Index", "Subindex", "devID", "Index", "Subindex", "nbyte", "mnemonico"};
 
 struct SdoAccessTables {
@@ -55,8 +55,8 @@ std::vector<std::vector<std::string>> SdoExportLines(const SdoAccessTables& tabl
 inline constexpr int PdoGridRows = 10;
 inline constexpr int PdoFields = 5; // grid columns 1..5: cobid, id_dev_orig, flag, posind, n_tpdo
 using PdoRow = std::array<std::string, PdoFields>;
-inline const std::array<const char*, 6> PdoTitles = {"N",         "cobid",  "id_dev_orig",
-                                                     "en_bypass", "posind", "n_tpdo"};
+inline constexpr std::array<const char*, 6> PdoTitles = {"N",         "cobid",  "id_dev_orig",
+                                                         "en_bypass", "posind", "n_tpdo"};
 // COB-IDs at or below this bound are ordered exactly as the selection of the
 // original saving did; larger ones follow all others.
 inline constexpr int32_t PdoCobidBound = 0x999999;

@@ -14,19 +14,14 @@ public:
     explicit TFModifyFileSx(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
 
     QPushButton* LbButton1 = nullptr; // "X"
-    QLabel* LabelPort = nullptr;
+    QLabel *LabelPort{}, *Label1{};
     QComboBox* cbport = nullptr;
     QPushButton* UpdateFirmware = nullptr; // "Execute update firmware"
     QProgressBar* ProgressBar1 = nullptr;
     // Hidden in this product.
-    QPushButton* OpenFirmware = nullptr;
-    QPushButton* Options = nullptr;
+    QPushButton *OpenFirmware{}, *Options{}, *DirBin{}, *ModifySx{}, *UpdateFirmware2{};
     QFrame* PanelBank = nullptr;
     std::array<QCheckBox*, BankCount> CB_Bank;
-    QPushButton* DirBin = nullptr;
-    QPushButton* ModifySx = nullptr;
-    QPushButton* UpdateFirmware2 = nullptr;
-    QLabel* Label1 = nullptr;
     QLineEdit* NewFileSx = nullptr;
 
     FirmwareComposer composer;

@@ -18,32 +18,21 @@ public:
     explicit TFBootSer(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
     ~TFBootSer() override;
 
-    // Instructions page.
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLabel* Label5 = nullptr;
-    QLabel* Label6 = nullptr;
+    // Instructions page; bitbtn2 (Cancel) is the base's.
+    QLabel *Label1{}, *Label2{}, *Label3{}, *Label4{}, *Label5{}, *Label6{};
     QComboBox* CB_Port = nullptr;
-    QPushButton* btn_Connect = nullptr;
-    QPushButton* btn_Next = nullptr;
-    // bitbtn2 (Cancel) is the base's.
+    QPushButton *btn_Connect{}, *btn_Next{};
 
     // Options page, laid over the whole dialog.
     QWidget* Panel1 = nullptr;
     QLabel* Label7 = nullptr;
-    QCheckBox* CB_Firmware = nullptr;
-    QCheckBox* CB_ReadFirmware = nullptr;
-    QCheckBox* CB_Project = nullptr;
-    QCheckBox* CB_ReadProject = nullptr;
+    QCheckBox *CB_Firmware{}, *CB_ReadFirmware{}, *CB_Project{}, *CB_ReadProject{};
     QPushButton* btn_Execute = nullptr;
 
     // Run page, laid over the whole dialog from the start of a run until OK
     // after it: elapsed time, the updater's output, then what was done.
     QWidget* PanelRun = nullptr;
-    QLabel* LabelRun = nullptr;
-    QLabel* LabelElapsed = nullptr;
+    QLabel *LabelRun{}, *LabelElapsed{};
     QProgressBar* ProgressRun = nullptr;
     QPlainTextEdit* MemoRun = nullptr;
     QPushButton* btn_RunCancel = nullptr;

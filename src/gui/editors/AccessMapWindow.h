@@ -11,13 +11,10 @@ public:
     explicit TFSetVar(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
 
     QTabWidget* PageControl1 = nullptr;
-    QWidget* TabSheet1 = nullptr;
-    QWidget* TabSheet2 = nullptr;
-    StringGrid* sga = nullptr;         // read table
-    StringGrid* sgb = nullptr;         // write table
-    QWidget* Panel1 = nullptr;         // OK, Cancel and the buttons beside them
-    QPushButton* btn_Probe = nullptr;  // "Test on bus…"
-    QPushButton* BtnByteMap = nullptr; // "Byte map" beside OK/Cancel
+    QWidget *TabSheet1{}, *TabSheet2{};
+    StringGrid *sga{}, *sgb{};               // read table, write table
+    QWidget* Panel1 = nullptr;               // OK, Cancel and the buttons beside them
+    QPushButton *btn_Probe{}, *BtnByteMap{}; // "Test on bus…", "Byte map"
     // OK, Cancel, BtnCheck, LabelFindings, ListFindings and the CSV buttons
     // are the base's, laid out here.
     TFByteMap* ByteMap = nullptr; // made on first use

@@ -15,25 +15,15 @@ public:
     explicit TFBusProbe(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
     ~TFBusProbe() override;
 
-    QLabel* Label_Port = nullptr;
-    QComboBox* CB_Port = nullptr;
-    QLabel* Label_DataBits = nullptr;
-    QComboBox* CB_DataBits = nullptr;
-    QLabel* Label_StopBits = nullptr;
-    QComboBox* CB_StopBits = nullptr;
-    QRadioButton* RB_Once = nullptr;
-    QRadioButton* RB_Repeat = nullptr;
-    QPushButton* btn_Start = nullptr;
-    QPushButton* btn_Stop = nullptr;
+    QLabel *Label_Port{}, *Label_DataBits{}, *Label_StopBits{};
+    QComboBox *CB_Port{}, *CB_DataBits{}, *CB_StopBits{};
+    QRadioButton *RB_Once{}, *RB_Repeat{};
+    QPushButton *btn_Start{}, *btn_Stop{};
     QLabel* Label_Line = nullptr; // protocol, baud, parity, time-out of the project
-    QLabel* Label_Results = nullptr;
+    QLabel *Label_Results{}, *Label_Summary{}, *Label_Values{};
     StringGrid* sg_Results = nullptr;
-    QLabel* Label_Summary = nullptr;
-    QLabel* Label_Values = nullptr;
     QLineEdit* E_WriteValues = nullptr;
-    QPushButton* btn_Write = nullptr;
-    QPushButton* btn_Export = nullptr;
-    QPushButton* btn_Close = nullptr;
+    QPushButton *btn_Write{}, *btn_Export{}, *btn_Close{};
 
     // The rows to probe: the project's files, or the access-map window's grids.
     void loadProject();

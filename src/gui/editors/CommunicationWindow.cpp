@@ -15,9 +15,8 @@
 
 namespace {
 
-QComboBox* MakeList(QWidget* parent, const char* name, QRect geo,
-                    const std::vector<std::string>& items) {
-    auto* box = Named(new QComboBox(parent), name, geo);
+QComboBox* MakeList(QWidget* parent, const char* name, const std::vector<std::string>& items) {
+    auto* box = Named(new QComboBox(parent), name);
     box->setEditable(false);
     for (const auto& i : items)
         box->addItem(QString::fromStdString(i));
@@ -56,14 +55,10 @@ void TFpargen::buildControls() {
     GroupBox2 = Named(new QGroupBox(GroupBox1), "GroupBox2", {8, 18, 227, 32});
     RB_Ser_232 = Named(new QRadioButton("RS232", GroupBox2), "RB_Ser_232", {10, 6, 90, 20});
     RB_Ser_485 = Named(new QRadioButton("RS485", GroupBox2), "RB_Ser_485", {120, 6, 90, 20});
-    CB_Ser_Baud = MakeList(GroupBox1, "CB_Ser_Baud", {fx, 56, fw, rh}, SerBaudItems);
-    Label1 = label(GroupBox1, "Label1", "Baudrate", {lx, 56, lw, rh}, CB_Ser_Baud);
-    CB_Ser_Par = MakeList(GroupBox1, "CB_Ser_Par", {fx, 82, fw, rh}, SerParItems);
-    Label2 = label(GroupBox1, "Label2", "Parity", {lx, 82, lw, rh}, CB_Ser_Par);
-    E_Ser_TO = Named(new QLineEdit(GroupBox1), "E_Ser_TO", {fx, 108, uw, rh});
-    Label3 = label(GroupBox1, "Label3", "TimeOut", {lx, 108, lw, rh}, E_Ser_TO);
-    E_Ser_CD = Named(new QLineEdit(GroupBox1), "E_Ser_CD", {fx, 134, uw, rh});
-    Label4 = label(GroupBox1, "Label4", "Cyclic Delay", {lx, 134, lw, rh}, E_Ser_CD);
+    CB_Ser_Baud = MakeList(GroupBox1, "CB_Ser_Baud", SerBaudItems);
+    CB_Ser_Par = MakeList(GroupBox1, "CB_Ser_Par", SerParItems);
+    E_Ser_TO = Named(new QLineEdit(GroupBox1), "E_Ser_TO");
+    E_Ser_CD = Named(new QLineEdit(GroupBox1), "E_Ser_CD");
 
     GroupBox3 = Named(new QGroupBox(" Protocol ", GroupBox1), "GroupBox3", {8, 160, 227, 117});
     RB_Ser_MRTU =
@@ -81,14 +76,31 @@ void TFpargen::buildControls() {
         Named(new QRadioButton("Cyclic Write", GroupBox4), "RB_W_Cyclic", {10, 37, 210, 19});
 
     GroupBox5 = Named(new QGroupBox(" DeviceNet ", this), "GroupBox5", {4, 349, 243, 258});
-    E_Pro_ID = Named(new QLineEdit(GroupBox5), "E_Pro_ID", {fx, 20, fw, rh});
-    Label5 = label(GroupBox5, "Label5", "ID Dev.", {lx, 20, lw, rh}, E_Pro_ID);
-    CB_Pro_Baud = MakeList(GroupBox5, "CB_Pro_Baud", {fx, 46, fw, rh}, DnBaudItems);
-    Label6 = label(GroupBox5, "Label6", "Baud rate", {lx, 46, lw, rh}, CB_Pro_Baud);
-    E_PRo_IN = Named(new QLineEdit(GroupBox5), "E_PRo_IN", {fx, 72, uw, rh});
-    Label7 = label(GroupBox5, "Label7", "N Byte IN", {lx, 72, lw, rh}, E_PRo_IN);
-    E_PRo_Out = Named(new QLineEdit(GroupBox5), "E_PRo_Out", {fx, 98, uw, rh});
-    Label8 = label(GroupBox5, "Label8", "N Byte OUT", {lx, 98, lw, rh}, E_PRo_Out);
+    E_Pro_ID = Named(new QLineEdit(GroupBox5), "E_Pro_ID");
+    CB_Pro_Baud = MakeList(GroupBox5, "CB_Pro_Baud", DnBaudItems);
+    E_PRo_IN = Named(new QLineEdit(GroupBox5), "E_PRo_IN");
+    E_PRo_Out = Named(new QLineEdit(GroupBox5), "E_PRo_Out");
+
+    // The rows of the Serial and DeviceNet groups: the box `w` wide at the
+    // right, its label at the left.
+    const struct {
+        QLabel*& label;
+        const char* name;
+        const char* text;
+        QWidget* box;
+        int y, w;
+    } rows[] = {{Label1, "Label1", "Baudrate", CB_Ser_Baud, 56, fw},
+                {Label2, "Label2", "Parity", CB_Ser_Par, 82, fw},
+                {Label3, "Label3", "TimeOut", E_Ser_TO, 108, uw},
+                {Label4, "Label4", "Cyclic Delay", E_Ser_CD, 134, uw},
+                {Label5, "Label5", "ID Dev.", E_Pro_ID, 20, fw},
+                {Label6, "Label6", "Baud rate", CB_Pro_Baud, 46, fw},
+                {Label7, "Label7", "N Byte IN", E_PRo_IN, 72, uw},
+                {Label8, "Label8", "N Byte OUT", E_PRo_Out, 98, uw}};
+    for (const auto& r : rows) {
+        r.box->setGeometry(fx, r.y, r.w, rh);
+        r.label = label(r.box->parentWidget(), r.name, r.text, {lx, r.y, lw, rh}, r.box);
+    }
 
     GroupBox6 = Named(new QGroupBox(" Error/Diagnosis Modbus ", GroupBox5), "GroupBox6",
                       {8, 126, 227, 126});

@@ -8,44 +8,24 @@ class TFpargen : public EditorWindow {
 public:
     explicit TFpargen(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
 
-    QGroupBox* GroupBox1 = nullptr; // " Serial "
-    QGroupBox* GroupBox2 = nullptr; // the physical line
-    QRadioButton* RB_Ser_232 = nullptr;
-    QRadioButton* RB_Ser_485 = nullptr;
-    QLabel* Label1 = nullptr;
-    QComboBox* CB_Ser_Baud = nullptr;
-    QLabel* Label2 = nullptr;
-    QComboBox* CB_Ser_Par = nullptr;
-    QLabel* Label3 = nullptr;
-    QLineEdit* E_Ser_TO = nullptr;
-    QLabel* Label4 = nullptr;
-    QLineEdit* E_Ser_CD = nullptr;
+    // Each group box, then what it holds.
+    QGroupBox *GroupBox1{}, *GroupBox2{}; // " Serial ", the physical line
+    QRadioButton *RB_Ser_232{}, *RB_Ser_485{};
+    QLabel *Label1{}, *Label2{}, *Label3{}, *Label4{};
+    QComboBox *CB_Ser_Baud{}, *CB_Ser_Par{};
+    QLineEdit *E_Ser_TO{}, *E_Ser_CD{};
     QGroupBox* GroupBox3 = nullptr; // " Protocol "
-    QRadioButton* RB_Ser_MRTU = nullptr;
-    QRadioButton* RB_Ser_MASC = nullptr;
-    QRadioButton* RB_Ser_JBUS = nullptr;
-    QRadioButton* RB_Ser_BIN = nullptr;
-    QRadioButton* RB_Ser_ASC = nullptr;
+    QRadioButton *RB_Ser_MRTU{}, *RB_Ser_MASC{}, *RB_Ser_JBUS{}, *RB_Ser_BIN{}, *RB_Ser_ASC{};
     QGroupBox* GroupBox4 = nullptr; // " Write "
-    QRadioButton* RB_W_Change = nullptr;
-    QRadioButton* RB_W_Cyclic = nullptr;
-
+    QRadioButton *RB_W_Change{}, *RB_W_Cyclic{};
     QGroupBox* GroupBox5 = nullptr; // " DeviceNet "
-    QLabel* Label5 = nullptr;
-    QLineEdit* E_Pro_ID = nullptr;
-    QLabel* Label6 = nullptr;
+    QLabel *Label5{}, *Label6{}, *Label7{}, *Label8{};
+    QLineEdit *E_Pro_ID{}, *E_PRo_IN{}, *E_PRo_Out{};
     QComboBox* CB_Pro_Baud = nullptr;
-    QLabel* Label7 = nullptr;
-    QLineEdit* E_PRo_IN = nullptr;
-    QLabel* Label8 = nullptr;
-    QLineEdit* E_PRo_Out = nullptr;
     QGroupBox* GroupBox6 = nullptr; // " Error/Diagnosis Modbus "
     QCheckBox* CB_En_Err = nullptr;
-    QLabel* Label9 = nullptr;
-    QLabel* Label10 = nullptr;
-    QLineEdit* E_Num_Con_Err = nullptr;
-    QLabel* Label11 = nullptr;
-    QLineEdit* E_Val_Canc_Data = nullptr;
+    QLabel *Label9{}, *Label10{}, *Label11{};
+    QLineEdit *E_Num_Con_Err{}, *E_Val_Canc_Data{};
 
     CommParams fromControls() const;
     void toControls(const CommParams& p);

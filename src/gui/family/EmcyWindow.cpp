@@ -61,8 +61,14 @@ QString Named(const char* base, int side, bool lowerSuffix = false) {
 
 } // namespace
 
+namespace {
+const TFemcy::Table Emcydef{EmcydefTable, LoadEmcyFile, SaveEmcyFile, ImportEmcyRecord,
+                            EmcyCsvLines};
+} // namespace
+
 TFemcy::TFemcy(Workspace& ws, SpreadsheetSession& excel, QWidget* parent, Build build)
-    : FamilyEditor(ws, &excel, {"Femcy", "Set Traslate EMCY"}, &Workspace::EmcydefPath, parent) {
+    : ListPairEditor(ws, excel, {"Femcy", "Set Traslate EMCY"}, &Workspace::EmcydefPath, parent,
+                     Emcydef) {
     buildIfNow(build);
 }
 
@@ -151,28 +157,20 @@ QWidget* TFemcy::buildTab(int side) {
     storedTarget_[side] = stored;
     g->addStretch();
 
-    QPushButton* del = NewControl<QPushButton>(page, Named("Delete", side), "Delete EMCY");
-    QPushButton* add = NewControl<QPushButton>(page, Named("New", side), "New EMCY");
-    QPushButton* mod = NewControl<QPushButton>(page, Named("Modify", side), "Modify EMCY");
-    (side ? DeleteB : DeleteA) = del;
-    (side ? NewB : NewA) = add;
-    (side ? ModifyB : ModifyA) = mod;
-    onClick(del, &TFemcy::DeleteAClick);
-    onClick(add, &TFemcy::NewAClick);
-    onClick(mod, &TFemcy::ModifyAClick);
+    QPushButton* del = (side ? DeleteB : DeleteA) =
+        newCommand(page, Named("Delete", side), "Delete EMCY", &TFemcy::DeleteAClick);
+    QPushButton* add = (side ? NewB : NewA) =
+        newCommand(page, Named("New", side), "New EMCY", &TFemcy::NewAClick);
+    QPushButton* mod = (side ? ModifyB : ModifyA) =
+        newCommand(page, Named("Modify", side), "Modify EMCY", &TFemcy::ModifyAClick);
 
     auto* top = new QHBoxLayout;
     top->addWidget(lb);
     top->addLayout(fields);
     top->addWidget(group);
-    auto* bottom = new QHBoxLayout;
-    bottom->addWidget(del);
-    bottom->addStretch();
-    bottom->addWidget(add);
-    bottom->addWidget(mod);
     auto* layout = new QVBoxLayout(page);
     layout->addLayout(top);
-    layout->addLayout(bottom);
+    layout->addLayout(EntryButtonRow(del, add, mod));
     return page;
 }
 
@@ -199,18 +197,14 @@ void TFemcy::clearControls() {
     Lists = EmcyLists{};
 }
 
-void TFemcy::loadControls() {
-    const EmcyLoadEnd end = LoadEmcyFile(ws().EmcydefPath, Lists);
+void TFemcy::showLists(bool whole) {
     for (int side = 0; side < 2; ++side) {
         const QSignalBlocker block(listBox(side));
         for (const TClEmcy& e : Lists.side(side))
             listBox(side)->addItem(QString::fromStdString(e.id_dev));
     }
-    loadEnded(end == EmcyLoadEnd::FileMissing, end == EmcyLoadEnd::ReadError);
-    if (end != EmcyLoadEnd::FileMissing) selectFirstRows();
-}
-
-void TFemcy::selectFirstRows() {
+    // A file read in part shows no entry until one is chosen.
+    if (!whole) return;
     for (int side = 0; side < 2; ++side) {
         if (listBox(side)->count() == 0) continue;
         {
@@ -324,31 +318,4 @@ void TFemcy::DeleteAClick(QObject* sender) {
     delete lb->takeItem(row);
     lb->clearSelection();
     lb->setCurrentRow(-1);
-}
-
-void TFemcy::save() {
-    SaveEmcyFile(ws().EmcydefPath, Lists);
-}
-
-void TFemcy::exportData() {
-    exportTable(EmcydefTable, EmcyCsvLines(Lists));
-}
-
-bool TFemcy::importData() {
-    EmcyLists imported;
-    ImportHandlers handlers;
-    handlers.record = [&imported](int32_t bypassSet, const std::vector<std::string>& fields) {
-        TClEmcy e;
-        const int side = EmcyFromRecord(bypassSet, fields, e);
-        imported.side(side).push_back(std::move(e));
-    };
-    return importTable(EmcydefTable, handlers,
-                       [&] {
-                           clearControls();
-                           for (int side = 0; side < 2; ++side)
-                               for (TClEmcy& e : imported.side(side))
-                                   appendEntry(side, std::move(e));
-                           selectFirstRows();
-                       })
-        .has_value();
 }

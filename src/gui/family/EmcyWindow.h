@@ -1,6 +1,6 @@
 #pragma once
 #include "core/family/EmcyTable.h"
-#include "gui/family/FamilyEditor.h"
+#include "gui/family/PairEditors.h"
 
 #include <array>
 
@@ -8,7 +8,7 @@ class QListWidget;
 
 // "Set Traslate EMCY": emcydef.xml, the EMCY messages passed from CAN A to
 // CAN B and from CAN B to CAN A.
-class TFemcy : public FamilyEditor {
+class TFemcy : public ListPairEditor<EmcyLists> {
     Q_OBJECT
 public:
     // `excel` is the workbook session Import reads through.
@@ -30,8 +30,8 @@ public:
     QPushButton *DeleteA{}, *NewA{}, *ModifyA{}, *DeleteB{}, *NewB{}, *ModifyB{};
     QPushButton* LbButton1 = nullptr; // OK
 
-    // EmcyListA and EmcyListB; row i of LBCanA / LBCanB shows entry i's ID.
-    EmcyLists Lists;
+    // Lists (EmcyListA and EmcyListB) is the base's; row i of LBCanA / LBCanB
+    // shows entry i's ID.
 
     void LBCanAClick(QObject* sender);
     void NewAClick(QObject* sender);
@@ -47,10 +47,7 @@ public:
 protected:
     void buildControls() override;
     void clearControls() override;
-    void loadControls() override;
-    void save() override;
-    bool importData() override;
-    void exportData() override;
+    void showLists(bool whole) override;
 
 private:
     QWidget* buildTab(int side);
@@ -58,7 +55,6 @@ private:
     QListWidget* listBox(int side) const { return side ? LBCanB : LBCanA; }
     int selectedRow(int side) const;
     void showEntry(int side, int row);
-    void selectFirstRows();
     TClEmcy entryFromTab(int side) const;
     // Shows why New and Modify refuse the tab's target choice; true if they must.
     bool targetRefused(int side);

@@ -73,9 +73,14 @@ QPixmap TFWemcy::LargeImages() {
     return QPixmap::fromImage(strip);
 }
 
+namespace {
+const TFWemcy::Table Emcyword{EmcywordTable, LoadWordFile, SaveWordFile, ImportWordRecord,
+                              WordCsvLines};
+} // namespace
+
 TFWemcy::TFWemcy(Workspace& ws, SpreadsheetSession& excel, QWidget* parent, Build build)
-    : FamilyEditor(ws, &excel, {"FWemcy", "Define EMCY Word", {560, 420}}, &Workspace::EmcywordPath,
-                   parent) {
+    : ListPairEditor(ws, excel, {"FWemcy", "Define EMCY Word", {560, 420}},
+                     &Workspace::EmcywordPath, parent, Emcyword) {
     buildIfNow(build);
 }
 
@@ -148,26 +153,18 @@ QWidget* TFWemcy::buildTab(int side) {
         GbebmA = bits, Eb0A = b0, Eb1A = b1, EposcompA = p1, EposcompA2 = p2;
     }
 
-    QPushButton* del = NewControl<QPushButton>(page, "delete" + s, "Delete");
-    QPushButton* add = NewControl<QPushButton>(page, "new" + s, "New");
-    QPushButton* mod = NewControl<QPushButton>(page, "modify" + s, "Modify");
-    (side ? deleteB : deleteA) = del;
-    (side ? newB : newA) = add;
-    (side ? modifyB : modifyA) = mod;
-    onClick(del, &TFWemcy::deleteBClick);
-    onClick(add, &TFWemcy::newBClick);
-    onClick(mod, &TFWemcy::modifyBClick);
+    QPushButton* del = (side ? deleteB : deleteA) =
+        newCommand(page, "delete" + s, "Delete", &TFWemcy::deleteBClick);
+    QPushButton* add = (side ? newB : newA) =
+        newCommand(page, "new" + s, "New", &TFWemcy::newBClick);
+    QPushButton* mod = (side ? modifyB : modifyA) =
+        newCommand(page, "modify" + s, "Modify", &TFWemcy::modifyBClick);
 
     auto* right = new QVBoxLayout;
     right->addWidget(word);
     right->addWidget(bits);
     right->addStretch();
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(del);
-    buttons->addStretch();
-    buttons->addWidget(add);
-    buttons->addWidget(mod);
-    right->addLayout(buttons);
+    right->addLayout(EntryButtonRow(del, add, mod));
     auto* layout = new QHBoxLayout(page);
     layout->addWidget(tw);
     layout->addLayout(right);
@@ -200,17 +197,11 @@ void TFWemcy::clearControls() {
     Lists = WordLists{};
 }
 
-void TFWemcy::showWords() {
+void TFWemcy::showLists(bool) {
     // Words read or imported are labelled 0, 1, 2 ... per tree, in list order.
     for (int side = 0; side < 2; ++side)
         for (size_t i = 0; i < Lists.side(side).size(); ++i)
             AddWordNode(tree(side), static_cast<int>(i), std::to_string(i));
-}
-
-void TFWemcy::loadControls() {
-    const WordLoadEnd end = LoadWordFile(ws().EmcywordPath, Lists);
-    showWords();
-    loadEnded(end == WordLoadEnd::FileMissing, end == WordLoadEnd::ReadError);
 }
 
 void TFWemcy::AddWordNode(QTreeWidget* tw, int listPosition, const std::string& label) {
@@ -359,28 +350,4 @@ void TFWemcy::deleteBClick(QObject* sender) {
         next->setSelected(true);
         TWCanAChange(tw, next);
     }
-}
-
-void TFWemcy::save() {
-    SaveWordFile(ws().EmcywordPath, Lists);
-}
-
-void TFWemcy::exportData() {
-    exportTable(EmcywordTable, WordCsvLines(Lists));
-}
-
-bool TFWemcy::importData() {
-    WordLists imported;
-    ImportHandlers handlers;
-    handlers.record = [&imported](int32_t marker, const std::vector<std::string>& fields) {
-        if (marker != 0 && marker != 1) return;
-        imported.side(marker).push_back(WordFromRecord(fields));
-    };
-    return importTable(EmcywordTable, handlers,
-                       [&] {
-                           clearControls();
-                           Lists = std::move(imported);
-                           showWords();
-                       })
-        .has_value();
 }

@@ -1,6 +1,6 @@
 #pragma once
 #include "core/family/EmcyWords.h"
-#include "gui/family/FamilyEditor.h"
+#include "gui/family/PairEditors.h"
 
 #include <QIcon>
 #include <QList>
@@ -11,7 +11,7 @@ class QTreeWidgetItem;
 
 // "Define EMCY Word": emcyword.xml, 16-bit status words built from the EMCY
 // messages of a node, per CAN side, shown as trees of words and bits.
-class TFWemcy : public FamilyEditor {
+class TFWemcy : public ListPairEditor<WordLists> {
     Q_OBJECT
 public:
     // `excel` is the workbook session Import reads through.
@@ -33,7 +33,7 @@ public:
     QPushButton *deleteA{}, *newA{}, *modifyA{}, *deleteB{}, *newB{}, *modifyB{};
 
     QList<QPixmap> Large; // the six images of the strip
-    WordLists Lists;      // WordListA, WordListB
+    // Lists (WordListA, WordListB) is the base's.
 
     void FormCreate();
     void TWCanAChange(QObject* sender, QTreeWidgetItem* node);
@@ -55,10 +55,8 @@ public:
 protected:
     void buildControls() override;
     void clearControls() override;
-    void loadControls() override;
-    void save() override;
-    bool importData() override;
-    void exportData() override;
+    // Puts the words of Lists into the empty trees.
+    void showLists(bool whole) override;
 
 private:
     struct TabControls {
@@ -66,8 +64,6 @@ private:
         QGroupBox *wordGroup, *bitGroup;
     };
     QWidget* buildTab(int side);
-    // Puts the words of Lists into the empty trees.
-    void showWords();
     int sideOf(QObject* sender) const;
     TabControls tab(int side) const;
 

@@ -41,6 +41,15 @@ QPushButton* FamilyEditor::layOut(const char* okName) {
     return ok;
 }
 
+QHBoxLayout* FamilyEditor::EntryButtonRow(QPushButton* del, QPushButton* add, QPushButton* modify) {
+    auto* row = new QHBoxLayout;
+    row->addWidget(del);
+    row->addStretch();
+    row->addWidget(add);
+    row->addWidget(modify);
+    return row;
+}
+
 void FamilyEditor::loadEnded(bool missing, bool readError) {
     if (missing) prompt().message("File XML not found");
     if (readError) throw TessaroError("Error in reading file XML");

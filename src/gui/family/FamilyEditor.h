@@ -1,6 +1,5 @@
 #pragma once
 #include "core/family/ImportExport.h"
-#include "gui/family/FamilyIO.h"
 #include "gui/widgets/EditorWindow.h"
 
 #include <QPushButton>
@@ -59,39 +58,23 @@ protected:
             run([&] { (static_cast<Editor*>(this)->*handler)(button); });
         });
     }
+    // A tab's row of entry buttons: Delete at the left, New and Modify at the right.
+    static QHBoxLayout* EntryButtonRow(QPushButton* del, QPushButton* add, QPushButton* modify);
+    // A new button of a tab's page that runs such a command.
+    template <class Editor>
+    QPushButton* newCommand(QWidget* page, const QString& name, const QString& text,
+                            void (Editor::*handler)(QObject*)) {
+        auto* button = new QPushButton(text, page);
+        button->setObjectName(name);
+        onClick(button, handler);
+        return button;
+    }
 
     // Pages laid out by hand follow the window's size: `relayout` runs when
     // the window or one of `watched` is resized.
     void followResize(std::initializer_list<QWidget*> watched, std::function<void()> relayout);
     void resizeEvent(QResizeEvent* e) override;
     bool eventFilter(QObject* o, QEvent* e) override;
-
-    // Two grids of the same table (CAN A to B, CAN B to A): the rows shown
-    // below the titles, and back.
-    template <class Tables, size_t T>
-    void showPair(StringGrid* a, StringGrid* b, const Tables& t,
-                  const std::array<const char*, T>& titles) {
-        ShowRows(a, t.rows[0], titles);
-        ShowRows(b, t.rows[1], titles);
-    }
-    template <class Tables> static Tables PairRows(const StringGrid* a, const StringGrid* b) {
-        Tables t;
-        constexpr size_t n =
-            std::tuple_size_v<typename std::decay_t<decltype(t.rows[0])>::value_type>;
-        t.rows[0] = GridRows<n>(a);
-        t.rows[1] = GridRows<n>(b);
-        return t;
-    }
-    // Import of a grid pair: the grids show the rows read, or stay as they
-    // were when the import fails.
-    template <class Tables, size_t T, class Record>
-    bool importPair(StringGrid* a, StringGrid* b, const FamilyTable& table,
-                    const std::array<const char*, T>& titles, Record record) {
-        Tables t;
-        ImportHandlers h;
-        h.record = [&](int32_t kind, const std::vector<std::string>& f) { record(t, kind, f); };
-        return importTable(table, h, [&] { showPair(a, b, t, titles); }).has_value();
-    }
 
 private:
     SpreadsheetSession* excel_;

@@ -8,9 +8,14 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+namespace {
+const TFpdo::Table Rpdodef{RpdodefTable,    PdoTitles,      LoadRpdodef, SaveRpdodef,
+                           ImportPdoRecord, PdoExportLines, true};
+} // namespace
+
 TFpdo::TFpdo(Workspace& ws, SpreadsheetSession& excel, QWidget* parent, Build build)
-    : FamilyEditor(ws, &excel, {"Fpdo", "Define Traslate PDO", {640, 330}}, &Workspace::RpdodefPath,
-                   parent) {
+    : GridPairEditor(ws, excel, {"Fpdo", "Define Traslate PDO", {640, 330}},
+                     &Workspace::RpdodefPath, parent, Rpdodef) {
     buildIfNow(build);
 }
 
@@ -45,21 +50,6 @@ void TFpdo::buildControls() {
         addTable({g, {1, 2, 3, 4, 5}, 1, {}});
 }
 
-PdoTables TFpdo::tables() const {
-    return PairRows<PdoTables>(sga, sgb);
-}
-
-void TFpdo::clearControls() {
-    showPair(sga, sgb, PdoTables{}, PdoTitles);
-}
-
-void TFpdo::loadControls() {
-    PdoTables t;
-    const FamilyLoad end = LoadRpdodef(ws().RpdodefPath, t);
-    showPair(sga, sgb, t, PdoTitles);
-    loadEnded(end == FamilyLoad::NotFound, end == FamilyLoad::ReadError);
-}
-
 void TFpdo::FormResize() {
     if (!sgb) return; // still being built
     for (StringGrid* g : {sga, sgb}) {
@@ -69,16 +59,4 @@ void TFpdo::FormResize() {
         for (int c = 1; c < g->colCount(); ++c)
             g->setColWidth(c, std::max(w, 1));
     }
-}
-
-void TFpdo::save() {
-    SaveRpdodef(ws().RpdodefPath, tables());
-}
-
-bool TFpdo::importData() {
-    return importPair<PdoTables>(sga, sgb, RpdodefTable, PdoTitles, ImportPdoRecord);
-}
-
-void TFpdo::exportData() {
-    exportTable(RpdodefTable, PdoExportLines(tables()));
 }

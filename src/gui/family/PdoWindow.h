@@ -1,10 +1,9 @@
 #pragma once
-#include "core/family/FamilyTables.h"
-#include "gui/family/FamilyEditor.h"
+#include "gui/family/PairEditors.h"
 
 // "Define Traslate PDO": the PDO translation table of both directions,
 // kept in rpdodef.xml.
-class TFpdo : public FamilyEditor {
+class TFpdo : public GridPairEditor<PdoTables, PdoTitles.size()> {
     Q_OBJECT
 public:
     // `excel` is the workbook session Import reads through.
@@ -12,18 +11,9 @@ public:
           Build build = Build::Now);
 
     QWidget *TabSheet1{}, *TabSheet2{};
-    StringGrid *sga{}, *sgb{}; // CAN A to CAN B, CAN B to CAN A
 
     void FormResize();
 
-    // Grid content as the model.
-    PdoTables tables() const;
-
 protected:
     void buildControls() override;
-    void clearControls() override;
-    void loadControls() override;
-    void save() override;
-    bool importData() override;
-    void exportData() override;
 };

@@ -16,10 +16,14 @@ QLabel* Caption(QWidget* parent, const char* name, const char* text, const char*
     return l;
 }
 
+// OK writes nothing, and no file is no notice.
+const TFsdo::Table SdoAccess{SdoTable,        SdoTitles,      LoadSdoAccess, nullptr,
+                             ImportSdoRecord, SdoExportLines, false};
 } // namespace
 
 TFsdo::TFsdo(Workspace& ws, SpreadsheetSession& excel, QWidget* parent, Build build)
-    : FamilyEditor(ws, &excel, {"Fsdo", "Set SDO Access", {820, 560}}, nullptr, parent) {
+    : GridPairEditor(ws, excel, {"Fsdo", "Set SDO Access", {820, 560}}, nullptr, parent,
+                     SdoAccess) {
     buildIfNow(build);
 }
 
@@ -74,20 +78,9 @@ void TFsdo::buildGrid(StringGrid* g) {
         g->setCell(c, 0, QString::fromUtf8(form[c]));
 }
 
-SdoAccessTables TFsdo::tables() const {
-    return PairRows<SdoAccessTables>(sga, sgb);
-}
-
-void TFsdo::clearControls() {
-    showPair(sga, sgb, SdoAccessTables{}, SdoTitles);
-}
-
 void TFsdo::loadControls() {
-    SdoAccessTables t;
-    const FamilyLoad end = LoadSdoAccess(SdoAccessPath, t);
-    showPair(sga, sgb, t, SdoTitles);
+    GridPairEditor::loadControls();
     FormResize();
-    loadEnded(false, end == FamilyLoad::ReadError);
 }
 
 void TFsdo::FormResize() {
@@ -105,12 +98,4 @@ void TFsdo::FormResize() {
         captions.first->setGeometry(0, 0, 4 * w, top);
         captions.second->setGeometry(4 * w + 1, 0, std::max(gridWidth - (4 * w + 1), 0), top);
     }
-}
-
-bool TFsdo::importData() {
-    return importPair<SdoAccessTables>(sga, sgb, SdoTable, SdoTitles, ImportSdoRecord);
-}
-
-void TFsdo::exportData() {
-    exportTable(SdoTable, SdoExportLines(tables()));
 }

@@ -1,12 +1,11 @@
 #pragma once
-#include "core/family/FamilyTables.h"
-#include "gui/family/FamilyEditor.h"
+#include "gui/family/PairEditors.h"
 
 #include <string>
 
 // "Set SDO Access": the SDO access table of both directions. Loads the file
 // named by SdoAccessPath on every showing; OK writes nothing.
-class TFsdo : public FamilyEditor {
+class TFsdo : public GridPairEditor<SdoAccessTables, SdoTitles.size()> {
     Q_OBJECT
 public:
     // `excel` is the workbook session Import reads through.
@@ -20,22 +19,13 @@ public:
     QWidget *TabSheet1{}, *TabSheet2{};
     // Captions over columns 0-3 and 4-8: Panel1 and Panel2 of sga, Panel3 and Panel4 of sgb.
     QLabel *Panel1{}, *Panel2{}, *Panel3{}, *Panel4{};
-    StringGrid *sga{}, *sgb{};
 
     void FormResize();
 
-    // Grid content as the model (both tables, every entry row).
-    SdoAccessTables tables() const;
-
 protected:
     void buildControls() override;
-    void clearControls() override;
     void loadControls() override;
-    // OK writes nothing.
-    void save() override {}
     std::string savedFile() const override { return SdoAccessPath; }
-    bool importData() override;
-    void exportData() override;
 
 private:
     void buildGrid(StringGrid* g);

@@ -15,16 +15,8 @@ public:
     explicit TFAbout(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
 
     QLabel* Image2 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label6 = nullptr;
-    QLabel* Label9 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label10 = nullptr;
-    QLabel* Label8 = nullptr;
-    QLabel* Label12 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLabel* Label5 = nullptr;
+    QLabel *Label1{}, *Label2{}, *Label3{}, *Label4{}, *Label5{}, *Label6{}, *Label8{}, *Label9{},
+        *Label10{}, *Label12{};
     QPushButton* LbButton1 = nullptr;
 
     // Web link (also the logo's click) and mail link.

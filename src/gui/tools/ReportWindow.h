@@ -13,10 +13,7 @@ public:
     explicit TFReport(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
 
     QTextBrowser* ReportView = nullptr;
-    QPushButton* btnSavePdf = nullptr;
-    QPushButton* btnSaveHtml = nullptr;
-    QPushButton* btnPrint = nullptr;
-    QPushButton* btnClose = nullptr;
+    QPushButton *btnSavePdf{}, *btnSaveHtml{}, *btnPrint{}, *btnClose{};
 
     // Builds the report of the open project, dated today.
     void FormShow() override;

@@ -19,9 +19,7 @@ public:
           Build build = Build::Now);
 
     QTreeWidget* TvXml = nullptr;
-    QPushButton* btnopen = nullptr;
-    QPushButton* btnFullExpand = nullptr;
-    QPushButton* btnWrite = nullptr;
+    QPushButton *btnopen{}, *btnFullExpand{}, *btnWrite{};
     // The open-file dialog's settings; the chooser itself is the prompt's.
     struct {
         QString title = "Open XML File";

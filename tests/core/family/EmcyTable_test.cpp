@@ -190,7 +190,19 @@ TEST(Emcy, CsvLinesAndImportRecords) {
     EXPECT_EQ(e.mask_eq_ec, ""); // imported empties stay empty
     EXPECT_TRUE(e.TranslateEnabled);
     EXPECT_EQ(e.TranslateTarget, 0);
+    // An import appends to the side bit 5 of bypass_set names, in record order.
+    EmcyLists imported;
+    for (int32_t set : {33, 0, 32, 5}) {
+        rec[0] = std::to_string(set);
+        ImportEmcyRecord(imported, set, rec);
+    }
+    ASSERT_EQ(imported.EmcyListA.size(), 2u);
+    ASSERT_EQ(imported.EmcyListB.size(), 2u);
+    EXPECT_EQ(imported.EmcyListA[1].id_dev, "5");
+    EXPECT_EQ(imported.EmcyListB[1].id_dev, "32");
+
     rec.pop_back();
     EXPECT_THROW(EmcyFromRecord(33, rec, e), std::exception);
+    EXPECT_THROW(ImportEmcyRecord(imported, 33, rec), std::exception);
 }
 } // namespace

@@ -205,5 +205,13 @@ TEST(EmcyWord, CsvLinesAndImportRecords) {
     EXPECT_EQ(back.index_addrm, "0x2000");
     EXPECT_EQ(back.Bits[15].poscomp, "33");
     EXPECT_THROW(WordFromRecord(std::vector<std::string>(51)), std::exception);
+
+    // An import places a record by its side marker and skips other markers.
+    WordLists imported;
+    for (int32_t marker : {1, 0, 2, -1, 1})
+        ImportWordRecord(imported, marker, lines[1]);
+    EXPECT_EQ(imported.WordListA.size(), 1u);
+    EXPECT_EQ(imported.WordListB.size(), 2u);
+    EXPECT_EQ(imported.WordListB[1].devid, "5");
 }
 } // namespace
