@@ -76,7 +76,7 @@ struct WorksheetCells {
 // in the program's folder (else in $TESSARO_BIN_DIR), started on the first
 // Open and kept. This ends it; the next Open starts a new one.
 void StopWorkbookHelper();
-// Process id of the kept reader, -1 when none runs (for tests).
+// Process id of the kept reader, -1 when none runs.
 int WorkbookHelperPid();
 // The reader's side: answers each request on the socket `fd` until the
 // program closes its end; returns the exit status.
