@@ -59,9 +59,6 @@ QString Named(const char* base, int side, bool lowerSuffix = false) {
     return QString(base) + suffix;
 }
 
-} // namespace
-
-namespace {
 const TFemcy::Table Emcydef{EmcydefTable, LoadEmcyFile, SaveEmcyFile, ImportEmcyRecord,
                             EmcyCsvLines};
 } // namespace

@@ -57,6 +57,9 @@ void DrawBit(QPainter& p, int x, const QColor& fill) {
     p.setPen(QPen(Qt::white, 1));
     p.drawPoint(x + 6, 6);
 }
+
+const TFWemcy::Table Emcyword{EmcywordTable, LoadWordFile, SaveWordFile, ImportWordRecord,
+                              WordCsvLines};
 } // namespace
 
 QPixmap TFWemcy::LargeImages() {
@@ -72,11 +75,6 @@ QPixmap TFWemcy::LargeImages() {
     p.end();
     return QPixmap::fromImage(strip);
 }
-
-namespace {
-const TFWemcy::Table Emcyword{EmcywordTable, LoadWordFile, SaveWordFile, ImportWordRecord,
-                              WordCsvLines};
-} // namespace
 
 TFWemcy::TFWemcy(Workspace& ws, SpreadsheetSession& excel, QWidget* parent, Build build)
     : ListPairEditor(ws, excel, {"FWemcy", "Define EMCY Word", {560, 420}},

@@ -50,6 +50,17 @@ protected:
                                              const ImportHandlers& handlers,
                                              const std::function<void()>& commit);
     void exportTable(const FamilyTable& table, const std::vector<std::vector<std::string>>& lines);
+    // Import into a new model: `record` adds each record to it, and `commit`
+    // takes it once the whole worksheet was read. True when it was taken.
+    template <class Model>
+    bool importModel(const FamilyTable& table,
+                     void (*record)(Model& into, int32_t kind, const std::vector<std::string>&),
+                     const std::function<void(Model&)>& commit) {
+        Model m;
+        ImportHandlers h;
+        h.record = [&](int32_t kind, const std::vector<std::string>& f) { record(m, kind, f); };
+        return importTable(table, h, [&] { commit(m); }).has_value();
+    }
 
     // A command shared by both tabs: a click runs `handler` with the button
     // as sender, which tells the handler its tab.

@@ -60,12 +60,8 @@ protected:
     }
     // The grids show the rows read, or stay as they were when the import fails.
     bool importData() override {
-        Tables t;
-        ImportHandlers h;
-        h.record = [&](int32_t kind, const std::vector<std::string>& f) {
-            table_.record(t, kind, f);
-        };
-        return importTable(table_.table, h, [&] { showTables(t); }).has_value();
+        return importModel<Tables>(table_.table, table_.record,
+                                   [this](Tables& t) { showTables(t); });
     }
     void exportData() override { exportTable(table_.table, table_.lines(tables())); }
 
@@ -106,18 +102,11 @@ protected:
     void save() override { table_.save(savedFile(), Lists); }
     // The lists become the records read, or stay as they were when the import fails.
     bool importData() override {
-        L imported;
-        ImportHandlers h;
-        h.record = [&](int32_t kind, const std::vector<std::string>& f) {
-            table_.record(imported, kind, f);
-        };
-        return importTable(table_.table, h,
-                           [&] {
-                               clearControls();
-                               Lists = std::move(imported);
-                               showLists(true);
-                           })
-            .has_value();
+        return importModel<L>(table_.table, table_.record, [this](L& imported) {
+            clearControls();
+            Lists = std::move(imported);
+            showLists(true);
+        });
     }
     void exportData() override { exportTable(table_.table, table_.lines(Lists)); }
 
