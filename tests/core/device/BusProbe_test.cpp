@@ -358,4 +358,47 @@ TEST(BusProbe, ResultsAsCsv) {
         t.Add(o);
     EXPECT_EQ(t.Text(), "1 answered, 0 exceptions, 2 no answer, 1 bad frame");
 }
+
+// Every outcome counts once under its own heading and has its own key.
+TEST(BusProbe, EachOutcomeHasItsKeyAndItsCount) {
+    const struct {
+        ProbeOutcome outcome;
+        const char* key;
+        const char* tally;
+    } cases[] = {
+        {ProbeOutcome::Answered, "answered", "1 answered, 0 exceptions, 0 no answer"},
+        {ProbeOutcome::Exception, "exception", "0 answered, 1 exception, 0 no answer"},
+        {ProbeOutcome::NoAnswer, "no answer", "0 answered, 0 exceptions, 1 no answer"},
+        {ProbeOutcome::BadFrame, "bad frame", "0 answered, 0 exceptions, 0 no answer, 1 bad frame"},
+        {ProbeOutcome::PortError, "port error",
+         "0 answered, 0 exceptions, 0 no answer, 1 port error"},
+        {ProbeOutcome::NotTested, "not tested",
+         "0 answered, 0 exceptions, 0 no answer, 1 not tested"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_STREQ(OutcomeKey(c.outcome), c.key);
+        ProbeTally t;
+        t.Add(c.outcome);
+        EXPECT_EQ(t.Text(), c.tally) << c.key;
+        EXPECT_EQ(t.Total(), 1) << c.key;
+    }
+
+    const struct {
+        BadFrameKind kind;
+        bool ascii;
+        const char* text;
+    } frames[] = {
+        {BadFrameKind::Checksum, false, "CRC error"},
+        {BadFrameKind::Checksum, true, "LRC error"},
+        {BadFrameKind::Length, false, "wrong length"},
+        {BadFrameKind::OtherSlave, true, "other slave"},
+        {BadFrameKind::OtherFunction, false, "other function"},
+        {BadFrameKind::Garbage, true, "unreadable reply"},
+        {BadFrameKind::None, false, ""},
+    };
+    for (const auto& f : frames)
+        EXPECT_EQ(BadFrameText(f.kind, f.ascii), f.text);
+    EXPECT_STREQ(ExceptionName(11), "Gateway Target Device Failed to Respond");
+    EXPECT_STREQ(ExceptionName(9), "Unknown exception");
+}
 } // namespace
