@@ -21,6 +21,7 @@ TFSetDiagnosis::TFSetDiagnosis(Workspace& ws, QWidget* parent, Build build)
 
 void TFSetDiagnosis::buildControls() {
     ACG = Named(new StringGrid(this), "ACG");
+    ACG->setAccessibleName("Error/Diagnosis");
     ACG->setColCount(2);
     ACG->setRowCount(DiagnosisEntries + 1);
     ACG->setCell(0, 0, "Index/Bit-Mapping");

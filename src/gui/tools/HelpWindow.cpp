@@ -16,6 +16,7 @@ TFHelp::TFHelp(Workspace& ws, QWidget* parent, Build build)
 
 void TFHelp::buildControls() {
     RichEdit1 = Named(new QTextEdit(this), "RichEdit1", {0, 0, 492, 397});
+    RichEdit1->setAccessibleName("Help");
     RichEdit1->setReadOnly(true);
     RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

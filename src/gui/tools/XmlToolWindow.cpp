@@ -75,6 +75,7 @@ void TFXML::buildControls() {
     }
 
     TvXml = Named(new QTreeWidget(this), "TvXml");
+    TvXml->setAccessibleName("XML tree");
     TvXml->setHeaderHidden(true);
     TvXml->setColumnCount(1);
     TvXml->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -1,7 +1,17 @@
 #include "gui/widgets/FormBase.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QLabel>
 #include <QPushButton>
+#include <QTabWidget>
+
+namespace {
+// A label's text as a screen reader says it: without the mnemonic marks.
+QString Spoken(QString text) {
+    return text.replace("&&", QChar(1)).remove('&').replace(QChar(1), '&');
+}
+} // namespace
 
 FormBase::FormBase(Workspace& ws, QWidget* parent)
     : QDialog(parent), ws_(ws), prompt_(std::make_shared<QtPrompt>(this)) {}
@@ -27,7 +37,29 @@ void FormBase::ensureBuilt() {
     // answers Return.
     for (QPushButton* b : findChildren<QPushButton*>())
         if (!b->isDefault()) b->setAutoDefault(false);
+    nameItemViews();
     controlsBuilt();
+}
+
+void FormBase::nameItemViews() {
+    auto unnamed = [](QWidget* w) {
+        auto* view = qobject_cast<QAbstractItemView*>(w);
+        return view && view->accessibleName().isEmpty() ? view : nullptr;
+    };
+    for (QLabel* label : findChildren<QLabel*>())
+        if (QAbstractItemView* view = unnamed(label->buddy()))
+            view->setAccessibleName(Spoken(label->text()));
+    for (QTabWidget* tabs : findChildren<QTabWidget*>())
+        for (int i = 0; i < tabs->count(); ++i) {
+            QWidget* page = tabs->widget(i);
+            QList<QAbstractItemView*> views;
+            if (unnamed(page)) views = {unnamed(page)};
+            for (QAbstractItemView* v : page->findChildren<QAbstractItemView*>())
+                // A header is part of its view.
+                if (!qobject_cast<QAbstractItemView*>(v->parentWidget())) views << v;
+            if (views.size() == 1 && unnamed(views.front()))
+                views.front()->setAccessibleName(Spoken(tabs->tabText(i)));
+        }
 }
 
 void FormBase::setVisible(bool visible) {

@@ -95,6 +95,11 @@ protected:
     void showEvent(QShowEvent* e) override;
 
 private:
+    // Item views take their accessible name only from accessibleName, not
+    // from a buddy label as other inputs do: each unnamed one gets its
+    // label's text, or the caption of the tab page it is the one view of.
+    void nameItemViews();
+
     Workspace& ws_;
     std::shared_ptr<Prompt> prompt_;
     bool built_ = false;
