@@ -3,6 +3,7 @@
 #include "core/project/Workspace.h"
 #include "gui/widgets/FormBase.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
 #include <QAccessible>
@@ -28,7 +29,7 @@ bool Shown(QWidget* w, QWidget* form) {
 } // namespace
 
 // A screen reader, like the acceptance checks, finds an input by its
-// accessible name: every box, list, tree and grid a window shows has one.
+// accessible name: every box, list, tree, grid and button a window shows has one.
 class AccessibleNamesTest : public QObject {
     Q_OBJECT
 private slots:
@@ -47,7 +48,8 @@ private slots:
                 const bool input = qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w) ||
                                    qobject_cast<QAbstractItemView*>(w) ||
                                    qobject_cast<QAbstractSpinBox*>(w) ||
-                                   qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QTextEdit*>(w);
+                                   qobject_cast<QPlainTextEdit*>(w) ||
+                                   qobject_cast<QTextEdit*>(w) || qobject_cast<QAbstractButton*>(w);
                 if (!input || !Shown(w, form)) continue;
                 ++inputs;
                 QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
