@@ -1,5 +1,6 @@
 // Argument reading shared by the tessaro-cli commands.
 #include "cli/Cli.h"
+#include "core/project/Errors.h"
 #include "core/project/FileSystem.h"
 
 #include <algorithm>
@@ -30,5 +31,27 @@ bool FolderFound(const std::string& folder) {
     if (DirectoryExists(folder)) return true;
     std::cerr << "tessaro-cli: '" << folder << "' is not a folder\n";
     return false;
+}
+
+void WriteResult(const std::string& file, std::string_view bytes, const std::string& what) {
+    if (file == "-") {
+        std::cout.write(bytes.data(), std::streamsize(bytes.size()));
+        std::cout.flush();
+        if (!std::cout) throw TessaroError("Cannot write to standard output");
+        return;
+    }
+    WriteFileAtomic(file, bytes);
+    std::cout << "Wrote " << what << "\n";
+}
+
+std::string ReadStandardInput(size_t limit) {
+    std::string text;
+    char buf[65536];
+    while (std::cin.read(buf, sizeof buf) || std::cin.gcount() > 0) {
+        text.append(buf, size_t(std::cin.gcount()));
+        if (text.size() > limit)
+            throw TessaroError("Standard input is larger than " + std::to_string(limit) + " bytes");
+    }
+    return text;
 }
 } // namespace cli

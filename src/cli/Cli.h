@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace cli {
@@ -44,6 +45,12 @@ int ParseArgs(const Args& args, const char* help, const char* noOperand, std::st
 
 // True when the folder exists, else says that it is not a folder.
 bool FolderFound(const std::string& folder);
+
+// Writes a command's result to `file` (atomically) and says "Wrote <what>",
+// or, for "-", to standard output alone, to be piped on.
+void WriteResult(const std::string& file, std::string_view bytes, const std::string& what);
+// Standard input, refused when larger than `limit` bytes.
+std::string ReadStandardInput(size_t limit);
 
 // Commands in files of their own.
 extern const char* const kProbeHelp;

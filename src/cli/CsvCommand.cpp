@@ -4,6 +4,7 @@
 #include "core/editors/DiagnosisIds.h"
 #include "core/editors/TableCsv.h"
 #include "core/project/FileSystem.h"
+#include "core/tools/Csv.h"
 
 namespace cli {
 const char* const kExportHelp =
@@ -11,7 +12,7 @@ const char* const kExportHelp =
     "\n"
     "Writes one table as CSV (comma, CRLF, columns named as in the window):\n"
     "read and write are the access-map tables of sdo.xml, diagnosis the Modbus\n"
-    "IDs of diagnosis.xml.\n";
+    "IDs of diagnosis.xml. FILE - is standard output.\n";
 
 const char* const kImportHelp =
     "Usage: tessaro-cli import PROJECT --table read|write|diagnosis FILE\n"
@@ -19,7 +20,7 @@ const char* const kImportHelp =
     "Replaces one table of the project with the rows of a CSV file (comma or\n"
     "semicolon, a first row naming the columns as export writes them). Every row\n"
     "gets the checks of the window's OK; on any error every bad row is listed\n"
-    "and the project is not changed (exit status 1).\n";
+    "and the project is not changed (exit status 1). FILE - is standard input.\n";
 
 namespace {
 enum class Table { Read, Write, Diagnosis };
@@ -37,7 +38,7 @@ int ParseTableArgs(const Args& args, const char* help, bool output, TableArgs& o
             (a == "-o" ? out.file : out.table) = args[++i];
         } else if (IsOperand(a) && out.project.empty()) {
             out.project = a;
-        } else if (!output && IsOperand(a) && out.file.empty()) {
+        } else if (!output && (IsOperand(a) || a == "-") && out.file.empty()) {
             out.file = a;
         } else {
             return Usage(help, "unexpected argument '" + a + "'");
@@ -68,8 +69,7 @@ int Export(const Args& args) {
         LoadAccessMap(ProjectFile(a.project, "sdo.xml"), map);
         text = AccessTableCsv(map.rows(a.table == "read" ? AccessTable::Read : AccessTable::Write));
     }
-    WriteFileAtomic(a.file, text);
-    std::cout << "Wrote " << a.file << "\n";
+    WriteResult(a.file, text, a.file);
     return kOk;
 }
 
@@ -78,7 +78,8 @@ int Import(const Args& args) {
     if (int rc = ParseTableArgs(args, kImportHelp, false, a); rc >= 0) return rc;
     if (a.table == "diagnosis") {
         const std::string path = ProjectFile(a.project, "diagnosis.xml");
-        DiagnosisCsvImport in = ReadDiagnosisCsv(a.file);
+        DiagnosisCsvImport in = a.file == "-" ? ParseDiagnosisCsv(ReadStandardInput(MaxCsvBytes))
+                                              : ReadDiagnosisCsv(a.file);
         if (!in.ok()) {
             std::cerr << in.message() << "\n";
             return kFailed;
@@ -90,8 +91,10 @@ int Import(const Args& args) {
     const std::string path = ProjectFile(a.project, "sdo.xml");
     const AccessTable t = a.table == "read" ? AccessTable::Read : AccessTable::Write;
     AccessBounds b = ReadAccessBounds(ProjectFile(a.project, "pargen.xml"));
-    AccessCsvImport in =
-        ReadAccessTableCsv(a.file, t, t == AccessTable::Read ? b.NByteIn : b.NByteOut);
+    const int bound = t == AccessTable::Read ? b.NByteIn : b.NByteOut;
+    AccessCsvImport in = a.file == "-"
+                             ? ParseAccessTableCsv(ReadStandardInput(MaxCsvBytes), t, bound)
+                             : ReadAccessTableCsv(a.file, t, bound);
     if (!in.ok()) {
         std::cerr << in.message() << "\n";
         return kFailed;

@@ -12,7 +12,8 @@ const char* const kReportHelp =
     "Writes the commissioning report: communication parameters, both access-map\n"
     "tables, the DeviceNet byte map, every finding of the project check and the\n"
     "built bank.bin (size, CRC-32, time). One self-contained HTML file that\n"
-    "prints on A4 and Letter. --date replaces today's date.\n";
+    "prints on A4 and Letter. --date replaces today's date; -o - writes to standard\n"
+    "output.\n";
 
 int Report(const Args& args) {
     std::string project, out, date;
@@ -35,8 +36,7 @@ int Report(const Args& args) {
     while (name.size() > 1 && name.back() == PathSep)
         name.pop_back();
     name = name.substr(name.find_last_of(PathSep) + 1);
-    WriteFileAtomic(out, CommissioningReportHtml(project, name, date));
-    std::cout << "Wrote " << out << "\n";
+    WriteResult(out, CommissioningReportHtml(project, name, date), out);
     return kOk;
 }
 } // namespace cli

@@ -40,6 +40,7 @@ const char* kMainHelp =
     "Options:\n"
     "  --workspace DIR   the folder holding PROJECTS/ (also TESSARO_WORKSPACE);\n"
     "                    a bare project name (Plant1) is looked up in DIR/PROJECTS\n"
+    "  -o -, OUT.gsd -   write to standard output; import reads FILE - from standard input\n"
     "\n"
     "Run 'tessaro-cli COMMAND --help' for the options of one command.\n"
     "Exit status: 0 success, 1 a check failed or the command could not complete,\n"
@@ -51,7 +52,8 @@ const char* kBuildHelp =
     "Checks the project as 'tessaro-cli check' does; when that finds an error it\n"
     "prints the findings, writes nothing and exits 1, unless --force is given.\n"
     "Then packs sdo.xml and pargen.xml into the configuration image, written to\n"
-    "PROJECT_FOLDER/bin/bank.bin or to FILE. Exit status 1 when the build stops.\n";
+    "PROJECT_FOLDER/bin/bank.bin or to FILE (- for standard output). Exit status 1\n"
+    "when the build stops.\n";
 
 const char* kDumpHelp =
     "Usage: tessaro-cli dump FILE_OR_PROJECT [--json]\n"
@@ -61,7 +63,8 @@ const char* kDumpHelp =
 
 const char* kGsdHelp = "Usage: tessaro-cli gsd PROJECT_FOLDER OUT.gsd\n"
                        "\n"
-                       "Writes the GSD device description with modules sized from pargen.xml.\n";
+                       "Writes the GSD device description with modules sized from pargen.xml;\n"
+                       "OUT.gsd - writes it to standard output.\n";
 
 int Build(const std::vector<std::string>& args) {
     std::string folder, target;
@@ -88,12 +91,11 @@ int Build(const std::vector<std::string>& args) {
     BuildBank(folder);
     if (target.empty()) {
         WriteBank(folder);
-        target = BankPath(folder);
-    } else {
-        WriteFileAtomic(target, std::string_view(reinterpret_cast<const char*>(BankBuf),
-                                                 static_cast<size_t>(BankLen)));
+        std::cout << "Wrote " << BankLen << " bytes to " << BankPath(folder) << "\n";
+        return kOk;
     }
-    std::cout << "Wrote " << BankLen << " bytes to " << target << "\n";
+    WriteResult(target, std::string_view(reinterpret_cast<const char*>(BankBuf), size_t(BankLen)),
+                std::to_string(BankLen) + " bytes to " + target);
     return kOk;
 }
 
@@ -116,8 +118,8 @@ int Gsd(const std::vector<std::string>& args) {
     if (args.size() != 2) return Usage(kGsdHelp, "gsd takes a project folder and a target file");
     if (!FolderFound(args[0])) return kFailed;
     XmlDocument doc;
-    WriteGsd(args[1], args[0], doc);
-    std::cout << "Wrote " << args[1] << "\n";
+    ReadProfiSizes(args[0], doc);
+    WriteResult(args[1], ComposeGsd(ProfiNbIn, ProfiNbOut), args[1]);
     return kOk;
 }
 } // namespace

@@ -56,6 +56,44 @@ TEST(Cli, BuildsAndDumpsTheWorkedExample) {
     EXPECT_EQ(ReadText(p.dir / "copy.bin"), ExampleBank);
 }
 
+// "-" as the target writes to standard output exactly what a file would get,
+// and nothing else; import reads "-" from standard input.
+TEST(Cli, DashIsStandardOutputAndInput) {
+    Project p(ExamplePargen, ExampleSdo);
+    const std::string dir = p.dir.path(), file = p.dir / "out";
+    const struct {
+        std::vector<std::string> toFile, toStdout;
+    } cases[] = {
+        {{"build", dir, "-o", file}, {"build", dir, "-o", "-"}},
+        {{"export", dir, "--table", "read", "-o", file},
+         {"export", dir, "--table", "read", "-o", "-"}},
+        {{"report", dir, "-o", file, "--date", "2026-01-02"},
+         {"report", dir, "-o", "-", "--date", "2026-01-02"}},
+        {{"gsd", dir, file}, {"gsd", dir, "-"}},
+    };
+    for (const auto& c : cases) {
+        Result f = Cli(c.toFile);
+        ASSERT_EQ(f.rc, 0) << c.toFile[0] << f.err;
+        Result o = Cli(c.toStdout);
+        EXPECT_EQ(o.rc, 0) << c.toStdout[0] << o.err;
+        EXPECT_EQ(o.out, ReadText(file)) << c.toStdout[0];
+        EXPECT_FALSE(FileExists(p.dir / "-"));
+    }
+
+    // The exported write table goes back in through standard input.
+    ASSERT_EQ(Cli({"export", dir, "--table", "write", "-o", file}).rc, 0);
+    const std::string before = ReadText(p.dir / "sdo.xml");
+    Result in = RunProgram(CLI_PATH, {"import", dir, "--table", "write", "-"}, {}, file);
+    EXPECT_EQ(in.rc, 0) << in.err;
+    EXPECT_NE(in.out.find("Imported 1 rows"), std::string::npos) << in.out;
+    EXPECT_EQ(ReadText(p.dir / "sdo.xml"), before);
+    // A bad row on standard input is refused like one in a file.
+    WriteText(file, "garbage\r\n");
+    Result bad = RunProgram(CLI_PATH, {"import", dir, "--table", "write", "-"}, {}, file);
+    EXPECT_EQ(bad.rc, 1);
+    EXPECT_EQ(ReadText(p.dir / "sdo.xml"), before);
+}
+
 TEST(Cli, BuildStopsOnBadProjects) {
     struct Case {
         const char* pargen;

@@ -21,9 +21,10 @@ inline std::string ShellQuote(const std::string& s) {
     return q + "'";
 }
 
-// `env` entries are NAME=VALUE set for this run only.
+// `env` entries are NAME=VALUE set for this run only; `input` is its standard input.
 inline CliResult RunProgram(const std::string& program, const std::vector<std::string>& args,
-                            const std::vector<std::string>& env = {}) {
+                            const std::vector<std::string>& env = {},
+                            const std::string& input = "/dev/null") {
     TempDir tmp;
     std::string cmd = "env";
     for (const auto& e : env)
@@ -31,7 +32,8 @@ inline CliResult RunProgram(const std::string& program, const std::vector<std::s
     cmd += " " + ShellQuote(program);
     for (const auto& a : args)
         cmd += " " + ShellQuote(a);
-    cmd += " >" + ShellQuote(tmp / "out") + " 2>" + ShellQuote(tmp / "err") + " </dev/null";
+    cmd +=
+        " >" + ShellQuote(tmp / "out") + " 2>" + ShellQuote(tmp / "err") + " <" + ShellQuote(input);
     int status = std::system(cmd.c_str());
     CliResult r;
     r.rc = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
