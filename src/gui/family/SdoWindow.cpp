@@ -79,7 +79,13 @@ void TFsdo::buildGrid(StringGrid* g) {
 }
 
 void TFsdo::loadControls() {
-    GridPairEditor::loadControls();
+    // The captions follow the grids also when the file was read only in part.
+    try {
+        GridPairEditor::loadControls();
+    } catch (...) {
+        FormResize();
+        throw;
+    }
     FormResize();
 }
 
