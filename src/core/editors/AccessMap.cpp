@@ -154,12 +154,6 @@ std::vector<Finding> AccessMapFindings(const AccessMap& map, const AccessBounds&
     return out;
 }
 
-std::optional<Finding> FirstAccessMapFailure(const AccessMap& map, const AccessBounds& bounds) {
-    auto first = LocatedAccessFailures(map, bounds, 1);
-    if (first.empty()) return std::nullopt;
-    return AsFinding(std::move(first.front()));
-}
-
 std::vector<std::string> AccessMapFailures(const AccessMap& map, const AccessBounds& bounds) {
     std::vector<std::string> out;
     for (auto& f : LocatedAccessFailures(map, bounds))

@@ -93,7 +93,6 @@ std::vector<AccessFailure> LocatedAccessFailures(const AccessMap& map, const Acc
                                                  size_t limit = SIZE_MAX);
 // The same as errors of sdo.xml on the cell's table, row and column.
 std::vector<Finding> AccessMapFindings(const AccessMap& map, const AccessBounds& bounds);
-std::optional<Finding> FirstAccessMapFailure(const AccessMap& map, const AccessBounds& bounds);
 std::vector<std::string> AccessMapFailures(const AccessMap& map, const AccessBounds& bounds);
 std::optional<std::string> CheckAccessMap(const AccessMap& map, const AccessBounds& bounds);
 

@@ -60,14 +60,6 @@ std::string FindingsJson(const std::vector<Finding>& findings) {
     return out + (findings.empty() ? "]\n" : "\n]\n");
 }
 
-std::vector<std::string> Messages(const std::vector<Finding>& findings) {
-    std::vector<std::string> out;
-    out.reserve(findings.size());
-    for (const auto& f : findings)
-        out.push_back(f.message);
-    return out;
-}
-
 FindingCount CountFindings(const std::vector<Finding>& findings) {
     FindingCount c;
     for (const auto& f : findings) {

@@ -28,9 +28,6 @@ std::string FindingsJson(const std::vector<Finding>& findings);
 // JSON string literal of UTF-8 text.
 std::string JsonString(const std::string& s);
 
-// The messages alone, in order.
-std::vector<std::string> Messages(const std::vector<Finding>& findings);
-
 struct FindingCount {
     int errors = 0, warnings = 0, infos = 0;
 };

@@ -110,10 +110,6 @@ std::vector<PdoAccessRow> PdoRowsToSave(const std::vector<PdoAccessRow>& rows) {
     return out;
 }
 
-std::string PdoDocumentText(const PdoAccessTables& tables) {
-    return BuildDocument(tables).toString();
-}
-
 void SavePdoFile(const std::string& path, const PdoAccessTables& tables) {
     BuildDocument(tables).save(path);
 }

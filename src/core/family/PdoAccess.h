@@ -68,6 +68,4 @@ std::optional<std::string> CheckPdoTables(const PdoAccessTables& tables, PdoArea
 // EConvertError; the checks run first and exclude it).
 std::vector<PdoAccessRow> PdoRowsToSave(const std::vector<PdoAccessRow>& rows);
 
-// Whole pdo.xml text of the tables as OK saves them.
-std::string PdoDocumentText(const PdoAccessTables& tables);
 void SavePdoFile(const std::string& path, const PdoAccessTables& tables);

@@ -134,10 +134,6 @@ CsvText ParseCsv(std::string_view s, size_t maxRecords, bool* more) {
     return out;
 }
 
-CsvText ReadCsvFile(const std::string& path, size_t maxRecords, bool* more) {
-    return ParseCsv(ReadFileBytes(path, MaxCsvBytes), maxRecords, more);
-}
-
 std::string CsvLine(const CsvRecord& fields, char separator) {
     std::string out;
     for (size_t f = 0; f < fields.size(); ++f) {

@@ -24,9 +24,6 @@ inline constexpr size_t MaxCsvBytes = size_t(4) << 20;
 // closing quote, naming the record.
 CsvText ParseCsv(std::string_view text, size_t maxRecords, bool* more = nullptr);
 
-// Reads the file (refused unread when larger than MaxCsvBytes) and parses it.
-CsvText ReadCsvFile(const std::string& path, size_t maxRecords, bool* more = nullptr);
-
 // One record with CRLF, fields quoted only where needed.
 std::string CsvLine(const CsvRecord& fields, char separator = ',');
 

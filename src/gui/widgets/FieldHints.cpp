@@ -57,11 +57,6 @@ int ShownCode(const QComboBox* box) {
     return extra.isValid() ? extra.toInt() : i;
 }
 
-bool ChoiceMade(const QComboBox* box) {
-    const int i = box->currentIndex();
-    return i >= 0 && i < OwnCount(box);
-}
-
 RangeValidator::RangeValidator(int32_t low, int32_t high, QObject* parent)
     : QValidator(parent), low_(low), high_(high) {}
 

@@ -20,8 +20,6 @@ void ShowChoice(QComboBox* box, int code);
 // The code shown: a position, the stored code of the extra entry, or
 // NoChoiceCode when no entry is current.
 int ShownCode(const QComboBox* box);
-// True when one of the list's own items is current.
-bool ChoiceMade(const QComboBox* box);
 
 // Refuses keystrokes that cannot lead to a number by the integer rule and
 // calls a number outside [low, high] intermediate.
