@@ -118,8 +118,7 @@ int Gsd(const std::vector<std::string>& args) {
     if (args.size() != 2) return Usage(kGsdHelp, "gsd takes a project folder and a target file");
     if (!FolderFound(args[0])) return kFailed;
     XmlDocument doc;
-    ReadProfiSizes(args[0], doc);
-    WriteResult(args[1], ComposeGsd(ProfiNbIn, ProfiNbOut), args[1]);
+    WriteResult(args[1], ProjectGsd(args[0], doc), args[1]);
     return kOk;
 }
 } // namespace

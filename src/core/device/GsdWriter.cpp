@@ -301,7 +301,11 @@ std::string ComposeGsd(int nbIn, int nbOut) {
     return t.take();
 }
 
-void WriteGsd(const std::string& path, const std::string& projectFolder, XmlDocument& doc) {
+std::string ProjectGsd(const std::string& projectFolder, XmlDocument& doc) {
     ReadProfiSizes(projectFolder, doc);
-    WriteFileAtomic(path, ComposeGsd(ProfiNbIn, ProfiNbOut));
+    return ComposeGsd(ProfiNbIn, ProfiNbOut);
+}
+
+void WriteGsd(const std::string& path, const std::string& projectFolder, XmlDocument& doc) {
+    WriteFileAtomic(path, ProjectGsd(projectFolder, doc));
 }

@@ -24,6 +24,8 @@ void ReadProfiSizes(const std::string& projectFolder, XmlDocument& doc);
 // The whole description for the given sizes, lines ending in CR LF, Latin-1.
 std::string ComposeGsd(int nbIn, int nbOut);
 
+// Reads the sizes and composes the description for them.
+std::string ProjectGsd(const std::string& projectFolder, XmlDocument& doc);
 // Reads the sizes and writes the description to `path` (atomically; a target
 // that cannot be created throws FileError "Cannot create file ...").
 void WriteGsd(const std::string& path, const std::string& projectFolder, XmlDocument& doc);
