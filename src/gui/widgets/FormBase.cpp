@@ -53,7 +53,7 @@ void FormBase::nameItemViews() {
         for (int i = 0; i < tabs->count(); ++i) {
             QWidget* page = tabs->widget(i);
             QList<QAbstractItemView*> views;
-            if (unnamed(page)) views = {unnamed(page)};
+            if (auto* v = qobject_cast<QAbstractItemView*>(page)) views << v;
             for (QAbstractItemView* v : page->findChildren<QAbstractItemView*>())
                 // A header is part of its view.
                 if (!qobject_cast<QAbstractItemView*>(v->parentWidget())) views << v;
