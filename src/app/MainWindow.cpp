@@ -4,6 +4,8 @@
 #include "core/device/ConfigImage.h"
 #include "core/device/GsdWriter.h"
 #include "core/editors/ProjectCheck.h"
+#include "core/model/Check.h"
+#include "core/model/Project.h"
 #include "core/project/FileSystem.h"
 #include "core/project/Workspace.h"
 #include "gui/device/UpdateWindow.h"
@@ -117,6 +119,7 @@ void TFTessaroFirmWare::FormCreate() {
     bool found = ws().Settle();
     if (found) setCaptionFor(ws().ProjectName);
     OpenExcel.initialDir = QString::fromStdString(ws().ProjectFolder);
+    ws().reloadProject();
     refreshCheck();
 }
 
@@ -166,6 +169,7 @@ void TFTessaroFirmWare::NewaClick() {
     } else {
         setWindowTitle(MainCaption);
     }
+    ws().reloadProject();
     refreshCheck();
 }
 
@@ -179,6 +183,7 @@ void TFTessaroFirmWare::OpenaClick() {
     ws().ApplyOpenedFolder(folder);
     setCaptionFor(ws().ProjectName);
     OpenExcel.initialDir = QString::fromStdString(ws().ProjectFolder);
+    ws().reloadProject();
     refreshCheck();
 }
 
@@ -199,7 +204,7 @@ void TFTessaroFirmWare::btn_str_lng1aClick(QObject* sender) {
                                                      {btn_Prm_Gen, f.Fpargen}};
     for (const auto& [button, editor] : editors)
         if (sender == button) showModal(editor);
-    // An editor may have saved.
+    // An editor may have committed into the model.
     refreshCheck();
 }
 
@@ -209,7 +214,7 @@ void TFTessaroFirmWare::GsdFileClick() {
         prompt().saveFile("Save GSD file", SaveGDS.initialDir, SaveGDS.filter, SaveGDS.defaultExt);
     if (!target) return;
     SaveGDS.fileName = *target;
-    WriteGsd(target->toStdString(), ws().ProjectFolder, XML2);
+    WriteGsd(target->toStdString(), ws().project());
 }
 
 namespace {
@@ -236,7 +241,7 @@ bool TFTessaroFirmWare::projectOpen() const {
 
 void TFTessaroFirmWare::refreshCheck() {
     findings_.clear();
-    if (projectOpen()) findings_ = CheckProjectFolder(ws().ProjectFolder);
+    if (projectOpen()) findings_ = CheckProject(ws().project());
     LabelCheck->setText(projectOpen()
                             ? QString::fromStdString(FindingSummary(CountFindings(findings_)))
                             : QString());
@@ -258,8 +263,7 @@ void TFTessaroFirmWare::CreateBinaClick() {
                                      "\n\nBuild the configuration image anyway?"))
             return;
     }
-    BuildBank(ws().ProjectFolder);
-    WriteBank(ws().ProjectFolder);
+    WriteImage(ws().ProjectFolder, BuildImage(ws().project()));
     showModal(forms()->FBootSer);
 }
 

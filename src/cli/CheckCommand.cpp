@@ -1,6 +1,6 @@
 #include "cli/CheckCommand.h"
 
-#include "core/editors/ProjectCheck.h"
+#include "core/model/Check.h"
 
 namespace cli {
 const char* kCheckHelp =
@@ -34,7 +34,7 @@ int Check(const Args& args) {
         rc >= 0)
         return rc;
     if (!FolderFound(folder)) return kFailed;
-    auto findings = CheckProjectFolder(folder);
+    auto findings = CheckProject(Project::load(folder));
     PrintFindings(std::cout, findings, json);
     FindingCount c = CountFindings(findings);
     return c.errors || (strict && c.warnings) ? kFailed : kOk;

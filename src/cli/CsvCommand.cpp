@@ -2,6 +2,8 @@
 #include "cli/Cli.h"
 #include "core/editors/AccessMap.h"
 #include "core/editors/DiagnosisIds.h"
+#include "core/model/Project.h"
+#include "core/project/Errors.h"
 #include "core/editors/TableCsv.h"
 #include "core/project/FileSystem.h"
 #include "core/tools/Csv.h"
@@ -51,23 +53,24 @@ int ParseTableArgs(const Args& args, const char* help, bool output, TableArgs& o
     return FolderFound(out.project) ? -1 : kFailed;
 }
 
-std::string ProjectFile(const std::string& project, const char* name) {
-    return project + PathSep + name;
+AccessTable TableOf(const std::string& name) {
+    return name == "read" ? AccessTable::Read : AccessTable::Write;
 }
 } // namespace
 
 int Export(const Args& args) {
     TableArgs a;
     if (int rc = ParseTableArgs(args, kExportHelp, true, a); rc >= 0) return rc;
+    const Project project = Project::load(a.project);
     std::string text;
     if (a.table == "diagnosis") {
-        std::vector<std::string> ids;
-        LoadDiagnosisIds(ProjectFile(a.project, "diagnosis.xml"), ids);
-        text = DiagnosisCsv(ids);
+        const DiagnosisPart& part = project.diagnosis();
+        if (part.report.state == LoadState::Unreadable) throw XmlError(part.report.reason);
+        text = DiagnosisCsv(part.ids);
     } else {
-        AccessMap map;
-        LoadAccessMap(ProjectFile(a.project, "sdo.xml"), map);
-        text = AccessTableCsv(map.rows(a.table == "read" ? AccessTable::Read : AccessTable::Write));
+        const AccessPart& part = project.access();
+        if (part.report.state == LoadState::Unreadable) throw XmlError(part.report.reason);
+        text = AccessTableCsv(part.table(TableOf(a.table)).rows);
     }
     WriteResult(a.file, text, a.file);
     return kOk;
@@ -76,21 +79,21 @@ int Export(const Args& args) {
 int Import(const Args& args) {
     TableArgs a;
     if (int rc = ParseTableArgs(args, kImportHelp, false, a); rc >= 0) return rc;
+    Project project = Project::load(a.project);
     if (a.table == "diagnosis") {
-        const std::string path = ProjectFile(a.project, "diagnosis.xml");
         DiagnosisCsvImport in = a.file == "-" ? ParseDiagnosisCsv(ReadStandardInput(MaxCsvBytes))
                                               : ReadDiagnosisCsv(a.file);
         if (!in.ok()) {
             std::cerr << in.message() << "\n";
             return kFailed;
         }
-        SaveDiagnosisIds(in.rows, path);
-        std::cout << "Imported " << in.rows.size() << " rows into " << path << "\n";
+        project.saveDiagnosis(in.rows);
+        std::cout << "Imported " << in.rows.size() << " rows into " << project.diagnosisPath()
+                  << "\n";
         return kOk;
     }
-    const std::string path = ProjectFile(a.project, "sdo.xml");
-    const AccessTable t = a.table == "read" ? AccessTable::Read : AccessTable::Write;
-    AccessBounds b = ReadAccessBounds(ProjectFile(a.project, "pargen.xml"));
+    const AccessTable t = TableOf(a.table);
+    const AccessBounds b = BoundsOf(project.params());
     const int bound = t == AccessTable::Read ? b.NByteIn : b.NByteOut;
     AccessCsvImport in = a.file == "-"
                              ? ParseAccessTableCsv(ReadStandardInput(MaxCsvBytes), t, bound)
@@ -99,13 +102,9 @@ int Import(const Args& args) {
         std::cerr << in.message() << "\n";
         return kFailed;
     }
-    // The other table is kept as the file has it.
-    AccessMap map;
-    LoadAccessMap(path, map);
-    map.rows(t) = std::move(in.rows);
-    const size_t n = map.rows(t).size();
-    SaveAccessMap(map, path);
-    std::cout << "Imported " << n << " rows into " << path << "\n";
+    // Only this table is replaced: the other stays as the file has it.
+    project.saveAccessTable(t, in.rows);
+    std::cout << "Imported " << in.rows.size() << " rows into " << project.sdoPath() << "\n";
     return kOk;
 }
 } // namespace cli

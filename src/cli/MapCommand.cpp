@@ -1,6 +1,8 @@
 #include "cli/MapCommand.h"
 
 #include "core/editors/ByteMap.h"
+#include "core/model/Project.h"
+#include "core/project/Errors.h"
 #include "core/project/FileSystem.h"
 
 namespace cli {
@@ -21,10 +23,12 @@ int Map(const Args& args) {
         rc >= 0)
         return rc;
     if (!FolderFound(folder)) return kFailed;
-    AccessBounds bounds = ReadAccessBounds(folder + PathSep + "pargen.xml");
-    AccessMap map;
-    LoadAccessMap(folder + PathSep + "sdo.xml", map);
-    ByteMaps maps = ComputeByteMaps(map, bounds);
+    const Project project = Project::load(folder);
+    for (const LoadReport* r : {&project.params().report, &project.access().report})
+        if (r->state == LoadState::Unreadable) throw XmlError(r->reason);
+    // The rows the image holds: every stored row of each table.
+    const AccessMap map = StoredAccessMap(project.access());
+    ByteMaps maps = ComputeByteMaps(map, BoundsOf(project.params()));
     std::cout << (json ? ByteMapJson(maps) : ByteMapText(maps));
     return kOk;
 }

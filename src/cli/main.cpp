@@ -6,8 +6,9 @@
 #include "core/device/ConfigImage.h"
 #include "core/device/GsdWriter.h"
 #include "core/editors/ProjectCheck.h"
+#include "core/model/Check.h"
+#include "core/model/Project.h"
 #include "core/project/FileSystem.h"
-#include "core/project/XmlDoc.h"
 
 #include <cstring>
 #include <exception>
@@ -74,7 +75,8 @@ int Build(const std::vector<std::string>& args) {
         rc >= 0)
         return rc;
     if (!FolderFound(folder)) return kFailed;
-    auto findings = CheckProjectFolder(folder);
+    const Project project = Project::load(folder);
+    auto findings = CheckProject(project);
     if (HasErrors(findings)) {
         // Errors only: warnings and info do not stop a build and are left to 'check'.
         std::vector<Finding> errors;
@@ -88,14 +90,15 @@ int Build(const std::vector<std::string>& args) {
         }
         std::cerr << "tessaro-cli: building despite the errors above (--force)\n";
     }
-    BuildBank(folder);
+    const std::vector<uint8_t> image = BuildImage(project);
+    const std::string what = std::to_string(image.size()) + " bytes to ";
     if (target.empty()) {
-        WriteBank(folder);
-        std::cout << "Wrote " << BankLen << " bytes to " << BankPath(folder) << "\n";
+        WriteImage(folder, image);
+        std::cout << "Wrote " << what << BankPath(folder) << "\n";
         return kOk;
     }
-    WriteResult(target, std::string_view(reinterpret_cast<const char*>(BankBuf), size_t(BankLen)),
-                std::to_string(BankLen) + " bytes to " + target);
+    WriteResult(target, std::string_view(reinterpret_cast<const char*>(image.data()), image.size()),
+                what + target);
     return kOk;
 }
 
@@ -117,8 +120,7 @@ int Dump(const std::vector<std::string>& args) {
 int Gsd(const std::vector<std::string>& args) {
     if (args.size() != 2) return Usage(kGsdHelp, "gsd takes a project folder and a target file");
     if (!FolderFound(args[0])) return kFailed;
-    XmlDocument doc;
-    WriteResult(args[1], ProjectGsd(args[0], doc), args[1]);
+    WriteResult(args[1], ProjectGsd(Project::load(args[0])), args[1]);
     return kOk;
 }
 } // namespace

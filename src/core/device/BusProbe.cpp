@@ -1,5 +1,7 @@
 #include "core/device/BusProbe.h"
 
+#include "core/model/Project.h"
+
 #include "core/device/DeviceUpdate.h"
 #include "core/editors/CommParams.h"
 #include "core/project/FileSystem.h"
@@ -143,13 +145,17 @@ std::vector<ProbeRow> ProbeRows(const AccessMap& map) {
 }
 
 ProbePlan LoadProbePlan(const std::string& projectFolder) {
+    return ProbePlanOf(Project::load(projectFolder));
+}
+
+ProbePlan ProbePlanOf(const Project& project) {
+    // A file read only in part would poll other rows than the project says.
+    for (const LoadReport* r : {&project.params().report, &project.access().report})
+        if (r->state == LoadState::Unreadable || r->state == LoadState::Partial)
+            throw XmlError(r->reason);
     ProbePlan plan;
-    CommParams params;
-    LoadCommParams(projectFolder + PathSep + "pargen.xml", params);
-    plan.Settings = ProbeSettingsFrom(params);
-    AccessMap map;
-    LoadAccessMap(projectFolder + PathSep + "sdo.xml", map);
-    plan.Rows = ProbeRows(map);
+    plan.Settings = ProbeSettingsFrom(CommParamsOf(project.params()));
+    plan.Rows = ProbeRows(StoredAccessMap(project.access()));
     return plan;
 }
 

@@ -53,7 +53,11 @@ struct ProbePlan {
     ProbeSettings Settings;
     std::vector<ProbeRow> Rows;
 };
-// pargen.xml and sdo.xml of a project folder; throws what their readers throw.
+class Project;
+// The project's settings and rows; a pargen.xml or sdo.xml that could not be
+// read whole throws XmlError with the reason.
+ProbePlan ProbePlanOf(const Project& project);
+// The same for the files of a project folder.
 ProbePlan LoadProbePlan(const std::string& projectFolder);
 
 struct ProbeResult : ModbusReply {

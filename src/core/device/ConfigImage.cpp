@@ -3,14 +3,13 @@
 #include "core/project/Errors.h"
 #include "core/project/FileSystem.h"
 #include "core/project/ParseInteger.h"
-#include "core/project/XmlDoc.h"
+#include "core/project/Lookup.h"
+#include "core/model/Project.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cctype>
 #include <optional>
-
-uint8_t BankBuf[bank::Capacity];
-int32_t BankLen = 0;
 
 namespace bank {
 namespace {
@@ -49,177 +48,165 @@ private:
     size_t pos_ = 0;
 };
 
-struct RowReader {
-    const XmlNode& row;
-    const char* table;
-    size_t index;
-
-    std::optional<std::string> find(const char* name) const { return row.findAttr(name); }
-    std::string get(const char* name) const {
-        if (auto v = row.findAttr(name)) return *v;
-        throw XmlError(std::string("Error in ") + SdoFile + ": row " + std::to_string(index + 1) +
-                       " of " + table + " has no attribute '" + name + "'");
-    }
-    int32_t number(const char* name) const { return ParseInteger(get(name)); }
-    uint8_t swap() const {
-        auto v = find("Swap");
-        return v && Upper(*v) == "Y" ? 1 : 0;
-    }
-};
-
-uint8_t ReadTypeCode(const std::string& text) {
-    std::string t = Upper(text);
-    if (t == "COIL STATUS") return TypeCoilStatus;
-    if (t == "INPUT STATUS") return TypeInputStatus;
-    if (t == "HOLDING REGISTER") return TypeHoldingRegister;
-    if (t == "INPUT REGISTER") return TypeInputRegister;
-    return TypeHoldingRegister;
+const char* ListName(AccessTable t) {
+    return AccessListName(t);
 }
 
+// One stored row of a table, its values converted as the image needs them.
+struct RowReader {
+    const AccessTableRows& table;
+    AccessTable t;
+    size_t index;
+
+    const AccessRow& row() const { return table.rows[index]; }
+    int32_t number(AccessAttr a, const char* column, const std::string& text) const {
+        if (table.lacks(index, a))
+            throw XmlError(std::string("Error in ") + SdoFile + ": row " +
+                           std::to_string(index + 1) + " of " + ListName(t) +
+                           " has no attribute '" + AccessAttrName(a) + "'");
+        try {
+            return ParseInteger(text);
+        } catch (const EConvertError& e) {
+            throw EConvertError(std::string("Error in ") + SdoFile + ": " + AccessTableName(t) +
+                                " table row " + std::to_string(index + 1) + ", " + column +
+                                ": " + e.what());
+        }
+    }
+    int32_t slave() const {
+        return number(AccessAttr::SlaveId, "Slave ID", row().SlaveId);
+    }
+    int32_t address() const {
+        return number(AccessAttr::AddressMod, "Address Register", row().AddressMod);
+    }
+    int32_t points() const { return number(AccessAttr::NPoint, "NPoint", row().NPoint); }
+    int32_t deviceNet() const {
+        return number(AccessAttr::AddressDeviceNet, "Address DeviceNet", row().AddressDeviceNet);
+    }
+    uint8_t type() const {
+        if (t == AccessTable::Read && table.lacks(index, AccessAttr::Type))
+            throw XmlError(std::string("Error in ") + SdoFile + ": row " +
+                           std::to_string(index + 1) + " of " + ListName(t) +
+                           " has no attribute '" + AccessAttrName(AccessAttr::Type) + "'");
+        return ImageTypeCode(t, row().Type);
+    }
+    uint8_t swap() const { return Upper(row().Swap) == "Y" ? 1 : 0; }
+};
+
 void PutReadRecord(ImageWriter& w, const RowReader& r) {
-    w.put8(r.number("Slave_ID"));
-    w.put8(ReadTypeCode(r.get("Type")));
-    w.put16(r.number("Address_Mod"));
-    w.put8(r.number("NPoint"));
-    w.put16(r.number("Address_DeviceNet"));
+    w.put8(r.slave());
+    w.put8(r.type());
+    w.put16(r.address());
+    w.put8(r.points());
+    w.put16(r.deviceNet());
     w.put8(r.swap());
 }
 
 void PutWriteRecord(ImageWriter& w, const RowReader& r) {
-    w.put8(r.number("Slave_ID"));
-    w.put16(r.number("Address_Mod"));
-    w.put8(r.number("NPoint"));
-    w.put16(r.number("Address_DeviceNet"));
-    auto type = r.find("Type");
-    w.put8(type && Upper(*type) == "COIL STATUS" ? TypeCoilStatus : TypeHoldingRegister);
+    w.put8(r.slave());
+    w.put16(r.address());
+    w.put8(r.points());
+    w.put16(r.deviceNet());
+    w.put8(r.type());
     w.put8(r.swap());
 }
 
-XmlNode ListOf(const XmlNode& root, const char* name) {
-    if (auto n = root.findChild(name)) return *n;
-    throw XmlError(std::string("Error in ") + SdoFile + ": element '" + name + "' not found");
-}
-
-int32_t Mandatory(const XmlNode& root, const char* name) {
-    auto n = root.findChild(name);
-    if (!n)
+int32_t Mandatory(const ParamsPart& part, Param id) {
+    const auto& text = part.texts[id];
+    const char* name = InfoOf(id).element;
+    if (!text)
         throw XmlError(std::string("Error in ") + PargenFile + ": element '" + name +
                        "' not found");
-    return ParseInteger(n->text());
-}
-
-int32_t Optional(const XmlNode& root, const char* name, int32_t def) {
-    auto n = root.findChild(name);
-    return n ? ParseInteger(n->text(), def) : def;
-}
-
-void PutParamBlock(ImageWriter& w, const XmlNode& root, size_t nIn, size_t nOut) {
-    w.put8(Mandatory(root, "Ser_Baud"));
-    w.put8(Mandatory(root, "Ser_Par"));
-    w.put16(Mandatory(root, "Ser_TO"));
-    w.put16(Mandatory(root, "Ser_CD"));
-    w.put8(Mandatory(root, "Ser_Type") == 1 ? 0 : 1);
-    switch (Mandatory(root, "Ser_Prot") & 0xFF) {
-    case 0:
-    case 2:
-    case 3:
-        w.put8(0);
-        break;
-    case 1:
-    case 4:
-        w.put8(1);
-        break;
-    default:
-        // An unknown protocol leaves the byte as the buffer held it.
-        w.skip(1);
-        break;
+    try {
+        return ParseInteger(*text);
+    } catch (const EConvertError& e) {
+        throw EConvertError(std::string("Error in ") + PargenFile + ": " + name + ": " + e.what());
     }
-    w.put8(Mandatory(root, "DN_ID"));
-    w.put8(Mandatory(root, "DN_Baud"));
-    w.put16(Mandatory(root, "DN_NB_IN"));
-    w.put16(Mandatory(root, "DN_NB_OUT"));
+}
+
+int32_t Optional(const ParamsPart& part, Param id, int32_t def) {
+    const auto& text = part.texts[id];
+    return text ? ParseInteger(*text, def) : def;
+}
+
+void PutParamBlock(ImageWriter& w, const ParamsPart& part, size_t nIn, size_t nOut) {
+    w.put8(Mandatory(part, Param::SerBaud));
+    w.put8(Mandatory(part, Param::SerPar));
+    w.put16(Mandatory(part, Param::SerTO));
+    w.put16(Mandatory(part, Param::SerCD));
+    w.put8(Mandatory(part, Param::SerType) == 1 ? 0 : 1);
+    // Binary framing for Modbus RTU, JBUS and Binary, ASCII framing for the
+    // two ASCII protocols; an unknown code (a check error) gets binary framing.
+    static constexpr std::pair<int, uint8_t> framing[] = {{0, 0}, {1, 1}, {2, 0}, {3, 0}, {4, 1}};
+    w.put8(Lookup(framing, Mandatory(part, Param::SerProt) & 0xFF, uint8_t(0)));
+    w.put8(Mandatory(part, Param::DnId));
+    w.put8(Mandatory(part, Param::DnBaud));
+    w.put16(Mandatory(part, Param::DnNbIn));
+    w.put16(Mandatory(part, Param::DnNbOut));
     w.put16(int32_t(nIn));
     w.put16(int32_t(nOut));
-    w.put8(Optional(root, "Ser_Write_Mode", 0));
-    w.put8(Optional(root, "DN_Enable_Error", 0));
-    w.put8(Optional(root, "DN_Num_Cont_Err", 3));
-    w.put8(Optional(root, "DN_Val_Canc_Data", 0));
+    w.put8(Optional(part, Param::SerWriteMode, 0));
+    w.put8(Optional(part, Param::DnEnableError, 0));
+    w.put8(Optional(part, Param::DnNumContErr, 3));
+    w.put8(Optional(part, Param::DnValCancData, 0));
 }
 
 } // namespace
+} // namespace bank
 
-int32_t Build(const std::string& folder, uint8_t* buf, size_t capacity) {
-    // An empty folder would make the paths below point at the file system root.
-    if (folder.empty()) throw TessaroError("Project not valid");
-
-    ImageWriter w(buf, capacity);
-    w.put32(int32_t(HeaderSize));
-    w.seek(HeaderSize);
-
-    const std::string sdoPath = folder + PathSep + SdoFile;
-    const std::string pargenPath = folder + PathSep + PargenFile;
-    const bool withParams = FileExists(pargenPath);
+std::vector<uint8_t> BuildImage(const Project& project) {
+    using namespace bank;
+    const AccessPart& access = project.access();
+    const ParamsPart& params = project.params();
+    if (access.report.state == LoadState::Unreadable) throw XmlError(access.report.reason);
+    if (params.report.state == LoadState::Unreadable) throw XmlError(params.report.reason);
+    const bool withParams = params.report.present();
 
     size_t nIn = 0, nOut = 0;
-    if (FileExists(sdoPath)) {
-        XmlDocument doc;
-        doc.load(sdoPath);
-        XmlNode root = doc.root();
-        XmlNode in = ListOf(root, "DeviceNet_IN");
-        XmlNode out = ListOf(root, "DeviceNet_OUT");
-        nIn = in.childCount();
-        nOut = out.childCount();
-
-        const size_t need =
-            HeaderSize + RecordSize * (nIn + nOut) + (withParams ? ParamBlockSize : 0);
-        if (need > capacity)
-            throw TessaroError("The project needs a configuration image of " +
-                               std::to_string(need) + " bytes, more than the " +
-                               std::to_string(capacity) + " bytes the image can hold (" +
-                               std::to_string(nIn) + " read rows, " + std::to_string(nOut) +
-                               " write rows)");
-
-        size_t i = 0;
-        for (auto c = in.raw().first_child(); c; c = c.next_sibling(), ++i) {
-            XmlNode row(c);
-            PutReadRecord(w, RowReader{row, "DeviceNet_IN", i});
-        }
-        i = 0;
-        for (auto c = out.raw().first_child(); c; c = c.next_sibling(), ++i) {
-            XmlNode row(c);
-            PutWriteRecord(w, RowReader{row, "DeviceNet_OUT", i});
-        }
+    if (access.report.present()) {
+        for (AccessTable t : {AccessTable::Read, AccessTable::Write})
+            if (!access.table(t).found)
+                throw XmlError(std::string("Error in ") + SdoFile + ": element '" +
+                               ListName(t) + "' not found");
+        nIn = access.in.rows.size();
+        nOut = access.out.rows.size();
     }
+    const size_t need = HeaderSize + RecordSize * (nIn + nOut) + (withParams ? ParamBlockSize : 0);
+    if (need > Capacity)
+        throw TessaroError("The project needs a configuration image of " + std::to_string(need) +
+                           " bytes, more than the " + std::to_string(Capacity) +
+                           " bytes the image can hold (" + std::to_string(nIn) + " read rows, " +
+                           std::to_string(nOut) + " write rows)");
 
+    std::vector<uint8_t> buf(need, 0);
+    ImageWriter w(buf.data(), buf.size());
+    w.put32(int32_t(HeaderSize));
+    w.seek(HeaderSize);
+    for (size_t i = 0; i < nIn; ++i)
+        PutReadRecord(w, RowReader{access.in, AccessTable::Read, i});
+    for (size_t i = 0; i < nOut; ++i)
+        PutWriteRecord(w, RowReader{access.out, AccessTable::Write, i});
     w.put32At(OffParamBlock, int32_t(w.pos()));
-
-    if (withParams) {
-        XmlDocument doc;
-        doc.load(pargenPath);
-        PutParamBlock(w, doc.root(), nIn, nOut);
-    }
-    return int32_t(w.pos());
+    if (withParams) PutParamBlock(w, params, nIn, nOut);
+    buf.resize(w.pos());
+    return buf;
 }
 
-} // namespace bank
+std::vector<uint8_t> BuildImage(const std::string& projectFolder) {
+    // An empty folder would make the paths point at the file system root.
+    if (projectFolder.empty()) throw TessaroError("Project not valid");
+    return BuildImage(Project::load(projectFolder));
+}
 
 std::string BankPath(const std::string& projectFolder) {
     return projectFolder + PathSep + bank::BinFolder + PathSep + bank::BankFile;
 }
 
-void BuildBank(const std::string& projectFolder) {
-    BankLen = int32_t(bank::HeaderSize);
-    BankLen = bank::Build(projectFolder, BankBuf, bank::Capacity);
-}
-
-void WriteBank(const std::string& projectFolder) {
+void WriteImage(const std::string& projectFolder, const std::vector<uint8_t>& image) {
     if (projectFolder.empty()) throw TessaroError("Project not valid");
+    // New Project makes bin/; a project copied without it gets it here.
+    const std::string bin = projectFolder + PathSep + bank::BinFolder;
+    if (!DirectoryExists(bin) && !ForceDirectories(bin))
+        throw FileError("Cannot create folder \"" + bin + "\". " + SystemErrorText(errno), errno);
     WriteFileAtomic(BankPath(projectFolder),
-                    std::string_view(reinterpret_cast<const char*>(BankBuf), size_t(BankLen)));
-}
-
-std::vector<uint8_t> BuildImage(const std::string& projectFolder) {
-    std::vector<uint8_t> buf(bank::Capacity, 0);
-    buf.resize(size_t(bank::Build(projectFolder, buf.data(), buf.size())));
-    return buf;
+                    std::string_view(reinterpret_cast<const char*>(image.data()), image.size()));
 }

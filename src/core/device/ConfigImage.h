@@ -74,29 +74,24 @@ inline int32_t Get32(const uint8_t* p) {
                    uint32_t(p[3]) << 24);
 }
 
-// Builds the image of the project in `folder` into buf (capacity bytes) and
-// returns its length. Only the bytes of the image are written; the rest of
-// buf, and the Ser_Prot byte for an unknown protocol code, keep what they
-// held. Throws TessaroError (EConvertError, XmlError) for a missing or
-// unconvertible mandatory item, and before writing anything when the image
-// would not fit.
-int32_t Build(const std::string& folder, uint8_t* buf, size_t capacity);
-
 } // namespace bank
 
-// The program-wide image buffer: zero at start, never cleared.
-extern uint8_t BankBuf[bank::Capacity];
-extern int32_t BankLen;
+class Project;
 
-// Fills BankBuf and BankLen from the project folder. After an error BankLen is 8.
-void BuildBank(const std::string& projectFolder);
-
-// Writes the first BankLen bytes of BankBuf to <projectFolder>/bin/bank.bin,
-// atomically; throws FileError when that fails.
-void WriteBank(const std::string& projectFolder);
-
-// The image of a project folder, built in a zeroed buffer of its own.
+// The image of the project. A value the image cannot take stops the build
+// with a TessaroError naming the file, the table, the row and the column
+// (the project check reports each of them as an error first). A Type outside
+// its table's list is coded as Holding Register (3), a protocol code outside
+// 0 to 4 as binary framing (0); those are check errors too, so only a forced
+// build writes them. A project needing more than bank::Capacity bytes is
+// refused before anything is built.
+std::vector<uint8_t> BuildImage(const Project& project);
+// The same from the files of a folder.
 std::vector<uint8_t> BuildImage(const std::string& projectFolder);
+
+// Writes the image to <projectFolder>/bin/bank.bin through the safe file
+// writer, creating bin/ when it is missing; throws FileError when that fails.
+void WriteImage(const std::string& projectFolder, const std::vector<uint8_t>& image);
 
 // <projectFolder>/bin/bank.bin
 std::string BankPath(const std::string& projectFolder);

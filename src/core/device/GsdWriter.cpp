@@ -3,17 +3,12 @@
 #include "core/project/Errors.h"
 #include "core/project/FileSystem.h"
 #include "core/project/ParseInteger.h"
-#include "core/project/XmlDoc.h"
+#include "core/model/Project.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <initializer_list>
 #include <optional>
-
-int ProfiNbIn = 0;
-int ProfiNbOut = 0;
-int ModulesIn = 0;
-int ModulesOut = 0;
 
 namespace {
 
@@ -76,36 +71,11 @@ void WriteModules(GsdText& t, int bytes, int count, int first, const char* kind,
     }
 }
 
-// A size read from the parameter file; an absent, non-numeric or negative
-// value is no size and leaves the previous one in place.
-std::optional<int> ReadSize(const XmlNode& root, const char* name) {
-    std::optional<XmlNode> node = root.findChild(name);
-    if (!node) return std::nullopt;
-    try {
-        int v = ParseInteger(node->text());
-        if (v < 0) return std::nullopt;
-        return v;
-    } catch (const EConvertError&) {
-        return std::nullopt;
-    }
-}
-
 } // namespace
 
 int GsdModuleCount(int bytes) {
     if (bytes <= 0) return 0;
     return bytes / GsdModuleBytes + (bytes % GsdModuleBytes != 0 ? 1 : 0);
-}
-
-void ReadProfiSizes(const std::string& projectFolder, XmlDocument& doc) {
-    const std::string path = projectFolder + PathSep + "pargen.xml";
-    if (!FileExists(path)) return;
-    doc.load(path);
-    const XmlNode root = doc.root();
-    if (auto v = ReadSize(root, "Profi_NB_IN")) ProfiNbIn = *v;
-    if (auto v = ReadSize(root, "Profi_NB_OUT")) ProfiNbOut = *v;
-    ModulesIn = GsdModuleCount(ProfiNbIn);
-    ModulesOut = GsdModuleCount(ProfiNbOut);
 }
 
 std::string ComposeGsd(int nbIn, int nbOut) {
@@ -301,11 +271,13 @@ std::string ComposeGsd(int nbIn, int nbOut) {
     return t.take();
 }
 
-std::string ProjectGsd(const std::string& projectFolder, XmlDocument& doc) {
-    ReadProfiSizes(projectFolder, doc);
-    return ComposeGsd(ProfiNbIn, ProfiNbOut);
+std::string ProjectGsd(const Project& project) {
+    const ParamsPart& params = project.params();
+    if (params.report.state == LoadState::Unreadable) throw XmlError(params.report.reason);
+    const ProfiSizes sizes = ProfiSizesOf(params);
+    return ComposeGsd(sizes.in, sizes.out);
 }
 
-void WriteGsd(const std::string& path, const std::string& projectFolder, XmlDocument& doc) {
-    WriteFileAtomic(path, ProjectGsd(projectFolder, doc));
+void WriteGsd(const std::string& path, const Project& project) {
+    WriteFileAtomic(path, ProjectGsd(project));
 }

@@ -3,8 +3,9 @@
 #include "core/project/CheckedTable.h"
 #include "core/project/Errors.h"
 #include "core/project/FileSystem.h"
-#include "core/project/XmlDoc.h"
+#include "core/model/Project.h"
 
+#include <cctype>
 #include <cstdint>
 
 namespace {
@@ -23,61 +24,36 @@ const TableInfo& Info(AccessTable t) {
     return t == AccessTable::Read ? read : write;
 }
 
-void LoadTable(const XmlNode& root, AccessTable t, std::vector<AccessRow>& rows) {
-    XmlNode table = root.child(Info(t).element);
-    size_t n = 0;
-    for (auto c = table.raw().first_child(); c && n < AccessMapRows; c = c.next_sibling(), ++n) {
-        XmlNode r(c);
-        AccessRow row;
-        row.SlaveId = r.attr("Slave_ID");
-        if (t == AccessTable::Read)
-            row.Type = r.attr("Type");
-        else
-            row.Type = r.findAttr("Type").value_or("Holding Register");
-        row.AddressMod = r.attr("Address_Mod");
-        row.NPoint = r.attr("NPoint");
-        row.Swap = r.findAttr("Swap").value_or("N");
-        row.AddressDeviceNet = r.attr("Address_DeviceNet");
-        row.Mnemonic = r.attr("Mnemonic");
-        rows.push_back(std::move(row));
-    }
+} // namespace
+
+std::optional<uint8_t> AccessTypeCode(AccessTable t, const std::string& type) {
+    std::string u;
+    u.reserve(type.size());
+    for (char c : type)
+        u += char(std::toupper(static_cast<unsigned char>(c)));
+    // Codes of the image records; the write table knows two of the four.
+    static const std::pair<const char*, uint8_t> codes[] = {
+        {"COIL STATUS", 1}, {"INPUT STATUS", 2}, {"HOLDING REGISTER", 3}, {"INPUT REGISTER", 4}};
+    for (const auto& [name, code] : codes)
+        if (u == name) {
+            if (t == AccessTable::Write && code != 1 && code != 3) return std::nullopt;
+            return code;
+        }
+    return std::nullopt;
 }
 
-XmlDocument BuildDoc(const AccessMap& map) {
-    XmlDocument doc;
-    XmlNode root = doc.createRoot("Serial_to_ProfiBus");
-    for (AccessTable t : {AccessTable::Read, AccessTable::Write}) {
-        XmlNode table = root.append(Info(t).element);
-        const auto& rows = map.rows(t);
-        size_t run = RunLength(rows);
-        for (size_t i = 0; i < run; ++i) {
-            const AccessRow& row = rows[i];
-            XmlNode r = table.append("row");
-            r.setAttr("Slave_ID", row.SlaveId);
-            r.setAttr("Type", row.Type);
-            r.setAttr("Address_Mod", row.AddressMod);
-            r.setAttr("NPoint", row.NPoint);
-            r.setAttr("Swap", row.Swap);
-            r.setAttr("Address_DeviceNet", row.AddressDeviceNet);
-            r.setAttr("Mnemonic", row.Mnemonic);
-        }
-    }
-    return doc;
+uint8_t ImageTypeCode(AccessTable t, const std::string& type) {
+    return AccessTypeCode(t, type).value_or(3);
 }
-} // namespace
 
 const char* AccessTableName(AccessTable t) {
     return t == AccessTable::Read ? "read" : "write";
 }
 
 AccessBounds ReadAccessBounds(const std::string& pargenPath) {
-    const TableSizes s = ReadTableSizes(pargenPath, "DN_NB_IN", "DN_NB_OUT", DefaultDeviceNetBytes);
-    return {s.in, s.out};
-}
-
-AccessBounds ReadAccessBounds(const XmlDocument& doc) {
-    const TableSizes s = ReadTableSizes(doc, "DN_NB_IN", "DN_NB_OUT", DefaultDeviceNetBytes);
-    return {s.in, s.out};
+    const Project p = Project::loadFile(Project::File::Pargen, pargenPath);
+    if (p.params().report.state == LoadState::Unreadable) throw XmlError(p.params().report.reason);
+    return BoundsOf(p.params());
 }
 
 std::vector<std::string> AccessRowFailures(const AccessRow& row, AccessTable t, int bound) {
@@ -91,6 +67,15 @@ size_t RunLength(const std::vector<AccessRow>& rows) {
     return CheckedRun(rows, &AccessRow::SlaveId);
 }
 
+AccessMap RunsOf(const AccessMap& map) {
+    AccessMap out;
+    for (AccessTable t : {AccessTable::Read, AccessTable::Write}) {
+        const auto& rows = map.rows(t);
+        out.rows(t).assign(rows.begin(), rows.begin() + long(RunLength(rows)));
+    }
+    return out;
+}
+
 CheckedTable<AccessRow> AccessTableChecks(AccessTable t, int bound) {
     const char* name = Info(t).name;
     auto range = [](std::string AccessRow::*cell, int low, int high) {
@@ -100,7 +85,8 @@ CheckedTable<AccessRow> AccessTableChecks(AccessTable t, int bound) {
     return {&AccessRow::SlaveId,
             {{name, int(F::SlaveId), range(&AccessRow::SlaveId, 1, 250),
               "Slave ID must be between 1 and 250. "},
-             {name, int(F::Type), [](const AccessRow& r) { return !r.Type.empty(); },
+             {name, int(F::Type),
+              [t](const AccessRow& r) { return AccessTypeCode(t, r.Type).has_value(); },
               Info(t).typeMessage},
              {name, int(F::AddressMod), range(&AccessRow::AddressMod, 0, 65535),
               "Address Register must be between 0 and 65535. "},
@@ -111,14 +97,10 @@ CheckedTable<AccessRow> AccessTableChecks(AccessTable t, int bound) {
 }
 
 void LoadAccessMap(const std::string& path, AccessMap& into) {
-    into.In.clear();
-    into.Out.clear();
-    if (!FileExists(path)) return;
-    XmlDocument doc;
-    doc.load(path);
-    XmlNode root = doc.root();
-    LoadTable(root, AccessTable::Read, into.In);
-    LoadTable(root, AccessTable::Write, into.Out);
+    const Project p = Project::loadFile(Project::File::Sdo, path);
+    std::string stop;
+    into = EditorAccessMap(p.access(), &stop);
+    if (!stop.empty()) throw XmlError(stop);
 }
 
 std::vector<AccessFailure> LocatedAccessFailures(const AccessMap& map, const AccessBounds& bounds,
@@ -168,9 +150,9 @@ std::optional<std::string> CheckAccessMap(const AccessMap& map, const AccessBoun
 }
 
 std::string AccessMapXml(const AccessMap& map) {
-    return BuildDoc(map).toString();
+    return Project().accessXml(map);
 }
 
 void SaveAccessMap(const AccessMap& map, const std::string& path) {
-    BuildDoc(map).save(path);
+    Project::loadFile(Project::File::Sdo, path).saveAccessMap(map);
 }

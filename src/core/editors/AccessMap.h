@@ -24,8 +24,6 @@ enum class AccessTable { Read, Write };
 // "read" or "write", the table of a finding.
 const char* AccessTableName(AccessTable t);
 
-class XmlDocument;
-
 // The two tables of sdo.xml. Each holds the rows as the grid does; only the
 // run from the first row down to the first empty Slave ID counts (RunLength).
 struct AccessMap {
@@ -45,6 +43,13 @@ inline const std::vector<std::string> ReadTypeItems = {"Coil Status", "Input Sta
                                                        "Holding Register", "Input Register"};
 inline const std::vector<std::string> WriteTypeItems = {"Coil Status", "Holding Register"};
 
+// The image's code of a Type (1 Coil Status, 2 Input Status, 3 Holding
+// Register, 4 Input Register), letter case aside; nothing for a text that is
+// not in the table's list.
+std::optional<uint8_t> AccessTypeCode(AccessTable t, const std::string& type);
+// What the image writes: a text outside the list is coded as Holding Register.
+uint8_t ImageTypeCode(AccessTable t, const std::string& type);
+
 // Fallback of both DeviceNet data sizes read from pargen.xml.
 inline constexpr int DefaultDeviceNetBytes = 455;
 
@@ -55,19 +60,20 @@ struct AccessBounds {
     bool operator==(const AccessBounds&) const = default;
 };
 
-// DN_NB_IN / DN_NB_OUT of pargen.xml; 455 for a missing file, a missing element
-// or a text that is not a number. Throws XmlError when the file is there but
-// cannot be read.
+// N Byte IN / N Byte OUT of pargen.xml; 455 for a missing file, a missing
+// element or a text that is not a number. Throws XmlError when the file is
+// there but cannot be read.
 AccessBounds ReadAccessBounds(const std::string& pargenPath);
-// The same from pargen.xml already loaded.
-AccessBounds ReadAccessBounds(const XmlDocument& pargen);
 
 // Number of leading rows up to the first empty Slave ID.
 size_t RunLength(const std::vector<AccessRow>& rows);
+// The run of each table: what Set Access stores of its grids.
+AccessMap RunsOf(const AccessMap& map);
 
-// Empties `into`, then reads the file's rows in order, at most AccessMapRows per
-// table (more are ignored). A missing file leaves both tables empty. A missing
-// table or mandatory attribute throws XmlError with the rows read so far kept.
+// The tables as Set Access shows them: the rows in order, at most
+// AccessMapRows per table (more are ignored). A missing file leaves both
+// tables empty. A missing table or mandatory attribute throws XmlError with
+// the rows read so far kept.
 void LoadAccessMap(const std::string& path, AccessMap& into);
 
 // The cells the checks look at.
@@ -96,6 +102,9 @@ std::vector<Finding> AccessMapFindings(const AccessMap& map, const AccessBounds&
 std::vector<std::string> AccessMapFailures(const AccessMap& map, const AccessBounds& bounds);
 std::optional<std::string> CheckAccessMap(const AccessMap& map, const AccessBounds& bounds);
 
-// The run of each table, attributes in file order, values unchanged.
+// The run of each table, attributes in file order, values unchanged: a new
+// file's text.
 std::string AccessMapXml(const AccessMap& map);
+// Writes the run of each table to the file at `path`, keeping what else the
+// file holds.
 void SaveAccessMap(const AccessMap& map, const std::string& path);

@@ -9,13 +9,6 @@ namespace {
 // The most bytes an area can have; a larger N Byte is an error of pargen.xml.
 constexpr int MaxAreaBytes = 455;
 
-bool IsBitType(const std::string& type) {
-    std::string t;
-    for (char c : type)
-        t += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    // As the image codes the type: anything else counts as a register.
-    return t == "COIL STATUS" || t == "INPUT STATUS";
-}
 
 std::string Bytes(int first, int last) {
     if (first == last) return "byte " + std::to_string(first);
@@ -42,8 +35,10 @@ const ByteRow* ByteMap::find(int row) const {
     return nullptr;
 }
 
-int PointBytes(const std::string& type, int points) {
-    return IsBitType(type) ? (points + 7) / 8 : 2 * points;
+int PointBytes(AccessTable t, const std::string& type, int points) {
+    // As the image codes the type: coils and inputs are bits, the rest registers.
+    const uint8_t code = ImageTypeCode(t, type);
+    return code == 1 || code == 2 ? (points + 7) / 8 : 2 * points;
 }
 
 std::string RowDescription(const AccessRow& r) {
@@ -56,15 +51,14 @@ ByteMap ComputeByteMap(const std::vector<AccessRow>& rows, AccessTable t, int ar
     ByteMap m;
     m.table = t;
     m.areaBytes = std::clamp(areaBytes, 0, MaxAreaBytes);
-    size_t run = RunLength(rows);
     size_t end = static_cast<size_t>(m.areaBytes);
-    for (size_t i = 0; i < run; ++i) {
+    for (size_t i = 0; i < rows.size(); ++i) {
         const AccessRow& row = rows[i];
         auto points = TryParseInteger(row.NPoint);
         auto first = TryParseInteger(row.AddressDeviceNet);
         if (!points || *points < 1 || *points > 127) continue;
         if (!first || *first < 0 || *first > m.areaBytes) continue;
-        ByteRow r{static_cast<int>(i) + 1, *first, PointBytes(row.Type, *points), &row};
+        ByteRow r{static_cast<int>(i) + 1, *first, PointBytes(t, row.Type, *points), &row};
         end = std::max(end, static_cast<size_t>(r.first + r.length));
         m.rows.push_back(r);
     }

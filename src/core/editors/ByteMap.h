@@ -29,10 +29,11 @@ struct ByteMap {
     const ByteRow* find(int row) const;
 };
 
-// Bytes a row of `type` with `points` points takes.
-int PointBytes(const std::string& type, int points);
+// Bytes a row of `type` with `points` points takes in table t.
+int PointBytes(AccessTable t, const std::string& type, int points);
 
-// The map of one direction; `rows` must outlive it.
+// The map of one direction over every row given (a window gives the run it
+// stores, the project every stored row); `rows` must outlive it.
 ByteMap ComputeByteMap(const std::vector<AccessRow>& rows, AccessTable t, int areaBytes);
 
 struct ByteMaps {

@@ -3,7 +3,7 @@
 #include "core/project/Errors.h"
 #include "core/project/FileSystem.h"
 #include "core/project/ParseInteger.h"
-#include "core/project/XmlDoc.h"
+#include "core/model/Project.h"
 
 namespace {
 // Range check of an edit-box value; text that is not a number counts as -1.
@@ -30,52 +30,17 @@ std::string ListFailure(const ListField& f, int code) {
                                       std::to_string(code) + " is not in the list; choose one. ";
 }
 
-// Runs one element's reading; a missing element or a text that is not a
-// number gives the fallback instead.
-template <class F> void WithFallback(F&& read, auto& field, auto fallback) {
-    try {
-        read();
-    } catch (const TessaroError&) {
-        field = fallback;
-    }
-}
 } // namespace
 
 void LoadCommParams(const std::string& path, CommParams& p) {
-    if (!FileExists(path)) {
+    const Project project = Project::loadFile(Project::File::Pargen, path);
+    const ParamsPart& part = project.params();
+    if (!part.report.present()) {
         p = CommParams{};
         return;
     }
-    XmlDocument doc;
-    doc.load(path);
-    LoadCommParams(doc, p);
-}
-
-void LoadCommParams(const XmlDocument& doc, CommParams& p) {
-    XmlNode root = doc.root();
-    auto text = [&](const char* name) { return root.child(name).text(); };
-
-    // No fallback: an error here ends the reading.
-    p.SerBaud = ParseInteger(text("Ser_Baud"));
-    p.SerPar = ParseInteger(text("Ser_Par"));
-    p.SerTO = text("Ser_TO");
-    p.SerCD = text("Ser_CD");
-    p.SerType = ParseInteger(text("Ser_Type")) == 1 ? 1 : 0;
-    int prot = ParseInteger(text("Ser_Prot"));
-    p.SerProt = prot >= 0 && prot <= 3 ? prot : 4;
-
-    WithFallback([&] { p.SerWriteMode = ParseInteger(text("Ser_Write_Mode")) != 0 ? 1 : 0; },
-                 p.SerWriteMode, 0);
-    WithFallback([&] { p.DnId = text("DN_ID"); }, p.DnId, std::string("1"));
-    WithFallback([&] { p.DnBaud = ParseInteger(text("DN_Baud"), 2); }, p.DnBaud, 2);
-    WithFallback([&] { p.DnNbIn = text("DN_NB_IN"); }, p.DnNbIn, std::string("455"));
-    WithFallback([&] { p.DnNbOut = text("DN_NB_OUT"); }, p.DnNbOut, std::string("455"));
-    WithFallback([&] { p.DnEnableError = ParseInteger(text("DN_Enable_Error")) == 1; },
-                 p.DnEnableError, false);
-    WithFallback([&] { p.DnNumContErr = text("DN_Num_Cont_Err"); }, p.DnNumContErr,
-                 std::string("3"));
-    WithFallback([&] { p.DnValCancData = text("DN_Val_Canc_Data"); }, p.DnValCancData,
-                 std::string("0x00"));
+    if (part.report.state == LoadState::Unreadable) throw XmlError(part.report.reason);
+    ReadCommParams(part, p);
 }
 
 std::vector<std::string> CommChoiceFailures(const CommParams& p) {
@@ -107,6 +72,15 @@ std::vector<CommFailure> LocatedCommFailures(const CommParams& p) {
               "Error!! Number Continuos Error must be between 1 and 250. ");
         check(CommField::DnValCancData, p.DnValCancData, 0, 255,
               "Error!! Value to set to cancel data must be between 0 and 255. ");
+    } else {
+        // Unused by the gateway while the check is off, but the image still
+        // holds each in one byte.
+        check(CommField::DnNumContErr, p.DnNumContErr, 0, 255,
+              "Error!! Number Continuos Error must be between 0 and 255, also while the "
+              "Modbus error check is off. ");
+        check(CommField::DnValCancData, p.DnValCancData, 0, 255,
+              "Error!! Value to set to cancel data must be between 0 and 255, also while the "
+              "Modbus error check is off. ");
     }
     return out;
 }
@@ -143,37 +117,10 @@ std::optional<std::string> CheckCommParams(const CommParams& p) {
     return all.front();
 }
 
-namespace {
-XmlDocument BuildDoc(const CommParams& p) {
-    XmlDocument doc;
-    XmlNode root = doc.createRoot("Par_Gen");
-    auto put = [&](const char* name, const std::string& value) {
-        root.append(name).setText(value);
-    };
-    auto code = [](int v) { return std::to_string(v); };
-    if (auto failures = CommChoiceFailures(p); !failures.empty()) throw TessaroError(failures[0]);
-    put("Ser_Baud", code(p.SerBaud));
-    put("Ser_Par", code(p.SerPar));
-    put("Ser_TO", p.SerTO);
-    put("Ser_CD", p.SerCD);
-    put("Ser_Type", p.SerType == 1 ? "1" : "0");
-    put("Ser_Prot", code(p.SerProt >= 0 && p.SerProt <= 3 ? p.SerProt : 4));
-    put("Ser_Write_Mode", p.SerWriteMode != 0 ? "1" : "0");
-    put("DN_ID", p.DnId);
-    put("DN_Baud", code(p.DnBaud));
-    put("DN_NB_IN", p.DnNbIn);
-    put("DN_NB_OUT", p.DnNbOut);
-    put("DN_Enable_Error", p.DnEnableError ? "1" : "0");
-    put("DN_Num_Cont_Err", p.DnNumContErr);
-    put("DN_Val_Canc_Data", p.DnValCancData);
-    return doc;
-}
-} // namespace
-
 std::string CommParamsXml(const CommParams& p) {
-    return BuildDoc(p).toString();
+    return Project().paramsXml(p);
 }
 
 void SaveCommParams(const CommParams& p, const std::string& path) {
-    BuildDoc(p).save(path);
+    Project::loadFile(Project::File::Pargen, path).saveParams(p);
 }

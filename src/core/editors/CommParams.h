@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-class XmlDocument;
-
 // The communication parameters kept in pargen.xml. Choices hold their codes,
 // edit-box values the text exactly as typed.
 struct CommParams {
@@ -39,8 +37,6 @@ inline const std::vector<std::string> DnBaudItems = {"125K", "250K", "500K"};
 // (XmlError, EConvertError) and leaves the fields not yet read as they were.
 // A missing file is no error: `into` gets the defaults.
 void LoadCommParams(const std::string& path, CommParams& into);
-// The same from a document already loaded.
-void LoadCommParams(const XmlDocument& doc, CommParams& into);
 
 // The code of a list where nothing is chosen (no stored value either).
 inline constexpr int NoListChoice = INT32_MIN;
@@ -77,8 +73,9 @@ std::vector<Finding> CommParamsFindings(const CommParams& p);
 std::vector<std::string> CommParamsFailures(const CommParams& p);
 std::optional<std::string> CheckCommParams(const CommParams& p);
 
-// The whole document. A list position outside its list is never replaced:
+// A new file's text. A list position outside its list is never replaced:
 // both throw TessaroError naming the field (check CommChoiceFailures first).
 std::string CommParamsXml(const CommParams& p);
-// Writes the whole file atomically; throws XmlError when that fails.
+// Writes Set Communication's elements into the file at `path`, keeping every
+// other element it holds; throws XmlError when writing fails.
 void SaveCommParams(const CommParams& p, const std::string& path);

@@ -2,7 +2,11 @@
 
 #include "core/project/FileSystem.h"
 #include "core/project/ParseInteger.h"
+#include "core/model/Project.h"
+#include "core/project/Errors.h"
 #include "core/project/XmlDoc.h"
+
+#include <algorithm>
 
 std::string DiagnosisLabel(int n) {
     return std::to_string(n) + " / Byte:" + std::to_string((n - 1) / 8) +
@@ -11,14 +15,11 @@ std::string DiagnosisLabel(int n) {
 
 void LoadDiagnosisIds(const std::string& path, std::vector<std::string>& ids) {
     ids.clear();
-    if (!FileExists(path)) return;
-    XmlDocument doc;
-    doc.load(path);
-    XmlNode root = doc.root();
-    // Entries by position; the element names are not looked at.
-    for (auto c = root.raw().first_child(); c && ids.size() < DiagnosisEntries;
-         c = c.next_sibling())
-        ids.push_back(XmlNode(c).text());
+    const Project p = Project::loadFile(Project::File::Diagnosis, path);
+    const DiagnosisPart& part = p.diagnosis();
+    if (part.report.state == LoadState::Unreadable) throw XmlError(part.report.reason);
+    const size_t n = std::min(part.ids.size(), size_t(DiagnosisEntries));
+    ids.assign(part.ids.begin(), part.ids.begin() + long(n));
 }
 
 size_t DiagnosisRunLength(const std::vector<std::string>& ids) {
@@ -77,5 +78,5 @@ std::string DiagnosisXml(const std::vector<std::string>& ids) {
 }
 
 void SaveDiagnosisIds(const std::vector<std::string>& ids, const std::string& path) {
-    BuildDoc(ids).save(path);
+    Project::loadFile(Project::File::Diagnosis, path).saveDiagnosis(ids);
 }

@@ -1,5 +1,8 @@
 #include "core/family/PdoAccess.h"
 
+#include "core/model/Project.h"
+#include "core/project/Errors.h"
+
 #include "core/project/CheckedTable.h"
 #include "core/project/FileSystem.h"
 #include "core/project/ParseInteger.h"
@@ -47,8 +50,9 @@ XmlDocument BuildDocument(const PdoAccessTables& tables) {
 } // namespace
 
 PdoAreaSizes ReadPdoAreaSizes(const std::string& pargenPath) {
-    const TableSizes s =
-        ReadTableSizes(pargenPath, "Profi_NB_IN", "Profi_NB_OUT", DefaultProfiAreaSize);
+    const Project p = Project::loadFile(Project::File::Pargen, pargenPath);
+    if (p.params().report.state == LoadState::Unreadable) throw XmlError(p.params().report.reason);
+    const ProfiSizes s = ProfiSizesOf(p.params());
     return {s.in, s.out};
 }
 

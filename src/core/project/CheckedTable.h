@@ -1,5 +1,4 @@
 #pragma once
-#include "core/project/XmlDoc.h"
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -56,16 +55,3 @@ void AppendFailures(const CheckedTable<Row>& table, const std::vector<Row>& rows
                 out.push_back({i, c.field, RowFailure(i + 1, c.table, c.message)});
         }
 }
-
-// The two sizes that bound a pair of tables, from two elements of pargen.xml:
-// `fallback` for a missing file, a missing element or a text that is not an
-// integer. A file that is there but cannot be read throws XmlError.
-struct TableSizes {
-    int32_t in;
-    int32_t out;
-};
-TableSizes ReadTableSizes(const std::string& pargenPath, std::string_view inElement,
-                          std::string_view outElement, int32_t fallback);
-// The same from a document already loaded.
-TableSizes ReadTableSizes(const XmlDocument& doc, std::string_view inElement,
-                          std::string_view outElement, int32_t fallback);

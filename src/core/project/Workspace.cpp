@@ -1,5 +1,7 @@
 #include "core/project/Workspace.h"
 
+#include "core/model/Project.h"
+
 #include "core/project/FileSystem.h"
 #include "core/project/IniFile.h"
 
@@ -140,6 +142,16 @@ void Workspace::UpdateProjectPaths() {
     SdopdoPath = base + "sdopdo.xml";
     PdoPath = base + "pdo.xml";
     DiagnosisPath = base + "diagnosis.xml";
+}
+
+Project& Workspace::project() {
+    if (!project_ || project_->folder() != ProjectFolder)
+        project_ = std::make_shared<Project>(Project::load(ProjectFolder));
+    return *project_;
+}
+
+void Workspace::reloadProject() {
+    project_ = std::make_shared<Project>(Project::load(ProjectFolder));
 }
 
 std::string Workspace::IniPath() const {

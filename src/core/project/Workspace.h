@@ -1,7 +1,10 @@
 #pragma once
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+class Project;
 
 // Product constants shared by several windows.
 inline constexpr int ProductVariant = 2;
@@ -54,6 +57,15 @@ public:
     // Open project, after the browser: the picked folder (if any) becomes the
     // project and the name is the part of it after ProjectsFolder.
     void ApplyOpenedFolder(const std::optional<std::string>& picked);
+
+    // The open project's model, read when first asked for after the project
+    // changed; the editors commit into it, the main window checks it.
+    Project& project();
+    // Reads the open project's files anew (a project was opened).
+    void reloadProject();
+
+private:
+    std::shared_ptr<Project> project_;
 };
 
 // Where the workspace is. `error` is set (and `folder` empty) when the given

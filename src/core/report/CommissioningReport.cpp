@@ -3,7 +3,8 @@
 #include "core/editors/AccessMap.h"
 #include "core/editors/ByteMap.h"
 #include "core/editors/CommParams.h"
-#include "core/editors/ProjectCheck.h"
+#include "core/model/Check.h"
+#include "core/model/Project.h"
 #include "core/project/FileSystem.h"
 
 #include <cstdio>
@@ -51,15 +52,12 @@ svg { width: 100%; height: auto; page-break-inside: avoid; }
 @page { margin: 12mm; }
 )";
 
-void Params(std::string& h, const std::string& pargen) {
-    CommParams p;
+void Params(std::string& h, const ParamsPart& part) {
+    const CommParams p = CommParamsOf(part);
     std::string note;
-    try {
-        LoadCommParams(pargen, p);
-        if (!FileExists(pargen)) note = "No pargen.xml: the defaults below apply.";
-    } catch (const std::exception& e) {
-        note = std::string("pargen.xml could not be read: ") + e.what();
-    }
+    if (!part.report.present()) note = "No pargen.xml: the defaults below apply.";
+    if (part.report.state == LoadState::Unreadable || part.report.state == LoadState::Partial)
+        note = "pargen.xml could not be read: " + part.report.reason;
     static const char* protocols[] = {"Modbus RTU", "Modbus ASCII", "JBUS", "Binary", "ASCII"};
     const std::string protocol = p.SerProt >= 0 && p.SerProt < 5
                                      ? protocols[p.SerProt]
@@ -214,7 +212,7 @@ unsigned long Crc32(const std::string& bytes) {
 
 std::string CommissioningReportHtml(const std::string& folder, const std::string& name,
                                     const std::string& date, ByteMapDrawing drawing) {
-    const std::string pargen = folder + PathSep + "pargen.xml";
+    const Project project = Project::load(folder);
     std::string h = "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">\n<title>"
                     "Commissioning report " +
                     Esc(name) + "</title>\n<style>" + kStyle + "</style></head>\n<body>\n";
@@ -222,20 +220,15 @@ std::string CommissioningReportHtml(const std::string& folder, const std::string
     h += "<p>Velmora Tessaro KT52830 Serial-m 2 DeviceNet-s<br>Date: " + Esc(date) +
          "<br>Project folder: " + Esc(folder) + "</p>\n";
 
-    Params(h, pargen);
+    Params(h, project.params());
 
-    AccessMap map;
-    AccessBounds bounds;
+    // The rows the image holds: every stored row.
+    const AccessMap map = StoredAccessMap(project.access());
+    const AccessBounds bounds = BoundsOf(project.params());
     std::string mapNote;
-    try {
-        bounds = ReadAccessBounds(pargen);
-    } catch (const std::exception&) {
-    }
-    try {
-        LoadAccessMap(folder + PathSep + "sdo.xml", map);
-    } catch (const std::exception& e) {
-        mapNote = std::string("sdo.xml could not be read whole: ") + e.what();
-    }
+    if (project.access().report.state == LoadState::Unreadable ||
+        project.access().report.state == LoadState::Partial)
+        mapNote = "sdo.xml could not be read whole: " + project.access().report.reason;
     h += "<h2 id=\"accessmap\">Access map</h2>\n";
     if (!mapNote.empty()) h += "<p class=\"error\">" + Esc(mapNote) + "</p>\n";
     Table(h, "read", "DeviceNet OUT --&gt; Serial Read", map.In);
@@ -249,7 +242,7 @@ std::string CommissioningReportHtml(const std::string& folder, const std::string
     Strip(h, maps.write, "Write table, N Byte OUT", drawing);
 
     h += "<h2 id=\"findings\">Project check</h2>\n";
-    const std::vector<Finding> findings = CheckProjectFolder(folder);
+    const std::vector<Finding> findings = CheckProject(project);
     h += "<p>" + Esc(FindingSummary(CountFindings(findings))) + "</p>\n";
     if (!findings.empty()) {
         h += "<table><thead><tr><th>Severity</th><th>File</th><th>Table</th><th>Row</th>"

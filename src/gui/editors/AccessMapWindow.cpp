@@ -3,6 +3,8 @@
 
 #include "core/editors/ProjectCheck.h"
 #include "core/editors/TableCsv.h"
+#include "core/model/Project.h"
+#include "core/project/Errors.h"
 #include "core/project/FileSystem.h"
 #include "core/project/Workspace.h"
 #include "gui/editors/ByteMapWindow.h"
@@ -117,7 +119,7 @@ void TFSetVar::BtnByteMapClick() {
     if (!ByteMap) {
         ByteMap = new TFByteMap(
             [this] {
-                return TFByteMap::Source{fromGrids(), {NByteIn, NByteOut}};
+                return TFByteMap::Source{RunsOf(fromGrids()), {NByteIn, NByteOut}};
             },
             this);
         ByteMap->setWindowFlag(Qt::Window);
@@ -169,13 +171,20 @@ void TFSetVar::clearControls() {
 void TFSetVar::loadControls() {
     // An unreadable pargen.xml is reported; the map is still this project's,
     // checked against the default bounds.
-    run([this] {
-        AccessBounds b = ReadAccessBounds(ws().PargenPath);
+    Project& project = ws().project();
+    project.reloadParams();
+    project.reloadAccess();
+    run([&] {
+        const ParamsPart& params = project.params();
+        if (params.report.state == LoadState::Unreadable) throw XmlError(params.report.reason);
+        const AccessBounds b = BoundsOf(params);
         NByteIn = b.NByteIn;
         NByteOut = b.NByteOut;
     });
     GridUpdate ua(sga), ub(sgb);
-    showRead(LoadAccessMap, AccessMap{}, [this](const AccessMap& map) { toGrids(map); });
+    std::string stop;
+    toGrids(EditorAccessMap(project.access(), &stop));
+    if (!stop.empty()) throw XmlError(stop);
     if (ByteMap && ByteMap->isVisible()) ByteMap->refresh();
 }
 
@@ -189,7 +198,7 @@ std::optional<EditorWindow::Failure> TFSetVar::firstFailure() {
 }
 
 void TFSetVar::save() {
-    SaveAccessMap(fromGrids(), savedFile());
+    ws().project().saveAccessMap(fromGrids());
 }
 
 AccessMap TFSetVar::fromGrids() const {

@@ -1,5 +1,8 @@
 #include "gui/editors/BusProbeWindow.h"
 
+#include "core/model/Project.h"
+#include "core/project/Errors.h"
+
 #include "core/editors/CommParams.h"
 #include "core/project/FileSystem.h"
 #include "core/project/ParseInteger.h"
@@ -164,16 +167,22 @@ void TFBusProbe::buildControls() {
 
 void TFBusProbe::loadProject() {
     if (busy_) return; // the worker reads the rows
-    plan_ = LoadProbePlan(ws().ProjectFolder);
+    Project& project = ws().project();
+    project.reloadParams();
+    project.reloadAccess();
+    plan_ = ProbePlanOf(project);
     planLoaded_ = true;
     fillGrid();
 }
 
 void TFBusProbe::setAccessMap(const AccessMap& map) {
     if (busy_) return;
-    CommParams params;
-    LoadCommParams(ws().PargenPath, params);
-    plan_.Settings = ProbeSettingsFrom(params);
+    Project& project = ws().project();
+    project.reloadParams();
+    const ParamsPart& part = project.params();
+    if (part.report.state == LoadState::Unreadable || part.report.state == LoadState::Partial)
+        throw XmlError(part.report.reason);
+    plan_.Settings = ProbeSettingsFrom(CommParamsOf(part));
     plan_.Rows = ProbeRows(map);
     planLoaded_ = true;
     fillGrid();

@@ -1,5 +1,7 @@
 #include "gui/editors/CommunicationWindow.h"
 
+#include "core/model/Project.h"
+#include "core/project/Errors.h"
 #include "core/project/Workspace.h"
 
 #include "gui/widgets/Controls.h"
@@ -154,7 +156,19 @@ void TFpargen::clearControls() {
 }
 
 void TFpargen::loadControls() {
-    showRead(LoadCommParams, fromControls(), [this](const CommParams& p) { toControls(p); });
+    Project& project = ws().project();
+    project.reloadParams();
+    const ParamsPart& part = project.params();
+    if (!part.report.present()) return toControls(CommParams{});
+    if (part.report.state == LoadState::Unreadable) throw XmlError(part.report.reason);
+    CommParams p = fromControls();
+    try {
+        ReadCommParams(part, p);
+    } catch (...) {
+        toControls(p);
+        throw;
+    }
+    toControls(p);
 }
 
 std::optional<EditorWindow::Failure> TFpargen::firstFailure() {
@@ -167,7 +181,7 @@ std::optional<EditorWindow::Failure> TFpargen::firstFailure() {
 }
 
 void TFpargen::save() {
-    SaveCommParams(fromControls(), savedFile());
+    ws().project().saveParams(fromControls());
 }
 
 CommParams TFpargen::fromControls() const {

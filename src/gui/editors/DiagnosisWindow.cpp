@@ -1,6 +1,8 @@
 #include "gui/editors/DiagnosisWindow.h"
 
 #include "core/editors/DiagnosisIds.h"
+#include "core/model/Project.h"
+#include "core/project/Errors.h"
 #include "core/editors/TableCsv.h"
 #include "core/project/FileSystem.h"
 #include "core/project/Workspace.h"
@@ -49,9 +51,12 @@ void TFSetDiagnosis::clearControls() {
 
 void TFSetDiagnosis::loadControls() {
     // A malformed file is rejected whole, so column 1 stays empty then.
-    std::vector<std::string> ids;
-    LoadDiagnosisIds(ws().DiagnosisPath, ids);
-    for (size_t i = 0; i < ids.size(); ++i)
+    Project& project = ws().project();
+    project.reloadDiagnosis();
+    const DiagnosisPart& part = project.diagnosis();
+    if (part.report.state == LoadState::Unreadable) throw XmlError(part.report.reason);
+    const std::vector<std::string>& ids = part.ids;
+    for (size_t i = 0; i < ids.size() && i < size_t(DiagnosisEntries); ++i)
         ACG->setCellText(1, static_cast<int>(i) + 1, ids[i]);
 }
 
@@ -63,7 +68,7 @@ std::vector<EditorWindow::Failure> TFSetDiagnosis::allFailures() {
 }
 
 void TFSetDiagnosis::save() {
-    SaveDiagnosisIds(fromGrid(), savedFile());
+    ws().project().saveDiagnosis(fromGrid());
 }
 
 std::vector<std::string> TFSetDiagnosis::fromGrid() const {

@@ -1,5 +1,8 @@
 #include "gui/family/PdoAccessWindow.h"
 
+#include "core/model/Project.h"
+#include "core/project/Errors.h"
+
 #include "core/project/Errors.h"
 #include "core/project/FileSystem.h"
 #include "core/project/Workspace.h"
@@ -105,7 +108,11 @@ void TFSetPdo::loadControls() {
     // An unreadable pargen.xml is reported, but the grids are still filled
     // from this project's pdo.xml.
     run([this] {
-        const PdoAreaSizes sizes = ReadPdoAreaSizes(ws().PargenPath);
+        Project& project = ws().project();
+        project.reloadParams();
+        const ParamsPart& params = project.params();
+        if (params.report.state == LoadState::Unreadable) throw XmlError(params.report.reason);
+        const ProfiSizes sizes = ProfiSizesOf(params);
         NByteIn = sizes.in;
         NByteOut = sizes.out;
     });

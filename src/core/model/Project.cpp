@@ -1,0 +1,500 @@
+#include "core/model/Project.h"
+
+#include "core/editors/DiagnosisIds.h"
+
+#include "core/project/Errors.h"
+#include "core/project/FileSystem.h"
+#include "core/project/ParseInteger.h"
+#include "core/project/XmlDoc.h"
+
+#include <optional>
+
+namespace {
+constexpr const char* kPargen = "pargen.xml";
+constexpr const char* kSdo = "sdo.xml";
+constexpr const char* kDiagnosis = "diagnosis.xml";
+constexpr const char* kSdoRoot = "Serial_to_ProfiBus";
+constexpr const char* kDiagnosisRoot = "Modbus_IDs";
+
+const char* ListName(AccessTable t) {
+    return AccessListName(t);
+}
+
+struct AttrInfo {
+    AccessAttr bit;
+    const char* name;
+    std::string AccessRow::*cell;
+};
+// The attributes of a row in the order they are written.
+constexpr AttrInfo kAttrs[] = {
+    {AccessAttr::SlaveId, "Slave_ID", &AccessRow::SlaveId},
+    {AccessAttr::Type, "Type", &AccessRow::Type},
+    {AccessAttr::AddressMod, "Address_Mod", &AccessRow::AddressMod},
+    {AccessAttr::NPoint, "NPoint", &AccessRow::NPoint},
+    {AccessAttr::Swap, "Swap", &AccessRow::Swap},
+    {AccessAttr::AddressDeviceNet, "Address_DeviceNet", &AccessRow::AddressDeviceNet},
+    {AccessAttr::Mnemonic, "Mnemonic", &AccessRow::Mnemonic},
+};
+
+// The attributes without which Set Access stops reading a table; the others
+// take the editor's fallback.
+uint8_t MandatoryBits(AccessTable t) {
+    uint8_t bits = uint8_t(AccessAttr::SlaveId) | uint8_t(AccessAttr::AddressMod) |
+                   uint8_t(AccessAttr::NPoint) | uint8_t(AccessAttr::AddressDeviceNet);
+    if (t == AccessTable::Read) bits |= uint8_t(AccessAttr::Type);
+    return bits;
+}
+
+std::string Fallback(AccessTable t, AccessAttr a) {
+    if (a == AccessAttr::Swap) return "N";
+    if (a == AccessAttr::Type && t == AccessTable::Write) return "Holding Register";
+    return "";
+}
+
+// The message Set Access gives for a row without a mandatory attribute.
+std::string MissingAttribute(const char* name) {
+    return std::string("Attribute '") + name + "' not found in element 'row'";
+}
+
+// The file's bytes, nothing for an absent file; `error` says why it could
+// not be read.
+std::optional<std::string> ReadIfThere(const std::string& path, std::string& error) {
+    error.clear();
+    if (!FileExists(path)) {
+        if (DirectoryExists(path)) error = "\"" + path + "\" is a folder, not a file";
+        return std::nullopt;
+    }
+    try {
+        return ReadFileBytes(path, MaxDocumentBytes);
+    } catch (const std::exception& e) {
+        error = e.what();
+        return std::nullopt;
+    }
+}
+
+LoadReport Unreadable(std::string reason) {
+    return {LoadState::Unreadable, std::move(reason)};
+}
+
+void WriteRow(XmlNode list, const AccessRow& row) {
+    XmlNode r = list.append("row");
+    for (const AttrInfo& a : kAttrs)
+        r.setAttr(a.name, row.*a.cell);
+}
+
+// A copy of `doc`, or an empty document when there is none.
+XmlDocument CopyOf(const std::shared_ptr<const XmlDocument>& doc) {
+    XmlDocument out;
+    if (doc) out.raw().reset(const_cast<XmlDocument&>(*doc).raw());
+    return out;
+}
+
+std::shared_ptr<const XmlDocument> Parsed(std::string_view text, const std::string& origin) {
+    auto doc = std::make_shared<XmlDocument>();
+    doc->loadString(text, origin);
+    return doc;
+}
+} // namespace
+
+const char* AccessListName(AccessTable t) {
+    return t == AccessTable::Read ? "DeviceNet_IN" : "DeviceNet_OUT";
+}
+
+const char* AccessAttrName(AccessAttr a) {
+    for (const AttrInfo& i : kAttrs)
+        if (i.bit == a) return i.name;
+    return "";
+}
+
+Project::Project() = default;
+Project::~Project() = default;
+Project::Project(const Project&) = default;
+Project& Project::operator=(const Project&) = default;
+Project::Project(Project&&) noexcept = default;
+Project& Project::operator=(Project&&) noexcept = default;
+
+std::string Project::pargenPath() const {
+    return pargenPath_.empty() ? folder_ + PathSep + kPargen : pargenPath_;
+}
+std::string Project::sdoPath() const {
+    return sdoPath_.empty() ? folder_ + PathSep + kSdo : sdoPath_;
+}
+std::string Project::diagnosisPath() const {
+    return diagnosisPath_.empty() ? folder_ + PathSep + kDiagnosis : diagnosisPath_;
+}
+
+Project Project::loadFile(File which, const std::string& path) {
+    Project p;
+    const size_t slash = path.find_last_of(PathSep);
+    p.folder_ = slash == std::string::npos ? "." : path.substr(0, slash);
+    switch (which) {
+    case File::Pargen:
+        p.pargenPath_ = path;
+        p.reloadParams();
+        break;
+    case File::Sdo:
+        p.sdoPath_ = path;
+        p.reloadAccess();
+        break;
+    case File::Diagnosis:
+        p.diagnosisPath_ = path;
+        p.reloadDiagnosis();
+        break;
+    }
+    return p;
+}
+
+std::optional<std::string> ReadProjectFile(const std::string& path) {
+    std::string error;
+    auto bytes = ReadIfThere(path, error);
+    if (!error.empty()) throw XmlError(error);
+    return bytes;
+}
+
+Project Project::load(const std::string& folder) {
+    Project p;
+    p.folder_ = folder;
+    // No project: its paths would point at the file system root.
+    if (folder.empty()) return p;
+    p.reloadParams();
+    p.reloadAccess();
+    p.reloadDiagnosis();
+    return p;
+}
+
+Project Project::fromTexts(const std::optional<std::string>& pargen,
+                           const std::optional<std::string>& sdo,
+                           const std::optional<std::string>& diagnosis, const std::string& folder) {
+    Project p;
+    p.folder_ = folder;
+    p.readParams(pargen, "");
+    p.readAccess(sdo, "");
+    p.readDiagnosis(diagnosis, "");
+    return p;
+}
+
+void Project::reloadParams() {
+    std::string error;
+    auto bytes = ReadIfThere(pargenPath(), error);
+    readParams(bytes, error);
+}
+
+void Project::reloadAccess() {
+    std::string error;
+    auto bytes = ReadIfThere(sdoPath(), error);
+    readAccess(bytes, error);
+}
+
+void Project::reloadDiagnosis() {
+    std::string error;
+    auto bytes = ReadIfThere(diagnosisPath(), error);
+    readDiagnosis(bytes, error);
+}
+
+void Project::readParams(const std::optional<std::string>& bytes, const std::string& error) {
+    params_ = ParamsPart{};
+    pargenDoc_.reset();
+    if (!bytes) {
+        if (!error.empty()) params_.report = Unreadable(error);
+        return;
+    }
+    try {
+        pargenDoc_ = Parsed(*bytes, pargenPath());
+    } catch (const std::exception& e) {
+        params_.report = Unreadable(e.what());
+        return;
+    }
+    const XmlNode root = pargenDoc_->root();
+    params_.rootName = root.name();
+    for (const ParamInfo& info : AllParams())
+        if (auto e = root.findChild(info.element)) params_.texts[info.id] = e->text();
+    params_.report.state = LoadState::Read;
+    try {
+        CommParams p;
+        ReadCommParams(params_, p);
+    } catch (const std::exception& e) {
+        params_.report = {LoadState::Partial, e.what()};
+    }
+}
+
+void Project::readAccess(const std::optional<std::string>& bytes, const std::string& error) {
+    access_ = AccessPart{};
+    sdoDoc_.reset();
+    if (!bytes) {
+        if (!error.empty()) access_.report = Unreadable(error);
+        return;
+    }
+    try {
+        sdoDoc_ = Parsed(*bytes, sdoPath());
+    } catch (const std::exception& e) {
+        access_.report = Unreadable(e.what());
+        return;
+    }
+    access_.report.state = LoadState::Read;
+    const XmlNode root = sdoDoc_->root();
+    access_.rootName = root.name();
+    auto partial = [&](const std::string& reason) {
+        if (access_.report.state == LoadState::Read) access_.report = {LoadState::Partial, reason};
+    };
+    for (AccessTable t : {AccessTable::Read, AccessTable::Write}) {
+        AccessTableRows& table = access_.table(t);
+        auto list = root.findChild(ListName(t));
+        if (!list) {
+            partial("Element '" + std::string(ListName(t)) + "' not found in '" + root.name() +
+                    "'");
+            continue;
+        }
+        table.found = true;
+        const uint8_t mandatory = MandatoryBits(t);
+        for (auto c = list->raw().first_child(); c; c = c.next_sibling()) {
+            XmlNode node(c);
+            AccessRow row;
+            uint8_t absent = 0;
+            for (const AttrInfo& a : kAttrs) {
+                if (auto v = node.findAttr(a.name))
+                    row.*a.cell = std::move(*v);
+                else {
+                    absent |= uint8_t(a.bit);
+                    row.*a.cell = Fallback(t, a.bit);
+                }
+            }
+            if (absent & mandatory)
+                for (const AttrInfo& a : kAttrs)
+                    if (absent & mandatory & uint8_t(a.bit)) {
+                        partial(MissingAttribute(a.name));
+                        break;
+                    }
+            table.rows.push_back(std::move(row));
+            table.absent.push_back(absent);
+        }
+    }
+}
+
+void Project::readDiagnosis(const std::optional<std::string>& bytes, const std::string& error) {
+    diagnosis_ = DiagnosisPart{};
+    if (!bytes) {
+        if (!error.empty()) diagnosis_.report = Unreadable(error);
+        return;
+    }
+    XmlDocument doc;
+    try {
+        doc.loadString(*bytes, diagnosisPath());
+    } catch (const std::exception& e) {
+        diagnosis_.report = Unreadable(e.what());
+        return;
+    }
+    // Entries by position; the element names are not looked at.
+    for (auto c = doc.root().raw().first_child(); c; c = c.next_sibling())
+        diagnosis_.ids.push_back(XmlNode(c).text());
+    diagnosis_.report.state = LoadState::Read;
+}
+
+// --- Writers ---
+
+std::string Project::paramsXml(const CommParams& p) const {
+    if (auto failures = CommChoiceFailures(p); !failures.empty()) throw TessaroError(failures[0]);
+    const ParamTexts texts = ParamTextsOf(p, params_.texts);
+    XmlDocument doc = CopyOf(params_.report.usable() ? pargenDoc_ : nullptr);
+    XmlNode root = params_.report.usable() ? doc.root() : doc.createRoot("Par_Gen");
+    for (Param id : CommParamFileOrder()) {
+        const std::string& value = *texts[id];
+        if (auto e = root.findChild(InfoOf(id).element)) {
+            if (e->text() != value) e->setText(value);
+        } else {
+            root.append(InfoOf(id).element).setText(value);
+        }
+    }
+    return doc.toString();
+}
+
+namespace {
+// `doc` with list `t` holding `rows`; the list is made where it is missing.
+void PutList(XmlDocument& doc, AccessTable t, const std::vector<AccessRow>& rows) {
+    XmlNode root = doc.root();
+    std::optional<XmlNode> list = root.findChild(ListName(t));
+    if (!list) {
+        pugi::xml_node made;
+        auto out = root.findChild(ListName(AccessTable::Write));
+        if (t == AccessTable::Read && out)
+            made = root.raw().insert_child_before(ListName(t), out->raw());
+        else
+            made = root.raw().append_child(ListName(t));
+        list = XmlNode(made);
+    }
+    while (list->raw().first_child())
+        list->raw().remove_child(list->raw().first_child());
+    for (const AccessRow& r : rows)
+        WriteRow(*list, r);
+}
+
+std::vector<AccessRow> RunOf(const std::vector<AccessRow>& rows) {
+    return {rows.begin(), rows.begin() + long(RunLength(rows))};
+}
+} // namespace
+
+std::string Project::accessXml(const AccessMap& map) const {
+    // Set Access owns both tables: a file it could not read is replaced.
+    XmlDocument doc = CopyOf(access_.report.usable() ? sdoDoc_ : nullptr);
+    if (!access_.report.usable()) doc.createRoot(kSdoRoot);
+    for (AccessTable t : {AccessTable::Read, AccessTable::Write})
+        PutList(doc, t, RunOf(map.rows(t)));
+    return doc.toString();
+}
+
+std::string Project::accessTableXml(AccessTable t, const std::vector<AccessRow>& rows) const {
+    if (access_.report.state == LoadState::Unreadable)
+        throw TessaroError("sdo.xml cannot be read, so its other table cannot be kept: " +
+                           access_.report.reason);
+    XmlDocument doc = CopyOf(access_.report.usable() ? sdoDoc_ : nullptr);
+    if (!access_.report.usable()) {
+        doc.createRoot(kSdoRoot);
+        PutList(doc, AccessTable::Read, {});
+        PutList(doc, AccessTable::Write, {});
+    }
+    PutList(doc, t, rows);
+    return doc.toString();
+}
+
+void Project::saveParams(const CommParams& p) {
+    const std::string xml = paramsXml(p);
+    try {
+        WriteFileAtomic(pargenPath(), xml);
+    } catch (const FileError& e) {
+        throw XmlError(e.what());
+    }
+    readParams(xml, "");
+}
+
+namespace {
+void WriteDocument(const std::string& path, const std::string& xml) {
+    try {
+        WriteFileAtomic(path, xml);
+    } catch (const FileError& e) {
+        throw XmlError(e.what());
+    }
+}
+} // namespace
+
+void Project::saveAccessMap(const AccessMap& map) {
+    const std::string xml = accessXml(map);
+    WriteDocument(sdoPath(), xml);
+    readAccess(xml, "");
+}
+
+void Project::saveAccessTable(AccessTable t, const std::vector<AccessRow>& rows) {
+    const std::string xml = accessTableXml(t, rows);
+    WriteDocument(sdoPath(), xml);
+    readAccess(xml, "");
+}
+
+void Project::saveDiagnosis(const std::vector<std::string>& ids) {
+    const std::string xml = DiagnosisXml(ids);
+    WriteDocument(diagnosisPath(), xml);
+    readDiagnosis(xml, "");
+}
+
+// --- Views ---
+
+void ReadCommParams(const ParamsPart& part, CommParams& p) {
+    const ParamTexts& t = part.texts;
+    auto text = [&](Param id) -> const std::string& {
+        if (!t[id])
+            throw XmlError("Element '" + std::string(InfoOf(id).element) + "' not found in '" +
+                           part.rootName + "'");
+        return *t[id];
+    };
+    // No fallback: an error here ends the reading.
+    p.SerBaud = ParseInteger(text(Param::SerBaud));
+    p.SerPar = ParseInteger(text(Param::SerPar));
+    p.SerTO = text(Param::SerTO);
+    p.SerCD = text(Param::SerCD);
+    p.SerType = ParseInteger(text(Param::SerType)) == 1 ? 1 : 0;
+    const int prot = ParseInteger(text(Param::SerProt));
+    p.SerProt = prot >= 0 && prot <= 3 ? prot : 4;
+
+    auto orText = [&](Param id) { return t[id] ? *t[id] : std::string(InfoOf(id).fallback); };
+    auto number = [&](Param id, int fallback) {
+        return t[id] ? ParseInteger(*t[id], fallback) : fallback;
+    };
+    p.SerWriteMode = number(Param::SerWriteMode, 0) != 0 ? 1 : 0;
+    p.DnId = orText(Param::DnId);
+    p.DnBaud = number(Param::DnBaud, 2);
+    p.DnNbIn = orText(Param::DnNbIn);
+    p.DnNbOut = orText(Param::DnNbOut);
+    p.DnEnableError = number(Param::DnEnableError, 0) == 1;
+    p.DnNumContErr = orText(Param::DnNumContErr);
+    p.DnValCancData = orText(Param::DnValCancData);
+}
+
+CommParams CommParamsOf(const ParamsPart& part) {
+    CommParams p;
+    try {
+        ReadCommParams(part, p);
+    } catch (const std::exception&) {
+        // What was read before the stop is kept, the rest are the defaults.
+    }
+    return p;
+}
+
+ParamTexts ParamTextsOf(const CommParams& p, const ParamTexts& stored) {
+    ParamTexts out = stored;
+    auto code = [&](Param id, int value) {
+        const auto& s = stored[id];
+        const bool same = s && TryParseInteger(*s) == std::optional<int32_t>(value);
+        out[id] = same ? *s : std::to_string(value);
+    };
+    code(Param::SerBaud, p.SerBaud);
+    code(Param::SerPar, p.SerPar);
+    out[Param::SerTO] = p.SerTO;
+    out[Param::SerCD] = p.SerCD;
+    code(Param::SerType, p.SerType == 1 ? 1 : 0);
+    code(Param::SerProt, p.SerProt >= 0 && p.SerProt <= 3 ? p.SerProt : 4);
+    code(Param::SerWriteMode, p.SerWriteMode != 0 ? 1 : 0);
+    out[Param::DnId] = p.DnId;
+    code(Param::DnBaud, p.DnBaud);
+    out[Param::DnNbIn] = p.DnNbIn;
+    out[Param::DnNbOut] = p.DnNbOut;
+    code(Param::DnEnableError, p.DnEnableError ? 1 : 0);
+    out[Param::DnNumContErr] = p.DnNumContErr;
+    out[Param::DnValCancData] = p.DnValCancData;
+    return out;
+}
+
+AccessBounds BoundsOf(const ParamsPart& part) {
+    auto size = [&](Param id) {
+        const auto& t = part.texts[id];
+        return t ? TryParseInteger(*t).value_or(DefaultDeviceNetBytes) : DefaultDeviceNetBytes;
+    };
+    return {size(Param::DnNbIn), size(Param::DnNbOut)};
+}
+
+ProfiSizes ProfiSizesOf(const ParamsPart& part) {
+    auto size = [&](Param id) {
+        const auto& t = part.texts[id];
+        const std::optional<int32_t> v = t ? TryParseInteger(*t) : std::nullopt;
+        return v && *v >= 0 ? int(*v) : 244;
+    };
+    return {size(Param::ProfiNbIn), size(Param::ProfiNbOut)};
+}
+
+AccessMap EditorAccessMap(const AccessPart& part, std::string* stop) {
+    // The report's reason is the first place where Set Access stops reading:
+    // a missing list, or a row without a mandatory attribute.
+    AccessMap map;
+    for (AccessTable t : {AccessTable::Read, AccessTable::Write}) {
+        const AccessTableRows& table = part.table(t);
+        if (!table.found) break;
+        const uint8_t mandatory = MandatoryBits(t);
+        auto& rows = map.rows(t);
+        size_t i = 0;
+        for (; i < table.rows.size() && !(table.absent[i] & mandatory); ++i)
+            if (rows.size() < size_t(AccessMapRows)) rows.push_back(table.rows[i]);
+        if (i < table.rows.size()) break;
+    }
+    if (stop) *stop = part.report.state == LoadState::Read ? std::string() : part.report.reason;
+    return map;
+}
+
+AccessMap StoredAccessMap(const AccessPart& part) {
+    return {part.in.rows, part.out.rows};
+}
