@@ -25,6 +25,8 @@ struct Project {
         if (bin) CreateDir(dir / "bin");
     }
 };
+// The model of the same name is declared by the headers.
+using Folder = Project;
 
 TEST(Cli, BuildsAndDumpsTheWorkedExample) {
     Project p(ExamplePargen, ExampleSdo);
@@ -374,7 +376,7 @@ TEST(Cli, DeeplyNestedDocumentsAreRefusedAndNothingIsWritten) {
         {"pargen.xml", {"gsd"}, "out.gsd"},
     };
     for (const Case& c : cases) {
-        Project p(ExamplePargen, ExampleSdo);
+        Folder p(ExamplePargen, ExampleSdo);
         const std::string root = std::string(c.file) == "pargen.xml" ? "Par_Gen"
                                  : std::string(c.file) == "sdo.xml"  ? "Serial_to_ProfiBus"
                                                                      : "Diagnosis";
@@ -404,7 +406,7 @@ TEST(Cli, ReadOnlyTargetsAreLeftAlone) {
                           {{"build", "<p>", "-o", "<p>/copy.bin"}, "copy.bin"},
                           {{"gsd", "<p>", "<p>/out.gsd"}, "out.gsd"}};
     for (const Case& c : cases) {
-        Project p(ExamplePargen, ExampleSdo);
+        Folder p(ExamplePargen, ExampleSdo);
         const std::string target = p.dir / c.target;
         WriteText(target, "keep");
         ASSERT_EQ(::chmod(target.c_str(), 0444), 0);

@@ -1,43 +1,37 @@
 // The project check over an arbitrary pargen.xml, sdo.xml and diagnosis.xml
 // (the input holds all three, split at "\n--\n"; an empty part is a missing
-// file). Every outcome is a list of findings, each placed in a known file,
-// with a message; the byte map of what loads stays within its bounds.
+// file), on the project model. Every outcome is a list of findings, each
+// placed in a known file, with a message; the byte map of the stored rows
+// stays within its bounds.
 #include "FuzzScratch.h"
 #include "core/editors/ByteMap.h"
-#include "core/editors/ProjectCheck.h"
+#include "core/model/Check.h"
 #include "core/project/Errors.h"
 
 #include <cstdlib>
-#include <filesystem>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view in(reinterpret_cast<const char*>(data), size);
     const auto parts = FuzzSplit(in, "\n--\n", 3);
+    auto part = [&](int i) {
+        return parts[size_t(i)].empty() ? std::nullopt
+                                        : std::optional<std::string>(parts[size_t(i)]);
+    };
+    const Project project = Project::fromTexts(part(0), part(1), part(2));
     const char* names[] = {"pargen.xml", "sdo.xml", "diagnosis.xml"};
-    for (int i = 0; i < 3; ++i) {
-        if (parts[i].empty())
-            std::filesystem::remove(FuzzScratchDir() + "/" + names[i]);
-        else
-            FuzzPut(names[i], parts[i]);
-    }
-    for (const Finding& f : CheckProjectFolder(FuzzScratchDir())) {
+    for (const Finding& f : CheckProject(project)) {
         if (f.message.empty() || f.row < 0) std::abort();
         if (f.file != names[0] && f.file != names[1] && f.file != names[2]) std::abort();
     }
-    try {
-        AccessMap map;
-        LoadAccessMap(FuzzScratchDir() + "/sdo.xml", map);
-        AccessBounds bounds = ReadAccessBounds(FuzzScratchDir() + "/pargen.xml");
-        ByteMaps maps = ComputeByteMaps(map, bounds);
-        for (const ByteMap* m : {&maps.read, &maps.write}) {
-            // Longest row: 127 registers from the last byte of the largest area.
-            if (m->areaBytes < 0 || m->areaBytes > 455 || m->users.size() > 455 + 254) std::abort();
-            for (const auto& users : m->users)
-                for (int row : users)
-                    if (!m->find(row)) std::abort();
-        }
-        (void)ByteMapText(maps);
-    } catch (const TessaroError&) {
+    const AccessMap map = StoredAccessMap(project.access());
+    ByteMaps maps = ComputeByteMaps(map, BoundsOf(project.params()));
+    for (const ByteMap* m : {&maps.read, &maps.write}) {
+        // Longest row: 127 registers from the last byte of the largest area.
+        if (m->areaBytes < 0 || m->areaBytes > 455 || m->users.size() > 455 + 254) std::abort();
+        for (const auto& users : m->users)
+            for (int row : users)
+                if (!m->find(row)) std::abort();
     }
+    (void)ByteMapText(maps);
     return 0;
 }

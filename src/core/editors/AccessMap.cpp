@@ -93,7 +93,15 @@ CheckedTable<AccessRow> AccessTableChecks(AccessTable t, int bound) {
              {name, int(F::NPoint), range(&AccessRow::NPoint, 1, 127),
               "Number point must be between 1 and 127. "},
              {name, int(F::AddressDeviceNet), range(&AccessRow::AddressDeviceNet, 0, bound),
-              "Address DeviceNet must be between 0 and " + std::to_string(bound) + ". "}}};
+              "Address DeviceNet must be between 0 and " + std::to_string(bound) + ". "},
+             // The check box stores Y, N, or nothing while untouched; the image
+             // would read any other text as N.
+             {name, int(F::Swap),
+              [](const AccessRow& r) {
+                  const std::string& s = r.Swap;
+                  return s.empty() || s == "Y" || s == "y" || s == "N" || s == "n";
+              },
+              "SWAP must be Y or N. "}}};
 }
 
 void LoadAccessMap(const std::string& path, AccessMap& into) {
@@ -116,10 +124,9 @@ std::vector<AccessFailure> LocatedAccessFailures(const AccessMap& map, const Acc
     return out;
 }
 
-namespace {
 Finding AsFinding(AccessFailure f) {
-    static const char* const kColumns[] = {"Slave ID", "Type", "Address Register", "NPoint",
-                                           "Address DeviceNet"};
+    static const char* const kColumns[] = {"Slave ID", "Type",          "Address Register",
+                                           "NPoint",   "Address DeviceNet", "SWAP"};
     return {Severity::Error,
             "sdo.xml",
             AccessTableName(f.table),
@@ -127,7 +134,6 @@ Finding AsFinding(AccessFailure f) {
             kColumns[static_cast<int>(f.field)],
             std::move(f.message)};
 }
-} // namespace
 
 std::vector<Finding> AccessMapFindings(const AccessMap& map, const AccessBounds& bounds) {
     std::vector<Finding> out;

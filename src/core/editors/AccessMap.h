@@ -77,14 +77,14 @@ AccessMap RunsOf(const AccessMap& map);
 void LoadAccessMap(const std::string& path, AccessMap& into);
 
 // The cells the checks look at.
-enum class AccessField { SlaveId, Type, AddressMod, NPoint, AddressDeviceNet };
+enum class AccessField { SlaveId, Type, AddressMod, NPoint, AddressDeviceNet, Swap };
 
 // The checks of one table, `bound` the upper bound of Address DeviceNet;
 // each check's field is an AccessField.
 CheckedTable<AccessRow> AccessTableChecks(AccessTable t, int bound);
 
 // The checks of one row in order (Slave ID, Type, Address Register, NPoint,
-// Address DeviceNet), each text without the row head.
+// Address DeviceNet, SWAP), each text without the row head.
 std::vector<std::string> AccessRowFailures(const AccessRow& row, AccessTable t, int bound);
 
 // Every failure in check order: read table then write table, row by row over the
@@ -97,7 +97,9 @@ struct AccessFailure {
 };
 std::vector<AccessFailure> LocatedAccessFailures(const AccessMap& map, const AccessBounds& bounds,
                                                  size_t limit = SIZE_MAX);
-// The same as errors of sdo.xml on the cell's table, row and column.
+// A failure as an error of sdo.xml on the cell's table, row and column.
+Finding AsFinding(AccessFailure f);
+// The same for every failure.
 std::vector<Finding> AccessMapFindings(const AccessMap& map, const AccessBounds& bounds);
 std::vector<std::string> AccessMapFailures(const AccessMap& map, const AccessBounds& bounds);
 std::optional<std::string> CheckAccessMap(const AccessMap& map, const AccessBounds& bounds);

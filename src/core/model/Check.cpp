@@ -71,17 +71,6 @@ CommParams StoredCommParams(const ParamsPart& part, std::vector<Finding>& out) {
     return p;
 }
 
-const char* const kAccessColumns[] = {"Slave ID", "Type", "Address Register", "NPoint",
-                                      "Address DeviceNet"};
-
-Finding AsFinding(AccessFailure f) {
-    return {Severity::Error,
-            "sdo.xml",
-            AccessTableName(f.table),
-            static_cast<int>(f.row) + 1,
-            kAccessColumns[static_cast<int>(f.field)],
-            std::move(f.message)};
-}
 } // namespace
 
 std::vector<Finding> CheckParams(const ParamsPart& part) {
@@ -125,13 +114,12 @@ std::vector<AccessFailure> StoredAccessFailures(const AccessPart& part,
 
 std::vector<Finding> CheckAccess(const AccessPart& part, const AccessBounds& bounds) {
     std::vector<Finding> out;
-    if (!part.report.present()) return out;
     if (part.report.state == LoadState::Unreadable) {
         out.push_back(FileError("sdo.xml", part.report.reason));
         return out;
     }
     for (AccessTable t : {AccessTable::Read, AccessTable::Write})
-        if (!part.table(t).found)
+        if (part.report.present() && !part.table(t).found)
             out.push_back({Severity::Error, "sdo.xml", AccessTableName(t), 0, "",
                            std::string("Element '") + AccessListName(t) + "' not found in '" +
                                part.rootName + "'"});

@@ -8,6 +8,7 @@
 #include "core/project/XmlDoc.h"
 
 #include <optional>
+#include <sys/stat.h>
 
 namespace {
 constexpr const char* kPargen = "pargen.xml";
@@ -89,9 +90,23 @@ XmlDocument CopyOf(const std::shared_ptr<const XmlDocument>& doc) {
     return out;
 }
 
-std::shared_ptr<const XmlDocument> Parsed(std::string_view text, const std::string& origin) {
+// The document of a file's bytes; nothing, with the report saying why, for
+// an absent file or one that cannot be read or parsed.
+std::shared_ptr<const XmlDocument> Parsed(const std::optional<std::string>& bytes,
+                                          const std::string& error, const std::string& origin,
+                                          LoadReport& report) {
+    if (!bytes) {
+        if (!error.empty()) report = Unreadable(error);
+        return nullptr;
+    }
     auto doc = std::make_shared<XmlDocument>();
-    doc->loadString(text, origin);
+    try {
+        doc->loadString(*bytes, origin);
+    } catch (const std::exception& e) {
+        report = Unreadable(e.what());
+        return nullptr;
+    }
+    report.state = LoadState::Read;
     return doc;
 }
 } // namespace
@@ -173,42 +188,51 @@ Project Project::fromTexts(const std::optional<std::string>& pargen,
     return p;
 }
 
+Project::Stamp Project::StampOf(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return {};
+    return {true, uint64_t(st.st_dev), uint64_t(st.st_ino), uint64_t(st.st_size),
+            int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+bool Project::refresh() {
+    if (folder_.empty()) return false;
+    bool changed = false;
+    if (StampOf(pargenPath()) != pargenStamp_) reloadParams(), changed = true;
+    if (StampOf(sdoPath()) != sdoStamp_) reloadAccess(), changed = true;
+    if (StampOf(diagnosisPath()) != diagnosisStamp_) reloadDiagnosis(), changed = true;
+    return changed;
+}
+
 void Project::reloadParams() {
     std::string error;
+    pargenStamp_ = StampOf(pargenPath());
     auto bytes = ReadIfThere(pargenPath(), error);
     readParams(bytes, error);
 }
 
 void Project::reloadAccess() {
     std::string error;
+    sdoStamp_ = StampOf(sdoPath());
     auto bytes = ReadIfThere(sdoPath(), error);
     readAccess(bytes, error);
 }
 
 void Project::reloadDiagnosis() {
     std::string error;
+    diagnosisStamp_ = StampOf(diagnosisPath());
     auto bytes = ReadIfThere(diagnosisPath(), error);
     readDiagnosis(bytes, error);
 }
 
 void Project::readParams(const std::optional<std::string>& bytes, const std::string& error) {
     params_ = ParamsPart{};
-    pargenDoc_.reset();
-    if (!bytes) {
-        if (!error.empty()) params_.report = Unreadable(error);
-        return;
-    }
-    try {
-        pargenDoc_ = Parsed(*bytes, pargenPath());
-    } catch (const std::exception& e) {
-        params_.report = Unreadable(e.what());
-        return;
-    }
+    pargenDoc_ = Parsed(bytes, error, pargenPath(), params_.report);
+    if (!pargenDoc_) return;
     const XmlNode root = pargenDoc_->root();
     params_.rootName = root.name();
     for (const ParamInfo& info : AllParams())
         if (auto e = root.findChild(info.element)) params_.texts[info.id] = e->text();
-    params_.report.state = LoadState::Read;
     try {
         CommParams p;
         ReadCommParams(params_, p);
@@ -219,18 +243,8 @@ void Project::readParams(const std::optional<std::string>& bytes, const std::str
 
 void Project::readAccess(const std::optional<std::string>& bytes, const std::string& error) {
     access_ = AccessPart{};
-    sdoDoc_.reset();
-    if (!bytes) {
-        if (!error.empty()) access_.report = Unreadable(error);
-        return;
-    }
-    try {
-        sdoDoc_ = Parsed(*bytes, sdoPath());
-    } catch (const std::exception& e) {
-        access_.report = Unreadable(e.what());
-        return;
-    }
-    access_.report.state = LoadState::Read;
+    sdoDoc_ = Parsed(bytes, error, sdoPath(), access_.report);
+    if (!sdoDoc_) return;
     const XmlNode root = sdoDoc_->root();
     access_.rootName = root.name();
     auto partial = [&](const std::string& reason) {
@@ -272,21 +286,11 @@ void Project::readAccess(const std::optional<std::string>& bytes, const std::str
 
 void Project::readDiagnosis(const std::optional<std::string>& bytes, const std::string& error) {
     diagnosis_ = DiagnosisPart{};
-    if (!bytes) {
-        if (!error.empty()) diagnosis_.report = Unreadable(error);
-        return;
-    }
-    XmlDocument doc;
-    try {
-        doc.loadString(*bytes, diagnosisPath());
-    } catch (const std::exception& e) {
-        diagnosis_.report = Unreadable(e.what());
-        return;
-    }
+    const auto doc = Parsed(bytes, error, diagnosisPath(), diagnosis_.report);
+    if (!doc) return;
     // Entries by position; the element names are not looked at.
-    for (auto c = doc.root().raw().first_child(); c; c = c.next_sibling())
+    for (auto c = doc->root().raw().first_child(); c; c = c.next_sibling())
         diagnosis_.ids.push_back(XmlNode(c).text());
-    diagnosis_.report.state = LoadState::Read;
 }
 
 // --- Writers ---
@@ -362,6 +366,7 @@ void Project::saveParams(const CommParams& p) {
     } catch (const FileError& e) {
         throw XmlError(e.what());
     }
+    pargenStamp_ = StampOf(pargenPath());
     readParams(xml, "");
 }
 
@@ -378,18 +383,21 @@ void WriteDocument(const std::string& path, const std::string& xml) {
 void Project::saveAccessMap(const AccessMap& map) {
     const std::string xml = accessXml(map);
     WriteDocument(sdoPath(), xml);
+    sdoStamp_ = StampOf(sdoPath());
     readAccess(xml, "");
 }
 
 void Project::saveAccessTable(AccessTable t, const std::vector<AccessRow>& rows) {
     const std::string xml = accessTableXml(t, rows);
     WriteDocument(sdoPath(), xml);
+    sdoStamp_ = StampOf(sdoPath());
     readAccess(xml, "");
 }
 
 void Project::saveDiagnosis(const std::vector<std::string>& ids) {
     const std::string xml = DiagnosisXml(ids);
     WriteDocument(diagnosisPath(), xml);
+    diagnosisStamp_ = StampOf(diagnosisPath());
     readDiagnosis(xml, "");
 }
 

@@ -102,6 +102,11 @@ public:
     const AccessPart& access() const { return access_; }
     const DiagnosisPart& diagnosis() const { return diagnosis_; }
 
+    // Re-reads the files changed on disk since they were read or written
+    // (size, time or inode differ), so an edit made outside the program is
+    // seen; true when one was.
+    bool refresh();
+
     // Re-reads one file, as an editor does on each showing.
     void reloadParams();
     void reloadAccess();
@@ -132,8 +137,18 @@ private:
     void readAccess(const std::optional<std::string>& bytes, const std::string& error);
     void readDiagnosis(const std::optional<std::string>& bytes, const std::string& error);
 
+    // What a file looked like on disk when it was last read or written.
+    struct Stamp {
+        bool exists = false;
+        uint64_t dev = 0, ino = 0, size = 0;
+        int64_t mtimeNs = 0;
+        bool operator==(const Stamp&) const = default;
+    };
+    static Stamp StampOf(const std::string& path);
+
     std::string folder_;
     std::string pargenPath_, sdoPath_, diagnosisPath_; // set by loadFile
+    Stamp pargenStamp_, sdoStamp_, diagnosisStamp_;
     ParamsPart params_;
     AccessPart access_;
     DiagnosisPart diagnosis_;

@@ -147,6 +147,8 @@ void Workspace::UpdateProjectPaths() {
 Project& Workspace::project() {
     if (!project_ || project_->folder() != ProjectFolder)
         project_ = std::make_shared<Project>(Project::load(ProjectFolder));
+    else
+        project_->refresh();
     return *project_;
 }
 

@@ -59,7 +59,8 @@ public:
     void ApplyOpenedFolder(const std::optional<std::string>& picked);
 
     // The open project's model, read when first asked for after the project
-    // changed; the editors commit into it, the main window checks it.
+    // changed (and a file anew when it changed on disk); the editors commit
+    // into it, the main window checks it.
     Project& project();
     // Reads the open project's files anew (a project was opened).
     void reloadProject();

@@ -212,7 +212,12 @@ unsigned long Crc32(const std::string& bytes) {
 
 std::string CommissioningReportHtml(const std::string& folder, const std::string& name,
                                     const std::string& date, ByteMapDrawing drawing) {
-    const Project project = Project::load(folder);
+    return CommissioningReportHtml(Project::load(folder), name, date, drawing);
+}
+
+std::string CommissioningReportHtml(const Project& project, const std::string& name,
+                                    const std::string& date, ByteMapDrawing drawing) {
+    const std::string& folder = project.folder();
     std::string h = "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">\n<title>"
                     "Commissioning report " +
                     Esc(name) + "</title>\n<style>" + kStyle + "</style></head>\n<body>\n";

@@ -13,6 +13,11 @@ enum class ByteMapDrawing { Svg, Table };
 std::string CommissioningReportHtml(const std::string& projectFolder,
                                     const std::string& projectName, const std::string& date,
                                     ByteMapDrawing drawing = ByteMapDrawing::Svg);
+// The same from the project model as it stands.
+class Project;
+std::string CommissioningReportHtml(const Project& project, const std::string& projectName,
+                                    const std::string& date,
+                                    ByteMapDrawing drawing = ByteMapDrawing::Svg);
 
 // CRC-32 (IEEE, as zip and zlib) of the bytes.
 unsigned long Crc32(const std::string& bytes);

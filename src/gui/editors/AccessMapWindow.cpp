@@ -192,7 +192,7 @@ std::optional<EditorWindow::Failure> TFSetVar::firstFailure() {
     const auto failures = LocatedAccessFailures(fromGrids(), {NByteIn, NByteOut}, 1);
     if (failures.empty()) return std::nullopt;
     const AccessFailure& f = failures.front();
-    const int cols[] = {ColSlave, ColType, ColAddress, ColNPoint, ColDeviceNet};
+    const int cols[] = {ColSlave, ColType, ColAddress, ColNPoint, ColDeviceNet, ColSwap};
     return FailAt(f.message, grid(f.table), cols[static_cast<int>(f.field)],
                   static_cast<int>(f.row) + 1);
 }

@@ -1,5 +1,7 @@
 #include "gui/tools/ReportWindow.h"
 
+#include "core/model/Project.h"
+
 #include "core/project/FileSystem.h"
 #include "core/project/Workspace.h"
 #include "core/report/CommissioningReport.h"
@@ -62,7 +64,7 @@ void TFReport::FormShow() {
         date_ = QDate::currentDate().toString(Qt::ISODate).toStdString();
         // Qt's rich text draws no SVG: the byte map comes as coloured table cells.
         ReportView->setHtml(QString::fromStdString(CommissioningReportHtml(
-            ws().ProjectFolder, projectName(), date_, ByteMapDrawing::Table)));
+            ws().project(), projectName(), date_, ByteMapDrawing::Table)));
     });
 }
 
@@ -85,7 +87,7 @@ void TFReport::SaveHtmlClick() {
                                   "HTML files (*.html)|*.html", "html");
     if (path)
         WriteFileAtomic(path->toStdString(),
-                        CommissioningReportHtml(ws().ProjectFolder, projectName(), date_));
+                        CommissioningReportHtml(ws().project(), projectName(), date_));
 }
 
 void TFReport::PrintClick() {

@@ -50,9 +50,9 @@ std::string SdoXml(const std::string& inRows, const std::string& outRows) {
            outRows + "</DeviceNet_OUT></Serial_to_ProfiBus>";
 }
 
-struct Project {
+struct Folder {
     TempDir dir;
-    Project() { CreateDir(dir / "bin"); }
+    Folder() { CreateDir(dir / "bin"); }
     void pargen(const std::string& xml) { WriteText(dir / "pargen.xml", xml); }
     void sdo(const std::string& xml) { WriteText(dir / "sdo.xml", xml); }
     Bytes image() const { return BuildImage(dir.path()); }
@@ -78,31 +78,29 @@ const std::string Example46 = "08 00 00 00 18 00 00 00 "
                               "07 00 01 00 01 00 01 00 14 00 14 00 14 00 01 00 01 00 01 00 01 00";
 
 TEST(ConfigImage, WorkedExampleGivesItsFortySixBytes) {
-    Project p;
+    Folder p;
     p.pargen(PargenXml(ExampleParams()));
     p.sdo(SdoXml(ExampleIn, ExampleOut));
     EXPECT_EQ(Hex(p.image()), Example46);
 
-    BuildBank(p.dir.path());
-    WriteBank(p.dir.path());
-    EXPECT_EQ(BankLen, 46);
+    WriteImage(p.dir.path(), p.image());
     EXPECT_EQ(Hex(p.bankFile()), Example46);
 }
 
 TEST(ConfigImage, ProjectWithoutFilesGivesTheHeaderOnly) {
-    Project p;
+    Folder p;
     EXPECT_EQ(Hex(p.image()), "08 00 00 00 08 00 00 00");
 }
 
 TEST(ConfigImage, PargenOnlyGivesThirtyBytesWithZeroCounts) {
-    Project p;
+    Folder p;
     p.pargen(PargenXml(ExampleParams()));
     EXPECT_EQ(Hex(p.image()), "08 00 00 00 08 00 00 00 "
                               "07 00 01 00 01 00 01 00 14 00 14 00 14 00 00 00 00 00 01 00 01 00");
 }
 
 TEST(ConfigImage, SdoOnlyGivesRecordsWithoutParameterBlock) {
-    Project p;
+    Folder p;
     p.sdo(SdoXml(std::string(ExampleIn) + ExampleIn, ExampleOut));
     Bytes b = p.image();
     ASSERT_EQ(b.size(), 8u + 8 * 3);
@@ -134,7 +132,7 @@ class RowFields : public testing::TestWithParam<RowCase> {};
 
 TEST_P(RowFields, PackAsStated) {
     const RowCase& c = GetParam();
-    Project p;
+    Folder p;
     p.pargen(PargenXml(ExampleParams()));
     p.sdo(SdoXml(c.writeTable ? ExampleIn : RowWith(ExampleIn, c.attr, c.value),
                  c.writeTable ? RowWith(ExampleOut, c.attr, c.value) : ExampleOut));
@@ -186,7 +184,7 @@ TEST_P(ParamFields, PackAsStated) {
         params[c.element] = *c.value;
     else
         params.erase(c.element);
-    Project p;
+    Folder p;
     p.pargen(PargenXml(params));
     Bytes b = p.image();
     ASSERT_EQ(b.size(), 30u);
@@ -216,21 +214,21 @@ INSTANTIATE_TEST_SUITE_P(
         ParamCase{"DN_Enable_Error", "1", PDnEnableError, "01"},
         ParamCase{"DN_Enable_Error", std::nullopt, PDnEnableError, "00"}));
 
-TEST(ConfigImage, UnknownProtocolKeepsWhatTheBufferHeld) {
-    Project p;
+TEST(ConfigImage, NoByteComesFromAnEarlierBuildOrAnotherProject) {
+    // An ASCII project, then one with an unknown protocol code: the second
+    // image gets binary framing, whatever was built before it.
+    Folder ascii, unknown;
     auto params = ExampleParams();
     params["Ser_Prot"] = "4";
-    p.pargen(PargenXml(params));
-    BuildBank(p.dir.path());
-    ASSERT_EQ(BankBuf[8 + PSerProt], 1);
-
+    ascii.pargen(PargenXml(params));
     params["Ser_Prot"] = "9";
-    p.pargen(PargenXml(params));
-    BuildBank(p.dir.path());
-    EXPECT_EQ(BankLen, 30);
-    EXPECT_EQ(BankBuf[8 + PSerProt], 1);
-    // A build in a buffer of its own starts from zero.
-    EXPECT_EQ(p.image()[8 + PSerProt], 0);
+    unknown.pargen(PargenXml(params));
+    ASSERT_EQ(ascii.image()[8 + PSerProt], 1);
+    const Bytes alone = unknown.image();
+    EXPECT_EQ(alone.size(), 30u);
+    EXPECT_EQ(alone[8 + PSerProt], 0);
+    EXPECT_EQ(ascii.image()[8 + PSerProt], 1);
+    EXPECT_EQ(unknown.image(), alone);
 }
 
 // A build that must stop: the message that reaches the user.
@@ -243,19 +241,17 @@ struct StopCase {
 
 class BuildStops : public testing::TestWithParam<StopCase> {};
 
-TEST_P(BuildStops, WithItsMessageAndBankLenEight) {
+TEST_P(BuildStops, WithItsMessage) {
     const StopCase& c = GetParam();
-    Project p;
+    Folder p;
     if (!c.pargen.empty()) p.pargen(c.pargen);
     if (!c.sdo.empty()) p.sdo(c.sdo);
-    BankLen = 1234;
     try {
-        BuildBank(p.dir.path());
+        p.image();
         FAIL() << "the build went through";
     } catch (const TessaroError& e) {
         EXPECT_EQ(std::string(e.what()), c.message);
     }
-    EXPECT_EQ(BankLen, 8);
 }
 
 std::map<std::string, std::string> Without(const char* name) {
@@ -279,12 +275,19 @@ INSTANTIATE_TEST_SUITE_P(
             SdoXml("", std::string(ExampleOut) + RowWith(ExampleOut, "Slave_ID", std::nullopt)),
             "Error in sdo.xml: row 2 of DeviceNet_OUT has no attribute 'Slave_ID'"},
         StopCase{"SlaveIdNotANumber", "", SdoXml(RowWith(ExampleIn, "Slave_ID", "abc"), ""),
-                 "'abc' is not a valid integer value"},
+                 "Error in sdo.xml: read table row 1, Slave ID: 'abc' is not a valid integer "
+                 "value"},
         StopCase{"NPointTrailingBlank", "", SdoXml("", RowWith(ExampleOut, "NPoint", "8 ")),
-                 "'8 ' is not a valid integer value"},
+                 "Error in sdo.xml: write table row 1, NPoint: '8 ' is not a valid integer "
+                 "value"},
         StopCase{"AddressDeviceNetEmpty", "",
                  SdoXml(RowWith(ExampleIn, "Address_DeviceNet", ""), ""),
-                 "'' is not a valid integer value"},
+                 "Error in sdo.xml: read table row 1, Address DeviceNet: '' is not a valid "
+                 "integer value"},
+        StopCase{"EmptySlaveIdAfterGoodRows", "",
+                 SdoXml(std::string(ExampleIn) + ExampleIn + RowWith(ExampleIn, "Slave_ID", ""),
+                        ""),
+                 "Error in sdo.xml: read table row 3, Slave ID: '' is not a valid integer value"},
         StopCase{"NoWriteList", "", "<Serial_to_ProfiBus><DeviceNet_IN/></Serial_to_ProfiBus>",
                  "Error in sdo.xml: element 'DeviceNet_OUT' not found"},
         StopCase{"NoReadList", "", "<Serial_to_ProfiBus><DeviceNet_OUT/></Serial_to_ProfiBus>",
@@ -294,42 +297,43 @@ INSTANTIATE_TEST_SUITE_P(
         StopCase{"MissingOutputBytes", PargenXml(Without("DN_NB_OUT")), "",
                  "Error in pargen.xml: element 'DN_NB_OUT' not found"},
         StopCase{"ProtocolNotANumber", PargenXml(With("Ser_Prot", "RTU")), "",
-                 "'RTU' is not a valid integer value"},
+                 "Error in pargen.xml: Ser_Prot: 'RTU' is not a valid integer value"},
         StopCase{"TimeOutEmpty", PargenXml(With("Ser_TO", "")), "",
-                 "'' is not a valid integer value"}),
+                 "Error in pargen.xml: Ser_TO: '' is not a valid integer value"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ConfigImage, MalformedDocumentStopsTheBuild) {
-    Project p;
+    Folder p;
     p.sdo("<Serial_to_ProfiBus><DeviceNet_IN>");
-    EXPECT_THROW(BuildBank(p.dir.path()), XmlError);
-    EXPECT_EQ(BankLen, 8);
+    EXPECT_THROW(p.image(), XmlError);
 }
 
 TEST(ConfigImage, TwoBuildsGiveIdenticalFiles) {
-    Project p;
+    Folder p;
     p.pargen(PargenXml(With("Ser_Prot", "77")));
     p.sdo(SdoXml(std::string(ExampleIn) + ExampleIn, ExampleOut));
-    BuildBank(p.dir.path());
-    WriteBank(p.dir.path());
+    WriteImage(p.dir.path(), p.image());
     Bytes first = p.bankFile();
-    BuildBank(p.dir.path());
-    WriteBank(p.dir.path());
+    WriteImage(p.dir.path(), p.image());
     EXPECT_EQ(p.bankFile(), first);
     EXPECT_EQ(first.size(), 8u + 24 + 22);
 }
 
-TEST(ConfigImage, WriteBankReportsAMissingBinFolderAndKeepsNoPartialFile) {
+TEST(ConfigImage, WriteImageMakesAMissingBinFolder) {
     TempDir dir;
     WriteText(dir / "pargen.xml", PargenXml(ExampleParams()));
-    BuildBank(dir.path());
-    EXPECT_THROW(WriteBank(dir.path()), FileError);
-    EXPECT_FALSE(FileExists(BankPath(dir.path())));
+    WriteImage(dir.path(), BuildImage(dir.path()));
+    EXPECT_EQ(ReadText(BankPath(dir.path())).size(), 30u);
+}
+
+TEST(ConfigImage, WriteImageReportsABinThatIsAFile) {
+    TempDir dir;
+    WriteText(dir / "bin", "not a folder");
+    EXPECT_THROW(WriteImage(dir.path(), BuildImage(dir.path())), FileError);
 }
 
 TEST(ConfigImage, EmptyProjectFolderIsRefused) {
-    EXPECT_THROW(BuildBank(""), TessaroError);
-    EXPECT_THROW(WriteBank(""), TessaroError);
+    EXPECT_THROW(WriteImage("", {}), TessaroError);
     EXPECT_THROW(BuildImage(""), TessaroError);
 }
 
@@ -343,40 +347,25 @@ std::string Rows(size_t n) {
 
 TEST(ConfigImage, LargestProjectThatFitsIsBuilt) {
     // 8 + 8 * 12496 + 22 = 99998 bytes.
-    Project p;
+    Folder p;
     p.pargen(PargenXml(ExampleParams()));
     p.sdo(SdoXml(Rows(12000), Rows(496)));
-    BuildBank(p.dir.path());
-    EXPECT_EQ(BankLen, 99998);
-    EXPECT_EQ(bank::Get16(&BankBuf[8 + 8 * 12496 + PCountIn]), 12000);
-    EXPECT_EQ(bank::Get16(&BankBuf[8 + 8 * 12496 + PCountOut]), 496);
+    const Bytes b = p.image();
+    EXPECT_EQ(b.size(), 99998u);
+    EXPECT_EQ(bank::Get16(&b[8 + 8 * 12496 + PCountIn]), 12000);
+    EXPECT_EQ(bank::Get16(&b[8 + 8 * 12496 + PCountOut]), 496);
 }
 
-TEST(ConfigImage, ProjectBeyondCapacityIsRefusedBeforeAnyRecordIsWritten) {
-    Project p;
+TEST(ConfigImage, ProjectBeyondCapacityIsRefused) {
+    Folder p;
     p.pargen(PargenXml(ExampleParams()));
     p.sdo(SdoXml(Rows(12000), Rows(497)));
-    std::memset(BankBuf + 8, 0xA5, bank::Capacity - 8);
     try {
-        BuildBank(p.dir.path());
+        p.image();
         FAIL() << "an image of 100006 bytes was built";
     } catch (const TessaroError& e) {
         EXPECT_NE(std::string(e.what()).find("100006 bytes"), std::string::npos) << e.what();
     }
-    EXPECT_EQ(BankLen, 8);
-    for (size_t i = 8; i < bank::Capacity; ++i)
-        ASSERT_EQ(BankBuf[i], 0xA5) << "offset " << i;
-}
-
-TEST(ConfigImage, WriterNeverPassesTheBufferEnd) {
-    // Without sdo.xml the size is not checked in advance; the writer refuses instead.
-    Project p;
-    p.pargen(PargenXml(ExampleParams()));
-    uint8_t buf[40];
-    std::memset(buf, 0x5A, sizeof buf);
-    EXPECT_THROW(bank::Build(p.dir.path(), buf, 20), TessaroError);
-    for (size_t i = 20; i < sizeof buf; ++i)
-        EXPECT_EQ(buf[i], 0x5A) << "offset " << i;
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "core/device/GsdWriter.h"
+#include "core/model/Project.h"
 #include "core/project/Errors.h"
-#include "core/project/XmlDoc.h"
 
 #include "TempDir.h"
 
@@ -20,11 +20,11 @@ std::string Pargen(const std::string& children) {
 
 class GsdWriter : public ::testing::Test {
 protected:
-    void SetUp() override { ProfiNbIn = ProfiNbOut = ModulesIn = ModulesOut = 0; }
     std::string pargen() const { return dir / "pargen.xml"; }
     std::string target() const { return dir / "out.gsd"; }
+    void write(const std::string& path) const { WriteGsd(path, Project::load(dir.path())); }
+    void write() const { write(target()); }
     TempDir dir;
-    XmlDocument doc;
 };
 
 struct GoldenCase {
@@ -45,10 +45,11 @@ TEST_P(GsdGolden, WholeFileMatchesByteForByte) {
     const GoldenCase& c = GetParam();
     WriteText(pargen(), Pargen(std::string("<Ser_Baud>3</Ser_Baud><Profi_NB_IN>") + c.in +
                                "</Profi_NB_IN><Profi_NB_OUT>" + c.out + "</Profi_NB_OUT>"));
-    WriteGsd(target(), dir.path(), doc);
+    write();
     EXPECT_EQ(ReadText(target()), Golden(c.golden));
-    EXPECT_EQ(ModulesIn, c.modulesIn);
-    EXPECT_EQ(ModulesOut, c.modulesOut);
+    const ProfiSizes sizes = ProfiSizesOf(Project::load(dir.path()).params());
+    EXPECT_EQ(GsdModuleCount(sizes.in), c.modulesIn);
+    EXPECT_EQ(GsdModuleCount(sizes.out), c.modulesOut);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, GsdGolden,
@@ -89,56 +90,54 @@ TEST_F(GsdWriter, BoxLinesCloseAtColumn85) {
     EXPECT_NE(text.find(".example"), std::string::npos);
 }
 
-TEST_F(GsdWriter, MissingInputSizeKeepsThePreviousValue) {
-    WriteText(pargen(), Pargen("<Profi_NB_IN>100</Profi_NB_IN><Profi_NB_OUT>20</Profi_NB_OUT>"));
-    WriteGsd(target(), dir.path(), doc);
-    WriteText(pargen(), Pargen("<Profi_NB_OUT>20</Profi_NB_OUT>"));
-    WriteGsd(target(), dir.path(), doc);
-    EXPECT_EQ(ProfiNbIn, 100);
-    EXPECT_EQ(ReadText(target()), Golden("in100_out20.gsd"));
-}
-
-TEST_F(GsdWriter, UnreadableSizesKeepThePreviousValues) {
-    ProfiNbIn = 100;
-    ProfiNbOut = 20;
-    // Not an integer, a trailing blank, and a negative size are all no size.
+// A size that is missing, not an integer or negative is the editors' 244,
+// never the size of the project written before.
+TEST_F(GsdWriter, SizesComeFromThisProjectAlone) {
+    TempDir other;
+    WriteText(other / "pargen.xml",
+              Pargen("<Profi_NB_IN>100</Profi_NB_IN><Profi_NB_OUT>20</Profi_NB_OUT>"));
+    const std::string fallback = ComposeGsd(244, 244);
     const char* bad[] = {"abc", "64 ", "-5", ""};
     for (const char* text : bad) {
+        WriteGsd(target(), Project::load(other.path()));
+        ASSERT_EQ(ReadText(target()), Golden("in100_out20.gsd"));
         WriteText(pargen(), Pargen(std::string("<Profi_NB_IN>") + text +
                                    "</Profi_NB_IN><Profi_NB_OUT>" + text + "</Profi_NB_OUT>"));
-        WriteGsd(target(), dir.path(), doc);
-        EXPECT_EQ(ReadText(target()), Golden("in100_out20.gsd")) << '"' << text << '"';
+        write();
+        EXPECT_EQ(ReadText(target()), fallback) << '"' << text << '"';
     }
+    WriteText(pargen(), Pargen("<Profi_NB_OUT>20</Profi_NB_OUT>"));
+    write();
+    EXPECT_EQ(ReadText(target()), ComposeGsd(244, 20));
 }
 
-TEST_F(GsdWriter, WithoutParameterFileThePreviousSizesAreUsed) {
-    WriteGsd(target(), dir.path(), doc);
-    EXPECT_EQ(ReadText(target()), Golden("in0_out0.gsd"));
-    ProfiNbIn = 65;
-    WriteGsd(target(), dir.path(), doc);
-    EXPECT_EQ(ReadText(target()), Golden("in65_out0.gsd"));
-    EXPECT_EQ(ModulesIn, 0) << "counts are only recomputed from a read file";
+TEST_F(GsdWriter, WithoutParameterFileTheDefaultSizesAreUsed) {
+    TempDir other;
+    WriteText(other / "pargen.xml", Pargen("<Profi_NB_IN>65</Profi_NB_IN>"));
+    WriteGsd(target(), Project::load(other.path()));
+    write();
+    EXPECT_EQ(ReadText(target()), ComposeGsd(244, 244));
 }
 
 TEST_F(GsdWriter, WritingTwiceGivesIdenticalFiles) {
     WriteText(pargen(), Pargen("<Profi_NB_IN>244</Profi_NB_IN><Profi_NB_OUT>7</Profi_NB_OUT>"));
-    WriteGsd(target(), dir.path(), doc);
+    write();
     const std::string first = ReadText(target());
-    WriteGsd(target(), dir.path(), doc);
+    write();
     EXPECT_EQ(ReadText(target()), first);
 }
 
 TEST_F(GsdWriter, MalformedParameterFileWritesNothing) {
     WriteText(target(), "previous");
     WriteText(pargen(), "<Par_Gen><Profi_NB_IN>12</Par_Gen>");
-    EXPECT_THROW(WriteGsd(target(), dir.path(), doc), XmlError);
+    EXPECT_THROW(write(), XmlError);
     EXPECT_EQ(ReadText(target()), "previous");
 }
 
 TEST_F(GsdWriter, TargetThatCannotBeCreatedNamesPathAndReason) {
     const std::string path = dir / "missing/out.gsd";
     try {
-        WriteGsd(path, dir.path(), doc);
+        write(path);
         FAIL() << "no error";
     } catch (const FileError& e) {
         EXPECT_EQ(std::string(e.what()),

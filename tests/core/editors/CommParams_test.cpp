@@ -87,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"UncheckedPairIgnored",
                   [](CommParams& p) {
                       p.DnNumContErr = "0";
-                      p.DnValCancData = "999";
+                      p.DnValCancData = "255";
                   },
                   std::nullopt},
         CheckCase{"CheckedCount0",
@@ -131,7 +131,17 @@ TEST(CommParams, AllFailuresInCheckOrder) {
     std::vector<std::string> expected = {kTO, kCD, kID, kIN, kOUT, kNUM, kVAL};
     EXPECT_EQ(CommParamsFailures(p), expected);
     EXPECT_EQ(CheckCommParams(p), kTO);
+    // Off, the pair is not checked against its ranges, but the image still
+    // holds each in one byte.
     p.DnEnableError = false;
+    expected.resize(5);
+    expected.push_back("Error!! Number Continuos Error must be between 0 and 255, also while the "
+                       "Modbus error check is off. ");
+    expected.push_back("Error!! Value to set to cancel data must be between 0 and 255, also while "
+                       "the Modbus error check is off. ");
+    EXPECT_EQ(CommParamsFailures(p), expected);
+    p.DnNumContErr = "0";
+    p.DnValCancData = "0xFF";
     expected.resize(5);
     EXPECT_EQ(CommParamsFailures(p), expected);
 }

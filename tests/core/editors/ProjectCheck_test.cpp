@@ -154,7 +154,14 @@ TEST(ProjectCheck, EditorMessagesPlacedOnTheirCells) {
                                     {"1", "Holding Register", "z", "1", "N", "9", ""}}));
     WriteText(dir / "diagnosis.xml", "<Modbus_IDs><ID>1</ID><ID>0</ID></Modbus_IDs>");
     const std::string head = "Error row 2!! [DeviceNet IN --> Serial Read] ";
+    // The elements the image cannot be built without, then the editor's checks.
     std::vector<Finding> expected = {
+        {Severity::Error, "pargen.xml", "", 0, "Baud rate",
+         "Error!! Baud rate: pargen.xml has no element DN_Baud. "},
+        {Severity::Error, "pargen.xml", "", 0, "ID Dev.",
+         "Error!! ID Dev.: pargen.xml has no element DN_ID. "},
+        {Severity::Error, "pargen.xml", "", 0, "N Byte OUT",
+         "Error!! N Byte OUT: pargen.xml has no element DN_NB_OUT. "},
         {Severity::Error, "pargen.xml", "", 0, "TimeOut",
          "Error!! Serial TimeOut must be between 0 and 10000 mS. "},
         {Severity::Error, "sdo.xml", "read", 2, "Address Register",

@@ -21,7 +21,6 @@ class GsdCommandTest : public QObject {
 
 private slots:
     void init() {
-        ProfiNbIn = ProfiNbOut = ModulesIn = ModulesOut = 0;
         exe = std::make_unique<TempDir>();
         ws = std::make_unique<Workspace>(exe->path());
         win = new TFTessaroFirmWare(*ws, &forms);
