@@ -9,6 +9,8 @@
 #include "core/project/FileSystem.h"
 #include "core/project/XmlDoc.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <exception>
 #include <iostream>
@@ -103,7 +105,7 @@ int Dump(const std::vector<std::string>& args) {
     std::string path;
     bool json = false;
     if (int rc = ParseArgs(args, kDumpHelp, "dump needs a file or a project folder", path,
-                           {{"--json", &json}});
+                           {{"--json", &json}}, {}, Operand::ProjectOrFile);
         rc >= 0)
         return rc;
     if (DirectoryExists(path)) path = BankPath(path);
@@ -116,21 +118,20 @@ int Dump(const std::vector<std::string>& args) {
 
 int Gsd(const std::vector<std::string>& args) {
     if (args.size() != 2) return Usage(kGsdHelp, "gsd takes a project folder and a target file");
-    if (!FolderFound(args[0])) return kFailed;
+    if (args[1].empty()) return Usage(kGsdHelp, "gsd needs a non-empty target file");
+    // Only the first operand is the project; the target is a path as given.
+    const std::string project = LookUpProject(args[0]);
+    if (!FolderFound(project)) return kFailed;
     XmlDocument doc;
-    WriteResult(args[1], ProjectGsd(args[0], doc), args[1]);
+    WriteResult(args[1], ProjectGsd(project, doc), args[1]);
     return kOk;
 }
-} // namespace
 
-int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
-    std::string workspace;
-    if (int rc = TakeWorkspaceOption(args, workspace); rc >= 0) return rc;
+int RunCommand(std::vector<std::string> args) {
+    if (int rc = TakeWorkspaceOption(args); rc >= 0) return rc;
     if (args.empty()) return Usage(kMainHelp, "no command given");
     const std::string cmd = args[0];
     args.erase(args.begin());
-    ResolveProjectName(args, workspace);
     if (IsHelp(cmd)) {
         std::cout << kMainHelp;
         return kOk;
@@ -160,4 +161,22 @@ int main(int argc, char** argv) {
         }
     }
     return Usage(kMainHelp, "unknown command '" + cmd + "'");
+}
+
+// Every command's output ends here: a result lost on a full disk or a closed
+// pipe must not look like success.
+int CheckStandardOutput(int rc) {
+    errno = 0;
+    std::cout.flush();
+    const bool failed = !std::cout || std::fflush(stdout) != 0 || std::ferror(stdout);
+    if (!failed) return rc;
+    const int err = errno;
+    std::cerr << "tessaro-cli: cannot write to standard output"
+              << (err ? ": " + SystemErrorText(err) : std::string()) << "\n";
+    return kFailed;
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    return CheckStandardOutput(RunCommand(std::vector<std::string>(argv + 1, argv + argc)));
 }
