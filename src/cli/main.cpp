@@ -10,11 +10,12 @@
 #include "core/project/XmlDoc.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <exception>
 #include <iostream>
+#include <streambuf>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 using namespace cli;
@@ -163,20 +164,61 @@ int RunCommand(std::vector<std::string> args) {
     return Usage(kMainHelp, "unknown command '" + cmd + "'");
 }
 
+// Standard output through write(2), so that the reason of the first failed
+// write is kept until the end (stdio would drop it with the buffer).
+class StandardOutput : public std::streambuf {
+public:
+    StandardOutput() { setp(buf_, buf_ + sizeof buf_); }
+    int error() const { return err_; }
+    bool failed() const { return failed_; }
+
+protected:
+    int_type overflow(int_type c) override {
+        if (sync() != 0) return traits_type::eof();
+        if (!traits_type::eq_int_type(c, traits_type::eof())) {
+            *pptr() = traits_type::to_char_type(c);
+            pbump(1);
+        }
+        return traits_type::not_eof(c);
+    }
+    int sync() override {
+        const char* p = pbase();
+        while (p < pptr()) {
+            const ssize_t n = ::write(STDOUT_FILENO, p, size_t(pptr() - p));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                if (!failed_) err_ = n < 0 ? errno : 0;
+                failed_ = true;
+                break;
+            }
+            p += n;
+        }
+        setp(buf_, buf_ + sizeof buf_);
+        return failed_ ? -1 : 0;
+    }
+
+private:
+    char buf_[65536];
+    int err_ = 0;
+    bool failed_ = false;
+};
+
 // Every command's output ends here: a result lost on a full disk or a closed
 // pipe must not look like success.
-int CheckStandardOutput(int rc) {
-    errno = 0;
+int CheckStandardOutput(int rc, StandardOutput& out) {
     std::cout.flush();
-    const bool failed = !std::cout || std::fflush(stdout) != 0 || std::ferror(stdout);
-    if (!failed) return rc;
-    const int err = errno;
+    if (!out.failed() && std::cout) return rc;
     std::cerr << "tessaro-cli: cannot write to standard output"
-              << (err ? ": " + SystemErrorText(err) : std::string()) << "\n";
+              << (out.error() ? ": " + SystemErrorText(out.error()) : std::string()) << "\n";
     return kFailed;
 }
 } // namespace
 
 int main(int argc, char** argv) {
-    return CheckStandardOutput(RunCommand(std::vector<std::string>(argv + 1, argv + argc)));
+    StandardOutput out;
+    std::streambuf* const stdio = std::cout.rdbuf(&out);
+    const int rc =
+        CheckStandardOutput(RunCommand(std::vector<std::string>(argv + 1, argv + argc)), out);
+    std::cout.rdbuf(stdio);
+    return rc;
 }

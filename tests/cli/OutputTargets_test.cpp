@@ -4,6 +4,7 @@
 #include "TempDir.h"
 
 #include <atomic>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <poll.h>

@@ -101,7 +101,7 @@ TEST(WorkspaceOption, OnlyTheProjectOperandIsLookedUp) {
         {{"map", "Plant1", "--json"}, 0, "", "rows"},
         {{"dump", "Plant1"}, 0, "", "bin/bank.bin"},
         {{"dump", "bank.bin"}, 0, "", "46 bytes"},
-        {{"import", "--table", "read", "y.csv", "Plant1"}, 0, "", "Imported"},
+        {{"import", "--table", "read", "Plant1", "y.csv"}, 0, "", "Imported"},
         {{"probe", "--port", "nodev", "Plant1"}, 2, "", "Port nodev missing"},
         {{"probe", "--repeat", "2", "--port", "nodev", "Plant1"}, 2, "", "Port nodev missing"},
         {{"probe", "--data-bits", "8", "--stop-bits", "2", "Plant1", "--port", "nodev"},
@@ -116,7 +116,9 @@ TEST(WorkspaceOption, OnlyTheProjectOperandIsLookedUp) {
         CliResult r = s.RunProgramIn(args, {});
         const std::string what = c.args[0] + " " + c.args[1] + " " + c.args[2];
         EXPECT_EQ(r.rc, c.rc) << what << ": " << r.err;
-        if (*c.created) EXPECT_TRUE(FileExists(s.cwd / c.created)) << what;
+        if (*c.created) {
+            EXPECT_TRUE(FileExists(s.cwd / c.created)) << what;
+        }
         EXPECT_NE((r.out + r.err).find(c.says), std::string::npos)
             << what << ": " << r.out << r.err;
         EXPECT_EQ(r.err.find("is not a folder"), std::string::npos) << what << ": " << r.err;
