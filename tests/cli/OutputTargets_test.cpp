@@ -41,6 +41,15 @@ std::vector<std::string> Command(const std::string& name, const std::string& pro
     return {"gsd", project, target};
 }
 
+// The file's bytes, or a mark when it cannot be read (a test goes on).
+std::string Content(const std::string& path) {
+    try {
+        return ReadText(path);
+    } catch (const std::exception&) {
+        return "<unreadable>";
+    }
+}
+
 mode_t Kind(const std::string& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0 ? st.st_mode & S_IFMT : 0;
@@ -89,7 +98,7 @@ TEST(OutputTargets, EveryKindOfTargetForEveryCommand) {
             ASSERT_EQ(::chmod(f.c_str(), 0640), 0);
             const CliResult r = Cli(Command(command, s.project, f));
             EXPECT_EQ(r.rc, 0) << r.err;
-            EXPECT_EQ(ReadText(f), want.out);
+            EXPECT_EQ(Content(f), want.out);
             struct stat st {};
             ASSERT_EQ(::lstat(f.c_str(), &st), 0);
             EXPECT_TRUE(S_ISREG(st.st_mode));
@@ -104,7 +113,7 @@ TEST(OutputTargets, EveryKindOfTargetForEveryCommand) {
             const CliResult r = Cli(Command(command, s.project, link));
             EXPECT_EQ(r.rc, 0) << r.err;
             EXPECT_EQ(Kind(link), S_IFLNK);
-            EXPECT_EQ(ReadText(target), want.out);
+            EXPECT_EQ(Content(target), want.out);
             // The temporary file went to the target's folder and is gone.
             EXPECT_EQ(std::distance(fs::directory_iterator(t.path()), {}), 1);
             EXPECT_EQ(std::distance(fs::directory_iterator(elsewhere.path()), {}), 1);
@@ -145,7 +154,7 @@ TEST(OutputTargets, EveryKindOfTargetForEveryCommand) {
             const CliResult r = Cli(Command(command, s.project, dev));
             EXPECT_EQ(r.rc, 0) << r.err;
             EXPECT_EQ(Kind(dev), S_IFCHR);
-            EXPECT_EQ(ReadText(dev), "");
+            EXPECT_EQ(Content(dev), "");
         }
         {
             SCOPED_TRACE(std::string(command) + " directory, socket");

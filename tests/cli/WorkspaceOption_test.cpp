@@ -114,7 +114,9 @@ TEST(WorkspaceOption, OnlyTheProjectOperandIsLookedUp) {
         std::vector<std::string> args = {"--workspace", ws};
         args.insert(args.end(), c.args.begin(), c.args.end());
         CliResult r = s.RunProgramIn(args, {});
-        const std::string what = c.args[0] + " " + c.args[1] + " " + c.args[2];
+        std::string what;
+        for (const std::string& a : c.args)
+            what += a + " ";
         EXPECT_EQ(r.rc, c.rc) << what << ": " << r.err;
         if (*c.created) {
             EXPECT_TRUE(FileExists(s.cwd / c.created)) << what;
