@@ -6,8 +6,19 @@
 #include <algorithm>
 
 namespace cli {
+int TakeValue(const Args& args, size_t& i, const char* help, const std::string& noValue,
+              std::string& value) {
+    const std::string& name = args[i];
+    if (!value.empty()) return Usage(help, name + " may be given only once");
+    if (i + 1 >= args.size()) return Usage(help, noValue);
+    if (args[++i].empty()) return Usage(help, name + " needs a non-empty value");
+    value = args[i];
+    return -1;
+}
+
 int ParseArgs(const Args& args, const char* help, const char* noOperand, std::string& operand,
-              std::initializer_list<Switch> switches, std::initializer_list<Option> options) {
+              std::initializer_list<Switch> switches, std::initializer_list<Option> options,
+              Operand kind) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         auto isNamed = [&](const auto& s) { return a == s.name; };
@@ -15,8 +26,7 @@ int ParseArgs(const Args& args, const char* help, const char* noOperand, std::st
             *s->on = true;
         } else if (auto o = std::find_if(options.begin(), options.end(), isNamed);
                    o != options.end()) {
-            if (i + 1 >= args.size()) return Usage(help, o->noValue);
-            *o->value = args[++i];
+            if (int rc = TakeValue(args, i, help, o->noValue, *o->value); rc >= 0) return rc;
         } else if (operand.empty() && IsOperand(a)) {
             operand = a;
         } else {
@@ -24,6 +34,7 @@ int ParseArgs(const Args& args, const char* help, const char* noOperand, std::st
         }
     }
     if (operand.empty()) return Usage(help, noOperand);
+    operand = LookUpProject(operand, kind == Operand::ProjectOrFile);
     return -1;
 }
 
@@ -35,9 +46,8 @@ bool FolderFound(const std::string& folder) {
 
 void WriteResult(const std::string& file, std::string_view bytes, const std::string& what) {
     if (file == "-") {
+        // A failed write is reported by main(), as for every command.
         std::cout.write(bytes.data(), std::streamsize(bytes.size()));
-        std::cout.flush();
-        if (!std::cout) throw TessaroError("Cannot write to standard output");
         return;
     }
     WriteFileAtomic(file, bytes);

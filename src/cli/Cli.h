@@ -37,11 +37,23 @@ struct Option {
     const char* noValue; // the usage problem when nothing follows
 };
 
+// What a command's single operand names; a bare name of either kind is
+// looked up in the workspace (LookUpProject).
+enum class Operand { Project, ProjectOrFile };
+
 // Reads the arguments of a command with one operand: its switches, its options
-// and the operand. Anything else, an option without its value or no operand
-// (problem noOperand) is wrong usage: then the exit status, else -1.
+// and the operand. Anything else, an option without its value, with an empty
+// value or given twice, or no operand (problem noOperand) is wrong usage: then
+// the exit status, else -1. The operand comes back looked up.
 int ParseArgs(const Args& args, const char* help, const char* noOperand, std::string& operand,
-              std::initializer_list<Switch> switches, std::initializer_list<Option> options = {});
+              std::initializer_list<Switch> switches, std::initializer_list<Option> options = {},
+              Operand kind = Operand::Project);
+
+// The value of the option args[i] into `value` (empty until then), i moved on
+// to it. Wrong usage when nothing follows (problem noValue), the value is
+// empty or the option was given before: then the exit status, else -1.
+int TakeValue(const Args& args, size_t& i, const char* help, const std::string& noValue,
+              std::string& value);
 
 // True when the folder exists, else says that it is not a folder.
 bool FolderFound(const std::string& folder);
@@ -58,14 +70,17 @@ int Probe(const Args& args);
 } // namespace cli
 
 namespace cli {
-// --workspace DIR / --workspace=DIR (anywhere) or TESSARO_WORKSPACE. Removes the
-// option from args; returns an exit status when it cannot be used, else -1.
-int TakeWorkspaceOption(Args& args, std::string& workspace);
-// A bare project name (no separator) as the first argument becomes
-// WORKSPACE/PROJECTS/NAME: always with a given workspace, else when NAME is
-// nothing here and the default workspace (the program's folder or the
-// per-user one) has that project.
-void ResolveProjectName(Args& args, const std::string& workspace);
+// --workspace DIR / --workspace=DIR (anywhere, once) or TESSARO_WORKSPACE.
+// Removes the option from args and keeps the workspace for LookUpProject;
+// returns an exit status when it cannot be used, else -1.
+int TakeWorkspaceOption(Args& args);
+// A command's PROJECT operand when it is a bare name (no separator, not "."
+// or ".."): WORKSPACE/PROJECTS/NAME, always with a given workspace, else when
+// NAME is nothing here and the default workspace (the program's folder or
+// the per-user one) has that project. With mayBeFile (dump) a bare name that
+// is a file here and no project of the given workspace stays the file.
+// Anything else is returned as it is, relative to the current folder.
+std::string LookUpProject(const std::string& operand, bool mayBeFile = false);
 } // namespace cli
 
 namespace cli {

@@ -36,8 +36,10 @@ int ParseTableArgs(const Args& args, const char* help, bool output, TableArgs& o
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--table" || (output && a == "-o")) {
-            if (i + 1 >= args.size()) return Usage(help, a + " needs a value");
-            (a == "-o" ? out.file : out.table) = args[++i];
+            if (int rc = TakeValue(args, i, help, a + " needs a value",
+                                   a == "-o" ? out.file : out.table);
+                rc >= 0)
+                return rc;
         } else if (IsOperand(a) && out.project.empty()) {
             out.project = a;
         } else if (!output && (IsOperand(a) || a == "-") && out.file.empty()) {
@@ -50,6 +52,7 @@ int ParseTableArgs(const Args& args, const char* help, bool output, TableArgs& o
     if (out.table != "read" && out.table != "write" && out.table != "diagnosis")
         return Usage(help, "--table must be read, write or diagnosis");
     if (out.file.empty()) return Usage(help, output ? "-o FILE is needed" : "a CSV file is needed");
+    out.project = LookUpProject(out.project);
     return FolderFound(out.project) ? -1 : kFailed;
 }
 

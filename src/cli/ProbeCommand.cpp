@@ -22,6 +22,9 @@ const char* const kProbeHelp =
     "cannot be opened.\n";
 
 namespace {
+// Most passes --repeat takes.
+constexpr int kMaxPasses = 1000000;
+
 std::string JsonString(const std::string& s) {
     std::string out = "\"";
     for (char c : s) {
@@ -87,35 +90,41 @@ int Probe(const Args& args) {
     std::string folder, port;
     int repeat = 1, dataBits = 0, stopBits = 0;
     bool json = false;
+    // Raw values, so that a repeated option is told apart from a default.
+    std::string repeatText, dataBitsText, stopBitsText;
     for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto number = [&](int lo, int hi, int& into) {
-            if (i + 1 >= args.size()) return false;
-            auto v = TryParseInteger(args[++i]);
-            if (!v || *v < lo || *v > hi) return false;
+        const std::string a = args[i];
+        // Each number option names its range in its message.
+        auto number = [&](std::string& text, int lo, int hi, int& into, const std::string& what) {
+            if (int rc = TakeValue(args, i, kProbeHelp, what, text); rc >= 0) return rc;
+            auto v = TryParseInteger(text);
+            if (!v || *v < lo || *v > hi) return Usage(kProbeHelp, what);
             into = *v;
-            return true;
+            return -1;
         };
+        int rc = -1;
         if (a == "--json") {
             json = true;
         } else if (a == "--port") {
-            if (i + 1 >= args.size()) return Usage(kProbeHelp, "--port needs a device");
-            port = args[++i];
+            rc = TakeValue(args, i, kProbeHelp, "--port needs a device", port);
         } else if (a == "--repeat") {
-            if (!number(1, 1000000, repeat))
-                return Usage(kProbeHelp, "--repeat needs a number of passes from 1");
+            rc =
+                number(repeatText, 1, kMaxPasses, repeat,
+                       "--repeat needs a number of passes from 1 to " + std::to_string(kMaxPasses));
         } else if (a == "--data-bits") {
-            if (!number(7, 8, dataBits)) return Usage(kProbeHelp, "--data-bits takes 7 or 8");
+            rc = number(dataBitsText, 7, 8, dataBits, "--data-bits takes 7 or 8");
         } else if (a == "--stop-bits") {
-            if (!number(1, 2, stopBits)) return Usage(kProbeHelp, "--stop-bits takes 1 or 2");
+            rc = number(stopBitsText, 1, 2, stopBits, "--stop-bits takes 1 or 2");
         } else if (folder.empty() && IsOperand(a)) {
             folder = a;
         } else {
             return Usage(kProbeHelp, "unexpected argument '" + a + "'");
         }
+        if (rc >= 0) return rc;
     }
     if (folder.empty()) return Usage(kProbeHelp, "probe needs a project folder");
     if (port.empty()) return Usage(kProbeHelp, "probe needs --port DEVICE");
+    folder = LookUpProject(folder);
     if (!FolderFound(folder)) return kFailed;
 
     ProbePlan plan = LoadProbePlan(folder);

@@ -8,6 +8,9 @@
 
 namespace cli {
 namespace {
+// The workspace given by option or variable; empty for the default one.
+std::string g_workspace;
+
 std::string Env(const char* name) {
     const char* v = std::getenv(name);
     return v ? v : "";
@@ -21,22 +24,30 @@ std::string OwnFolder() {
 }
 } // namespace
 
-int TakeWorkspaceOption(Args& args, std::string& workspace) {
+int TakeWorkspaceOption(Args& args) {
     std::string given = Env(WorkspaceVariable);
+    bool named = false;
     for (size_t i = 0; i < args.size();) {
-        if (args[i] == "--workspace") {
-            if (i + 1 >= args.size()) {
-                std::cerr << "tessaro-cli: --workspace needs a folder\n";
-                return kUsage;
-            }
-            given = args[i + 1];
-            args.erase(args.begin() + long(i), args.begin() + long(i) + 2);
-        } else if (args[i].rfind("--workspace=", 0) == 0) {
-            given = args[i].substr(12);
-            args.erase(args.begin() + long(i));
-        } else {
+        const bool split = args[i] == "--workspace";
+        if (!split && args[i].rfind("--workspace=", 0) != 0) {
             ++i;
+            continue;
         }
+        if (named) {
+            std::cerr << "tessaro-cli: --workspace may be given only once\n";
+            return kUsage;
+        }
+        if (split && i + 1 >= args.size()) {
+            std::cerr << "tessaro-cli: --workspace needs a folder\n";
+            return kUsage;
+        }
+        given = split ? args[i + 1] : args[i].substr(12);
+        if (given.empty()) {
+            std::cerr << "tessaro-cli: --workspace needs a non-empty value\n";
+            return kUsage;
+        }
+        named = true;
+        args.erase(args.begin() + long(i), args.begin() + long(i) + (split ? 2 : 1));
     }
     if (given.empty()) return -1;
     WorkspaceLocation where = ChooseWorkspace(OwnFolder(), given, "", "");
@@ -44,24 +55,24 @@ int TakeWorkspaceOption(Args& args, std::string& workspace) {
         std::cerr << "tessaro-cli: " << where.error << "\n";
         return kFailed;
     }
-    workspace = where.folder;
+    g_workspace = where.folder;
     return -1;
 }
 
-void ResolveProjectName(Args& args, const std::string& workspace) {
-    for (std::string& a : args) {
-        if (a.empty() || a[0] == '-') continue;
-        if (a.find(PathSep) != std::string::npos || a == "." || a == "..") return;
-        std::string root = workspace;
-        if (root.empty()) {
-            if (DirectoryExists(a) || FileExists(a)) return;
-            root = ChooseWorkspace(OwnFolder(), "", Env("XDG_DATA_HOME"), Env("HOME")).folder;
-        }
-        const std::string project = root + PathSep + "PROJECTS" + PathSep + a;
-        // With a given workspace the name always means its project, so a
-        // missing one is reported with the full path.
-        if (!workspace.empty() || DirectoryExists(project)) a = project;
-        return;
+std::string LookUpProject(const std::string& operand, bool mayBeFile) {
+    const std::string& a = operand;
+    if (a.empty() || a == "-" || a.find(PathSep) != std::string::npos || a == "." || a == "..")
+        return a;
+    std::string root = g_workspace;
+    if (root.empty()) {
+        if (DirectoryExists(a) || FileExists(a)) return a;
+        root = ChooseWorkspace(OwnFolder(), "", Env("XDG_DATA_HOME"), Env("HOME")).folder;
     }
+    const std::string project = root + PathSep + "PROJECTS" + PathSep + a;
+    if (DirectoryExists(project)) return project;
+    // A given workspace means its project, so a missing one is reported with
+    // the full path; dump also takes a file of the current folder.
+    if (g_workspace.empty() || (mayBeFile && FileExists(a))) return a;
+    return project;
 }
 } // namespace cli

@@ -10,10 +10,13 @@
 #include "core/model/Project.h"
 #include "core/project/FileSystem.h"
 
+#include <cerrno>
 #include <cstring>
 #include <exception>
 #include <iostream>
+#include <streambuf>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 using namespace cli;
@@ -106,7 +109,7 @@ int Dump(const std::vector<std::string>& args) {
     std::string path;
     bool json = false;
     if (int rc = ParseArgs(args, kDumpHelp, "dump needs a file or a project folder", path,
-                           {{"--json", &json}});
+                           {{"--json", &json}}, {}, Operand::ProjectOrFile);
         rc >= 0)
         return rc;
     if (DirectoryExists(path)) path = BankPath(path);
@@ -119,20 +122,19 @@ int Dump(const std::vector<std::string>& args) {
 
 int Gsd(const std::vector<std::string>& args) {
     if (args.size() != 2) return Usage(kGsdHelp, "gsd takes a project folder and a target file");
-    if (!FolderFound(args[0])) return kFailed;
-    WriteResult(args[1], ProjectGsd(Project::load(args[0])), args[1]);
+    if (args[1].empty()) return Usage(kGsdHelp, "gsd needs a non-empty target file");
+    // Only the first operand is the project; the target is a path as given.
+    const std::string project = LookUpProject(args[0]);
+    if (!FolderFound(project)) return kFailed;
+    WriteResult(args[1], ProjectGsd(Project::load(project)), args[1]);
     return kOk;
 }
-} // namespace
 
-int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
-    std::string workspace;
-    if (int rc = TakeWorkspaceOption(args, workspace); rc >= 0) return rc;
+int RunCommand(std::vector<std::string> args) {
+    if (int rc = TakeWorkspaceOption(args); rc >= 0) return rc;
     if (args.empty()) return Usage(kMainHelp, "no command given");
     const std::string cmd = args[0];
     args.erase(args.begin());
-    ResolveProjectName(args, workspace);
     if (IsHelp(cmd)) {
         std::cout << kMainHelp;
         return kOk;
@@ -162,4 +164,63 @@ int main(int argc, char** argv) {
         }
     }
     return Usage(kMainHelp, "unknown command '" + cmd + "'");
+}
+
+// Standard output through write(2), so that the reason of the first failed
+// write is kept until the end (stdio would drop it with the buffer).
+class StandardOutput : public std::streambuf {
+public:
+    StandardOutput() { setp(buf_, buf_ + sizeof buf_); }
+    int error() const { return err_; }
+    bool failed() const { return failed_; }
+
+protected:
+    int_type overflow(int_type c) override {
+        if (sync() != 0) return traits_type::eof();
+        if (!traits_type::eq_int_type(c, traits_type::eof())) {
+            *pptr() = traits_type::to_char_type(c);
+            pbump(1);
+        }
+        return traits_type::not_eof(c);
+    }
+    int sync() override {
+        const char* p = pbase();
+        while (p < pptr()) {
+            const ssize_t n = ::write(STDOUT_FILENO, p, size_t(pptr() - p));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                if (!failed_) err_ = n < 0 ? errno : 0;
+                failed_ = true;
+                break;
+            }
+            p += n;
+        }
+        setp(buf_, buf_ + sizeof buf_);
+        return failed_ ? -1 : 0;
+    }
+
+private:
+    char buf_[65536];
+    int err_ = 0;
+    bool failed_ = false;
+};
+
+// Every command's output ends here: a result lost on a full disk or a closed
+// pipe must not look like success.
+int CheckStandardOutput(int rc, StandardOutput& out) {
+    std::cout.flush();
+    if (!out.failed() && std::cout) return rc;
+    std::cerr << "tessaro-cli: cannot write to standard output"
+              << (out.error() ? ": " + SystemErrorText(out.error()) : std::string()) << "\n";
+    return kFailed;
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    StandardOutput out;
+    std::streambuf* const stdio = std::cout.rdbuf(&out);
+    const int rc =
+        CheckStandardOutput(RunCommand(std::vector<std::string>(argv + 1, argv + argc)), out);
+    std::cout.rdbuf(stdio);
+    return rc;
 }

@@ -419,3 +419,57 @@ TEST(Cli, ReadOnlyTargetsAreLeftAlone) {
         EXPECT_EQ(ReadText(target), "keep") << c.target;
     }
 }
+
+// An empty option value, an option given twice and a number out of its range
+// are wrong usage, named, and nothing is written (not even the default file).
+TEST(Cli, EmptyRepeatedAndOutOfRangeOptionsAreRefused) {
+    Project p(ExamplePargen, ExampleSdo);
+    const std::string d = p.dir.path();
+    const struct {
+        std::vector<std::string> args;
+        const char* firstLine;
+    } cases[] = {
+        {{"build", d, "-o", ""}, "-o needs a non-empty value"},
+        {{"export", d, "--table", "read", "-o", ""}, "-o needs a non-empty value"},
+        {{"export", d, "--table", "", "-o", d + "/x"}, "--table needs a non-empty value"},
+        {{"import", d, "--table", "", d + "/x"}, "--table needs a non-empty value"},
+        {{"report", d, "-o", ""}, "-o needs a non-empty value"},
+        {{"report", d, "-o", d + "/r", "--date", ""}, "--date needs a non-empty value"},
+        {{"gsd", d, ""}, "gsd needs a non-empty target file"},
+        {{"probe", d, "--port", ""}, "--port needs a non-empty value"},
+        {{"build", d, "-o", d + "/a", "-o", d + "/b"}, "-o may be given only once"},
+        {{"export", d, "--table", "read", "--table", "write", "-o", d + "/x"},
+         "--table may be given only once"},
+        {{"export", d, "--table", "read", "-o", d + "/x", "-o", d + "/y"},
+         "-o may be given only once"},
+        {{"import", d, "--table", "read", "--table", "write", d + "/x"},
+         "--table may be given only once"},
+        {{"report", d, "-o", d + "/a", "-o", d + "/b"}, "-o may be given only once"},
+        {{"report", d, "-o", d + "/a", "--date", "1", "--date", "2"},
+         "--date may be given only once"},
+        {{"probe", d, "--port", "a", "--port", "b"}, "--port may be given only once"},
+        {{"probe", d, "--port", "a", "--repeat", "2", "--repeat", "3"},
+         "--repeat may be given only once"},
+        {{"probe", d, "--port", "a", "--data-bits", "8", "--data-bits", "8"},
+         "--data-bits may be given only once"},
+        {{"probe", d, "--port", "a", "--stop-bits", "1", "--stop-bits", "2"},
+         "--stop-bits may be given only once"},
+        {{"probe", d, "--port", "a", "--repeat", "1000001"},
+         "--repeat needs a number of passes from 1 to 1000000"},
+        {{"probe", d, "--port", "a", "--repeat", "0"},
+         "--repeat needs a number of passes from 1 to 1000000"},
+        {{"probe", d, "--port", "a", "--repeat"},
+         "--repeat needs a number of passes from 1 to 1000000"},
+        {{"probe", d, "--port", "a", "--data-bits", "9"}, "--data-bits takes 7 or 8"},
+        {{"probe", d, "--port", "a", "--stop-bits", "0"}, "--stop-bits takes 1 or 2"},
+        {{"--workspace", d, "--workspace", d, "check", d}, "--workspace may be given only once"},
+        {{"--workspace=", "check", d}, "--workspace needs a non-empty value"},
+    };
+    for (const auto& c : cases) {
+        Result r = Cli(c.args);
+        EXPECT_EQ(r.rc, 2) << c.firstLine << r.err;
+        EXPECT_EQ(r.err.substr(0, r.err.find('\n')), std::string("tessaro-cli: ") + c.firstLine);
+        EXPECT_FALSE(FileExists(p.dir / "bin/bank.bin")) << c.firstLine;
+        EXPECT_EQ(r.out, "") << c.firstLine;
+    }
+}

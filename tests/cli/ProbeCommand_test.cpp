@@ -97,6 +97,18 @@ TEST(ProbeCommand, JsonAndExitZeroWhenEveryRowAnswers) {
     }
 }
 
+// Every row answers, but the results cannot be written: exit 1, as for every
+// command whose standard output fails.
+TEST(ProbeCommand, FullStandardOutputIsExitOne) {
+    ModbusSim sim;
+    Project p(0, {R("1", "Holding Register", "9", "2")});
+    for (const char* json : {"", " --json"}) {
+        Outcome r = Cli("probe " + p.dir.path() + " --port " + sim.port() + json + " >/dev/full");
+        EXPECT_EQ(r.rc, 1) << json << r.err;
+        EXPECT_EQ(r.err, "tessaro-cli: cannot write to standard output: No space left on device\n");
+    }
+}
+
 TEST(ProbeCommand, PortsThatCannotBeOpenedAndWrongUsage) {
     ModbusSim sim;
     Project p(0, {R("1", "Holding Register", "9", "2")});

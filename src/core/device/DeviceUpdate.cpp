@@ -134,7 +134,8 @@ void AppendUpdateLog(const std::string& projectFolder, const std::string& line) 
     // Without a project the path would be the root's bin folder.
     if (projectFolder.empty()) throw TessaroError("No project is open: the update is not logged.");
     const std::string path = UpdateLogPath(projectFolder);
-    std::string text = FileExists(path) ? ReadFileBytes(path) : std::string();
+    // A FIFO or a device as the log gets the line alone; reading it would wait.
+    std::string text = RegularFileExists(path) ? ReadFileBytes(path) : std::string();
     if (!text.empty() && text.back() != '\n') text += '\n';
     text += line + "\n";
     WriteFileAtomic(path, text);

@@ -277,7 +277,9 @@ std::vector<int> FirmwareComposer::Compose(const std::array<bool, BankCount>& se
         if (selected[size_t(stage)]) {
             result = MergeBank(stage, target, source);
         } else if (!FileExists(source)) {
-            if (MayReplaceFile(OutFolder + target)) RemoveFile(OutFolder + target);
+            // A stale output goes; a FIFO, a device or a file the user may not
+            // write stays.
+            RemoveOutputFile(OutFolder + target);
         } else if (stage == 0) {
             // The firmware is copied, never moved: it may be the factory file
             // or a file of the user's.

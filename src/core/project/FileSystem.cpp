@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -97,50 +98,65 @@ static bool MayReplace(const std::string& path, const struct stat& st) {
     return (st.st_mode & 0222) != 0 && ::access(path.c_str(), W_OK) == 0;
 }
 
-bool MayReplaceFile(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || MayReplace(path, st);
+namespace {
+[[noreturn]] void Fail(const char* what, const std::string& path, int err) {
+    throw FileError(
+        std::string("Cannot ") + what + " file \"" + path + "\". " + SystemErrorText(err), err);
 }
 
-void MoveFileOver(const std::string& from, const std::string& path) {
+enum class Kind { Missing, Regular, Stream, Refused };
+
+// What a write to `path` reaches: symbolic links followed to the end; a
+// dangling link names the file to create.
+struct Target {
+    std::string path;
+    Kind kind = Kind::Missing;
     struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-        if (!MayReplace(path, st))
-            throw FileError("Cannot write file \"" + path + "\". " + SystemErrorText(EACCES),
-                            EACCES);
-        if (::chmod(from.c_str(), st.st_mode & 07777) != 0) {
-            const int err = errno;
-            throw FileError("Cannot write file \"" + path + "\". " + SystemErrorText(err), err);
+    const char* refused = nullptr; // the kind's name when refused
+};
+
+Target ResolveTarget(const std::string& given) {
+    Target t;
+    t.path = given;
+    // As the kernel does, give up after 40 links.
+    for (int hops = 0;; ++hops) {
+        if (::lstat(t.path.c_str(), &t.st) != 0) {
+            if (errno == ENOENT) return t;
+            Fail("write", given, errno);
         }
+        if (!S_ISLNK(t.st.st_mode)) break;
+        if (hops == 40) Fail("write", given, ELOOP);
+        char buf[4096];
+        const ssize_t n = ::readlink(t.path.c_str(), buf, sizeof buf);
+        if (n < 0 || size_t(n) >= sizeof buf) Fail("write", given, n < 0 ? errno : ENAMETOOLONG);
+        std::string link(buf, size_t(n));
+        t.path = link[0] == PathSep ? link : FolderOf(t.path) + PathSep + link;
     }
-    if (::rename(from.c_str(), path.c_str()) != 0) {
-        const int err = errno;
-        throw FileError("Cannot create file \"" + path + "\". " + SystemErrorText(err), err);
+    const mode_t m = t.st.st_mode;
+    if (S_ISREG(m))
+        t.kind = Kind::Regular;
+    else if (S_ISFIFO(m) || S_ISCHR(m))
+        t.kind = Kind::Stream;
+    else {
+        t.kind = Kind::Refused;
+        t.refused = S_ISDIR(m)    ? "a directory"
+                    : S_ISSOCK(m) ? "a socket"
+                    : S_ISBLK(m)  ? "a block device"
+                                  : "not a regular file";
     }
+    return t;
 }
 
-void WriteFileAtomic(const std::string& path, std::string_view data) {
-    // A symlinked target is replaced by a regular file, never written through.
-    // An existing file keeps its mode; one the user may not write is refused.
-    mode_t mode = 0644;
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-        if (!MayReplace(path, st))
-            throw FileError("Cannot write file \"" + path + "\". " + SystemErrorText(EACCES),
-                            EACCES);
-        mode = st.st_mode & 07777;
-    }
-    std::string tmpl = FolderOf(path) + PathSep + ".tessaro-XXXXXX";
-    int fd = ::mkstemp(tmpl.data());
-    if (fd < 0) {
-        const int err = errno;
-        throw FileError("Cannot create file \"" + path + "\". " + SystemErrorText(err), err);
-    }
-    auto fail = [&](int err) {
-        ::close(fd);
-        ::unlink(tmpl.c_str());
-        throw FileError("Cannot write file \"" + path + "\". " + SystemErrorText(err), err);
-    };
+[[noreturn]] void Refuse(const std::string& given, const Target& t) {
+    std::string text = "Cannot write file \"" + given + "\": it ";
+    if (t.path == given)
+        text += std::string("is ") + t.refused;
+    else
+        text += std::string("links to ") + t.refused + ", \"" + t.path + "\"";
+    throw FileError(text, S_ISDIR(t.st.st_mode) ? EISDIR : EINVAL);
+}
+
+void WriteAll(int fd, std::string_view data, const std::function<void(int)>& fail) {
     size_t done = 0;
     while (done < data.size()) {
         size_t chunk = std::min<size_t>(data.size() - done, 1 << 16);
@@ -151,15 +167,116 @@ void WriteFileAtomic(const std::string& path, std::string_view data) {
         }
         done += static_cast<size_t>(n);
     }
+}
+
+// A FIFO or a character device is written in place: renaming over it would
+// replace the node by a regular file.
+void WriteStream(const std::string& given, const Target& t, std::string_view data) {
+    if (!MayReplace(t.path, t.st)) Fail("write", given, EACCES);
+    // Non-blocking, so that a FIFO without a reader fails (ENXIO) instead of
+    // waiting for one, and a serial line does not wait for its carrier.
+    int fd = ::open(t.path.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int err = errno;
+        if (err == ENXIO && S_ISFIFO(t.st.st_mode))
+            throw FileError("Cannot write file \"" + given + "\": the FIFO has no reader", err);
+        Fail("write", given, err);
+    }
+    auto fail = [&](int err) {
+        ::close(fd);
+        Fail("write", given, err);
+    };
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) fail(errno);
+    WriteAll(fd, data, fail);
+    // No fsync: a pipe or a terminal has nothing to sync (EINVAL).
+    if (::close(fd) != 0) Fail("write", given, errno);
+}
+
+void WriteRegular(const std::string& given, const Target& t, std::string_view data) {
+    mode_t mode = 0644;
+    if (t.kind == Kind::Regular) {
+        if (!MayReplace(t.path, t.st)) Fail("write", given, EACCES);
+        mode = t.st.st_mode & 07777;
+    }
+    std::string tmpl = FolderOf(t.path) + PathSep + ".tessaro-XXXXXX";
+    int fd = ::mkstemp(tmpl.data());
+    if (fd < 0) Fail("create", given, errno);
+    auto fail = [&](int err) {
+        ::close(fd);
+        ::unlink(tmpl.c_str());
+        Fail("write", given, err);
+    };
+    WriteAll(fd, data, fail);
     if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0) fail(errno);
     if (::close(fd) != 0) {
         int err = errno;
         ::unlink(tmpl.c_str());
-        throw FileError("Cannot write file \"" + path + "\". " + SystemErrorText(err), err);
+        Fail("write", given, err);
     }
-    if (::rename(tmpl.c_str(), path.c_str()) != 0) {
+    if (::rename(tmpl.c_str(), t.path.c_str()) != 0) {
         int err = errno;
         ::unlink(tmpl.c_str());
-        throw FileError("Cannot create file \"" + path + "\". " + SystemErrorText(err), err);
+        Fail("create", given, err);
+    }
+}
+} // namespace
+
+bool MayReplaceFile(const std::string& path) {
+    try {
+        const Target t = ResolveTarget(path);
+        return t.kind == Kind::Missing || (t.kind != Kind::Refused && MayReplace(t.path, t.st));
+    } catch (const FileError&) {
+        return false;
+    }
+}
+
+bool RemoveOutputFile(const std::string& path) {
+    try {
+        const Target t = ResolveTarget(path);
+        return t.kind == Kind::Regular && MayReplace(t.path, t.st) && ::unlink(t.path.c_str()) == 0;
+    } catch (const FileError&) {
+        return false;
+    }
+}
+
+bool RegularFileExists(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+void MoveFileOver(const std::string& from, const std::string& path) {
+    const Target t = ResolveTarget(path);
+    if (t.kind == Kind::Refused) Refuse(path, t);
+    if (t.kind == Kind::Stream) {
+        WriteStream(path, t, ReadFileBytes(from));
+        ::unlink(from.c_str());
+        return;
+    }
+    if (t.kind == Kind::Regular) {
+        if (!MayReplace(t.path, t.st)) Fail("write", path, EACCES);
+        if (::chmod(from.c_str(), t.st.st_mode & 07777) != 0) Fail("write", path, errno);
+    }
+    if (::rename(from.c_str(), t.path.c_str()) == 0) return;
+    const int err = errno;
+    // A link may lead to another file system: then the bytes are copied.
+    if (err != EXDEV) Fail("create", path, err);
+    WriteRegular(path, t, ReadFileBytes(from));
+    ::unlink(from.c_str());
+}
+
+void WriteFileAtomic(const std::string& path, std::string_view data) {
+    if (path.empty()) Fail("create", path, ENOENT);
+    const Target t = ResolveTarget(path);
+    switch (t.kind) {
+    case Kind::Refused:
+        Refuse(path, t);
+    case Kind::Stream:
+        WriteStream(path, t, data);
+        return;
+    case Kind::Missing:
+    case Kind::Regular:
+        WriteRegular(path, t, data);
+        return;
     }
 }

@@ -27,20 +27,34 @@ inline constexpr size_t MaxDocumentBytes = size_t(32) << 20;
 // "File "<path>" is too large (<n> bytes; at most <max>)" without being read.
 std::string ReadFileBytes(const std::string& path, size_t maxBytes);
 
-// Writes through a temporary file in the same folder, flushed to disk, then
-// renamed over the target, so a failed write leaves the previous file whole.
-// An existing file keeps its mode; one without a write bit, or that the user
-// may not write, is left untouched and refused with EACCES (root included).
-// Throws FileError with the path, the system's reason and its errno.
+// Writes `data` to `path`, by what the path names:
+// - a regular file (or none) through a temporary file in the same folder,
+//   flushed to disk, then renamed over it, so a failed write leaves the
+//   previous file whole; an existing file keeps its mode, and one without a
+//   write bit, or that the user may not write, is left untouched and refused
+//   with EACCES (root included);
+// - a symbolic link is followed to its final target, which is written so in
+//   its own folder; the link stays; a dangling link's target is created;
+// - a FIFO or a character device is opened and written in place (a FIFO
+//   without a reader fails with ENXIO at once);
+// - a directory, a socket or a block device is refused, naming the kind.
+// Throws FileError with the path, the reason and its errno.
 void WriteFileAtomic(const std::string& path, std::string_view data);
 
-// Renames `from` over `path` under WriteFileAtomic's rules: an existing file
-// keeps its mode, and one the user may not write is refused with EACCES.
+// Renames `from` over `path` under WriteFileAtomic's rules (a link's target is
+// replaced, a FIFO or a device gets the bytes written and `from` removed).
 void MoveFileOver(const std::string& from, const std::string& path);
 
-// False for an existing file that WriteFileAtomic would refuse to replace;
-// such a file is not removed either.
+// False for an existing target that WriteFileAtomic would refuse to write.
 bool MayReplaceFile(const std::string& path);
+
+// Removes the regular file a write to `path` would replace (through links),
+// when it may be replaced; a FIFO, a device or anything else is left alone.
+// True when a file was removed.
+bool RemoveOutputFile(const std::string& path);
+
+// True for a regular file, links followed.
+bool RegularFileExists(const std::string& path);
 
 // Text of errno as the system gives it.
 std::string SystemErrorText(int err);

@@ -33,6 +33,24 @@ WorkspaceLocation ChooseWorkspace(const std::string& exeFolder, const std::strin
         fs::path p = fs::absolute(given, ec).lexically_normal();
         std::string folder = p.string();
         if (folder.size() > 1 && folder.back() == PathSep) folder.pop_back();
+        // A link loop, a link to nothing or a part that cannot be searched: the
+        // folder could be neither used nor created.
+        const fs::file_status link = fs::symlink_status(p, ec);
+        if (ec && ec != std::errc::no_such_file_or_directory && ec != std::errc::not_a_directory) {
+            out.error = "Workspace \"" + given + "\" cannot be used: " + ec.message() + ".";
+            return out;
+        }
+        if (fs::is_symlink(link)) {
+            (void)fs::status(p, ec);
+            if (ec) {
+                out.error = "Workspace \"" + given + "\" cannot be used: " +
+                            (ec == std::errc::no_such_file_or_directory
+                                 ? std::string("it is a symbolic link to nothing")
+                                 : ec.message()) +
+                            ".";
+                return out;
+            }
+        }
         if (fs::exists(p, ec)) {
             if (!DirectoryExists(folder))
                 out.error = "Workspace \"" + given + "\" is not a folder.";

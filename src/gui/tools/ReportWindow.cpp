@@ -7,6 +7,7 @@
 #include "core/report/CommissioningReport.h"
 #include "gui/widgets/Controls.h"
 
+#include <QBuffer>
 #include <QDate>
 #include <QHBoxLayout>
 #include <QLocale>
@@ -69,11 +70,18 @@ void TFReport::FormShow() {
 }
 
 void TFReport::savePdf(const std::string& path) {
-    QPdfWriter pdf(QString::fromStdString(path));
-    pdf.setPageSize(LocalPaper());
-    pdf.setPageMargins(QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter);
-    pdf.setTitle("Commissioning report " + QString::fromStdString(projectName()));
-    ReportView->document()->print(&pdf);
+    // Drawn in memory, then written as every other file is (atomically, links
+    // followed, special files refused): QPdfWriter would truncate in place.
+    QBuffer bytes;
+    bytes.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter pdf(&bytes);
+        pdf.setPageSize(LocalPaper());
+        pdf.setPageMargins(QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter);
+        pdf.setTitle("Commissioning report " + QString::fromStdString(projectName()));
+        ReportView->document()->print(&pdf);
+    }
+    WriteFileAtomic(path, std::string_view(bytes.data().constData(), size_t(bytes.data().size())));
 }
 
 void TFReport::SavePdfClick() {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 TEST(IniFile, ReadsWritesAndKeepsOtherEntries) {
@@ -190,6 +191,34 @@ TEST(WorkspaceLocation, Choice) {
     }
     EXPECT_FALSE(DirectoryExists(tmp / "new")); // choosing creates nothing
     EXPECT_FALSE(FileExists(tmp / "exe/Tessaro_Sm2DNs.ini"));
+}
+
+// A given folder that cannot be resolved is refused when chosen, not when
+// created (the window and the CLI alike).
+TEST(WorkspaceLocation, UnresolvableLinksAreRefused) {
+    TempDir tmp;
+    ASSERT_EQ(::symlink((tmp / "loop").c_str(), (tmp / "loop").c_str()), 0);
+    ASSERT_EQ(::symlink((tmp / "gone").c_str(), (tmp / "dangling").c_str()), 0);
+    ASSERT_TRUE(CreateDir(tmp / "real"));
+    ASSERT_EQ(::symlink((tmp / "real").c_str(), (tmp / "good").c_str()), 0);
+    const struct {
+        std::string given, error;
+    } cases[] = {
+        {tmp / "loop",
+         "Workspace \"" + tmp / "loop" + "\" cannot be used: Too many levels of symbolic links."},
+        {tmp / "loop/ws", "Workspace \"" + tmp / "loop/ws" +
+                              "\" cannot be used: Too many levels of symbolic links."},
+        {tmp / "dangling", "Workspace \"" + tmp / "dangling" +
+                               "\" cannot be used: it is a symbolic link to nothing."},
+        {tmp / "good", ""},
+        {tmp / "good/new", ""},
+    };
+    for (const auto& c : cases) {
+        const WorkspaceLocation w = ChooseWorkspace(tmp / "exe", c.given, "", "/home/u");
+        EXPECT_EQ(w.error, c.error) << c.given;
+        EXPECT_EQ(w.folder.empty(), !c.error.empty()) << c.given;
+    }
+    EXPECT_FALSE(DirectoryExists(tmp / "gone"));
 }
 
 TEST(WorkspaceLocation, PrepareCreatesAndSeedsMasterOnce) {

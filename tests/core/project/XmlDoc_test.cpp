@@ -133,14 +133,17 @@ TEST(WriteFileAtomic, FailedWriteKeepsPreviousFile) {
     EXPECT_EQ(count, 2); // pargen.xml and ro
 }
 
-TEST(WriteFileAtomic, ReplacesSymlinkInsteadOfWritingThroughIt) {
+TEST(WriteFileAtomic, FollowsSymlinkAndKeepsIt) {
     TempDir dir;
     TempDir outside;
-    WriteText(outside / "victim", "untouched");
+    WriteText(outside / "victim", "old");
+    ASSERT_EQ(chmod((outside / "victim").c_str(), 0600), 0);
     ASSERT_EQ(symlink((outside / "victim").c_str(), (dir / "pargen.xml").c_str()), 0);
     WriteFileAtomic(dir / "pargen.xml", "<Par_Gen/>");
-    EXPECT_EQ(ReadText(outside / "victim"), "untouched");
-    EXPECT_EQ(ReadText(dir / "pargen.xml"), "<Par_Gen/>");
+    EXPECT_EQ(ReadText(outside / "victim"), "<Par_Gen/>");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "pargen.xml"));
+    EXPECT_EQ(std::filesystem::status(outside / "victim").permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 }
 // Lookups remember where the last one ended; any order, repeats, misses
 // and names pugixml could not take as they are must still answer right.

@@ -55,7 +55,7 @@ private slots:
     void cancelWritesNothingAndShowReloads();
     void loadErrorReportedAndDialogStillOpens();
     void failedSaveKeepsDialogOpen();
-    void symlinkedFileReplacedNotWrittenThrough();
+    void symlinkedFileWrittenThroughLinkKept();
     void storedCodeOutsideListShownNeverReplaced();
     void fieldsTellUnitRangeAndUse();
     void failingFieldGetsFocus();
@@ -337,9 +337,9 @@ void PargenTest::failedSaveKeepsDialogOpen() {
     QCOMPARE(ReadText(f.ws.PargenPath), std::string(kDefaultsXml));
 }
 
-// pargen.xml linked to a file outside the project: OK replaces the link by a
-// file of the project and leaves the linked file alone.
-void PargenTest::symlinkedFileReplacedNotWrittenThrough() {
+// pargen.xml linked to a file outside the project: OK writes the linked file
+// and keeps the link.
+void PargenTest::symlinkedFileWrittenThroughLinkKept() {
     EditorFixture f;
     TFpargen dlg(f.ws);
     dlg.setPrompt(f.rec);
@@ -351,11 +351,10 @@ void PargenTest::symlinkedFileReplacedNotWrittenThrough() {
     Type(dlg.E_Ser_TO, "20");
     QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
     QVERIFY(f.rec->texts("error").isEmpty());
-    QCOMPARE(ReadText(outside), std::string(kDefaultsXml));
     struct stat st {};
     QVERIFY(::lstat(f.ws.PargenPath.c_str(), &st) == 0);
-    QVERIFY(S_ISREG(st.st_mode));
-    QCOMPARE(Element(ReadText(f.ws.PargenPath), "Ser_TO"), std::string("20"));
+    QVERIFY(S_ISLNK(st.st_mode));
+    QCOMPARE(Element(ReadText(outside), "Ser_TO"), std::string("20"));
 }
 
 // Ser_Baud 9 and DN_Baud -1 are shown as stored, marked; OK refuses them,

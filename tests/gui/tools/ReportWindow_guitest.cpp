@@ -2,17 +2,21 @@
 
 #include "EditorFixture.h"
 #include "WorkedExample.h"
+#include "core/project/FileSystem.h"
 #include "core/report/CommissioningReport.h"
 
 #include <QDate>
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QtTest>
+#include <filesystem>
+#include <unistd.h>
 
 class ReportTest : public QObject {
     Q_OBJECT
 private slots:
     void showsSavesAndWritesPdf();
+    void savesFollowTheFileWriterRules();
 };
 
 void ReportTest::showsSavesAndWritesPdf() {
@@ -37,6 +41,36 @@ void ReportTest::showsSavesAndWritesPdf() {
     // The saved HTML is the self-contained one, with the SVG byte map.
     const std::string today = QDate::currentDate().toString(Qt::ISODate).toStdString();
     QCOMPARE(ReadText(html), CommissioningReportHtml(f.ws.ProjectFolder, "p1", today));
+}
+
+// Both saves go through the program's file writer: a link is followed and
+// kept, a directory is refused with a message and left as it was.
+void ReportTest::savesFollowTheFileWriterRules() {
+    EditorFixture f;
+    WriteText(f.ws.PargenPath, ExamplePargen);
+    WriteText(f.ws.SdoPath, ExampleSdo);
+    TFReport dlg(f.ws);
+    dlg.setPrompt(f.rec);
+    dlg.show();
+    const std::string dir = f.exe / "folder", link = f.exe / "r.pdf", real = f.exe / "real.pdf";
+    QVERIFY(CreateDir(dir));
+    QVERIFY(::symlink(real.c_str(), link.c_str()) == 0);
+    for (QPushButton* button : {dlg.btnSavePdf, dlg.btnSaveHtml}) {
+        f.rec->fileAnswers = {QString::fromStdString(dir)};
+        button->click();
+        const QStringList errors = f.rec->texts("error");
+        QCOMPARE(errors.size(), 1);
+        QCOMPARE(errors[0],
+                 QString::fromStdString("Cannot write file \"" + dir + "\": it is a directory"));
+        f.rec->clear();
+        QVERIFY(DirectoryExists(dir));
+        QVERIFY(std::filesystem::is_empty(dir));
+    }
+    f.rec->fileAnswers = {QString::fromStdString(link)};
+    dlg.btnSavePdf->click();
+    QVERIFY2(f.rec->texts("error").isEmpty(), qPrintable(f.rec->shown().join("\n")));
+    QVERIFY(std::filesystem::is_symlink(link));
+    QCOMPARE(ReadText(real).substr(0, 5), std::string("%PDF-"));
 }
 
 QTEST_MAIN(ReportTest)
