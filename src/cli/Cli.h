@@ -81,3 +81,11 @@ namespace cli {
 extern const char* const kReportHelp;
 int Report(const Args& args);
 } // namespace cli
+
+namespace cli {
+// Two images or projects compared (DiffCommand.cpp). Both operands may be
+// workspace names, so the command is told the workspace.
+extern const char* const kDiffHelp;
+int Diff(const Args& args);
+void SetDiffWorkspace(const std::string& workspace);
+} // namespace cli

@@ -36,6 +36,7 @@ const char* kMainHelp =
     "  export PROJECT --table T -o FILE  one table as CSV (read, write, diagnosis)\n"
     "  import PROJECT --table T FILE     replace one table from a CSV file\n"
     "  report PROJECT -o FILE.html       the commissioning report\n"
+    "  diff A B [--json]                 compare two projects or images (bank.bin)\n"
     "\n"
     "Options:\n"
     "  --workspace DIR   the folder holding PROJECTS/ (also TESSARO_WORKSPACE);\n"
@@ -130,7 +131,9 @@ int main(int argc, char** argv) {
     if (args.empty()) return Usage(kMainHelp, "no command given");
     const std::string cmd = args[0];
     args.erase(args.begin());
-    ResolveProjectName(args, workspace);
+    // diff has two operands, each a project or an image file: it looks them up itself.
+    if (cmd != "diff") ResolveProjectName(args, workspace);
+    SetDiffWorkspace(workspace);
     if (IsHelp(cmd)) {
         std::cout << kMainHelp;
         return kOk;
@@ -144,7 +147,7 @@ int main(int argc, char** argv) {
                                 {"map", kMapHelp, Map},          {"dump", kDumpHelp, Dump},
                                 {"probe", kProbeHelp, Probe},    {"gsd", kGsdHelp, Gsd},
                                 {"export", kExportHelp, Export}, {"import", kImportHelp, Import},
-                                {"report", kReportHelp, Report}};
+                                {"report", kReportHelp, Report}, {"diff", kDiffHelp, Diff}};
     for (const Command& c : commands) {
         if (cmd != c.name) continue;
         for (const auto& a : args)

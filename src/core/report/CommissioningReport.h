@@ -13,6 +13,3 @@ enum class ByteMapDrawing { Svg, Table };
 std::string CommissioningReportHtml(const std::string& projectFolder,
                                     const std::string& projectName, const std::string& date,
                                     ByteMapDrawing drawing = ByteMapDrawing::Svg);
-
-// CRC-32 (IEEE, as zip and zlib) of the bytes.
-unsigned long Crc32(const std::string& bytes);
