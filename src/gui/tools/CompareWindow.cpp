@@ -1,6 +1,7 @@
 #include "gui/tools/CompareWindow.h"
 
 #include "core/device/Crc32.h"
+#include "core/device/ImageDiff.h"
 #include "core/project/FileSystem.h"
 #include "core/project/Workspace.h"
 #include "gui/widgets/Controls.h"
@@ -28,9 +29,12 @@ const char* const Headers[] = {"Part", "Row", "Field", "A", "B"};
 } // namespace
 
 TFCompare::TFCompare(Workspace& ws, QWidget* parent, Build build)
-    : FormBase(ws, parent, {"FCompare", "Compare", {760, 420}, Resizable, SizableFrame}) {
+    : FormBase(ws, parent, {"FCompare", "Compare", {760, 420}, Resizable, SizableFrame}),
+      result_(std::make_unique<ImageComparison>()) {
     buildIfNow(build);
 }
+
+TFCompare::~TFCompare() = default;
 
 void TFCompare::buildControls() {
     LabelA = Named(new QLabel(this), "LabelA");
@@ -119,16 +123,16 @@ bool TFCompare::compareAgain() {
 }
 
 void TFCompare::showResult(const DiffSide& a, const DiffSide& b) {
-    result_ = CompareSides(a, b);
+    *result_ = CompareSides(a, b);
     auto label = [](const char* which, const DiffSide& s, uint32_t crc) {
         return QString("%1: %2 (%3), %4")
             .arg(which, Q(s.name), s.project ? "project" : "image file", Q(Crc32Text(crc)));
     };
-    LabelA->setText(label("A", a, result_.crcA));
-    LabelB->setText(label("B", b, result_.crcB));
-    const bool same = result_.identical();
+    LabelA->setText(label("A", a, result_->crcA));
+    LabelB->setText(label("B", b, result_->crcB));
+    const bool same = result_->identical();
     LabelResult->setText(same ? QString("Identical")
-                              : QString::fromStdString(ComparisonSummary(result_)));
+                              : QString::fromStdString(ComparisonSummary(*result_)));
     QPalette p = LabelResult->palette();
     p.setColor(QPalette::WindowText,
                same ? QColor(0, 128, 0) : palette().color(QPalette::WindowText));
@@ -136,9 +140,9 @@ void TFCompare::showResult(const DiffSide& a, const DiffSide& b) {
 
     ListDifferences->setUpdatesEnabled(false);
     ListDifferences->clearContents();
-    ListDifferences->setRowCount(int(result_.differences.size()));
+    ListDifferences->setRowCount(int(result_->differences.size()));
     for (int r = 0; r < ListDifferences->rowCount(); ++r) {
-        const Difference& d = result_.differences[size_t(r)];
+        const Difference& d = result_->differences[size_t(r)];
         const QString cells[] = {DiffPartName(d.part), d.row ? QString::number(d.row) : QString(),
                                  Q(DifferenceField(d)), Q(d.a.text), Q(d.b.text)};
         for (int c = 0; c < 5; ++c)
@@ -149,8 +153,8 @@ void TFCompare::showResult(const DiffSide& a, const DiffSide& b) {
 }
 
 void TFCompare::DifferenceActivated(int index) {
-    if (index < 0 || size_t(index) >= result_.differences.size() || !openAccessRow) return;
-    const Difference& d = result_.differences[size_t(index)];
+    if (index < 0 || size_t(index) >= result_->differences.size() || !openAccessRow) return;
+    const Difference& d = result_->differences[size_t(index)];
     if (d.part == DiffPart::Parameter) return;
     openAccessRow(d.part == DiffPart::Read ? AccessTable::Read : AccessTable::Write, d.row,
                   d.field.empty() ? std::string("Slave ID") : d.field);
@@ -162,5 +166,5 @@ void TFCompare::ExportClick() {
     auto path = prompt().saveFile("Export differences", Q(ws().ProjectFolder),
                                   "CSV file (*.csv)|*.csv", "csv");
     if (!path) return;
-    WriteFileAtomic(path->toStdString(), ComparisonCsv(result_));
+    WriteFileAtomic(path->toStdString(), ComparisonCsv(*result_));
 }

@@ -1,12 +1,16 @@
 #pragma once
-#include "core/device/ImageDiff.h"
 #include "core/editors/AccessMap.h"
 #include "gui/widgets/FormBase.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 
 class QTableWidget;
+// Not included: the image decoder's names clash with the firmware composer's
+// in the translation unit that gathers the windows' moc files.
+struct DiffSide;
+struct ImageComparison;
 
 // Compare: the differences between the open project's image and an image
 // file or another project, one row a difference as `tessaro-cli diff` lists
@@ -15,6 +19,7 @@ class TFCompare : public FormBase {
     Q_OBJECT
 public:
     explicit TFCompare(Workspace& ws, QWidget* parent = nullptr, Build build = Build::Now);
+    ~TFCompare() override;
 
     QLabel *LabelA{}, *LabelB{}, *LabelResult{};
     QTableWidget* ListDifferences = nullptr; // Part, Row, Field, A, B
@@ -30,7 +35,7 @@ public:
     bool compare(const std::string& a, const std::string& b);
     // The same two sides again (after an edit).
     bool compareAgain();
-    const ImageComparison& comparison() const { return result_; }
+    const ImageComparison& comparison() const { return *result_; }
 
     void ExportClick();
     void DifferenceActivated(int index);
@@ -43,5 +48,5 @@ private:
     void showResult(const DiffSide& a, const DiffSide& b);
 
     std::string a_, b_;
-    ImageComparison result_;
+    std::unique_ptr<ImageComparison> result_;
 };
