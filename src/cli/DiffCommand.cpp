@@ -58,13 +58,16 @@ int Diff(const Args& args) {
                       << ") cannot be read: " << e.what() << "\n";
             return kUsage;
         }
+        if (loaded[i].errors.empty()) continue;
+        PrintFindings(std::cerr, loaded[i].errors, false);
         if (loaded[i].stopped) {
-            PrintFindings(std::cerr, loaded[i].errors, false);
             std::cerr << "tessaro-cli: " << (i ? "B" : "A") << " (" << path
                       << ") has errors; nothing compared (--force compares the image it would "
                          "build anyway)\n";
             return kUsage;
         }
+        std::cerr << "tessaro-cli: comparing the image " << (i ? "B" : "A")
+                  << " would build despite the errors above (--force)\n";
     }
     ImageComparison c;
     try {

@@ -105,6 +105,7 @@ TEST(DiffCommand, ListsDifferencesAndTheirJson) {
     EXPECT_NE(r.err.find("--force"), std::string::npos) << r.err;
     r = Cli({"diff", "--force", w.p1, w.p2});
     EXPECT_EQ(r.rc, 1) << r.err;
+    EXPECT_NE(r.err.find("pargen.xml:::ID Dev.: error:"), std::string::npos) << r.err;
     EXPECT_EQ(r.out, "parameter DN_ID: 20 -> 99\nread:1:NPoint: 2 -> 4\n2 differences\n");
 }
 
