@@ -2,11 +2,11 @@
 
 #include "core/device/ConfigImage.h"
 #include "core/device/Crc32.h"
-#include "core/editors/AccessMap.h"
 #include "core/editors/CommParams.h"
 #include "core/editors/ProjectCheck.h"
 #include "core/project/Errors.h"
 #include "core/project/FileSystem.h"
+#include "core/project/XmlDoc.h"
 #include "core/tools/Csv.h"
 
 #include <algorithm>
@@ -49,16 +49,18 @@ DiffSide LoadDiffSide(const std::string& path, bool force) {
     LoadCommParams(path + PathSep + bank::PargenFile, p);
     s.storedSerType = p.SerType;
     s.storedSerProt = p.SerProt;
-    AccessMap map;
-    try {
-        LoadAccessMap(path + PathSep + bank::SdoFile, map);
-    } catch (const std::exception&) {
-        // Only a forced side gets here; the rows read so far keep their mnemonics.
+    // The mnemonics alone, row by row as the image holds the records; the
+    // whole access map would cost more than the check and the build together.
+    if (FileExists(path + PathSep + bank::SdoFile)) {
+        XmlDocument doc;
+        doc.load(path + PathSep + bank::SdoFile);
+        const XmlNode root = doc.root();
+        for (auto [table, into] : {std::pair{"DeviceNet_IN", &s.readMnemonics},
+                                   std::pair{"DeviceNet_OUT", &s.writeMnemonics}})
+            if (auto t = root.findChild(table))
+                for (auto c = t->raw().first_child(); c; c = c.next_sibling())
+                    into->push_back(c.attribute("Mnemonic").value());
     }
-    for (auto& r : map.In)
-        s.readMnemonics.push_back(std::move(r.Mnemonic));
-    for (auto& r : map.Out)
-        s.writeMnemonics.push_back(std::move(r.Mnemonic));
     return s;
 }
 
