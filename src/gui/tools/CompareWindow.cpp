@@ -57,7 +57,12 @@ void TFCompare::buildControls() {
     ListDifferences->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListDifferences->setSelectionBehavior(QAbstractItemView::SelectRows);
     ListDifferences->verticalHeader()->hide();
-    ListDifferences->horizontalHeader()->setStretchLastSection(true);
+    // Part, Row and Field as wide as they need, the two sides share the rest.
+    QHeaderView* h = ListDifferences->horizontalHeader();
+    for (int c = 0; c < 3; ++c)
+        h->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+    h->setSectionResizeMode(3, QHeaderView::Stretch);
+    h->setSectionResizeMode(4, QHeaderView::Stretch);
     ListDifferences->setToolTip("Double click a row difference to open Set Access on that row");
     btn_Again = NewPlainButton(this, "btn_Again", "Compare again");
     btn_Export = NewPlainButton(this, "btn_Export", "Export...");
@@ -124,9 +129,13 @@ bool TFCompare::compareAgain() {
 
 void TFCompare::showResult(const DiffSide& a, const DiffSide& b) {
     *result_ = CompareSides(a, b);
-    auto label = [](const char* which, const DiffSide& s, uint32_t crc) {
+    // Paths in the workspace's projects folder are named from there.
+    const std::string projects = ws().ProjectsFolder + PathSep;
+    auto label = [&](const char* which, const DiffSide& s, uint32_t crc) {
+        const bool inside = s.name.size() > projects.size() && s.name.rfind(projects, 0) == 0;
         return QString("%1: %2 (%3), %4")
-            .arg(which, Q(s.name), s.project ? "project" : "image file", Q(Crc32Text(crc)));
+            .arg(which, Q(inside ? s.name.substr(projects.size()) : s.name),
+                 s.project ? "project" : "image file", Q(Crc32Text(crc)));
     };
     LabelA->setText(label("A", a, result_->crcA));
     LabelB->setText(label("B", b, result_->crcB));
@@ -148,7 +157,6 @@ void TFCompare::showResult(const DiffSide& a, const DiffSide& b) {
         for (int c = 0; c < 5; ++c)
             ListDifferences->setItem(r, c, new QTableWidgetItem(cells[c]));
     }
-    ListDifferences->resizeColumnsToContents();
     ListDifferences->setUpdatesEnabled(true);
 }
 
