@@ -304,6 +304,10 @@ TFCompare* TFTessaroFirmWare::compareWindow() {
     compare_->setWindowFlag(Qt::Window);
     // A double click on a row difference opens Set Access there.
     compare_->openAccessRow = [this](AccessTable t, int row, const std::string& column) {
+        if (compare_->sideA() != ws().ProjectFolder) {
+            prompt().message("The compared project is no longer the open one.");
+            return;
+        }
         TFSetVar* editor = forms()->FSetVar;
         // After the showing has loaded the grids.
         QTimer::singleShot(0, editor, [=] { editor->selectFinding(t, row, column); });

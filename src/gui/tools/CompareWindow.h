@@ -36,6 +36,7 @@ public:
     // The same two sides again (after an edit).
     bool compareAgain();
     const ImageComparison& comparison() const { return *result_; }
+    const std::string& sideA() const { return a_; }
 
     void ExportClick();
     void DifferenceActivated(int index);
