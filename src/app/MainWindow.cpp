@@ -3,6 +3,7 @@
 #include "app/Forms.h"
 #include "core/device/ConfigImage.h"
 #include "core/device/GsdWriter.h"
+#include "core/device/ImageDiff.h"
 #include "core/editors/ProjectCheck.h"
 #include "core/model/Check.h"
 #include "core/model/Project.h"
@@ -19,6 +20,7 @@
 #include "gui/family/StoredPdoWindow.h"
 #include "gui/project/NewProjectWindow.h"
 #include "gui/tools/AboutWindow.h"
+#include "gui/tools/CompareWindow.h"
 #include "gui/tools/ReportWindow.h"
 
 #include "gui/widgets/Controls.h"
@@ -29,6 +31,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
+#include <QTimer>
+#include <algorithm>
 
 namespace {
 QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, QRect geo,
@@ -71,6 +75,8 @@ TFTessaroFirmWare::TFTessaroFirmWare(Workspace& ws, Forms* forms, QWidget* paren
     about->setIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
     // Left of About, in the strip the step buttons leave free.
     btnReport = MakeButton(this, "btnReport", "Report", {377, 6, 72, 24}, true);
+    btn_Compare = MakeButton(this, "btn_Compare", "Compare…", {287, 6, 84, 24}, true);
+    btn_Compare->setToolTip("Compare the project with an image file or another project");
     btn_Prm_Gen = MakeButton(this, "btn_Prm_Gen", "Set Communication", {x1, 72, w, h}, true);
     btn_Emcy_Wd = MakeButton(this, "btn_Emcy_Wd", "Define EMCY Word", {x2, 72, w, h}, false);
     btn_Sdo = MakeButton(this, "btn_Sdo", "Set Access ", {x1, 112, w, h}, true);
@@ -92,6 +98,12 @@ TFTessaroFirmWare::TFTessaroFirmWare(Workspace& ws, Forms* forms, QWidget* paren
     LabelCheck->setAccessibleName("Project check");
     LabelCheck->setCursor(Qt::PointingHandCursor);
     LabelCheck->installEventFilter(this);
+    // Placed after the check state's text at each refresh.
+    LabelImage = Named(new QLabel(this), "LabelImage", {200, 198, 150, 20});
+    LabelImage->setAccessibleName("Image fingerprint");
+    LabelImage->setTextFormat(Qt::PlainText);
+    LabelImage->setCursor(Qt::PointingHandCursor);
+    LabelImage->installEventFilter(this);
     btn_Gds = MakeButton(this, "btn_Gds", "GSD File", {x2, 152, w, h}, false);
     btn_Error_Diag = MakeButton(this, "btn_Error_Diag", "Error/Diagnosis", {x2, 72, w, h}, false);
 
@@ -102,6 +114,7 @@ TFTessaroFirmWare::TFTessaroFirmWare(Workspace& ws, Forms* forms, QWidget* paren
     connect(CreateSx, &QPushButton::clicked, this, [this] { run([this] { CreateBinaClick(); }); });
     connect(about, &QPushButton::clicked, this, [this] { run([this] { AboutClick(); }); });
     connect(btnReport, &QPushButton::clicked, this, [this] { run([this] { ReportClick(); }); });
+    connect(btn_Compare, &QPushButton::clicked, this, [this] { run([this] { CompareClick(); }); });
     for (QPushButton* b : {btn_Sdo, btn_Pdo, btn_Info_Pdo, btn_Emcy, btn_Emcy_Wd, btn_Gds,
                            Btn_SetPDO, btn_Error_Diag, btn_Prm_Gen}) {
         connect(b, &QPushButton::clicked, this,
@@ -148,7 +161,7 @@ bool TFTessaroFirmWare::eventFilter(QObject* o, QEvent* e) {
         Label1Click();
         return true;
     }
-    if (o == LabelCheck && e->type() == QEvent::MouseButtonRelease) {
+    if ((o == LabelCheck || o == LabelImage) && e->type() == QEvent::MouseButtonRelease) {
         run([this] { LabelCheckClick(); });
         return true;
     }
@@ -246,6 +259,19 @@ void TFTessaroFirmWare::refreshCheck() {
                             ? QString::fromStdString(FindingSummary(CountFindings(findings_)))
                             : QString());
     LabelCheck->setToolTip(projectOpen() ? "Click for the list of findings" : QString());
+    // The fingerprint follows the check state's text, up to the maker's link.
+    const ProjectPrint print =
+        projectOpen() ? ProjectFingerprint(ws().project(), findings_) : ProjectPrint{};
+    const int x =
+        LabelCheck->x() + LabelCheck->fontMetrics().horizontalAdvance(LabelCheck->text()) + 16;
+    const int end =
+        Label1->geometry().right() - Label1->fontMetrics().horizontalAdvance(Label1->text()) - 12;
+    LabelImage->setGeometry(x, LabelCheck->y(), std::max(end - x, 40), LabelCheck->height());
+    const QString text = QString::fromStdString(print.text);
+    LabelImage->setText(
+        LabelImage->fontMetrics().elidedText(text, Qt::ElideRight, LabelImage->width()));
+    LabelImage->setToolTip(text.isEmpty() ? QString()
+                                          : "The image the project would build now: " + text);
 }
 
 void TFTessaroFirmWare::LabelCheckClick() {
@@ -274,6 +300,51 @@ void TFTessaroFirmWare::ReportClick() {
     }
     if (!report) report = new TFReport(ws(), this);
     showModal(report);
+}
+
+TFCompare* TFTessaroFirmWare::compareWindow() {
+    if (compare_) return compare_;
+    compare_ = new TFCompare(ws(), this);
+    compare_->setWindowFlag(Qt::Window);
+    // A double click on a row difference opens Set Access there.
+    compare_->openAccessRow = [this](AccessTable t, int row, const std::string& column) {
+        if (compare_->sideA() != ws().ProjectFolder) {
+            prompt().message("The compared project is no longer the open one.");
+            return;
+        }
+        TFSetVar* editor = forms()->FSetVar;
+        // After the showing has loaded the grids.
+        QTimer::singleShot(0, editor, [=] { editor->selectFinding(t, row, column); });
+        showModal(editor);
+        refreshCheck();
+    };
+    return compare_;
+}
+
+void TFTessaroFirmWare::CompareClick() {
+    if (!projectOpen()) {
+        prompt().message("Project not valid");
+        return;
+    }
+    const int pick = prompt().choose(
+        "Compare",
+        "Compare the project with an image file (such as the one the updater read back) or "
+        "with another project?",
+        {"Image file...", "Project...", "Cancel"}, 0, 2);
+    std::optional<QString> other;
+    if (pick == 0)
+        other = prompt().openFile("Select configuration image",
+                                  QString::fromStdString(ws().ProjectFolder + PathSep + "bin"),
+                                  "Configuration image (*.bin)|*.bin");
+    else if (pick == 1)
+        other = prompt().browseFolder("Select directory of project",
+                                      QString::fromStdString(ws().ProjectsFolder), QString());
+    if (!other) return;
+    TFCompare* w = compareWindow();
+    if (!w->compare(ws().ProjectFolder, other->toStdString())) return;
+    w->show();
+    w->raise();
+    w->activateWindow();
 }
 
 void TFTessaroFirmWare::AboutClick() {

@@ -49,6 +49,9 @@ public:
     // One line with the state of the project check ("3 errors, 1 warning");
     // a click lists the findings.
     QLabel* LabelCheck;
+    // Beside it, the fingerprint of the image the project would build now.
+    QLabel* LabelImage;
+    QPushButton* btn_Compare; // "Compare…": the project against an image file or another project
 
     void FormCreate();
     void FormClose();
@@ -65,6 +68,9 @@ public:
     // Checks the open project again and shows the state line.
     void refreshCheck();
     void LabelCheckClick();
+    void CompareClick();
+    // The compare window, made on first use.
+    class TFCompare* compareWindow();
     const std::vector<Finding>& checkFindings() const { return findings_; }
 
     // How the desktop is asked to open a link; tests replace it.
@@ -89,4 +95,5 @@ private:
     Forms* forms_;
     bool closing_ = false;
     std::vector<Finding> findings_;
+    class TFCompare* compare_ = nullptr;
 };

@@ -96,3 +96,10 @@ namespace cli {
 extern const char* const kReportHelp;
 int Report(const Args& args);
 } // namespace cli
+
+namespace cli {
+// Two images or projects compared (DiffCommand.cpp); both operands may be
+// workspace names.
+extern const char* const kDiffHelp;
+int Diff(const Args& args);
+} // namespace cli

@@ -4,6 +4,7 @@
 #include "cli/MapCommand.h"
 #include "core/device/BankDump.h"
 #include "core/device/ConfigImage.h"
+#include "core/device/Crc32.h"
 #include "core/device/GsdWriter.h"
 #include "core/editors/ProjectCheck.h"
 #include "core/model/Check.h"
@@ -40,6 +41,7 @@ const char* kMainHelp =
     "  export PROJECT --table T -o FILE  one table as CSV (read, write, diagnosis)\n"
     "  import PROJECT --table T FILE     replace one table from a CSV file\n"
     "  report PROJECT -o FILE.html       the commissioning report\n"
+    "  diff A B [--json]                 compare two projects or images (bank.bin)\n"
     "\n"
     "Options:\n"
     "  --workspace DIR   the folder holding PROJECTS/ (also TESSARO_WORKSPACE);\n"
@@ -94,14 +96,15 @@ int Build(const std::vector<std::string>& args) {
         std::cerr << "tessaro-cli: building despite the errors above (--force)\n";
     }
     const std::vector<uint8_t> image = BuildImage(project);
+    const std::string_view bytes(reinterpret_cast<const char*>(image.data()), image.size());
     const std::string what = std::to_string(image.size()) + " bytes to ";
+    const std::string print = " (" + ImageFingerprint(bytes) + ")";
     if (target.empty()) {
         WriteImage(folder, image);
-        std::cout << "Wrote " << what << BankPath(folder) << "\n";
+        std::cout << "Wrote " << what << BankPath(folder) << print << "\n";
         return kOk;
     }
-    WriteResult(target, std::string_view(reinterpret_cast<const char*>(image.data()), image.size()),
-                what + target);
+    WriteResult(target, bytes, what + target + print);
     return kOk;
 }
 
@@ -148,7 +151,7 @@ int RunCommand(std::vector<std::string> args) {
                                 {"map", kMapHelp, Map},          {"dump", kDumpHelp, Dump},
                                 {"probe", kProbeHelp, Probe},    {"gsd", kGsdHelp, Gsd},
                                 {"export", kExportHelp, Export}, {"import", kImportHelp, Import},
-                                {"report", kReportHelp, Report}};
+                                {"report", kReportHelp, Report}, {"diff", kDiffHelp, Diff}};
     for (const Command& c : commands) {
         if (cmd != c.name) continue;
         for (const auto& a : args)

@@ -2,8 +2,11 @@
 // workspace, each window grabbed into OUT_DIR. Run by `make screenshots`.
 #include "app/Forms.h"
 #include "app/MainWindow.h"
+#include "core/device/ConfigImage.h"
+#include "core/project/FileSystem.h"
 #include "core/project/Workspace.h"
 #include "gui/editors/AccessMapWindow.h"
+#include "gui/tools/CompareWindow.h"
 #include "gui/tools/ReportWindow.h"
 
 #include <QApplication>
@@ -46,6 +49,24 @@ int main(int argc, char** argv) {
         save(&report, "report.png");
         report.savePdf((out + "/sample-report.pdf").toStdString());
         report.hide();
+        // The image a gateway might give back: another baud rate, other
+        // points in read row 3, and the last write row missing.
+        std::vector<uint8_t> image = BuildImage(ws.ProjectFolder);
+        const size_t block = bank::Get32(image.data() + bank::OffParamBlock);
+        image.erase(image.begin() + long(block - bank::RecordSize), image.begin() + long(block));
+        const size_t moved = block - bank::RecordSize;
+        image[bank::OffParamBlock] = uint8_t(moved);
+        image[moved + bank::PSerBaud] = 4;
+        image[moved + bank::PCountOut] -= 1;
+        image[bank::HeaderSize + 2 * bank::RecordSize + bank::RdNPoint] = 4;
+        const std::string readBack = ws.ProjectFolder + "/bin/read-back.bin";
+        WriteFileAtomic(readBack, std::string(image.begin(), image.end()));
+        TFCompare compare(ws, main);
+        compare.resize(760, 300);
+        compare.show();
+        compare.compare(ws.ProjectFolder, readBack);
+        save(&compare, "compare.png");
+        compare.hide();
         app.quit();
     });
     int rc = app.exec();

@@ -1,6 +1,7 @@
 #include "core/device/BankDump.h"
 
 #include "core/device/ConfigImage.h"
+#include "core/device/Crc32.h"
 #include "core/project/Errors.h"
 
 #include <cstdio>
@@ -92,6 +93,7 @@ std::string BankDeviceNetBaudName(int code) {
 BankImage DecodeBank(const std::vector<uint8_t>& data) {
     BankImage img;
     img.length = data.size();
+    img.crc32 = Crc32(data);
     if (data.size() < bank::HeaderSize)
         throw TessaroError("The image is " + std::to_string(data.size()) +
                            " bytes long, shorter than its 8-byte header");
@@ -161,7 +163,7 @@ BankImage DecodeBank(const std::vector<uint8_t>& data) {
 
 std::string BankListing(const BankImage& img, const std::string& name) {
     std::ostringstream o;
-    o << name << ": " << img.length << " bytes\n";
+    o << name << ": " << img.length << " bytes, " << Crc32Text(img.crc32) << "\n";
     o << "Header: first record at " << img.firstRecord << ", parameter block at " << img.paramOffset
       << "\n";
     auto records = [&](const char* title, const std::vector<BankRecord>& rs, bool write) {
@@ -223,7 +225,8 @@ std::string BankJson(const BankImage& img, const std::string& name) {
         }
         o << "]";
     };
-    o << "{\"file\": " << JsonString(name) << ", \"length\": " << img.length
+    o << "{\"file\": " << JsonString(name) << ", \"length\": " << img.length << ", \"crc32\": \""
+      << Crc32Hex(img.crc32) << "\""
       << ", \"firstRecord\": " << img.firstRecord << ", \"parameterBlock\": " << img.paramOffset;
     if (img.params) {
         const BankParams& p = *img.params;

@@ -22,6 +22,7 @@ struct BankParams {
 
 struct BankImage {
     size_t length = 0;
+    uint32_t crc32 = 0; // of the whole image, as Crc32 gives it
     int32_t firstRecord = 0;
     int32_t paramOffset = 0;
     // Without a parameter block the split into read and write records is

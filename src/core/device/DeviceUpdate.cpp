@@ -1,5 +1,6 @@
 #include "core/device/DeviceUpdate.h"
 
+#include "core/device/Crc32.h"
 #include "core/device/SerialPort.h"
 #include "core/project/Errors.h"
 #include "core/project/FileSystem.h"
@@ -9,7 +10,6 @@
 #include <dirent.h>
 #include <filesystem>
 #include <fstream>
-#include <zlib.h>
 
 std::string UpdaterPath(const std::string& exeFolder) {
     return exeFolder + PathSep + UpdaterProgram;
@@ -111,18 +111,18 @@ FileDigest DigestFile(const std::string& path) {
     FileDigest d;
     std::ifstream in(path, std::ios::binary);
     if (!in) return d;
-    uLong crc = ::crc32(0L, Z_NULL, 0);
+    uint32_t crc = 0;
     char buf[65536];
     while (in) {
         in.read(buf, sizeof buf);
         std::streamsize n = in.gcount();
         if (n <= 0) break;
-        crc = ::crc32(crc, reinterpret_cast<const Bytef*>(buf), static_cast<uInt>(n));
+        crc = Crc32Update(crc, buf, static_cast<size_t>(n));
         d.size += static_cast<uint64_t>(n);
     }
     if (in.bad()) return {};
     d.exists = true;
-    d.crc32 = static_cast<uint32_t>(crc);
+    d.crc32 = crc;
     return d;
 }
 
@@ -150,9 +150,8 @@ std::string StepsText(const UpdateSteps& s) {
 std::string SentText(const UpdateRunRecord& run) {
     if (run.file.empty()) return "no project image";
     if (!run.digest.exists) return run.file + " (cannot be read)";
-    char crc[16];
-    std::snprintf(crc, sizeof crc, "%08X", static_cast<unsigned>(run.digest.crc32));
-    return run.file + ", " + std::to_string(run.digest.size) + " bytes, CRC-32 " + crc;
+    return run.file + ", " + std::to_string(run.digest.size) + " bytes, " +
+           Crc32Text(run.digest.crc32);
 }
 
 std::string Seconds(long long millis) {

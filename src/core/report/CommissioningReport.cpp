@@ -1,5 +1,6 @@
 #include "core/report/CommissioningReport.h"
 
+#include "core/device/Crc32.h"
 #include "core/editors/AccessMap.h"
 #include "core/editors/ByteMap.h"
 #include "core/editors/CommParams.h"
@@ -10,7 +11,6 @@
 #include <cstdio>
 #include <ctime>
 #include <sys/stat.h>
-#include <zlib.h>
 
 namespace {
 std::string Esc(const std::string& s) {
@@ -194,8 +194,8 @@ void Bank(std::string& h, const std::string& folder) {
         h += "<p>" + Esc(e.what()) + "</p>\n";
         return;
     }
-    char crc[16], when[64];
-    std::snprintf(crc, sizeof crc, "%08lX", Crc32(bytes));
+    char when[64];
+    const std::string crc = Crc32Hex(Crc32(bytes));
     std::tm tm{};
     localtime_r(&st.st_mtime, &tm);
     std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S", &tm);
@@ -204,11 +204,6 @@ void Bank(std::string& h, const std::string& folder) {
          "</td></tr><tr><th>Built</th><td>" + when + "</td></tr></tbody></table>\n";
 }
 } // namespace
-
-unsigned long Crc32(const std::string& bytes) {
-    return crc32_z(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(bytes.data()),
-                   bytes.size());
-}
 
 std::string CommissioningReportHtml(const std::string& folder, const std::string& name,
                                     const std::string& date, ByteMapDrawing drawing) {

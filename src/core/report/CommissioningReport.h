@@ -19,5 +19,3 @@ std::string CommissioningReportHtml(const Project& project, const std::string& p
                                     const std::string& date,
                                     ByteMapDrawing drawing = ByteMapDrawing::Svg);
 
-// CRC-32 (IEEE, as zip and zlib) of the bytes.
-unsigned long Crc32(const std::string& bytes);
