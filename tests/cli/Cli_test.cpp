@@ -423,7 +423,7 @@ TEST(Cli, ReadOnlyTargetsAreLeftAlone) {
 // An empty option value, an option given twice and a number out of its range
 // are wrong usage, named, and nothing is written (not even the default file).
 TEST(Cli, EmptyRepeatedAndOutOfRangeOptionsAreRefused) {
-    Project p(ExamplePargen, ExampleSdo);
+    Folder p(ExamplePargen, ExampleSdo);
     const std::string d = p.dir.path();
     const struct {
         std::vector<std::string> args;
