@@ -59,7 +59,7 @@ TEST(ScanCommand, FindsTheSlavesOnlyAtTheirBaudRate) {
     };
     for (const auto& c : cases) {
         std::vector<std::string> args = {"--ids",    kIds,   "--bauds",   c.bauds,
-                                         "--parity", "none", "--timeout", "40"};
+                                         "--parity", "none", "--timeout", "100"};
         if (c.all) args.push_back("--all");
         CliResult r = Scan(sim.port(), args);
         EXPECT_EQ(r.rc, c.rc) << c.bauds << r.err;
@@ -79,7 +79,7 @@ TEST(ScanCommand, FindsTheSlavesOnlyAtTheirBaudRate) {
 TEST(ScanCommand, JsonNamesEachSlaveAndTheSettingsTried) {
     ModbusSim sim("rtu", {}, {"--baud=38400"});
     CliResult r = Scan(sim.port(), {"--ids", "11-12", "--bauds", "9600,38400", "--parity", "none",
-                                    "--timeout", "40", "--json"});
+                                    "--timeout", "100", "--json"});
     EXPECT_EQ(r.rc, 0) << r.err;
     EXPECT_EQ(r.out, "{\"found\": [{\"slave\": 11, \"baud\": 38400, \"parity\": \"none\", "
                      "\"dataBits\": 8, \"stopBits\": 1, \"protocol\": \"rtu\", \"reply\": "

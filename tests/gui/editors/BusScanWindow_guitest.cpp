@@ -62,7 +62,7 @@ void BusScanTest::findsTheSlavesWhileTheWindowKeepsTurning() {
     TFBusScan w(f.ws, nullptr, {}, 0);
     w.setPrompt(f.rec);
     w.show();
-    Choose(w, sim.port(), "1-2,10-13", {"9600", "19200", "38400"}, 60);
+    Choose(w, sim.port(), "1-2,10-13", {"9600", "19200", "38400"}, 100);
     int ticks = 0;
     QTimer ticker;
     connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
@@ -107,7 +107,7 @@ void BusScanTest::useTheseSettingsWritesThemAfterTheQuestion() {
     QVERIFY(w && w->isVisible());
     w->setPrompt(f.rec);
     QCOMPARE(w->CB_Port->currentText(), QString::fromStdString(sim.port()));
-    Choose(*w, sim.port(), "11", {"19200"}, 60);
+    Choose(*w, sim.port(), "11", {"19200"}, 100);
     QTest::mouseClick(w->btn_Start, Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(!w->running(), 5000);
     QCOMPARE(w->LB_Found->count(), 1);
