@@ -53,7 +53,8 @@ fuzz: deps
 BENCH_BUILD ?= build-release
 BENCH_RUNS ?= 20
 BENCH_TARGETS = ConfigImage_bench xmlreader_bench firmware_merge_bench family_import_bench \
-	project_check_bench image_diff_bench startup-probe minimal-window dialog-show grid-paste bus-probe-bench
+	project_check_bench image_diff_bench startup-probe minimal-window dialog-show grid-paste \
+	bus-probe-bench bus-scan-bench
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSARO_TESTS=OFF
 	cmake --build $(BENCH_BUILD) --target $(BENCH_TARGETS)

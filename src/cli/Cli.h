@@ -67,6 +67,8 @@ std::string ReadStandardInput(size_t limit);
 // Commands in files of their own.
 extern const char* const kProbeHelp;
 int Probe(const Args& args);
+extern const char* const kScanHelp;
+int Scan(const Args& args);
 } // namespace cli
 
 namespace cli {

@@ -10,7 +10,7 @@ namespace cli {
 
 const char* const kProbeHelp =
     "Usage: tessaro-cli probe PROJECT_FOLDER --port DEVICE [--repeat N] [--json]\n"
-    "                         [--data-bits N] [--stop-bits N]\n"
+    "                         [--data-bits N] [--stop-bits N] [--as FORM]\n"
     "\n"
     "Polls every row of the access map (read table, then write table) on the\n"
     "serial line with the project's baud rate, parity, protocol, time-out and\n"
@@ -18,6 +18,9 @@ const char* const kProbeHelp =
     "Prints one line a row and the summary last; --json prints one entry a row.\n"
     "--repeat N runs N passes. Data bits default to 8 (7 for Modbus ASCII), stop\n"
     "bits to 1.\n"
+    "--as shows register values as u16, s16, hex, or a pair of registers as\n"
+    "u32-, s32- or f32- with the byte order abcd (big-endian), cdab, badc or dcba,\n"
+    "e.g. --as f32-cdab. --json gives every form under \"decoded\".\n"
     "Exit status: 0 every row answered, 1 otherwise, 2 wrong usage or the port\n"
     "cannot be opened.\n";
 
@@ -52,16 +55,46 @@ bool IsRegister(const ProbeRow& row) {
     return row.Request.Function == 3 || row.Request.Function == 4;
 }
 
-std::string RowLine(const ProbeRow& row, const ProbeResult& r, int protocol) {
+std::string RowLine(const ProbeRow& row, const ProbeResult& r, int protocol,
+                    std::optional<ValueForm> form) {
     std::string s = std::string(row.Table == AccessTable::Read ? "read" : "write") + " " +
                     std::to_string(row.Number) + ": slave " + row.Cells.SlaveId + ", " +
                     row.Cells.Type + " " + row.Cells.AddressMod + ", " + row.Cells.NPoint +
                     (row.Cells.NPoint == "1" ? " point" : " points");
     if (!row.Cells.Mnemonic.empty()) s += " (" + row.Cells.Mnemonic + ")";
     s += ": " + OutcomeText(r, protocol);
-    if (!r.Values.empty()) s += ": " + ValuesText(r.Values, IsRegister(row));
+    if (!r.Values.empty()) s += ": " + ValuesText(r.Values, IsRegister(row), form);
     if (r.Outcome != ProbeOutcome::NotTested) s += ", " + Ms(r.Milliseconds) + " ms";
     return s;
+}
+
+// Every form of the registers: u16, s16, then u32_/s32_/f32_ of each pair in
+// the four orders; a float that is not a number is "nan", "inf" or "-inf".
+std::string DecodedJson(const std::vector<uint16_t>& regs) {
+    std::string s = "{";
+    auto array = [&](const std::string& key, auto value, size_t n) {
+        s += (s.size() > 1 ? ", \"" : "\"") + key + "\": [";
+        for (size_t i = 0; i < n; ++i)
+            s += (i ? ", " : "") + value(i);
+        s += "]";
+    };
+    array(
+        "u16", [&](size_t i) { return std::to_string(regs[i]); }, regs.size());
+    array(
+        "s16", [&](size_t i) { return std::to_string(static_cast<int16_t>(regs[i])); },
+        regs.size());
+    for (const char* kind : {"u32", "s32", "f32"})
+        for (WordOrder o : {WordOrder::Abcd, WordOrder::Cdab, WordOrder::Badc, WordOrder::Dcba}) {
+            auto value = [&](size_t i) -> std::string {
+                const uint32_t bits = Join32(regs[2 * i], regs[2 * i + 1], o);
+                if (kind[0] == 'u') return std::to_string(bits);
+                if (kind[0] == 's') return std::to_string(static_cast<int32_t>(bits));
+                const std::string f = FloatShortest(FloatOfBits(bits));
+                return f.back() == 'n' || f.back() == 'f' ? "\"" + f + "\"" : f;
+            };
+            array(std::string(kind) + "_" + WordOrderName(o), value, regs.size() / 2);
+        }
+    return s + "}";
 }
 
 std::string RowJson(const ProbeRow& row, const ProbeResult& r, int protocol, int pass) {
@@ -82,6 +115,7 @@ std::string RowJson(const ProbeRow& row, const ProbeResult& r, int protocol, int
         s += (i ? ", " : "") + std::to_string(r.Values[i]);
     s += "], \"ms\": ";
     s += r.Outcome == ProbeOutcome::NotTested ? "null" : Ms(r.Milliseconds);
+    if (IsRegister(row)) s += ", \"decoded\": " + DecodedJson(r.Values);
     return s + "}";
 }
 } // namespace
@@ -91,7 +125,8 @@ int Probe(const Args& args) {
     int repeat = 1, dataBits = 0, stopBits = 0;
     bool json = false;
     // Raw values, so that a repeated option is told apart from a default.
-    std::string repeatText, dataBitsText, stopBitsText;
+    std::string repeatText, dataBitsText, stopBitsText, formText;
+    std::optional<ValueForm> form;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string a = args[i];
         // Each number option names its range in its message.
@@ -115,6 +150,11 @@ int Probe(const Args& args) {
             rc = number(dataBitsText, 7, 8, dataBits, "--data-bits takes 7 or 8");
         } else if (a == "--stop-bits") {
             rc = number(stopBitsText, 1, 2, stopBits, "--stop-bits takes 1 or 2");
+        } else if (a == "--as") {
+            const char* forms = "--as takes u16, s16, hex, or u32-, s32-, f32- with abcd, cdab, "
+                                "badc, dcba";
+            rc = TakeValue(args, i, kProbeHelp, forms, formText);
+            if (rc < 0 && !(form = ParseValueForm(formText))) return Usage(kProbeHelp, forms);
         } else if (folder.empty() && IsOperand(a)) {
             folder = a;
         } else {
@@ -159,7 +199,7 @@ int Probe(const Args& args) {
             std::cout << (first ? "\n  " : ",\n  ") << RowJson(plan.Rows[i], r, protocol, pass);
         } else {
             if (i == 0 && repeat > 1) std::cout << "pass " << pass << " of " << repeat << "\n";
-            std::cout << RowLine(plan.Rows[i], r, protocol) << "\n";
+            std::cout << RowLine(plan.Rows[i], r, protocol, form) << "\n";
         }
         first = false;
         if (i + 1 == plan.Rows.size()) ++pass;

@@ -38,6 +38,7 @@ const char* kMainHelp =
     "  dump FILE_OR_PROJECT [--json]     list the content of a bank.bin\n"
     "  gsd PROJECT_FOLDER OUT.gsd        write the GSD device description\n"
     "  probe PROJECT_FOLDER --port DEV   poll the access map's rows on the serial line\n"
+    "  scan --port DEV [--ids 1-247]     find the slaves on the line, their baud and parity\n"
     "  export PROJECT --table T -o FILE  one table as CSV (read, write, diagnosis)\n"
     "  import PROJECT --table T FILE     replace one table from a CSV file\n"
     "  report PROJECT -o FILE.html       the commissioning report\n"
@@ -151,7 +152,8 @@ int RunCommand(std::vector<std::string> args) {
                                 {"map", kMapHelp, Map},          {"dump", kDumpHelp, Dump},
                                 {"probe", kProbeHelp, Probe},    {"gsd", kGsdHelp, Gsd},
                                 {"export", kExportHelp, Export}, {"import", kImportHelp, Import},
-                                {"report", kReportHelp, Report}, {"diff", kDiffHelp, Diff}};
+                                {"report", kReportHelp, Report}, {"diff", kDiffHelp, Diff},
+                                {"scan", kScanHelp, Scan}};
     for (const Command& c : commands) {
         if (cmd != c.name) continue;
         for (const auto& a : args)

@@ -9,6 +9,7 @@
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 extern char** environ;
 
@@ -18,7 +19,9 @@ extern char** environ;
 
 class ModbusSim {
 public:
-    explicit ModbusSim(const std::string& framer = "rtu", const std::string& timingFile = {}) {
+    // `more` are further options of the script (--baud, --parity, --silent, --requests).
+    explicit ModbusSim(const std::string& framer = "rtu", const std::string& timingFile = {},
+                       const std::vector<std::string>& more = {}) {
         int in[2], out[2];
         if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0)
             throw std::runtime_error("pipe");
@@ -29,10 +32,14 @@ public:
         const std::string script = MODBUS_SIM_SCRIPT;
         const std::string arg = "--framer=" + framer;
         const std::string timing = "--timing=" + timingFile;
-        char* argv[] = {const_cast<char*>("/usr/bin/python3"), const_cast<char*>(script.c_str()),
-                        const_cast<char*>(arg.c_str()),
-                        timingFile.empty() ? nullptr : const_cast<char*>(timing.c_str()), nullptr};
-        const int rc = posix_spawn(&pid_, argv[0], &fa, nullptr, argv, environ);
+        std::vector<char*> argv = {const_cast<char*>("/usr/bin/python3"),
+                                   const_cast<char*>(script.c_str()),
+                                   const_cast<char*>(arg.c_str())};
+        if (!timingFile.empty()) argv.push_back(const_cast<char*>(timing.c_str()));
+        for (const std::string& m : more)
+            argv.push_back(const_cast<char*>(m.c_str()));
+        argv.push_back(nullptr);
+        const int rc = posix_spawn(&pid_, argv[0], &fa, nullptr, argv.data(), environ);
         posix_spawn_file_actions_destroy(&fa);
         ::close(in[0]);
         ::close(out[1]);

@@ -14,12 +14,22 @@ line faults chosen by the request's slave ID:
   7      the reply holds one more register than asked (valid checksum)
   8      junk before the reply
   9      the line goes away (the pty is closed)
+  12     a slave whose holding registers start at 100: 03 at 0 gives exception 02
+  13     a slave that ignores function 03 (answers the others)
 
 Table (same for slaves 1 and 11), addresses 0..99, anything above: exception 02.
   coils       c[i] = 1 when i % 3 == 0
   inputs      d[i] = i % 2
-  holding     h[i] = 0x100 + i, h[10] = 0xFFFE
+  holding     h[i] = 0x100 + i, h[10] = 0xFFFE, and pairs for typed values:
+              h[30..39] = 4148 F5C3, C148 F5C3, 7FC0 0000, 7F80 0000, FF80 0000,
+              h[40] = 0x8001
   input regs  r[i] = 0x2000 + i
+
+With --baud N, a request passes only while the probe's pty is set to that
+rate (a pty keeps the rate it was given, read back here on every request;
+ptys refuse parity, so only the rate can tell); others are dropped, as a
+slave at another rate would not understand them. --silent drops everything.
+--requests FILE logs "<slave> <function>" for every request that arrived.
 
 With --timing FILE, each answered request adds a line "<arrived> <answered>"
 (CLOCK_MONOTONIC ns, as seen at the relay): the simulator's own time.
@@ -34,6 +44,7 @@ import select
 import signal
 import struct
 import sys
+import termios
 import threading
 import time
 import tty
@@ -46,16 +57,19 @@ from pymodbus.server import StartAsyncSerialServer
 from pymodbus.utilities import computeCRC, computeLRC
 
 SIZE = 100
-FAULTY = {3: "flip", 4: "slave", 5: "function", 6: "split", 7: "longer", 8: "junk", 9: "close"}
+FAULTY = {3: "flip", 4: "slave", 5: "function", 6: "split", 7: "longer", 8: "junk", 9: "close",
+          13: "no03"}
+TYPED = [0x4148, 0xF5C3, 0xC148, 0xF5C3, 0x7FC0, 0x0000, 0x7F80, 0x0000, 0xFF80, 0x0000, 0x8001]
 
 
-def table():
+def table(holding_from=0):
     hr = [0x100 + i for i in range(SIZE)]
     hr[10] = 0xFFFE
+    hr[30:30 + len(TYPED)] = TYPED
     return ModbusSlaveContext(
         co=ModbusSequentialDataBlock(0, [1 if i % 3 == 0 else 0 for i in range(SIZE)]),
         di=ModbusSequentialDataBlock(0, [i % 2 for i in range(SIZE)]),
-        hr=ModbusSequentialDataBlock(0, hr),
+        hr=ModbusSequentialDataBlock(holding_from, hr),
         ir=ModbusSequentialDataBlock(0, [0x2000 + i for i in range(SIZE)]),
         zero_mode=True)
 
@@ -104,9 +118,12 @@ class Codec:
 class Relay(threading.Thread):
     """Carries frames between the probe's pty and the server's, with faults."""
 
-    def __init__(self, codec, probe_master, server_master, timing):
+    def __init__(self, codec, probe_master, server_master, timing, line=None):
         super().__init__(daemon=True)
         self.codec, self.probe, self.server = codec, probe_master, server_master
+        self.line = line  # (fd of the probe's pty, speed constant) or None
+        self.silent = False
+        self.log = None  # file for "slave function" of each request
         self.pending = []  # fault of each request in flight
         self.timing = timing  # file for "arrived answered" monotonic ns pairs, or None
         self.arrived = 0
@@ -135,10 +152,31 @@ class Relay(threading.Thread):
                     if not self.reply(frame):
                         return
 
+    def heard(self):
+        """Whether the probe's pty runs at the line settings of the slaves."""
+        if self.silent:
+            return False
+        if not self.line:
+            return True
+        fd, speed = self.line
+        return termios.tcgetattr(fd)[5] == speed
+
     def request(self, frame):
         self.arrived = time.monotonic_ns()
-        adu = self.codec.decode(frame)
+        try:
+            adu = self.codec.decode(frame)
+        except ValueError:
+            return  # not a frame at all
+        if self.log:
+            self.log.write("%d %d\n" % (adu[0], adu[1] if len(adu) > 1 else -1))
+            self.log.flush()
+        if not self.heard():
+            self.pending = []
+            return
         fault = FAULTY.get(adu[0])
+        if fault == "no03" and len(adu) > 1 and adu[1] == 3:
+            self.pending = []
+            return
         self.pending = [(adu[0], fault)]  # one request at a time; an unanswered one is dropped
         if fault:
             adu = bytes([1]) + adu[1:]
@@ -180,7 +218,7 @@ class Relay(threading.Thread):
 
 
 async def serve(args, server_path, probe_path):
-    context = ModbusServerContext(slaves={1: table(), 11: table()}, single=False)
+    context = ModbusServerContext(slaves={1: table(), 11: table(), 12: table(100)}, single=False)
     framer = ModbusAsciiFramer if args.framer == "ascii" else ModbusRtuFramer
     server = await StartAsyncSerialServer(context=context, framer=framer, port=server_path,
                                           baudrate=115200, ignore_missing_slaves=True,
@@ -195,6 +233,9 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--framer", choices=["rtu", "ascii"], default="rtu")
     parser.add_argument("--timing", help="file for the simulator's own time per request")
+    parser.add_argument("--baud", type=int, help="the only rate requests pass at")
+    parser.add_argument("--silent", action="store_true", help="no request passes")
+    parser.add_argument("--requests", help="file for each request's slave and function")
     args = parser.parse_args()
 
     probe_master, probe_slave = os.openpty()
@@ -203,7 +244,11 @@ def main():
         tty.setraw(fd)
     # The probe side stays held here so that a probe closing it loses nothing.
     timing = open(args.timing, "w") if args.timing else None
-    Relay(Codec(args.framer == "ascii"), probe_master, server_master, timing).start()
+    line = (probe_slave, getattr(termios, "B%d" % args.baud)) if args.baud else None
+    relay = Relay(Codec(args.framer == "ascii"), probe_master, server_master, timing, line)
+    relay.silent = args.silent
+    relay.log = open(args.requests, "w") if args.requests else None
+    relay.start()
 
     def leave(*_):
         os._exit(0)

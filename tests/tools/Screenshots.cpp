@@ -1,18 +1,25 @@
 // Pictures of the README walkthrough: the program on a copy of the sample
 // workspace, each window grabbed into OUT_DIR. Run by `make screenshots`.
+#include "ModbusSim.h"
 #include "app/Forms.h"
 #include "app/MainWindow.h"
 #include "core/device/ConfigImage.h"
 #include "core/project/FileSystem.h"
 #include "core/project/Workspace.h"
 #include "gui/editors/AccessMapWindow.h"
+#include "gui/editors/BusProbeWindow.h"
+#include "gui/editors/BusScanWindow.h"
 #include "gui/tools/CompareWindow.h"
 #include "gui/tools/ReportWindow.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QEventLoop>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPixmap>
 #include <QScreen>
+#include <QSpinBox>
 #include <QTimer>
 #include <cstdio>
 
@@ -67,6 +74,26 @@ int main(int argc, char** argv) {
         compare.compare(ws.ProjectFolder, readBack);
         save(&compare, "compare.png");
         compare.hide();
+
+        // The scan on the pty simulator, whose slaves answer at 19200 baud only.
+        ModbusSim sim("rtu", {}, {"--baud=19200"});
+        TFBusProbe probe(ws, main);
+        TFBusScan scan(ws, &probe, QString::fromStdString(sim.port()), 0);
+        scan.E_Ids->setText("1-2,10-13");
+        for (QCheckBox* c : scan.CB_Parities)
+            c->setChecked(c->text() == "none"); // a pty takes no parity
+        scan.SE_Timeout->setValue(50);
+        scan.resize(640, 520);
+        scan.show();
+        scan.btn_StartClick();
+        while (scan.running()) {
+            QEventLoop wait;
+            QTimer::singleShot(50, &wait, &QEventLoop::quit);
+            wait.exec();
+        }
+        scan.LB_Found->setCurrentRow(2);
+        save(&scan, "bus-scan.png");
+        scan.hide();
         app.quit();
     });
     int rc = app.exec();

@@ -227,6 +227,15 @@ std::string ValuesText(const std::vector<uint16_t>& values, bool registers) {
     return s;
 }
 
+std::string ValuesText(const std::vector<uint16_t>& values, bool registers,
+                       std::optional<ValueForm> form) {
+    if (!registers || !form) return ValuesText(values, registers);
+    std::string s;
+    for (const std::string& t : RegisterTexts(values, *form))
+        s += (s.empty() ? "" : "; ") + t;
+    return s;
+}
+
 std::vector<std::string> ProbePortNames(const std::string& devFolder, const std::string& sysTty) {
     std::vector<std::string> ports = SerialPortNames(devFolder);
     std::set<std::string> known(ports.begin(), ports.end());
@@ -265,7 +274,8 @@ std::string CsvField(const std::string& s) {
 } // namespace
 
 std::string ProbeResultsCsv(const std::vector<ProbeRow>& rows,
-                            const std::vector<std::optional<ProbeResult>>& results, int protocol) {
+                            const std::vector<std::optional<ProbeResult>>& results, int protocol,
+                            std::optional<ValueForm> form) {
     std::string out = "Table,Row,Slave ID,Type,Address Register,NPoint,Mnemonic,Outcome,Exception,"
                       "Values,Time ms\r\n";
     for (size_t i = 0; i < rows.size(); ++i) {
@@ -285,7 +295,7 @@ std::string ProbeResultsCsv(const std::vector<ProbeRow>& rows,
             f.push_back(OutcomeText(r, protocol));
             f.push_back(r.Outcome == ProbeOutcome::Exception ? std::to_string(r.ExceptionCode)
                                                              : "");
-            f.push_back(ValuesText(r.Values, regs));
+            f.push_back(ValuesText(r.Values, regs, form));
             f.push_back(r.Outcome == ProbeOutcome::NotTested ? "" : ms);
         } else {
             f.insert(f.end(), 4, "");
@@ -297,8 +307,8 @@ std::string ProbeResultsCsv(const std::vector<ProbeRow>& rows,
     return out;
 }
 
-EProbePort::EProbePort(const std::string& device, const std::string& reason)
-    : TessaroError("Port " + device + " " + reason), Reason(reason) {}
+EProbePort::EProbePort(const std::string& device, const std::string& reason, int code)
+    : TessaroError("Port " + device + " " + reason), Reason(reason), Code(code) {}
 
 BusProbe::BusProbe(const ProbeSettings& settings) : settings_(settings) {}
 
@@ -309,11 +319,9 @@ BusProbe::~BusProbe() {
 void BusProbe::Open(const std::string& device) {
     Close();
     stop_ = false;
+    device_ = device;
     comm_.SetDeviceName(device);
-    comm_.SetBaudRate(BaudEnum(settings_.Baud));
-    comm_.SetParity(settings_.Parity);
-    comm_.SetDatabits(static_cast<TDatabits>(std::clamp(settings_.DataBits, 5, 8) - 4));
-    comm_.SetStopbits(settings_.StopBits == 2 ? TStopbits::sb20 : TStopbits::sb10);
+    ApplyLine();
     comm_.SetFlowControl(TFlowControl::fcNone);
     try {
         comm_.Open();
@@ -321,19 +329,45 @@ void BusProbe::Open(const std::string& device) {
         comm_.Close();
         throw EProbePort(device, PortReason(e.ErrorCode));
     }
-    if (settings_.Protocol == 1) return;
+    SetUpModbus();
+}
 
+void BusProbe::ApplyLine() {
+    comm_.SetBaudRate(BaudEnum(settings_.Baud));
+    comm_.SetParity(settings_.Parity);
+    comm_.SetDatabits(static_cast<TDatabits>(std::clamp(settings_.DataBits, 5, 8) - 4));
+    comm_.SetStopbits(settings_.StopBits == 2 ? TStopbits::sb20 : TStopbits::sb10);
+}
+
+void BusProbe::Reconfigure(const ProbeSettings& settings) {
+    const int protocol = settings_.Protocol;
+    settings_ = settings;
+    settings_.Protocol = protocol;
+    if (!comm_.IsOpen()) return;
+    try {
+        ApplyLine();
+    } catch (const ECommError& e) {
+        // A setting the port cannot take leaves it open at the old one.
+        if (e.ErrorCode != EINVAL) Close();
+        throw EProbePort(device_, PortReason(e.ErrorCode), e.ErrorCode);
+    }
+    modbus_.reset();
+    SetUpModbus();
+}
+
+void BusProbe::SetUpModbus() {
+    if (settings_.Protocol == 1) return;
     // libmodbus frames RTU on the port's own (locked) descriptor.
     modbus_ = std::make_unique<Context>();
     const char parity = settings_.Parity == TParity::paEven  ? 'E'
                         : settings_.Parity == TParity::paOdd ? 'O'
                                                              : 'N';
-    modbus_->ctx = modbus_new_rtu(comm_.DevicePath(device).c_str(), settings_.Baud, parity,
+    modbus_->ctx = modbus_new_rtu(comm_.DevicePath(device_).c_str(), settings_.Baud, parity,
                                   settings_.DataBits, settings_.StopBits);
     if (!modbus_->ctx) {
         int err = errno;
         Close();
-        throw EProbePort(device, std::string("cannot be used: ") + modbus_strerror(err));
+        throw EProbePort(device_, std::string("cannot be used: ") + modbus_strerror(err));
     }
     modbus_set_socket(modbus_->ctx, comm_.Handle());
     modbus_set_error_recovery(modbus_->ctx, MODBUS_ERROR_RECOVERY_NONE);

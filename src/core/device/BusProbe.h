@@ -84,6 +84,10 @@ struct ProbeTally {
 // Values as the window and the CLI show them: hex, decimal and, for
 // registers, signed ("0xFFFE 65534 -2"); bits as 0 / 1.
 std::string ValuesText(const std::vector<uint16_t>& values, bool registers);
+// Registers in the chosen form ("12.56; 0x0109" for f32 of three registers),
+// joined by "; "; bits and no form as above.
+std::string ValuesText(const std::vector<uint16_t>& values, bool registers,
+                       std::optional<ValueForm> form);
 
 // The ports to offer: those of the update window, then every other serial
 // device the kernel lists under `sysTty` that has a node in `devFolder`.
@@ -93,13 +97,15 @@ std::vector<std::string> ProbePortNames(const std::string& devFolder = "/dev",
 // The results as CSV (UTF-8, header line, quoted fields, CR LF): one line a
 // row; a row never probed has empty result fields.
 std::string ProbeResultsCsv(const std::vector<ProbeRow>& rows,
-                            const std::vector<std::optional<ProbeResult>>& results, int protocol);
+                            const std::vector<std::optional<ProbeResult>>& results, int protocol,
+                            std::optional<ValueForm> form = std::nullopt);
 
 // The port cannot be opened; Reason says why in words ("no such port", ...).
 class EProbePort : public TessaroError {
 public:
-    EProbePort(const std::string& device, const std::string& reason);
+    EProbePort(const std::string& device, const std::string& reason, int code = 0);
     std::string Reason;
+    int Code = 0; // errno of the failed call, when known
 };
 
 class BusProbe {
@@ -115,6 +121,9 @@ public:
     void Open(const std::string& device);
     void Close();
     bool IsOpen() const { return comm_.IsOpen(); }
+    // Another baud rate, parity, data and stop bits and time-out on the open
+    // port, which stays locked; the protocol stays. Throws EProbePort.
+    void Reconfigure(const ProbeSettings& settings);
 
     // One request and its reply; input is flushed first, nothing is retried.
     ProbeResult Transact(const ModbusRequest& req);
@@ -139,8 +148,11 @@ private:
     ProbeResult TransactAscii(const ModbusRequest& req);
     // False when stopped during the wait.
     bool Pause(int ms);
+    void ApplyLine();
+    void SetUpModbus();
 
     ProbeSettings settings_;
+    std::string device_;
     TCustomComm comm_;
     struct Context;
     std::unique_ptr<Context> modbus_;

@@ -3,6 +3,10 @@
 #include "core/project/Lookup.h"
 #include "core/project/ParseInteger.h"
 
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <utility>
 
 namespace {
@@ -189,4 +193,114 @@ bool AsciiFrameCollector::Feed(const char* data, size_t size) {
             buf_.clear();
     }
     return done_;
+}
+
+bool IsPairForm(ValueKind k) {
+    return k == ValueKind::U32 || k == ValueKind::S32 || k == ValueKind::F32;
+}
+
+const char* WordOrderName(WordOrder o) {
+    static const char* const names[] = {"abcd", "cdab", "badc", "dcba"};
+    return names[static_cast<int>(o)];
+}
+
+std::string ValueFormName(ValueForm f) {
+    switch (f.Kind) {
+    case ValueKind::U16:
+        return "u16";
+    case ValueKind::S16:
+        return "s16";
+    case ValueKind::Hex:
+        return "hex";
+    case ValueKind::U32:
+        return std::string("u32-") + WordOrderName(f.Order);
+    case ValueKind::S32:
+        return std::string("s32-") + WordOrderName(f.Order);
+    case ValueKind::F32:
+        return std::string("f32-") + WordOrderName(f.Order);
+    }
+    return {};
+}
+
+std::vector<ValueForm> ValueForms() {
+    std::vector<ValueForm> out = {{ValueKind::U16}, {ValueKind::S16}, {ValueKind::Hex}};
+    for (ValueKind k : {ValueKind::U32, ValueKind::S32, ValueKind::F32})
+        for (WordOrder o : {WordOrder::Abcd, WordOrder::Cdab, WordOrder::Badc, WordOrder::Dcba})
+            out.push_back({k, o});
+    return out;
+}
+
+std::optional<ValueForm> ParseValueForm(std::string_view name) {
+    for (ValueForm f : ValueForms())
+        if (ValueFormName(f) == name) return f;
+    return std::nullopt;
+}
+
+uint32_t Join32(uint16_t first, uint16_t second, WordOrder o) {
+    auto swap = [](uint16_t v) { return static_cast<uint32_t>(((v & 0xFF) << 8) | (v >> 8)); };
+    switch (o) {
+    case WordOrder::Cdab:
+        return (uint32_t(second) << 16) | first;
+    case WordOrder::Badc:
+        return (swap(first) << 16) | swap(second);
+    case WordOrder::Dcba:
+        return (swap(second) << 16) | swap(first);
+    case WordOrder::Abcd:
+        break;
+    }
+    return (uint32_t(first) << 16) | second;
+}
+
+float FloatOfBits(uint32_t bits) {
+    float f;
+    std::memcpy(&f, &bits, sizeof f);
+    return f;
+}
+
+namespace {
+const char* SpecialFloat(float f) {
+    if (std::isnan(f)) return "nan"; // the sign of a NaN means nothing
+    if (std::isinf(f)) return f < 0 ? "-inf" : "inf";
+    return nullptr;
+}
+} // namespace
+
+std::string FloatText(float f, int digits) {
+    if (const char* s = SpecialFloat(f)) return s;
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%.*g", digits, static_cast<double>(f));
+    return buf;
+}
+
+std::string FloatShortest(float f) {
+    if (const char* s = SpecialFloat(f)) return s;
+    for (int digits = 6; digits < 9; ++digits) {
+        std::string t = FloatText(f, digits);
+        if (std::strtof(t.c_str(), nullptr) == f) return t;
+    }
+    return FloatText(f, 9);
+}
+
+std::vector<std::string> RegisterTexts(const std::vector<uint16_t>& regs, ValueForm form) {
+    std::vector<std::string> out;
+    char buf[48];
+    auto hex = [&](uint16_t v) {
+        std::snprintf(buf, sizeof buf, "0x%04X", v);
+        return std::string(buf);
+    };
+    if (!IsPairForm(form.Kind)) {
+        for (uint16_t v : regs)
+            out.push_back(form.Kind == ValueKind::Hex   ? hex(v)
+                          : form.Kind == ValueKind::S16 ? std::to_string(static_cast<int16_t>(v))
+                                                        : std::to_string(v));
+        return out;
+    }
+    for (size_t k = 0; k + 1 < regs.size(); k += 2) {
+        const uint32_t bits = Join32(regs[k], regs[k + 1], form.Order);
+        out.push_back(form.Kind == ValueKind::U32   ? std::to_string(bits)
+                      : form.Kind == ValueKind::S32 ? std::to_string(static_cast<int32_t>(bits))
+                                                    : FloatText(FloatOfBits(bits)));
+    }
+    if (regs.size() % 2) out.push_back(hex(regs.back()));
+    return out;
 }

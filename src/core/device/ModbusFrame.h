@@ -72,3 +72,38 @@ private:
     bool any_ = false;
     bool done_ = false;
 };
+
+// Registers as the device means them. A pair of registers k, k+1 holds the
+// bytes A B (register k, high byte first) and C D (register k+1); devices put
+// them on the wire in one of four orders.
+enum class WordOrder {
+    Abcd, // Modbus big-endian
+    Cdab, // words swapped
+    Badc, // bytes swapped in each word
+    Dcba  // all four reversed
+};
+enum class ValueKind { U16, S16, Hex, U32, S32, F32 };
+struct ValueForm {
+    ValueKind Kind = ValueKind::U16;
+    WordOrder Order = WordOrder::Abcd; // only for the 32-bit kinds
+    bool operator==(const ValueForm&) const = default;
+};
+bool IsPairForm(ValueKind k);
+// "abcd", "cdab", "badc", "dcba".
+const char* WordOrderName(WordOrder o);
+// "u16", "s16", "hex", "u32-abcd" ... "f32-dcba".
+std::string ValueFormName(ValueForm f);
+// Every form, in the order of the list above.
+std::vector<ValueForm> ValueForms();
+std::optional<ValueForm> ParseValueForm(std::string_view name);
+
+// The 32 bits of the registers `first`, `second` read in the given order.
+uint32_t Join32(uint16_t first, uint16_t second, WordOrder o);
+float FloatOfBits(uint32_t bits);
+// Up to `digits` significant digits; "nan", "inf", "-inf".
+std::string FloatText(float f, int digits = 7);
+// The fewest digits that read back as the same float ("12.56"); "nan", "inf", "-inf".
+std::string FloatShortest(float f);
+// One text a register (16-bit forms) or a pair of registers (32-bit forms);
+// the last register of an odd count is shown on its own in hex.
+std::vector<std::string> RegisterTexts(const std::vector<uint16_t>& regs, ValueForm form);

@@ -7,6 +7,7 @@
 #include "core/project/FileSystem.h"
 #include "core/project/ParseInteger.h"
 #include "core/project/Workspace.h"
+#include "gui/editors/BusScanWindow.h"
 #include "gui/widgets/Controls.h"
 #include "gui/widgets/StringGrid.h"
 
@@ -129,7 +130,15 @@ void TFBusProbe::buildControls() {
     btn_Write = NewPlainButton(this, "btn_Write", "Write row…");
     btn_Export = NewPlainButton(this, "btn_Export", "Export…");
     btn_Close = NewPlainButton(this, "btn_Close", "Close");
-    for (QPushButton* b : {btn_Start, btn_Stop, btn_Write, btn_Export, btn_Close})
+    cbShowAs = Named(new QComboBox(this), "cbShowAs");
+    cbShowAs->addItem("hex, decimal, signed");
+    for (ValueForm f : ValueForms())
+        cbShowAs->addItem(Q(ValueFormName(f)));
+    cbShowAs->setToolTip("32-bit forms read a pair of registers: abcd is big-endian (the Modbus "
+                         "order), cdab swaps the words, badc the bytes in each word, dcba both");
+    Label_ShowAs = BuddyLabel(this, "Label_ShowAs", "Show &as:", cbShowAs);
+    btn_Scan = NewPlainButton(this, "btn_Scan", "Scan…");
+    for (QPushButton* b : {btn_Start, btn_Stop, btn_Write, btn_Export, btn_Close, btn_Scan})
         b->setAccessibleName(b->text().remove(QChar(0x2026)));
     RB_Once->setAccessibleName("once");
     RB_Repeat->setAccessibleName("repeat");
@@ -140,6 +149,11 @@ void TFBusProbe::buildControls() {
                                                       RB_Once, RB_Repeat, btn_Start, btn_Stop})
         top->addWidget(w);
     top->addStretch();
+    top->addWidget(btn_Scan);
+    auto* line = new QHBoxLayout;
+    line->addWidget(Label_Line, 1);
+    line->addWidget(Label_ShowAs);
+    line->addWidget(cbShowAs);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(Label_Values);
     bottom->addWidget(E_WriteValues, 1);
@@ -149,7 +163,7 @@ void TFBusProbe::buildControls() {
     bottom->addWidget(btn_Close);
     auto* main = new QVBoxLayout(this);
     main->addLayout(top);
-    main->addWidget(Label_Line);
+    main->addLayout(line);
     main->addWidget(Label_Results);
     main->addWidget(sg_Results, 1);
     main->addWidget(Label_Summary);
@@ -163,6 +177,26 @@ void TFBusProbe::buildControls() {
     connect(btn_Export, &QPushButton::clicked, this,
             [this] { run([this] { btn_ExportClick(); }); });
     connect(btn_Close, &QPushButton::clicked, this, [this] { close(); });
+    connect(btn_Scan, &QPushButton::clicked, this, [this] { run([this] { btn_ScanClick(); }); });
+    connect(cbShowAs, &QComboBox::currentIndexChanged, this, [this] {
+        for (size_t i = 0; i < plan_.Rows.size(); ++i)
+            showValues(i);
+    });
+}
+
+std::optional<ValueForm> TFBusProbe::showAs() const {
+    const auto forms = ValueForms();
+    const int i = cbShowAs->currentIndex() - 1;
+    if (i < 0 || static_cast<size_t>(i) >= forms.size()) return std::nullopt;
+    return forms[static_cast<size_t>(i)];
+}
+
+void TFBusProbe::showValues(size_t i) {
+    if (i >= plan_.Rows.size() || i >= lastValues_.size()) return;
+    const ProbeRow& row = plan_.Rows[i];
+    const bool regs = row.Request.Function == 3 || row.Request.Function == 4;
+    sg_Results->setCellText(ColValues, static_cast<int>(i) + 1,
+                            ValuesText(lastValues_[i], regs, showAs()));
 }
 
 void TFBusProbe::loadProject() {
@@ -236,11 +270,9 @@ void TFBusProbe::showResult(int index, const ProbeResult& r) {
     results_[i] = r;
     // While repeating a row keeps its last answer's values.
     if (r.Outcome == ProbeOutcome::Answered) lastValues_[i] = r.Values;
-    const ProbeRow& row = plan_.Rows[i];
-    const bool regs = row.Request.Function == 3 || row.Request.Function == 4;
     const int gridRow = index + 1;
     sg_Results->setCellText(ColOutcome, gridRow, OutcomeText(r, plan_.Settings.Protocol));
-    sg_Results->setCellText(ColValues, gridRow, ValuesText(lastValues_[i], regs));
+    showValues(i);
     sg_Results->setCell(
         ColTime, gridRow,
         r.Outcome == ProbeOutcome::NotTested ? QString() : QString::number(r.Milliseconds, 'f', 1));
@@ -252,8 +284,8 @@ void TFBusProbe::setBusy(bool busy) {
     btn_Start->setEnabled(!busy);
     btn_Stop->setEnabled(busy);
     btn_Write->setEnabled(!busy);
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{CB_Port, CB_DataBits, CB_StopBits, RB_Once, RB_Repeat})
+    for (QWidget* w : std::initializer_list<QWidget*>{CB_Port, CB_DataBits, CB_StopBits, RB_Once,
+                                                      RB_Repeat, btn_Scan})
         w->setEnabled(!busy);
 }
 
@@ -372,7 +404,30 @@ void TFBusProbe::btn_ExportClick() {
         prompt().saveFile("Export results", Q(ws().ProjectFolder), "CSV file (*.csv)|*.csv", "csv");
     if (!path) return;
     WriteFileAtomic(path->toStdString(),
-                    ProbeResultsCsv(plan_.Rows, results_, plan_.Settings.Protocol));
+                    ProbeResultsCsv(plan_.Rows, results_, plan_.Settings.Protocol, showAs()));
+}
+
+void TFBusProbe::btn_ScanClick() {
+    if (busy_) return;
+    if (!planLoaded_) loadProject();
+    auto* scan =
+        new TFBusScan(ws(), this, CB_Port->currentText().trimmed(), plan_.Settings.Protocol);
+    scan->setAttribute(Qt::WA_DeleteOnClose);
+    connect(scan, &TFBusScan::lineApplied, this, [this] { run([this] { reloadLine(); }); });
+    scan->open();
+}
+
+void TFBusProbe::reloadLine() {
+    if (busy_) return;
+    CommParams params;
+    LoadCommParams(ws().PargenPath, params);
+    const ProbeSettings s = ProbeSettingsFrom(params);
+    plan_.Settings.Baud = s.Baud;
+    plan_.Settings.Parity = s.Parity;
+    const std::vector<std::optional<ProbeResult>> results = results_;
+    fillGrid();
+    for (size_t i = 0; i < results.size(); ++i)
+        if (results[i]) showResult(static_cast<int>(i), *results[i]);
 }
 
 void TFBusProbe::FormShow() {

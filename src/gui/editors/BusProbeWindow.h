@@ -24,6 +24,10 @@ public:
     StringGrid* sg_Results = nullptr;
     QLineEdit* E_WriteValues = nullptr;
     QPushButton *btn_Write{}, *btn_Export{}, *btn_Close{};
+    // How the values column shows registers: the probe's own text, or one form.
+    QLabel* Label_ShowAs = nullptr;
+    QComboBox* cbShowAs = nullptr;
+    QPushButton* btn_Scan = nullptr;
 
     // The rows to probe: the project's files, or the access-map window's grids.
     void loadProject();
@@ -37,6 +41,12 @@ public:
     // a question naming slave, address and values.
     void btn_WriteClick();
     void btn_ExportClick();
+    // Opens the scan over the chosen port.
+    void btn_ScanClick();
+    // The chosen form; none is the probe's own "0xFFFE 65534 -2".
+    std::optional<ValueForm> showAs() const;
+    // The project's line settings again (after the scan changed them).
+    void reloadLine();
 
     bool running() const { return worker_.joinable() && busy_; }
     const std::vector<ProbeRow>& rows() const { return plan_.Rows; }
@@ -57,6 +67,7 @@ protected:
 
 private:
     void fillGrid();
+    void showValues(size_t index);
     void showResult(int index, const ProbeResult& r);
     void onRunEnded(const QString& error);
     void setBusy(bool busy);

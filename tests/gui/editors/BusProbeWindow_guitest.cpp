@@ -66,6 +66,7 @@ private slots:
     void portsThatCannotBeUsed();
     void accessMapWindowOpensItOnItsRows();
     void controlsAreNamedAndLabelled();
+    void showAsChangesTheValuesColumnAndTheCsv();
 };
 
 void BusProbeTest::everyOutcomeOnceColouredAndSummed() {
@@ -273,7 +274,7 @@ void BusProbeTest::controlsAreNamedAndLabelled() {
     EditorFixture f;
     TFBusProbe w(f.ws);
     for (QWidget* c : std::initializer_list<QWidget*>{w.CB_Port, w.CB_DataBits, w.CB_StopBits,
-                                                      w.sg_Results, w.E_WriteValues}) {
+                                                      w.sg_Results, w.E_WriteValues, w.cbShowAs}) {
         bool labelled = false;
         for (QLabel* l : w.findChildren<QLabel*>())
             labelled = labelled || l->buddy() == c;
@@ -286,6 +287,51 @@ void BusProbeTest::controlsAreNamedAndLabelled() {
                      qPrintable(c->objectName()));
         }
     QVERIFY(w.CB_Port->findText("COM1") >= 0);
+}
+
+void BusProbeTest::showAsChangesTheValuesColumnAndTheCsv() {
+    ModbusSim sim;
+    EditorFixture f;
+    AccessMap m;
+    // h[30..40]: 12.56, -12.56, NaN, inf, -inf as big-endian floats, then 0x8001.
+    m.In = {R("1", "Holding Register", "30", "11"), R("1", "Coil Status", "0", "2")};
+    WriteProject(f, m);
+    TFBusProbe w(f.ws);
+    w.setPrompt(f.rec);
+    w.show();
+    QCOMPARE(w.Label_ShowAs->buddy(), w.cbShowAs);
+    QCOMPARE(w.cbShowAs->count(), 16);
+    Start(w, sim.port());
+    QTRY_VERIFY_WITH_TIMEOUT(!w.running(), 5000);
+    QVERIFY(w.sg_Results->cell(ColValues, 1).startsWith("0x4148 16712 16712; 0xF5C3 62915 -2621"));
+    // Hand-worked values of the simulator's registers.
+    const struct {
+        const char* form;
+        const char* values;
+    } cases[] = {
+        {"f32-abcd", "12.56; -12.56; nan; inf; -inf; 0x8001"},
+        {"s32-abcd", "1095300547; -1052183101; 2143289344; 2139095040; -8388608; 0x8001"},
+        {"u32-cdab", "4123214152; 4123246920; 32704; 32640; 65408; 0x8001"},
+        {"f32-badc", "198415.8; 396831.7; -3.984375; -1.166311e-38; -2.341805e-38; 0x8001"},
+        {"s16", "16712; -2621; -16056; -2621; 32704; 0; 32640; 0; -128; 0; -32767"}};
+    for (const auto& c : cases) {
+        w.cbShowAs->setCurrentText(c.form);
+        QCOMPARE(w.sg_Results->cell(ColValues, 1), QString(c.values));
+        QCOMPARE(w.sg_Results->cell(ColValues, 2), QString("1 0")); // bits stay bits
+    }
+    w.cbShowAs->setCurrentText("f32-abcd");
+    const std::string target = f.ws.ProjectFolder + "/typed.csv";
+    f.rec->fileAnswers = {QString::fromStdString(target)};
+    QTest::mouseClick(w.btn_Export, Qt::LeftButton);
+    const std::string csv = ReadText(target);
+    QVERIFY2(csv.find(",answered,,12.56; -12.56; nan; inf; -inf; 0x8001,") != std::string::npos,
+             csv.c_str());
+    // A new answer is shown in the chosen form too.
+    Start(w, sim.port());
+    QTRY_VERIFY_WITH_TIMEOUT(!w.running(), 5000);
+    QCOMPARE(w.sg_Results->cell(ColValues, 1), QString("12.56; -12.56; nan; inf; -inf; 0x8001"));
+    w.cbShowAs->setCurrentIndex(0);
+    QVERIFY(w.sg_Results->cell(ColValues, 1).startsWith("0x4148 16712 16712;"));
 }
 
 QTEST_MAIN(BusProbeTest)
