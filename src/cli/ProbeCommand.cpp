@@ -2,6 +2,7 @@
 #include "cli/Cli.h"
 #include "core/device/BusProbe.h"
 #include "core/project/ParseInteger.h"
+#include "core/project/Text.h"
 
 #include <cstdio>
 #include <iostream>
@@ -22,23 +23,6 @@ const char* const kProbeHelp =
     "cannot be opened.\n";
 
 namespace {
-std::string JsonString(const std::string& s) {
-    std::string out = "\"";
-    for (char c : s) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", c);
-            out += buf;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
-
 std::string Ms(double ms) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%.1f", ms);
@@ -150,7 +134,7 @@ int Probe(const Args& args) {
             std::cout << (first ? "\n  " : ",\n  ") << RowJson(plan.Rows[i], r, protocol, pass);
         } else {
             if (i == 0 && repeat > 1) std::cout << "pass " << pass << " of " << repeat << "\n";
-            std::cout << RowLine(plan.Rows[i], r, protocol) << "\n";
+            std::cout << LineText(RowLine(plan.Rows[i], r, protocol)) << "\n";
         }
         first = false;
         if (i + 1 == plan.Rows.size()) ++pass;

@@ -3,6 +3,7 @@
 #include "core/project/Errors.h"
 #include "core/project/FileSystem.h"
 #include "core/project/ParseInteger.h"
+#include "core/tools/CsvCell.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -128,7 +129,7 @@ std::string ToLatin1(std::string_view s) {
 std::string CsvLine(const std::vector<std::string>& fields) {
     std::string line;
     for (const auto& f : fields)
-        line += ToLatin1(f) + ",";
+        line += ToLatin1(CsvCell(f)) + ",";
     return line + "\r\n";
 }
 

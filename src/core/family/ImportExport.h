@@ -65,7 +65,8 @@ std::string CsvPath(const std::string& projectFolder, const FamilyTable& table);
 // that are not UTF-8, become '?'.
 std::string ToLatin1(std::string_view utf8);
 
-// One line: every field followed by ",", then CR LF, in Latin-1, no quoting.
+// One line: every field followed by ",", then CR LF, in Latin-1, no quoting; a
+// formula-like field gets CsvCell's leading apostrophe.
 std::string CsvLine(const std::vector<std::string>& fields);
 
 // Message of a failed export for a system error code.

@@ -5,6 +5,7 @@
 #include "core/editors/CommParams.h"
 #include "core/editors/ProjectCheck.h"
 #include "core/project/FileSystem.h"
+#include "core/project/Text.h"
 
 #include <cstdio>
 #include <ctime>
@@ -12,27 +13,9 @@
 #include <zlib.h>
 
 namespace {
+// Every text of the report is valid UTF-8 under its charset=utf-8.
 std::string Esc(const std::string& s) {
-    std::string out;
-    for (char c : s) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
+    return HtmlText(s);
 }
 
 std::string Item(const std::vector<std::string>& items, int i) {

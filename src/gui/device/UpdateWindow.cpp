@@ -152,6 +152,7 @@ void TFBootSer::buildControls() {
     PanelRun = MakePage(this, "PanelRun");
     LabelRun = NewControl<QLabel>(PanelRun, "LabelRun", "", {16, 8, 390, 20});
     LabelRun->setStyleSheet("font-weight: bold;");
+    LabelRun->setTextFormat(Qt::PlainText);
     LabelElapsed = NewControl<QLabel>(PanelRun, "LabelElapsed", "", {16, 30, 390, 18});
     ProgressRun = Named(new QProgressBar(PanelRun), "ProgressRun", {16, 52, 388, 14});
     ProgressRun->setTextVisible(false);

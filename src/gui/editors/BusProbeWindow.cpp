@@ -1,4 +1,5 @@
 #include "gui/editors/BusProbeWindow.h"
+#include "gui/widgets/PlainText.h"
 
 #include "core/editors/CommParams.h"
 #include "core/project/FileSystem.h"
@@ -54,7 +55,7 @@ protected:
 };
 
 QString Q(const std::string& s) {
-    return QString::fromStdString(s);
+    return FileText(s);
 }
 
 QLabel* BuddyLabel(QWidget* parent, const char* name, const QString& text, QWidget* buddy) {
