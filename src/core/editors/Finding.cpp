@@ -2,7 +2,6 @@
 
 #include "core/project/Lookup.h"
 
-
 const char* SeverityName(Severity s) {
     static constexpr std::pair<Severity, const char*> names[] = {
         {Severity::Error, "error"}, {Severity::Warning, "warning"}, {Severity::Info, "info"}};

@@ -61,8 +61,8 @@ ImportOutcome ImportWorksheet(SpreadsheetConnection& connection, SpreadsheetQuer
 // Export file of a table: <projectFolder>/<name>.csv.
 std::string CsvPath(const std::string& projectFolder, const FamilyTable& table);
 
-// UTF-8 to the 8-bit export code page (Latin-1); characters it lacks, and bytes
-// that are not UTF-8, become '?'.
+// UTF-8 to the 8-bit export code page (Latin-1); characters it lacks become
+// '?', bytes that are not UTF-8 are kept (read as Latin-1, see ValidUtf8).
 std::string ToLatin1(std::string_view utf8);
 
 // One line: every field followed by ",", then CR LF, in Latin-1, no quoting; a

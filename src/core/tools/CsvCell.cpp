@@ -44,7 +44,6 @@ std::string CsvCell(std::string_view text) {
 }
 
 std::string CsvCellRead(std::string_view cell) {
-    if (!cell.empty() && cell[0] == '\'' && CsvFormulaLike(cell.substr(1)))
-        cell.remove_prefix(1);
+    if (!cell.empty() && cell[0] == '\'' && CsvFormulaLike(cell.substr(1))) cell.remove_prefix(1);
     return std::string(cell);
 }

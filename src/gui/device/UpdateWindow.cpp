@@ -7,6 +7,7 @@
 #include "core/project/Workspace.h"
 
 #include "gui/widgets/Controls.h"
+#include "gui/widgets/PlainText.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -309,9 +310,8 @@ void TFBootSer::btn_ExecuteClick() {
         MemoRun->appendPlainText(QString::fromUtf8(e.what()));
     }
     if (r.outcome == RunResult::StartFailed)
-        prompt().error(
-            QString::fromStdString("Error!! The update program " + program +
-                                   " cannot be started: " + SystemErrorText(r.startError) + ". "));
+        prompt().error(FileText("Error!! The update program " + program +
+                                " cannot be started: " + SystemErrorText(r.startError) + ". "));
 }
 
 void TFBootSer::showElapsed(qint64 ms) {

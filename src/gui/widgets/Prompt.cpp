@@ -1,4 +1,5 @@
 #include "gui/widgets/Prompt.h"
+#include "gui/widgets/PlainText.h"
 
 #include <QApplication>
 #include <QDir>
@@ -176,7 +177,7 @@ bool RunReported(Prompt& prompt, const std::function<void()>& command) {
         command();
         return true;
     } catch (const std::exception& e) {
-        prompt.error(QString::fromUtf8(e.what()));
+        prompt.error(FileText(e.what()));
     } catch (...) {
         prompt.error(QStringLiteral("Unknown error"));
     }
