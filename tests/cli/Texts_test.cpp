@@ -1,8 +1,10 @@
 // Hostile texts in a project through every output of the command line: JSON
 // and HTML stay valid UTF-8 for a strict reader, line formats stay one line.
 #include "CliRun.h"
+#include "ModbusSim.h"
 #include "TempDir.h"
 #include "WorkedExample.h"
+#include "core/editors/CommParams.h"
 #include "core/project/FileSystem.h"
 
 #include <gtest/gtest.h>
@@ -135,4 +137,28 @@ TEST(CliTexts, ControlCharactersNeverBreakALine) {
     EXPECT_EQ(dump.rc, 0) << dump.err;
     EXPECT_EQ(Lines(dump.out).at(0).find(p.dir.path() + "/l\\nx"), 0u) << dump.out;
 }
+// The probe's row lines and JSON, against the slave simulator on a pty.
+TEST(CliTexts, ProbeLinesAndJson) {
+    ModbusSim sim;
+    Project p("two&#10;lines \xE9 \xED\xA0\x80");
+    CommParams params;
+    params.SerTO = "150";
+    params.SerCD = "0";
+    WriteText(p.path + "/pargen.xml", CommParamsXml(params));
+    CliResult text = Cli({"probe", p.path, "--port", sim.port()});
+    const std::vector<std::string> lines = Lines(text.out);
+    ASSERT_EQ(lines.size(), 3u) << text.out << text.err; // two rows, the summary
+    EXPECT_EQ(lines[0].rfind("read 1: slave 1, Holding Register 100, 2 points (two\\nlines "
+                             "\xC3\xA9 \xC3\xAD\xC2\xA0\xC2\x80): ",
+                             0),
+              0u)
+        << lines[0];
+    CliResult json = Cli({"probe", p.path, "--port", sim.port(), "--json"});
+    WriteText(p.dir / "probe.json", json.out);
+    EXPECT_EQ(StrictRead(p.dir / "probe.json", true), 0) << json.out;
+    EXPECT_NE(json.out.find("\"mnemonic\": \"two\\nlines \xC3\xA9 \xC3\xAD\xC2\xA0\xC2\x80\""),
+              std::string::npos)
+        << json.out;
+}
+
 } // namespace
