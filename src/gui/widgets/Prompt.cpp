@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <exception>
@@ -48,7 +49,12 @@ void SetBoxText(QMessageBox& box, const QString& text, const QString& informativ
     box.setTextFormat(Qt::PlainText);
     bool cut = false, cutInformative = false;
     box.setText(BoxText(text, &cut));
-    if (!informative.isEmpty()) box.setInformativeText(BoxText(informative, &cutInformative));
+    if (!informative.isEmpty()) {
+        box.setInformativeText(BoxText(informative, &cutInformative));
+        // The box sets its own format on the main text only.
+        if (auto* label = box.findChild<QLabel*>("qt_msgbox_informativelabel"))
+            label->setTextFormat(Qt::PlainText);
+    }
     if (cut || cutInformative)
         box.setDetailedText(informative.isEmpty() ? text : text + "\n\n" + informative);
 }
