@@ -6,6 +6,7 @@
 #include "core/editors/ByteMap.h"
 #include "core/editors/ProjectCheck.h"
 #include "core/project/Errors.h"
+#include "core/project/Text.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -20,10 +21,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         else
             FuzzPut(names[i], parts[i]);
     }
-    for (const Finding& f : CheckProjectFolder(FuzzScratchDir())) {
+    const std::vector<Finding> findings = CheckProjectFolder(FuzzScratchDir());
+    for (const Finding& f : findings) {
         if (f.message.empty() || f.row < 0) std::abort();
         if (f.file != names[0] && f.file != names[1] && f.file != names[2]) std::abort();
+        // Whatever the texts hold, a finding is one line of valid UTF-8.
+        const std::string line = FindingLine(f);
+        if (line.find_first_of("\r\n") != std::string::npos || !IsValidUtf8(line)) std::abort();
     }
+    if (!IsValidUtf8(FindingsJson(findings))) std::abort();
     try {
         AccessMap map;
         LoadAccessMap(FuzzScratchDir() + "/sdo.xml", map);
@@ -36,7 +42,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 for (int row : users)
                     if (!m->find(row)) std::abort();
         }
-        (void)ByteMapText(maps);
+        const std::string text = ByteMapText(maps);
+        if (!IsValidUtf8(text) || !IsValidUtf8(ByteMapJson(maps))) std::abort();
+        if (text.find('\r') != std::string::npos) std::abort();
     } catch (const TessaroError&) {
     }
     return 0;
