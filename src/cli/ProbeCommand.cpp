@@ -2,6 +2,7 @@
 #include "cli/Cli.h"
 #include "core/device/BusProbe.h"
 #include "core/project/ParseInteger.h"
+#include "core/project/Text.h"
 
 #include <cstdio>
 #include <iostream>
@@ -27,23 +28,6 @@ const char* const kProbeHelp =
 namespace {
 // Most passes --repeat takes.
 constexpr int kMaxPasses = 1000000;
-
-std::string JsonString(const std::string& s) {
-    std::string out = "\"";
-    for (char c : s) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", c);
-            out += buf;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
 
 std::string Ms(double ms) {
     char buf[32];
@@ -199,7 +183,7 @@ int Probe(const Args& args) {
             std::cout << (first ? "\n  " : ",\n  ") << RowJson(plan.Rows[i], r, protocol, pass);
         } else {
             if (i == 0 && repeat > 1) std::cout << "pass " << pass << " of " << repeat << "\n";
-            std::cout << RowLine(plan.Rows[i], r, protocol, form) << "\n";
+            std::cout << LineText(RowLine(plan.Rows[i], r, protocol, form)) << "\n";
         }
         first = false;
         if (i + 1 == plan.Rows.size()) ++pass;

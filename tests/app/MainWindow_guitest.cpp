@@ -10,9 +10,11 @@
 #include "core/project/Workspace.h"
 #include "gui/editors/CommunicationWindow.h"
 #include "gui/project/NewProjectWindow.h"
+#include "gui/widgets/Prompt.h"
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSizeGrip>
 #include <QtTest>
@@ -488,6 +490,48 @@ private slots:
             QCOMPARE(bank, std::string("old image"));
         }
         forms.destroy();
+    }
+
+    // Texts from the files are data: the list of findings shows markup as it
+    // is, in what the prompt is given and in the real message box.
+    void checkLineShowsTextsAsPlainText() {
+        Run r("p1", "p1");
+        const std::string project = r.exe / "PROJECTS/p1";
+        WriteText(project + "/pargen.xml", ExamplePargen);
+        auto row = [](int slave, const char* mnemonic) {
+            return "<row Slave_ID=\"" + std::to_string(slave) +
+                   "\" Type=\"Holding Register\" Address_Mod=\"1\" NPoint=\"1\" Swap=\"N\" "
+                   "Address_DeviceNet=\"0\" Mnemonic=\"" +
+                   mnemonic + "\"/>";
+        };
+        WriteText(project + "/sdo.xml",
+                  "<Serial_to_ProfiBus><DeviceNet_IN>" + row(1, "&lt;h1&gt;BIG&lt;/h1&gt;") +
+                      row(2, "&lt;img src=&quot;file:///etc/passwd&quot;&gt;") + row(3, "caf\xE9") +
+                      row(4, "") + "</DeviceNet_IN><DeviceNet_OUT/></Serial_to_ProfiBus>");
+        const QString big = "<h1>BIG</h1>", img = "<img src=\"file:///etc/passwd\">";
+        QTest::mouseClick(r.main()->LabelCheck, Qt::LeftButton);
+        const QString listed = r.prompt->texts("message").last();
+        QVERIFY2(listed.contains("address 1, " + big + ")") && listed.contains(img) &&
+                     listed.contains(QString::fromUtf8("caf\xC3\xA9")),
+                 qPrintable(listed));
+
+        r.main()->setPrompt(std::make_shared<QtPrompt>(r.main()));
+        Qt::TextFormat format = Qt::AutoText;
+        QString shown, details;
+        WhenModal([&](QDialog* d) {
+            if (auto* box = qobject_cast<QMessageBox*>(d)) {
+                format = box->textFormat();
+                shown = box->text();
+                details = box->detailedText();
+                box->button(QMessageBox::Ok)->click();
+            }
+        });
+        QTest::mouseClick(r.main()->LabelCheck, Qt::LeftButton);
+        QCOMPARE(format, Qt::PlainText);
+        // Row 4's line is longer than the box takes: cut there, whole in the details.
+        QCOMPARE(shown, BoxText(listed));
+        QVERIFY(shown.contains(big) && shown.contains(img));
+        QCOMPARE(details, listed);
     }
 
     void checkStateFollowsOpenAndEditorSaves() {

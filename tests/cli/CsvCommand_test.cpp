@@ -1,6 +1,7 @@
 #include "CliRun.h"
 #include "TempDir.h"
 #include "WorkedExample.h"
+#include "core/editors/AccessMap.h"
 #include "core/project/FileSystem.h"
 
 #include <gtest/gtest.h>
@@ -71,6 +72,68 @@ TEST(CsvCommand, ImportReplacesOneTableAllOrNothing) {
                        "Row 3: Address DeviceNet must be between 0 and 20.\n"
                        "Row 3: unknown Type \"Coil\".\n");
     EXPECT_EQ(ReadText(p.dir / "sdo.xml"), sdo);
+}
+
+// Every text the files can hold survives export then import, in both tables:
+// control bytes, bytes that are not UTF-8, formulas, an empty SWAP.
+TEST(CsvCommand, HostileTextsRoundTripToTheSameSdoXml) {
+    Project p;
+    AccessMap map;
+    const char* const texts[] = {"bel\x07 soh\x01 del\x7F",
+                                 "caf\xE9 \xC0\xAF \xED\xA0\x80 \xFF",
+                                 "cr\r lf\n tab\t",
+                                 "=cmd|' /C calc'!A0",
+                                 "+1+1",
+                                 "-2+3",
+                                 "@SUM(A1:A2)",
+                                 "'=A1",
+                                 "\t=1",
+                                 "-5"};
+    int byte = 0;
+    for (const char* t : texts) {
+        map.In.push_back({"1", "Holding Register", "+0x10", "1", "", std::to_string(byte), t});
+        map.Out.push_back({"2", "Coil Status", "+0x10", "1", "N", std::to_string(byte), t});
+        byte += 2;
+    }
+    SaveAccessMap(map, p.dir / "sdo.xml");
+    const std::string before = ReadText(p.dir / "sdo.xml");
+    for (const char* table : {"read", "write"}) {
+        SCOPED_TRACE(table);
+        CliResult e = Cli({"export", p.dir.path(), "--table", table, "-o", p.dir / "t.csv"});
+        ASSERT_EQ(e.rc, 0) << e.err;
+        const std::string csv = ReadText(p.dir / "t.csv");
+        for (const char* cell :
+             {",'=cmd|' /C calc'!A0\r\n", ",'+1+1\r\n", ",'-2+3\r\n", ",'@SUM(A1:A2)\r\n",
+              ",''=A1\r\n", ",\"'\t=1\"\r\n", ",-5\r\n", ",+0x10,"})
+            EXPECT_NE(csv.find(cell), std::string::npos) << cell;
+        CliResult i = Cli({"import", p.dir.path(), "--table", table, p.dir / "t.csv"});
+        ASSERT_EQ(i.rc, 0) << i.err;
+        EXPECT_EQ(ReadText(p.dir / "sdo.xml"), before);
+    }
+}
+
+TEST(CsvCommand, ImportNamesEveryBadRow) {
+    Project p;
+    const std::string before = ReadText(p.dir / "sdo.xml");
+    WriteText(p.dir / "bad.csv",
+              std::string("N°,Slave ID,Type,Address Register,NPoint,SWAP,Address DeviceNet,"
+                          "Mnemonic\r\n1,1,Coil Status,0,1,N,0,\"a\"b\r\n2,0,Coil Status,0,1,,0,"
+                          "\r\n3,1,Coil Status,0,1,N,0,nul\0\r\n4,1,Coil Status,0,1,x,0,\r\n",
+                          186));
+    CliResult i = Cli({"import", p.dir.path(), "--table", "read", p.dir / "bad.csv"});
+    EXPECT_EQ(i.rc, 1);
+    EXPECT_EQ(i.err, "The file was not imported:\nRow 2: text after a closing quote.\n"
+                     "Row 4: the file is not text (NUL byte).\n");
+    EXPECT_EQ(ReadText(p.dir / "sdo.xml"), before);
+    // Well formed, every row's own faults are listed, an empty SWAP is none.
+    WriteText(
+        p.dir / "bad.csv",
+        "N°,Slave ID,Type,Address Register,NPoint,SWAP,Address DeviceNet,Mnemonic\r\n"
+        "1,0,Coil Status,0,1,,0,\r\n2,1,Coil Status,0,1,x,0,\r\n3,1,Coil Status,0,1,,0,ok\r\n");
+    i = Cli({"import", p.dir.path(), "--table", "read", p.dir / "bad.csv"});
+    EXPECT_EQ(i.rc, 1);
+    EXPECT_EQ(i.err, "The file was not imported:\nRow 2: Slave ID must be between 1 and 250.\n"
+                     "Row 3: SWAP must be Y or N.\n");
 }
 
 TEST(CsvCommand, Usage) {

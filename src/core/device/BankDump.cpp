@@ -3,6 +3,7 @@
 #include "core/device/ConfigImage.h"
 #include "core/device/Crc32.h"
 #include "core/project/Errors.h"
+#include "core/project/Text.h"
 
 #include <cstdio>
 #include <sstream>
@@ -41,22 +42,6 @@ std::string Hex2(int v) {
     return b;
 }
 
-std::string JsonString(const std::string& s) {
-    std::string out = "\"";
-    for (unsigned char c : s) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += char(c);
-        } else if (c < 0x20) {
-            char b[8];
-            std::snprintf(b, sizeof b, "\\u%04x", c);
-            out += b;
-        } else {
-            out += char(c);
-        }
-    }
-    return out + "\"";
-}
 } // namespace
 
 std::string BankTypeName(int code, bool writeRecord) {
@@ -163,7 +148,7 @@ BankImage DecodeBank(const std::vector<uint8_t>& data) {
 
 std::string BankListing(const BankImage& img, const std::string& name) {
     std::ostringstream o;
-    o << name << ": " << img.length << " bytes, " << Crc32Text(img.crc32) << "\n";
+    o << LineText(name) << ": " << img.length << " bytes, " << Crc32Text(img.crc32) << "\n";
     o << "Header: first record at " << img.firstRecord << ", parameter block at " << img.paramOffset
       << "\n";
     auto records = [&](const char* title, const std::vector<BankRecord>& rs, bool write) {

@@ -7,6 +7,7 @@
 #include "core/project/FileSystem.h"
 #include "core/project/Lookup.h"
 #include "core/project/ParseInteger.h"
+#include "core/tools/CsvCell.h"
 
 #include <algorithm>
 #include <cctype>
@@ -264,7 +265,8 @@ std::vector<std::string> ProbePortNames(const std::string& devFolder, const std:
 }
 
 namespace {
-std::string CsvField(const std::string& s) {
+std::string CsvField(const std::string& cell) {
+    const std::string s = CsvCell(cell);
     if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
     std::string q = "\"";
     for (char c : s)

@@ -130,7 +130,7 @@ void AppendText(const ByteMap& m, std::string& out) {
         const auto& users = m.users[b];
         if (users.empty()) out += "unused";
         for (size_t k = 0; k < users.size(); ++k)
-            out += (k ? " + " : "") + RowName(*m.find(users[k]));
+            out += (k ? " + " : "") + LineText(RowName(*m.find(users[k])));
         if (users.size() > 1) out += " [overlap]";
         if (m.pastEnd(b)) out += " [past the end]";
         out += "\n";

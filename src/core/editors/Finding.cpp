@@ -2,8 +2,6 @@
 
 #include "core/project/Lookup.h"
 
-#include <cstdio>
-
 const char* SeverityName(Severity s) {
     static constexpr std::pair<Severity, const char*> names[] = {
         {Severity::Error, "error"}, {Severity::Warning, "warning"}, {Severity::Info, "info"}};
@@ -11,40 +9,9 @@ const char* SeverityName(Severity s) {
 }
 
 std::string FindingLine(const Finding& f) {
-    return f.file + ":" + f.table + ":" + (f.row > 0 ? std::to_string(f.row) : std::string()) +
-           ":" + f.column + ": " + SeverityName(f.severity) + ": " + f.message;
-}
-
-std::string JsonString(const std::string& s) {
-    std::string out = "\"";
-    for (unsigned char c : s) {
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (c < 0x20) {
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                out += buf;
-            } else {
-                out += static_cast<char>(c);
-            }
-        }
-    }
-    return out + "\"";
+    return LineText(f.file) + ":" + LineText(f.table) + ":" +
+           (f.row > 0 ? std::to_string(f.row) : std::string()) + ":" + LineText(f.column) + ": " +
+           SeverityName(f.severity) + ": " + LineText(f.message);
 }
 
 std::string FindingsJson(const std::vector<Finding>& findings) {

@@ -1,4 +1,6 @@
 #pragma once
+#include "core/project/Text.h"
+
 #include <string>
 #include <vector>
 
@@ -21,12 +23,11 @@ struct Finding {
     bool operator==(const Finding&) const = default;
 };
 
-// FILE:TABLE:ROW:COLUMN: severity: message (empty fields stay empty).
+// FILE:TABLE:ROW:COLUMN: severity: message (empty fields stay empty), each
+// field through LineText, so a finding is always one line.
 std::string FindingLine(const Finding& f);
 // A JSON array of the findings, one object each.
 std::string FindingsJson(const std::vector<Finding>& findings);
-// JSON string literal of UTF-8 text.
-std::string JsonString(const std::string& s);
 
 struct FindingCount {
     int errors = 0, warnings = 0, infos = 0;

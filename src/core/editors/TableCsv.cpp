@@ -16,6 +16,12 @@ std::string Trimmed(std::string s) {
     return s;
 }
 
+bool SameLetters(const std::string& a, const std::string& b) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [&](char x, char y) { return lower(x) == lower(y); });
+}
+
 std::string RowHead(size_t record) {
     return "Row " + std::to_string(record + 1) + ": ";
 }
@@ -25,11 +31,9 @@ std::string RowHead(size_t record) {
 std::optional<CsvText> ParseTable(std::string_view text, const std::vector<std::string>& headers,
                                   size_t maxRows, std::vector<std::string>& errors) {
     bool more = false;
-    CsvText csv;
-    try {
-        csv = ParseCsv(text, maxRows + 1, &more);
-    } catch (const TessaroError& e) {
-        errors.push_back(e.what());
+    CsvText csv = ParseCsv(text, maxRows + 1, &more);
+    if (!csv.errors.empty()) {
+        errors = std::move(csv.errors);
         return std::nullopt;
     }
     if (csv.records.empty()) {
@@ -117,9 +121,14 @@ AccessCsvImport ParseAccessTableCsv(std::string_view text, AccessTable table, in
         AccessRow row{f[1], f[2], f[3], f[4], f[5], f[6], f[7]};
         for (const std::string& failure : AccessRowFailures(row, table, bound))
             out.errors.push_back(RowHead(r) + Trimmed(failure));
-        if (!row.Type.empty() && std::find(types.begin(), types.end(), row.Type) == types.end())
+        // Letter case aside, as the image compares it; kept as written, so the
+        // file comes back as it was.
+        if (!row.Type.empty() &&
+            std::none_of(types.begin(), types.end(),
+                         [&](const std::string& t) { return SameLetters(t, row.Type); }))
             out.errors.push_back(RowHead(r) + "unknown Type \"" + row.Type + "\".");
-        if (row.Swap != "Y" && row.Swap != "N")
+        // An empty SWAP is the cell a row gets before anyone touches it.
+        if (!SameLetters(row.Swap, "Y") && !SameLetters(row.Swap, "N") && !row.Swap.empty())
             out.errors.push_back(RowHead(r) + "SWAP must be Y or N.");
         out.rows.push_back(std::move(row));
     }

@@ -3,6 +3,8 @@
 #include "core/project/Errors.h"
 #include "core/project/FileSystem.h"
 #include "core/project/ParseInteger.h"
+#include "core/project/Text.h"
+#include "core/tools/CsvCell.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -96,7 +98,11 @@ std::string CsvPath(const std::string& projectFolder, const FamilyTable& table) 
     return projectFolder + "/" + table.name + ".csv";
 }
 
-std::string ToLatin1(std::string_view s) {
+std::string ToLatin1(std::string_view text) {
+    // Bytes that are not UTF-8 are read by the program's one rule, as Latin-1,
+    // so they come out as the bytes they were.
+    const std::string utf8 = ValidUtf8(text);
+    const std::string_view s = utf8;
     std::string out;
     out.reserve(s.size());
     for (size_t i = 0; i < s.size();) {
@@ -128,7 +134,7 @@ std::string ToLatin1(std::string_view s) {
 std::string CsvLine(const std::vector<std::string>& fields) {
     std::string line;
     for (const auto& f : fields)
-        line += ToLatin1(f) + ",";
+        line += ToLatin1(CsvCell(f)) + ",";
     return line + "\r\n";
 }
 

@@ -61,11 +61,12 @@ ImportOutcome ImportWorksheet(SpreadsheetConnection& connection, SpreadsheetQuer
 // Export file of a table: <projectFolder>/<name>.csv.
 std::string CsvPath(const std::string& projectFolder, const FamilyTable& table);
 
-// UTF-8 to the 8-bit export code page (Latin-1); characters it lacks, and bytes
-// that are not UTF-8, become '?'.
+// UTF-8 to the 8-bit export code page (Latin-1); characters it lacks become
+// '?', bytes that are not UTF-8 are kept (read as Latin-1, see ValidUtf8).
 std::string ToLatin1(std::string_view utf8);
 
-// One line: every field followed by ",", then CR LF, in Latin-1, no quoting.
+// One line: every field followed by ",", then CR LF, in Latin-1, no quoting; a
+// formula-like field gets CsvCell's leading apostrophe.
 std::string CsvLine(const std::vector<std::string>& fields);
 
 // Message of a failed export for a system error code.

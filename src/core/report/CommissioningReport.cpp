@@ -7,33 +7,16 @@
 #include "core/model/Check.h"
 #include "core/model/Project.h"
 #include "core/project/FileSystem.h"
+#include "core/project/Text.h"
 
 #include <cstdio>
 #include <ctime>
 #include <sys/stat.h>
 
 namespace {
+// Every text of the report is valid UTF-8 under its charset=utf-8.
 std::string Esc(const std::string& s) {
-    std::string out;
-    for (char c : s) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
+    return HtmlText(s);
 }
 
 std::string Item(const std::vector<std::string>& items, int i) {

@@ -1,37 +1,12 @@
 #include "core/tools/Csv.h"
 
-#include "core/project/Errors.h"
-#include "core/project/FileSystem.h"
+#include "core/project/Text.h"
 
 namespace {
-// Length of the UTF-8 sequence starting at s[i], 0 when it is not valid.
-size_t Utf8Length(std::string_view s, size_t i) {
-    const auto b = static_cast<unsigned char>(s[i]);
-    size_t n;
-    uint32_t cp;
-    if (b < 0x80) return 1;
-    if ((b & 0xE0) == 0xC0)
-        n = 2, cp = b & 0x1F;
-    else if ((b & 0xF0) == 0xE0)
-        n = 3, cp = b & 0x0F;
-    else if ((b & 0xF8) == 0xF0)
-        n = 4, cp = b & 0x07;
-    else
-        return 0;
-    if (i + n > s.size()) return 0;
-    for (size_t k = 1; k < n; ++k) {
-        const auto c = static_cast<unsigned char>(s[i + k]);
-        if ((c & 0xC0) != 0x80) return 0;
-        cp = (cp << 6) | (c & 0x3F);
-    }
-    // Overlong forms, surrogates and values past Unicode are not text.
-    static const uint32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (cp < least[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-    return n;
-}
-
-[[noreturn]] void Fail(size_t record, const std::string& what) {
-    throw TessaroError("Row " + std::to_string(record) + ": " + what);
+bool HasControlOrNonUtf8(std::string_view v) {
+    for (char c : v)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return true;
+    return !IsValidUtf8(v);
 }
 
 char DetectSeparator(std::string_view s) {
@@ -64,8 +39,15 @@ CsvText ParseCsv(std::string_view s, size_t maxRecords, bool* more) {
     std::string field;
     size_t i = 0, recordNo = 1;
     bool atFieldStart = true, quoted = false, afterQuote = false;
+    // One fault a record, and reading goes on, so every bad record is named.
+    size_t faultRecord = 0;
+    auto fault = [&](const char* what) {
+        if (faultRecord == recordNo) return;
+        faultRecord = recordNo;
+        out.errors.push_back("Row " + std::to_string(recordNo) + ": " + what);
+    };
     auto endField = [&] {
-        record.push_back(std::move(field));
+        record.push_back(CsvCellRead(field));
         field.clear();
         atFieldStart = true;
         afterQuote = false;
@@ -87,17 +69,13 @@ CsvText ParseCsv(std::string_view s, size_t maxRecords, bool* more) {
     while (i < s.size()) {
         const char c = s[i];
         const auto u = static_cast<unsigned char>(c);
-        if (u >= 0x80) {
-            size_t n = Utf8Length(s, i);
-            if (n == 0) Fail(recordNo, "the file is not UTF-8 text.");
-            if (afterQuote) Fail(recordNo, "text after a closing quote.");
-            field.append(s.substr(i, n));
-            i += n;
-            atFieldStart = false;
+        // Any byte but NUL is text: control bytes and bytes that are not
+        // UTF-8 are cells the project files can hold, and come back as they are.
+        if (u == 0) {
+            fault("the file is not text (NUL byte).");
+            ++i;
             continue;
         }
-        if ((u < 0x20 && c != '\t' && c != '\r' && c != '\n') || u == 0x7F)
-            Fail(recordNo, "the file is not text (control byte " + std::to_string(u) + ").");
         if (quoted) {
             if (c == '"') {
                 if (i + 1 < s.size() && s[i + 1] == '"') {
@@ -121,15 +99,14 @@ CsvText ParseCsv(std::string_view s, size_t maxRecords, bool* more) {
         } else if (c == '"' && atFieldStart) {
             quoted = true;
             atFieldStart = false;
-        } else if (afterQuote) {
-            Fail(recordNo, "text after a closing quote.");
         } else {
+            if (afterQuote) fault("text after a closing quote.");
             field += c;
             atFieldStart = false;
         }
         ++i;
     }
-    if (quoted) Fail(recordNo, "a quoted field is never closed.");
+    if (quoted) fault("a quoted field is never closed.");
     if (!atFieldStart || !record.empty()) endRecord();
     return out;
 }
@@ -138,13 +115,13 @@ std::string CsvLine(const CsvRecord& fields, char separator) {
     std::string out;
     for (size_t f = 0; f < fields.size(); ++f) {
         if (f) out += separator;
-        const std::string& v = fields[f];
+        const std::string v = CsvCell(fields[f]);
         // Both separators are quoted, so the reader detects the one used.
         // Leading or trailing blanks are quoted too, so no reader trims them,
         // and a leading U+FEFF, which a reader takes for a byte order mark.
         bool quote = v.find_first_of("\"\r\n,;") != std::string::npos ||
                      (!v.empty() && (v.front() == ' ' || v.back() == ' ')) ||
-                     v.rfind("\xEF\xBB\xBF", 0) == 0;
+                     v.rfind("\xEF\xBB\xBF", 0) == 0 || HasControlOrNonUtf8(v);
         if (quote)
             AppendQuoted(out, v);
         else

@@ -7,6 +7,7 @@
 #include "core/project/Workspace.h"
 
 #include "gui/widgets/Controls.h"
+#include "gui/widgets/PlainText.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -152,6 +153,7 @@ void TFBootSer::buildControls() {
     PanelRun = MakePage(this, "PanelRun");
     LabelRun = NewControl<QLabel>(PanelRun, "LabelRun", "", {16, 8, 390, 20});
     LabelRun->setStyleSheet("font-weight: bold;");
+    LabelRun->setTextFormat(Qt::PlainText);
     LabelElapsed = NewControl<QLabel>(PanelRun, "LabelElapsed", "", {16, 30, 390, 18});
     ProgressRun = Named(new QProgressBar(PanelRun), "ProgressRun", {16, 52, 388, 14});
     ProgressRun->setTextVisible(false);
@@ -308,9 +310,8 @@ void TFBootSer::btn_ExecuteClick() {
         MemoRun->appendPlainText(QString::fromUtf8(e.what()));
     }
     if (r.outcome == RunResult::StartFailed)
-        prompt().error(
-            QString::fromStdString("Error!! The update program " + program +
-                                   " cannot be started: " + SystemErrorText(r.startError) + ". "));
+        prompt().error(FileText("Error!! The update program " + program +
+                                " cannot be started: " + SystemErrorText(r.startError) + ". "));
 }
 
 void TFBootSer::showElapsed(qint64 ms) {

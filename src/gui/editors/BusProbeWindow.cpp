@@ -1,4 +1,5 @@
 #include "gui/editors/BusProbeWindow.h"
+#include "gui/widgets/PlainText.h"
 
 #include "core/model/Project.h"
 #include "core/project/Errors.h"
@@ -58,7 +59,7 @@ protected:
 };
 
 QString Q(const std::string& s) {
-    return QString::fromStdString(s);
+    return FileText(s);
 }
 
 QLabel* BuddyLabel(QWidget* parent, const char* name, const QString& text, QWidget* buddy) {

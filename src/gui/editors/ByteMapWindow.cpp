@@ -1,4 +1,5 @@
 #include "gui/editors/ByteMapWindow.h"
+#include "gui/widgets/PlainText.h"
 
 #include "gui/widgets/Controls.h"
 
@@ -56,7 +57,7 @@ bool ByteStrip::event(QEvent* e) {
         auto* h = static_cast<QHelpEvent*>(e);
         int i = cellAt(h->pos());
         if (i >= 0)
-            QToolTip::showText(h->globalPos(), cell(i).tip, this, cellRect(i));
+            QToolTip::showText(h->globalPos(), PlainTip(cell(i).tip), this, cellRect(i));
         else
             QToolTip::hideText();
         return true;
@@ -142,7 +143,7 @@ void TFByteMap::fill(const ByteMap& m) {
         for (int row : users)
             names << QString("Row %1: %2")
                          .arg(row)
-                         .arg(QString::fromStdString(RowDescription(*m.find(row)->cells)));
+                         .arg(FileText(RowDescription(*m.find(row)->cells)));
         if (users.empty()) {
             c.color = Unused;
             names << "Unused";

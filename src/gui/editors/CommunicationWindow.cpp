@@ -1,4 +1,5 @@
 #include "gui/editors/CommunicationWindow.h"
+#include "gui/widgets/PlainText.h"
 
 #include "core/model/Project.h"
 #include "core/project/Errors.h"
@@ -26,7 +27,7 @@ QComboBox* MakeList(QWidget* parent, const char* name, const std::vector<std::st
 }
 
 QString Q(const std::string& s) {
-    return QString::fromStdString(s);
+    return FileText(s);
 }
 std::string S(const QLineEdit* e) {
     return e->text().toStdString();

@@ -146,6 +146,7 @@ QWidget* TFemcy::buildTab(int side) {
     auto* stored = new QLabel(group);
     stored->setObjectName(Named("LStoredTarget", side));
     stored->setWordWrap(true);
+    stored->setTextFormat(Qt::PlainText);
     QPalette red = stored->palette();
     red.setColor(QPalette::WindowText, Qt::red);
     stored->setPalette(red);

@@ -1,4 +1,5 @@
 #include "gui/family/EmcyWordWindow.h"
+#include "gui/widgets/PlainText.h"
 
 #include "core/project/ParseInteger.h"
 #include "core/project/Workspace.h"
@@ -25,7 +26,7 @@ namespace {
 const QColor kTransparent(128, 128, 0);
 
 QString Q(const std::string& s) {
-    return QString::fromStdString(s);
+    return FileText(s);
 }
 
 QLineEdit* AddEdit(QFormLayout* form, QWidget* parent, const QString& name, const QString& label) {

@@ -33,7 +33,7 @@ void ShowRows(StringGrid* grid, const std::vector<std::array<std::string, N>>& r
         for (size_t r = 0; r < rows.size(); ++r) {
             m.setCell(0, int(r) + 1, QString::number(r));
             for (size_t c = 0; c < N; ++c)
-                m.setCell(int(c) + 1, int(r) + 1, QString::fromStdString(rows[r][c]));
+                m.setCell(int(c) + 1, int(r) + 1, FileText(rows[r][c]));
         }
     });
 }

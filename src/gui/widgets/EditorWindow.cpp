@@ -1,4 +1,5 @@
 #include "gui/widgets/EditorWindow.h"
+#include "gui/widgets/PlainText.h"
 
 #include "core/project/Workspace.h"
 #include "gui/widgets/Controls.h"
@@ -28,12 +29,12 @@ std::string EditorWindow::savedFile() const {
 }
 
 EditorWindow::Failure EditorWindow::FailAt(const std::string& message, QWidget* control) {
-    return {QString::fromStdString(message), control, nullptr, 0, 0};
+    return {FileText(message), control, nullptr, 0, 0};
 }
 
 EditorWindow::Failure EditorWindow::FailAt(const std::string& message, StringGrid* grid, int col,
                                            int row) {
-    return {QString::fromStdString(message), nullptr, grid, col, row};
+    return {FileText(message), nullptr, grid, col, row};
 }
 
 void EditorWindow::setButtons(QPushButton* ok, QPushButton* cancel, QPushButton* import,

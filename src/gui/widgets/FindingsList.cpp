@@ -1,4 +1,5 @@
 #include "gui/widgets/FindingsList.h"
+#include "gui/widgets/PlainText.h"
 
 FindingsList::FindingsList(QWidget* parent) : QListWidget(parent) {
     connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
@@ -14,7 +15,7 @@ void FindingsList::setFindings(std::vector<Finding> findings) {
     lines_ = static_cast<int>(findings_.size());
     clear();
     for (const Finding& f : findings_)
-        addItem(QString::fromStdString(FindingLine(f)));
+        addItem(FileText(FindingLine(f)));
     if (findings_.empty()) addItem("No findings");
 }
 

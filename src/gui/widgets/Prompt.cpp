@@ -1,43 +1,107 @@
 #include "gui/widgets/Prompt.h"
+#include "gui/widgets/PlainText.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <exception>
 
+QString BoxText(const QString& text, bool* shortened) {
+    QStringList lines = text.split('\n');
+    bool cut = false;
+    if (lines.size() > MaxBoxLines) {
+        lines = lines.mid(0, MaxBoxLines - 1);
+        lines << QStringLiteral("\u2026");
+        cut = true;
+    }
+    bool broken = false;
+    for (QString& line : lines) {
+        if (line.size() > MaxBoxLineChars) {
+            line = line.left(MaxBoxLineChars - 1) + QChar(0x2026);
+            cut = true;
+        }
+        // The box wraps at blanks only: a long word gets break chances.
+        QString out;
+        int run = 0;
+        for (QChar c : line) {
+            run = c.isSpace() ? 0 : run + 1;
+            if (run > MaxBoxWordChars) {
+                out += QChar(0x200B);
+                run = 1;
+                broken = true;
+            }
+            out += c;
+        }
+        line = out;
+    }
+    if (shortened) *shortened = cut;
+    return cut || broken ? lines.join('\n') : text;
+}
+
+namespace {
+// Texts in a box come from files and users: never rich text, and a long one
+// is cut in the box with the whole of it under "Show Details...".
+void SetBoxText(QMessageBox& box, const QString& text, const QString& informative = {}) {
+    box.setTextFormat(Qt::PlainText);
+    bool cut = false, cutInformative = false;
+    box.setText(BoxText(text, &cut));
+    if (!informative.isEmpty()) {
+        box.setInformativeText(BoxText(informative, &cutInformative));
+        // The box sets its own format on the main text only.
+        if (auto* label = box.findChild<QLabel*>("qt_msgbox_informativelabel"))
+            label->setTextFormat(Qt::PlainText);
+    }
+    if (cut || cutInformative)
+        box.setDetailedText(informative.isEmpty() ? text : text + "\n\n" + informative);
+}
+
+bool AskYesNo(QWidget* owner, const QString& title, const QString& text,
+              QMessageBox::StandardButton defaultButton) {
+    QMessageBox box(QMessageBox::Question, title, QString(), QMessageBox::Yes | QMessageBox::No,
+                    owner);
+    SetBoxText(box, text);
+    if (defaultButton != QMessageBox::NoButton) box.setDefaultButton(defaultButton);
+    return box.exec() == QMessageBox::Yes;
+}
+} // namespace
+
 void QtPrompt::message(const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok,
-                    owner_);
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), QString(),
+                    QMessageBox::Ok, owner_);
+    SetBoxText(box, text);
     box.exec();
 }
 
 void QtPrompt::error(const QString& text) {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::Ok, owner_);
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), QString(), QMessageBox::Ok,
+                    owner_);
+    SetBoxText(box, text);
     box.exec();
 }
 
 void QtPrompt::error(const QString& text, const QString& reason) {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::Ok, owner_);
-    box.setInformativeText(reason);
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), QString(), QMessageBox::Ok,
+                    owner_);
+    SetBoxText(box, text, reason);
     box.exec();
 }
 
 bool QtPrompt::confirm(const QString& title, const QString& text) {
-    return QMessageBox::question(owner_, title, text, QMessageBox::Yes | QMessageBox::No) ==
-           QMessageBox::Yes;
+    return AskYesNo(owner_, title, text, QMessageBox::NoButton);
 }
 
 bool QtPrompt::confirmRisky(const QString& title, const QString& text) {
-    return QMessageBox::question(owner_, title, text, QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::No) == QMessageBox::Yes;
+    return AskYesNo(owner_, title, text, QMessageBox::No);
 }
 
 int QtPrompt::choose(const QString& title, const QString& text, const QStringList& buttons,
                      int defaultButton, int escapeButton) {
-    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, owner_);
+    QMessageBox box(QMessageBox::Question, title, QString(), QMessageBox::NoButton, owner_);
+    SetBoxText(box, text);
     QList<QAbstractButton*> added;
     for (const QString& b : buttons)
         added << box.addButton(b, QMessageBox::ActionRole);
@@ -119,7 +183,7 @@ bool RunReported(Prompt& prompt, const std::function<void()>& command) {
         command();
         return true;
     } catch (const std::exception& e) {
-        prompt.error(QString::fromUtf8(e.what()));
+        prompt.error(FileText(e.what()));
     } catch (...) {
         prompt.error(QStringLiteral("Unknown error"));
     }

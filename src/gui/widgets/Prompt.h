@@ -77,6 +77,15 @@ private:
     QWidget* owner_;
 };
 
+// What a message box shows of a text: at most MaxBoxLines lines of at most
+// MaxBoxLineChars characters, a cut marked with "…", and a zero-width space
+// after every MaxBoxWordChars characters without a blank so the box can wrap
+// there; `shortened` tells whether anything was cut.
+inline constexpr int MaxBoxLines = 40;
+inline constexpr int MaxBoxLineChars = 300;
+inline constexpr int MaxBoxWordChars = 60;
+QString BoxText(const QString& text, bool* shortened = nullptr);
+
 // The general error report: runs a command; an exception ends it and its text
 // is shown in an error box. True when the command ended normally.
 bool RunReported(Prompt& prompt, const std::function<void()>& command);

@@ -1,4 +1,6 @@
 #pragma once
+#include "gui/widgets/PlainText.h"
+
 #include <QAbstractTableModel>
 #include <QStringList>
 #include <QTableView>
@@ -112,7 +114,7 @@ public:
     void setCell(int col, int row, const QString& text);
     std::string cellText(int col, int row) const { return cell(col, row).toStdString(); }
     void setCellText(int col, int row, const std::string& text) {
-        setCell(col, row, QString::fromStdString(text));
+        setCell(col, row, FileText(text));
     }
     // Empties every cell that is not fixed.
     void clearData() { model_->clearData(); }

@@ -334,7 +334,7 @@ TEST(BusProbe, ResultsAsCsv) {
     AccessMap map;
     map.In = {{"1", "Holding Register", "9", "2", "", "0", "Speed, \"set\""},
               {"2", "Coil Status", "0", "3", "", "0", ""}};
-    map.Out = {{"1", "Coil Status", "0", "1", "", "0", ""}};
+    map.Out = {{"1", "Coil Status", "0", "1", "", "0", "=cmd|' /C calc'!A0"}};
     auto rows = ProbeRows(map);
     std::vector<std::optional<ProbeResult>> results(3);
     results[0].emplace();
@@ -351,7 +351,7 @@ TEST(BusProbe, ResultsAsCsv) {
               "read,1,1,Holding Register,9,2,\"Speed, \"\"set\"\"\",answered,,"
               "0x0109 265 265; 0xFFFE 65534 -2,3.2\r\n"
               "read,2,2,Coil Status,0,3,,exception 02 Illegal Data Address,2,,1.0\r\n"
-              "write,1,1,Coil Status,0,1,,,,,\r\n");
+              "write,1,1,Coil Status,0,1,'=cmd|' /C calc'!A0,,,,\r\n"); // no formula
     ProbeTally t;
     for (auto o : {ProbeOutcome::Answered, ProbeOutcome::NoAnswer, ProbeOutcome::NoAnswer,
                    ProbeOutcome::BadFrame})

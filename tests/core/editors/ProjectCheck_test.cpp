@@ -210,7 +210,8 @@ TEST(ProjectCheck, ByteCountsComeFromTheOneReadingOfPargen) {
 
 TEST(Finding, LineAndJson) {
     Finding f{Severity::Warning, "sdo.xml", "read", 3, "Address DeviceNet", "a \"b\"\n"};
-    EXPECT_EQ(FindingLine(f), "sdo.xml:read:3:Address DeviceNet: warning: a \"b\"\n");
+    // One finding, one line: the line break is written as \n.
+    EXPECT_EQ(FindingLine(f), "sdo.xml:read:3:Address DeviceNet: warning: a \"b\"\\n");
     EXPECT_EQ(
         FindingsJson({f}),
         "[\n  {\"severity\": \"warning\", \"file\": \"sdo.xml\", \"table\": \"read\", "

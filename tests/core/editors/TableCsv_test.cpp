@@ -37,6 +37,55 @@ TEST(TableCsv, AccessExportImportExportIsByteForByte) {
     }
 }
 
+// Every text the files can hold: control bytes, bytes that are not UTF-8,
+// formula-like cells, an empty SWAP, a Type in another letter case.
+std::vector<AccessRow> HostileRows() {
+    return {{"1", "Holding Register", "100", "4", "", "0", "bel\x07 soh\x01 del\x7F"},
+            {"2", "coil status", "0x10", "1", "y", "8", "caf\xE9 \xC0\xAF \xED\xA0\x80 \xFF"},
+            {"3", "Input Register", "-0", "2", "N", "9", "cr\r lf\n tab\t"},
+            {"4", "Input Status", "+5", "3", "N", "13", "=cmd|' /C calc'!A0"},
+            {"5", "Holding Register", "7", "1", "N", "14", "+1+1"},
+            {"6", "Holding Register", "8", "1", "N", "16", "-2+3"},
+            {"7", "Holding Register", "9", "1", "N", "18", "@SUM(A1:A2)"},
+            {"8", "Holding Register", "10", "1", "N", "20", "'=A1"},
+            {"9", "Holding Register", "11", "1", "N", "22", "\t=1"},
+            {"10", "Holding Register", "12", "1", "N", "24", "-5"}};
+}
+
+TEST(TableCsv, HostileTextsComeBackAsTheyWere) {
+    std::vector<AccessRow> rows = HostileRows();
+    const std::string csv = AccessTableCsv(rows);
+    // What a spreadsheet would run is written as text; plain numbers stay numbers.
+    for (const char* cell : {"\r\n4,4,Input Status,+5,3,N,13,'=cmd|' /C calc'!A0\r\n",
+                             "\r\n5,5,Holding Register,7,1,N,14,'+1+1\r\n",
+                             "\r\n6,6,Holding Register,8,1,N,16,'-2+3\r\n",
+                             "\r\n7,7,Holding Register,9,1,N,18,'@SUM(A1:A2)\r\n",
+                             "\r\n8,8,Holding Register,10,1,N,20,''=A1\r\n",
+                             "\r\n9,9,Holding Register,11,1,N,22,\"'\t=1\"\r\n",
+                             "\r\n10,10,Holding Register,12,1,N,24,-5\r\n",
+                             "\r\n1,1,Holding Register,100,4,,0,\"bel\x07 soh\x01 del\x7F\"\r\n"})
+        EXPECT_NE(csv.find(cell), std::string::npos) << cell;
+    AccessCsvImport in = ParseAccessTableCsv(csv, AccessTable::Read, 455);
+    ASSERT_TRUE(in.ok()) << in.message();
+    EXPECT_EQ(in.rows, rows);
+    AccessMap a, b;
+    a.In = rows;
+    b.In = in.rows;
+    EXPECT_EQ(AccessMapXml(a), AccessMapXml(b));
+    EXPECT_EQ(AccessTableCsv(in.rows), csv);
+}
+
+TEST(TableCsv, EveryBadRowNamedAlsoWhenTheTextIsNotWellFormed) {
+    AccessCsvImport in = ParseAccessTableCsv(
+        kHead + std::string("1,1,Coil Status,0,1,N,0,\"a\"b\r\n2,1,Coil Status,0,1,N,0,ok\r\n"
+                            "3,1,Coil Status,0,1,N,0,nul\0\r\n",
+                            88),
+        AccessTable::Read, 20);
+    EXPECT_EQ(in.errors, (std::vector<std::string>{"Row 2: text after a closing quote.",
+                                                   "Row 4: the file is not text (NUL byte)."}));
+    EXPECT_TRUE(in.rows.empty());
+}
+
 TEST(TableCsv, ExportWritesTheRunWithGridHeaders) {
     std::vector<AccessRow> rows = Rows();
     rows.insert(rows.begin() + 1, AccessRow{}); // the run ends at the first empty Slave ID
@@ -100,9 +149,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"TypesOfTheTable",
                 AccessTable::Write,
                 "1,1,Input Register,0,1,N,0,\r\n2,1,,0,1,N,0,\r\n3,1,holding register,0,1,N,0,\r\n",
+                // Letter case aside: "holding register" is the table's.
                 {"Row 2: unknown Type \"Input Register\".",
-                 "Row 3: Type must be Coil Status or Holding Register.",
-                 "Row 4: unknown Type \"holding register\"."}},
+                 "Row 3: Type must be Coil Status or Holding Register."}},
         BadCase{"Swap",
                 AccessTable::Read,
                 "1,1,Coil Status,0,1,yes,0,\r\n",
@@ -124,8 +173,10 @@ TEST(TableCsv, RefusesFilesOfTheWrongShape) {
     EXPECT_EQ(first(many), "The file has more than 455 rows; the table holds 455.");
     many.resize(many.rfind("456,"));
     EXPECT_EQ(first(many), "<accepted>");
-    EXPECT_EQ(first(kHead + "1,1,Coil Status,0,1,N,0,\x01\r\n"),
-              "Row 2: the file is not text (control byte 1).");
+    // A control byte is a text the files can hold; only NUL is not text.
+    EXPECT_EQ(first(kHead + "1,1,Coil Status,0,1,N,0,\x01\r\n"), "<accepted>");
+    EXPECT_EQ(first(kHead + std::string("1,1,Coil Status,0,1,N,0,\0\r\n", 27)),
+              "Row 2: the file is not text (NUL byte).");
 }
 
 TEST(TableCsv, Diagnosis) {

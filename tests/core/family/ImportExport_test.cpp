@@ -357,10 +357,15 @@ TEST(Csv, LinesAndPath) {
     EXPECT_EQ(CsvLine({}), "\r\n");
     EXPECT_EQ(ToLatin1("temp\xc3\xa9ratur\xc3\xa0"), "temp\xe9ratur\xe0");
     EXPECT_EQ(ToLatin1("\xe2\x82\xac 5"), "? 5");
+    // Bytes that are not UTF-8 are Latin-1 already and stay as they are.
     EXPECT_EQ(ToLatin1("a\xff"
                        "b"),
-              "a?b");
-    EXPECT_EQ(ToLatin1("\xc3"), "?");
+              "a\xff"
+              "b");
+    EXPECT_EQ(ToLatin1("\xc3"), "\xc3");
+    // A spreadsheet runs no cell of the export; plain numbers stay numbers.
+    EXPECT_EQ(CsvLine({"=cmd|' /C calc'!A0", "+1+1", "@SUM(A1)", "-5", "-0x10", "'=x"}),
+              "'=cmd|' /C calc'!A0,'+1+1,'@SUM(A1),-5,-0x10,''=x,\r\n");
 }
 
 TEST(Csv, WriteReplacesTheFile) {

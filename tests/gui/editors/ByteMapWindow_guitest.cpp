@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QToolTip>
 #include <QtTest>
 
 namespace {
@@ -64,7 +65,25 @@ private slots:
     void doubleClickGoesToTheRow();
     void followsGridEditsWithoutSaving();
     void checkListsEveryFindingAndSelectsItsCell();
+    void hoverShowsTheMnemonicAsPlainText();
 };
+
+void ByteMapTest::hoverShowsTheMnemonicAsPlainText() {
+    Open o;
+    Edit(o.dlg->sga, 7, 1, "<h1>BIG</h1> <img src=\"file:///etc/passwd\">");
+    TFByteMap* m = o.map();
+    QVERIFY(m && m->isVisible());
+    const QPoint at = m->StripIn->cellRect(0).center();
+    QHelpEvent hover(QEvent::ToolTip, at, m->StripIn->mapToGlobal(at));
+    QApplication::sendEvent(m->StripIn, &hover);
+    const QString tip = QToolTip::text();
+    // Escaped inside the paragraph that keeps the line breaks, so Qt's rich
+    // text shows the characters and loads nothing.
+    QCOMPARE(tip, "<p style='white-space:pre-wrap'>Byte 0\nRow 1: slave 1, Holding Register, "
+                  "address 100, &lt;h1&gt;BIG&lt;/h1&gt; &lt;img "
+                  "src=&quot;file:///etc/passwd&quot;&gt;</p>");
+    QToolTip::hideText();
+}
 
 void ByteMapTest::coloursByRowClashAndUnused() {
     Open o;
