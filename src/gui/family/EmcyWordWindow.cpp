@@ -319,7 +319,6 @@ void TFWemcy::newBClick(QObject* sender) {
     auto& list = Lists.side(side);
     AddWordNode(tree(side), static_cast<int>(list.size()), NextWordLabel(tree(side)));
     list.push_back(std::move(w));
-    noteChange();
 }
 
 void TFWemcy::modifyBClick(QObject* sender) {
@@ -327,7 +326,6 @@ void TFWemcy::modifyBClick(QObject* sender) {
     const int p = SelectedNodeIndex(tree(side));
     if (p < 0) return;
     StoreSelection(p, side);
-    noteChange();
 }
 
 void TFWemcy::deleteBClick(QObject* sender) {
@@ -338,7 +336,6 @@ void TFWemcy::deleteBClick(QObject* sender) {
     const int w = NodeAtPosition(p).word;
     auto& list = Lists.side(side);
     list.erase(list.begin() + w);
-    noteChange();
     {
         // The list and the tree must agree before anything is shown again.
         const QSignalBlocker block(tw);
