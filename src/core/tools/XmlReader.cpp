@@ -30,6 +30,34 @@ bool ParseRefByte(std::string_view digits, int base, unsigned char& value) {
     return true;
 }
 
+constexpr bool NameStartRule(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == ':' || c == '_';
+}
+
+constexpr bool NameCharRule(unsigned char c) {
+    return NameStartRule(c) || (c >= '0' && c <= '9') || c == '-' || c == '.' || c == 183;
+}
+
+// The name rule as a table: names are most of what the reader scans.
+struct NameTable {
+    bool chars[256];
+    constexpr NameTable() : chars() {
+        for (int c = 0; c < 256; ++c)
+            chars[c] = NameCharRule(static_cast<unsigned char>(c));
+    }
+    bool has(char c) const { return chars[static_cast<unsigned char>(c)]; }
+};
+constexpr NameTable NameChars;
+
+// Position of the first of `a`, `b` or `c` from `p`, or the end.
+size_t FindAny(std::string_view s, size_t p, char a, char b, char c) {
+    const char* d = s.data();
+    const size_t n = s.size();
+    while (p < n && d[p] != a && d[p] != b && d[p] != c)
+        ++p;
+    return p;
+}
+
 class Reader {
 public:
     explicit Reader(std::string_view s) : s_(s) {}
@@ -47,7 +75,7 @@ public:
         if (!startsWith("<")) fail("Missing element");
         if (p_ + 1 >= s_.size()) endOfData();
         if (!IsXmlNameStart(s_[p_ + 1])) fail("Missing element");
-        doc.children.push_back(element());
+        element(newChild(doc.children));
         misc(doc);
         return doc;
     }
@@ -62,21 +90,28 @@ private:
         while (p_ < s_.size() && IsWs(s_[p_]))
             ++p_;
     }
-    std::string readName() {
+    // A node read in place at the end of `list`: nothing is moved after it
+    // is read. A list starts with room for a usual element's children.
+    static XmlReaderNode& newChild(std::vector<XmlReaderNode>& list) {
+        if (list.capacity() == 0) list.reserve(8);
+        return list.emplace_back();
+    }
+    std::string readName() { return std::string(readNameView()); }
+    std::string_view readNameView() {
         size_t b = p_;
         if (p_ < s_.size() && IsXmlNameStart(s_[p_])) {
             ++p_;
             // The middle dot also in UTF-8, as the tool's own Write saves it.
             for (;;) {
-                if (p_ < s_.size() && IsXmlNameChar(s_[p_]))
+                if (p_ < s_.size() && NameChars.has(s_[p_]))
                     ++p_;
-                else if (startsWith("\xC2\xB7"))
+                else if (p_ < s_.size() && s_[p_] == '\xC2' && startsWith("\xC2\xB7"))
                     p_ += 2;
                 else
                     break;
             }
         }
-        return std::string(s_.substr(b, p_ - b));
+        return s_.substr(b, p_ - b);
     }
 
     // Whitespace, comments and processing instructions outside the root.
@@ -126,7 +161,7 @@ private:
         p_ += 5;
         XmlReaderNode n;
         n.kind = XmlNodeKind::Declaration;
-        attributes(n);
+        attributes(n.children);
         skipWs();
         if (startsWith("?>")) {
             p_ += 2;
@@ -136,18 +171,17 @@ private:
         fail("XML declaration not terminated with \"?>\"");
     }
 
-    void attributes(XmlReaderNode& owner) {
+    void attributes(std::vector<XmlReaderNode>& into) {
         for (;;) {
             skipWs();
             if (eof() || !IsXmlNameStart(s_[p_])) return;
-            owner.children.push_back(attribute());
+            attribute(newChild(into));
         }
     }
 
-    XmlReaderNode attribute() {
-        XmlReaderNode a;
+    void attribute(XmlReaderNode& a) {
         a.kind = XmlNodeKind::Attribute;
-        a.name = readName();
+        a.name.assign(readNameView());
         skipWs();
         if (eof()) endOfData();
         if (s_[p_] != '=') fail("Equals sign missing in attribute");
@@ -157,22 +191,23 @@ private:
         char quote = s_[p_];
         if (quote != '"' && quote != '\'') fail("Attribute \"" + a.name + "\" missing value");
         ++p_;
-        const char stops[] = {quote, '<', '&', '\0'};
         for (;;) {
             if (eof()) endOfData();
             char c = s_[p_];
             if (c == quote) {
                 ++p_;
-                return a;
+                return;
             }
             if (c == '<') fail("Invalid character \"<\" in attribute value");
             if (c == '&') {
                 reference(a.value);
                 continue;
             }
-            size_t q = s_.find_first_of(stops, p_);
-            if (q == std::string_view::npos) q = s_.size();
-            a.value.append(s_.substr(p_, q - p_));
+            const size_t q = FindAny(s_, p_, quote, '<', '&');
+            if (a.value.empty())
+                a.value.assign(s_.data() + p_, q - p_);
+            else
+                a.value.append(s_.data() + p_, q - p_);
             p_ = q;
         }
     }
@@ -205,13 +240,12 @@ private:
         }
     }
 
-    XmlReaderNode element() {
+    void element(XmlReaderNode& n) {
         if (++depth_ > XmlMaxDepth) fail("Elements nested too deeply");
         ++p_;
-        XmlReaderNode n;
         n.kind = XmlNodeKind::Element;
-        n.name = readName();
-        attributes(n);
+        n.name.assign(readNameView());
+        attributes(n.children);
         if (eof()) endOfData();
         if (startsWith("/>")) {
             p_ += 2;
@@ -222,60 +256,71 @@ private:
             fail("Tag not terminated properly");
         }
         --depth_;
-        return n;
     }
 
     void content(XmlReaderNode& n) {
         std::string& v = n.value;
+        const char* d = s_.data();
+        const size_t size = s_.size();
         for (;;) {
-            if (eof()) fail("No ending tag for " + n.name);
-            char c = s_[p_];
+            if (p_ >= size) fail("No ending tag for " + n.name);
+            const char c = d[p_];
             if (c == '<') {
-                if (startsWith("<![CDATA[")) {
+                const char next = p_ + 1 < size ? d[p_ + 1] : '\0';
+                if (next == '/') {
+                    p_ += 2;
+                    if (eof()) endOfData();
+                    const std::string_view end = readNameView();
+                    if (end != n.name)
+                        fail("End tag name \"" + std::string(end) +
+                             "\" does not match start tag name \"" + n.name + "\"");
+                    skipWs();
+                    if (eof()) endOfData();
+                    if (d[p_] != '>') fail("End tag missing \">\"");
+                    ++p_;
+                    break;
+                } else if (next == '!' && startsWith("<![CDATA[")) {
                     p_ += 9;
                     size_t q = s_.find("]]>", p_);
                     if (q == std::string_view::npos) endOfData();
                     v.append(s_.substr(p_, q - p_));
                     p_ = q + 3;
-                } else if (startsWith("<?")) {
-                    n.children.push_back(pi());
-                } else if (startsWith("<!--")) {
+                } else if (next == '?') {
+                    newChild(n.children) = pi();
+                } else if (next == '!' && startsWith("<!--")) {
                     comment();
-                } else if (startsWith("</")) {
-                    p_ += 2;
-                    if (eof()) endOfData();
-                    std::string end = readName();
-                    if (end != n.name)
-                        fail("End tag name \"" + end + "\" does not match start tag name \"" +
-                             n.name + "\"");
-                    skipWs();
-                    if (eof()) endOfData();
-                    if (s_[p_] != '>') fail("End tag missing \">\"");
-                    ++p_;
-                    break;
                 } else {
-                    if (p_ + 1 >= s_.size()) endOfData();
-                    if (!IsXmlNameStart(s_[p_ + 1])) fail("Missing element");
-                    n.children.push_back(element());
+                    if (p_ + 1 >= size) endOfData();
+                    if (!IsXmlNameStart(static_cast<unsigned char>(next))) fail("Missing element");
+                    element(newChild(n.children));
                 }
             } else if (c == '&') {
                 reference(v);
             } else {
-                size_t q = s_.find_first_of("<&", p_);
-                if (q == std::string_view::npos) q = s_.size();
-                std::string_view run = s_.substr(p_, q - p_);
-                if (run.find("]]>") != std::string_view::npos)
-                    fail("Character data cannot contain \"]]>\"");
-                v.append(run);
+                // Leading blanks are trimmed anyway: the indentation between
+                // child elements is never copied.
+                size_t from = p_;
+                if (v.empty())
+                    while (from < size && IsWs(d[from]))
+                        ++from;
+                const size_t q = FindAny(s_, from, '<', '&', '&');
+                if (q > from) {
+                    // "]]>" is refused in the whole run, blanks included.
+                    const std::string_view run = s_.substr(p_, q - p_);
+                    if (run.find("]]>") != std::string_view::npos)
+                        fail("Character data cannot contain \"]]>\"");
+                    v.append(d + from, q - from);
+                }
                 p_ = q;
             }
         }
         size_t b = 0, e = v.size();
-        while (b < e && IsWs(v[b]))
+        while (b < e && IsWs(v[b])) // blanks from references or CDATA
             ++b;
         while (e > b && IsWs(v[e - 1]))
             --e;
-        if (b > 0 || e < v.size()) v = v.substr(b, e - b);
+        v.resize(e);
+        v.erase(0, b);
     }
 
     std::string_view s_;
@@ -286,11 +331,11 @@ private:
 } // namespace
 
 bool IsXmlNameStart(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == ':' || c == '_';
+    return NameStartRule(c);
 }
 
 bool IsXmlNameChar(unsigned char c) {
-    return IsXmlNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.' || c == 183;
+    return NameCharRule(c);
 }
 
 XmlReaderDocument ReadXml(std::string_view text) {

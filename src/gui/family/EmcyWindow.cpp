@@ -286,7 +286,6 @@ void TFemcy::NewAClick(QObject* sender) {
     if (IdRejected(id, "", side, true) || targetRefused(side)) return;
     QListWidget* lb = listBox(side);
     appendEntry(side, entryFromTab(side));
-    noteChange();
     const QSignalBlocker block(lb);
     lb->setCurrentRow(lb->count() - 1);
 }
@@ -301,7 +300,6 @@ void TFemcy::ModifyAClick(QObject* sender) {
         return;
     Lists.side(side)[static_cast<size_t>(row)] = entryFromTab(side);
     lb->item(row)->setText(QString::fromStdString(id));
-    noteChange();
 }
 
 void TFemcy::DeleteAClick(QObject* sender) {
@@ -310,7 +308,6 @@ void TFemcy::DeleteAClick(QObject* sender) {
     if (row < 0) return;
     auto& list = Lists.side(side);
     list.erase(list.begin() + row);
-    noteChange();
     QListWidget* lb = listBox(side);
     const QSignalBlocker block(lb);
     delete lb->takeItem(row);

@@ -320,7 +320,6 @@ void TFWemcy::newBClick(QObject* sender) {
     auto& list = Lists.side(side);
     AddWordNode(tree(side), static_cast<int>(list.size()), NextWordLabel(tree(side)));
     list.push_back(std::move(w));
-    noteChange();
 }
 
 void TFWemcy::modifyBClick(QObject* sender) {
@@ -328,7 +327,6 @@ void TFWemcy::modifyBClick(QObject* sender) {
     const int p = SelectedNodeIndex(tree(side));
     if (p < 0) return;
     StoreSelection(p, side);
-    noteChange();
 }
 
 void TFWemcy::deleteBClick(QObject* sender) {
@@ -339,7 +337,6 @@ void TFWemcy::deleteBClick(QObject* sender) {
     const int w = NodeAtPosition(p).word;
     auto& list = Lists.side(side);
     list.erase(list.begin() + w);
-    noteChange();
     {
         // The list and the tree must agree before anything is shown again.
         const QSignalBlocker block(tw);

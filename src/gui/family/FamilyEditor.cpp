@@ -101,3 +101,12 @@ bool FamilyEditor::eventFilter(QObject* o, QEvent* e) {
             if (o == w) relayout_();
     return EditorWindow::eventFilter(o, e);
 }
+
+void FamilyEditor::AddLinesState(const std::vector<std::vector<std::string>>& lines,
+                                 std::vector<QString>& into) {
+    for (const auto& line : lines) {
+        into.push_back(QString::number(line.size()));
+        for (const std::string& field : line)
+            into.push_back(QString::fromStdString(field));
+    }
+}

@@ -69,6 +69,9 @@ protected:
             run([&] { (static_cast<Editor*>(this)->*handler)(button); });
         });
     }
+    // A model's lines (as Export writes them) as the texts of addSavedState.
+    static void AddLinesState(const std::vector<std::vector<std::string>>& lines,
+                              std::vector<QString>& into);
     // A tab's row of entry buttons: Delete at the left, New and Modify at the right.
     static QHBoxLayout* EntryButtonRow(QPushButton* del, QPushButton* add, QPushButton* modify);
     // A new button of a tab's page that runs such a command.

@@ -109,6 +109,10 @@ protected:
         });
     }
     void exportData() override { exportTable(table_.table, table_.lines(Lists)); }
+    // The entries, not the fields of the one shown: OK saves the entries.
+    void addSavedState(std::vector<QString>& into) const override {
+        AddLinesState(table_.lines(Lists), into);
+    }
 
 private:
     const Table table_;

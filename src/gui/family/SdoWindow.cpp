@@ -70,6 +70,9 @@ void TFsdo::buildControls() {
 
 void TFsdo::buildGrid(StringGrid* g) {
     g->setColCount(9);
+    // A fixed row-title width from the start (FormResize sets the real one):
+    // otherwise each update measures the row titles for a width not kept.
+    g->setColWidth(0, 82);
     g->setRowCount(SdoGridRows + 1);
     // Form captions; loading puts the table's own titles in their place.
     const char* form[] = {"N°",    "RW",       "Index", "SubIndex", "devID",
@@ -98,9 +101,11 @@ void TFsdo::FormResize() {
         const int gridWidth = std::max(sheet->width(), 10);
         const int w = gridWidth / 10;
         const int top = captions.first->height();
-        g->setGeometry(0, top, gridWidth, std::max(sheet->height() - top, 0));
+        // Widths first: with the row header's width fixed, placing the grid
+        // does not measure 1501 row titles for a width it then overrides.
         for (int c = 0; c < g->colCount(); ++c)
             g->setColWidth(c, w);
+        g->setGeometry(0, top, gridWidth, std::max(sheet->height() - top, 0));
         captions.first->setGeometry(0, 0, 4 * w, top);
         captions.second->setGeometry(4 * w + 1, 0, std::max(gridWidth - (4 * w + 1), 0), top);
     }

@@ -256,7 +256,6 @@ void TFInfopdo::NewAClick(QObject* sender) {
     t.sdos->addItem("Sdo" + QString::number(t.sdos->count()));
     t.sdos->setCurrentRow(t.sdos->count() - 1);
     model_.side[side].pdos[size_t(p)].entries.push_back(std::move(entry));
-    noteChange();
 }
 
 TFInfopdo::SelectedEntry TFInfopdo::selectedEntry(int side) {
@@ -281,7 +280,6 @@ void TFInfopdo::ModifyAClick(QObject* sender) {
         return;
     }
     (*s.entries)[size_t(s.entry)] = {Text(t.index), Text(t.subindex), selection(side)};
-    noteChange();
 }
 
 void TFInfopdo::DeleteAClick(QObject* sender) {
@@ -289,7 +287,6 @@ void TFInfopdo::DeleteAClick(QObject* sender) {
     const SelectedEntry s = selectedEntry(side);
     if (!s.entries) return;
     s.entries->erase(s.entries->begin() + s.entry);
-    noteChange();
     // No line is current afterwards: the edit fields keep what they show,
     // and no other entry seems to own it.
     QListWidget* sdos = tab_[side].sdos;

@@ -45,6 +45,10 @@ protected:
     void save() override;
     bool importData() override;
     void exportData() override;
+    // The stored entries, not the fields of the one shown.
+    void addSavedState(std::vector<QString>& into) const override {
+        AddLinesState(StoredExportLines(model_), into);
+    }
 
 private:
     struct Tab {

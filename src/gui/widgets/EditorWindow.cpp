@@ -12,11 +12,13 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
 #include <QStackedWidget>
 #include <QTabWidget>
+#include <QTreeWidget>
 
 EditorWindow::EditorWindow(Workspace& ws, QWidget* parent) : FormBase(ws, parent) {}
 
@@ -43,11 +45,7 @@ void EditorWindow::setButtons(QPushButton* ok, QPushButton* cancel, QPushButton*
     connect(ok, &QPushButton::clicked, this, [this] { okClick(); });
     connect(cancel, &QPushButton::clicked, this, &EditorWindow::reject);
     if (import)
-        connect(import, &QPushButton::clicked, this, [this] {
-            bool changed = false;
-            run([&] { changed = importData(); });
-            if (changed) noteChange();
-        });
+        connect(import, &QPushButton::clicked, this, [this] { run([this] { importData(); }); });
     if (exportButton)
         connect(exportButton, &QPushButton::clicked, this,
                 [this] { run([this] { exportData(); }); });
@@ -116,22 +114,59 @@ void EditorWindow::controlsBuilt() {
     // Return may press OK and nothing else (FormBase disarmed the others).
     for (QPushButton* b : findChildren<QPushButton*>())
         b->setDefault(b == ok_);
-    watchControls();
     clearControls();
+    loaded_ = savedState();
 }
 
-void EditorWindow::watchControls() {
-    // Only signals of the user's own changes: loading does not count.
-    auto note = [this] { noteChange(); };
-    // Typing counts in any edit box, those of editable lists included.
-    for (QLineEdit* e : findChildren<QLineEdit*>())
-        connect(e, &QLineEdit::textEdited, this, note);
-    for (QComboBox* c : findChildren<QComboBox*>())
-        connect(c, &QComboBox::activated, this, note);
-    for (QAbstractButton* b : findChildren<QAbstractButton*>())
-        if (b->isCheckable()) connect(b, &QAbstractButton::clicked, this, note);
-    for (StringGrid* g : findChildren<StringGrid*>())
-        connect(g, &StringGrid::cellEdited, this, note);
+namespace {
+// In-place editors of a grid come and go; the grid's cells hold their values.
+bool InsideGrid(const QWidget* w) {
+    for (const QWidget* p = w->parentWidget(); p; p = p->parentWidget())
+        if (qobject_cast<const StringGrid*>(p)) return true;
+    return false;
+}
+
+void AddTreeNode(const QTreeWidgetItem* node, std::vector<QString>& into) {
+    for (int c = 0; c < node->columnCount(); ++c) {
+        into.push_back(node->text(c));
+        into.push_back(QString::number(node->checkState(c)));
+    }
+    into.push_back(QString::number(node->childCount()));
+    for (int i = 0; i < node->childCount(); ++i)
+        AddTreeNode(node->child(i), into);
+}
+} // namespace
+
+void EditorWindow::addControlState(std::vector<QString>& into) const {
+    for (const QWidget* w : findChildren<QWidget*>()) {
+        // Windows opened from this one (byte map, bus probe) hold no data of its own.
+        if (w->window() != this || qobject_cast<const FindingsList*>(w) || InsideGrid(w)) continue;
+        if (auto* g = qobject_cast<const StringGrid*>(w)) {
+            const auto& cells = g->gridModel()->cellTexts();
+            into.push_back(QString::number(g->colCount()));
+            into.insert(into.end(), cells.begin(), cells.end());
+        } else if (auto* e = qobject_cast<const QLineEdit*>(w)) {
+            into.push_back(e->text());
+        } else if (auto* c = qobject_cast<const QComboBox*>(w)) {
+            into.push_back(QString::number(c->currentIndex()) + ':' + c->currentText());
+        } else if (auto* b = qobject_cast<const QAbstractButton*>(w)) {
+            if (b->isCheckable()) into.push_back(b->isChecked() ? "1" : "0");
+        } else if (auto* l = qobject_cast<const QListWidget*>(w)) {
+            into.push_back(QString::number(l->count()));
+            for (int i = 0; i < l->count(); ++i) {
+                into.push_back(l->item(i)->text());
+                into.push_back(QString::number(l->item(i)->checkState()));
+            }
+        } else if (auto* t = qobject_cast<const QTreeWidget*>(w)) {
+            AddTreeNode(t->invisibleRootItem(), into);
+        }
+    }
+}
+
+std::vector<QString> EditorWindow::savedState() const {
+    std::vector<QString> state;
+    if (isBuilt()) addSavedState(state);
+    return state;
 }
 
 void EditorWindow::placeWindow() {
@@ -156,13 +191,12 @@ void EditorWindow::reload() {
         ListFindings->hide();
     }
     loadFailed_ = !run([this] { loadControls(); });
-    changed_ = false;
+    loaded_ = savedState();
 }
 
 void EditorWindow::reject() {
-    if (changed_ && !prompt().confirmRisky(windowTitle(), QStringLiteral("Discard changes?")))
+    if (hasChanges() && !prompt().confirmRisky(windowTitle(), QStringLiteral("Discard changes?")))
         return;
-    changed_ = false;
     FormBase::reject();
 }
 
@@ -185,7 +219,7 @@ bool EditorWindow::okClick() {
         saved = true;
     });
     if (!saved) return false;
-    changed_ = false;
+    loaded_ = savedState();
     loadFailed_ = false;
     done(Accepted);
     return true;
@@ -247,7 +281,6 @@ bool EditorWindow::closeTableGaps() {
         if (answer != MoveUp) return false;
         rows = CloseGaps(rows, rule);
         putRows(t, rows);
-        noteChange();
         if (!StrandedRows(rows, rule).empty()) {
             // The row ending the table holds data itself: only the user can mend it.
             const int stillEnd = static_cast<int>(TableEnd(rows, rule)) + 1;

@@ -47,8 +47,9 @@ public:
     // Cancel, Esc and the close box.
     void reject() override;
 
-    // The user changed something since the last load or save.
-    bool hasChanges() const { return changed_; }
+    // A control holds another value than the last load put there (whatever
+    // input changed it: mouse, keys, accessibility, the program's Import).
+    bool hasChanges() const { return savedState() != loaded_; }
     // The last load ended in an error: the file shown was not read in full.
     bool loadFailed() const { return loadFailed_; }
     // Empties the controls and loads them from the project; errors are reported.
@@ -123,8 +124,13 @@ protected:
         }
         show(doc);
     }
-    // Marks the window changed, for changes the watched signals do not carry.
-    void noteChange() { changed_ = true; }
+    // What OK would keep, as texts compared with the ones of the last load:
+    // by default every control's value (addControlState). An editor whose
+    // controls show one entry of a model at a time states the model instead.
+    virtual void addSavedState(std::vector<QString>& into) const { addControlState(into); }
+    // Edit boxes, drop-downs, checkable buttons, list entries, tree nodes and
+    // grid cells, in the order of the window's children.
+    void addControlState(std::vector<QString>& into) const;
 
     void controlsBuilt() override;
     void showEvent(QShowEvent* e) override;
@@ -134,7 +140,7 @@ protected:
     static void FocusCell(StringGrid* grid, int col, int row);
 
 private:
-    void watchControls();
+    std::vector<QString> savedState() const;
     std::vector<TextRow> rowsOf(const Table& t) const;
     void putRows(const Table& t, const std::vector<TextRow>& rows);
     RowRule ruleOf(const Table& t) const;
@@ -147,6 +153,6 @@ private:
     QPushButton* ok_ = nullptr;
     std::vector<Table> tables_;
     std::vector<Failure> listed_; // what ListFindings shows, line by line
-    bool changed_ = false;
+    std::vector<QString> loaded_; // savedState() after the last load
     bool loadFailed_ = false;
 };

@@ -97,7 +97,12 @@ bool EntryMarked(const QLineEdit* edit) {
 
 void SetUsed(QWidget* control, bool used, const QString& reason) {
     control->setEnabled(used);
-    const QVariant range = control->property(kRangeTip);
-    control->setToolTip(used ? range.toString() : reason);
-    control->setAccessibleDescription(used ? range.toString() : reason);
+    const QString own = control->property(kRangeTip).toString();
+    // Unused, a box (and the label naming it) still tells what it takes once used.
+    QString range = own;
+    if (auto* label = qobject_cast<QLabel*>(control); label && label->buddy() && range.isEmpty())
+        range = label->buddy()->property(kRangeTip).toString();
+    const QString tip = used ? own : range.isEmpty() ? reason : reason + ' ' + range;
+    control->setToolTip(tip);
+    control->setAccessibleDescription(tip);
 }

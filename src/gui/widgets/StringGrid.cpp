@@ -74,6 +74,34 @@ public:
         return QHeaderView::sizeHint();
     }
 };
+
+// The column-title header. For its height Qt measures the text of every title
+// at each geometry update of the view; one-line titles in one font are all
+// one line high, so one measure serves until the font or style changes.
+class ColumnHeader : public QHeaderView {
+public:
+    explicit ColumnHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
+    QSize sizeHint() const override {
+        int titled = -1;
+        for (int i = 0; model() && i < count(); ++i) {
+            const QString t = model()->headerData(i, orientation()).toString();
+            if (t.contains('\n')) return QHeaderView::sizeHint();
+            if (titled < 0 && !t.isEmpty()) titled = i;
+        }
+        if (titled < 0) return QHeaderView::sizeHint();
+        if (height_ < 0) height_ = sectionSizeFromContents(titled).height();
+        return {length(), height_};
+    }
+
+protected:
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::FontChange || e->type() == QEvent::StyleChange) height_ = -1;
+        return QHeaderView::event(e);
+    }
+
+private:
+    mutable int height_ = -1;
+};
 } // namespace
 
 GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -234,6 +262,9 @@ StringGrid::StringGrid(QWidget* parent) : QTableView(parent), model_(new GridMod
     // Sized before the views see it: a reset costs the headers a full rebuild.
     model_->resize(5, 5);
     setVerticalHeader(new RowHeader(this));
+    auto* columns = new ColumnHeader(this);
+    columns->setSectionsClickable(true); // as the view's own column header
+    setHorizontalHeader(columns);
     setModel(model_);
     setItemDelegate(new PickDelegate(model_, this));
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |

@@ -31,6 +31,8 @@ public:
     int fixedCols() const { return fixedCols_; }
 
     const QString& cell(int col, int row) const;
+    // Every cell, row by row (fixed row and column included).
+    const std::vector<QString>& cellTexts() const { return cells_; }
     void setCell(int col, int row, const QString& text);
     void clearData();
 

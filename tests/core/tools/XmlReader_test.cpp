@@ -1,6 +1,7 @@
 #include "core/project/Errors.h"
 #include "core/tools/XmlReader.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -251,4 +252,75 @@ TEST(XmlReader, NestingDepthIsLimited) {
     EXPECT_EQ(ErrorOf(nested(XmlMaxDepth + 1)), "Elements nested too deeply");
 }
 
+} // namespace
+
+namespace {
+// Every element's children as "kind:name=value" lines, depth-first.
+void Flatten(const XmlReaderNode& n, std::string& out, int depth = 0) {
+    for (const auto& c : n.children) {
+        out += std::string(size_t(depth), ' ') + std::to_string(int(c.kind)) + ":" + c.name + "=" +
+               c.value + "\n";
+        Flatten(c, out, depth + 1);
+    }
+}
+
+struct TreeCase {
+    int siblings; // children of each element, on both sides of the reused-list size
+    int depth;
+};
+class ReaderTrees : public ::testing::TestWithParam<TreeCase> {};
+
+// Attributes, instructions and elements keep their order and parents however
+// many siblings and levels there are.
+TEST_P(ReaderTrees, ChildrenStayWithTheirParents) {
+    const auto [siblings, depth] = GetParam();
+    std::function<std::string(int, const std::string&)> build = [&](int level,
+                                                                    const std::string& id) {
+        std::string s = "<e" + std::to_string(level) + " id='" + id + "'>\n  text " + id;
+        if (level < depth)
+            for (int i = 0; i < siblings; ++i) {
+                s += "<?p " + id + "." + std::to_string(i) + "?>";
+                s += build(level + 1, id + "." + std::to_string(i));
+            }
+        return s + " </e" + std::to_string(level) + ">";
+    };
+    std::function<void(const XmlReaderNode&, int, const std::string&)> check =
+        [&](const XmlReaderNode& n, int level, const std::string& id) {
+            ASSERT_EQ(n.name, "e" + std::to_string(level));
+            ASSERT_EQ(n.value, "text " + id);
+            const size_t kids = level < depth ? size_t(siblings) : 0;
+            ASSERT_EQ(n.children.size(), 1 + 2 * kids);
+            EXPECT_EQ(n.children[0].kind, K::Attribute);
+            EXPECT_EQ(n.children[0].value, id);
+            for (size_t i = 0; i < kids; ++i) {
+                const std::string sub = id + "." + std::to_string(i);
+                EXPECT_EQ(n.children[1 + 2 * i].kind, K::ProcessingInstruction);
+                EXPECT_EQ(n.children[1 + 2 * i].value, sub);
+                check(n.children[2 + 2 * i], level + 1, sub);
+            }
+        };
+    const XmlReaderDocument doc = ReadXml(build(0, "r"));
+    check(RootOf(doc), 0, "r");
+}
+
+INSTANTIATE_TEST_SUITE_P(Shapes, ReaderTrees,
+                         ::testing::Values(TreeCase{1, 1}, TreeCase{3, 4}, TreeCase{32, 2},
+                                           TreeCase{33, 2}, TreeCase{70, 2}, TreeCase{1, 400}));
+
+// Blanks at the ends go however they came: text, a reference or CDATA; inner
+// ones stay.
+TEST(XmlReader, TrimmedAtTheEndsWhateverMadeTheBlank) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"<a>&#32;x</a>", "x"},
+        {"<a><![CDATA[ \t]]>x<![CDATA[ ]]></a>", "x"},
+        {"<a>\n  <b/>\n  x\n  <c/>\n</a>", "x"},
+        {"<a> x <b/> y </a>", "x  y"},
+        {"<a>&#9;&amp;&#10;</a>", "&"},
+        {"<a>  </a>", ""}};
+    for (const auto& [input, value] : cases)
+        EXPECT_EQ(RootOf(ReadXml(input)).value, value) << input;
+    std::string flat;
+    Flatten(ReadXml("<a x='1'>\n <b>2</b>\n <?p q?>\n</a>"), flat);
+    EXPECT_EQ(flat, "1:a=\n 2:x=1\n 1:b=2\n 3:p=q\n");
+}
 } // namespace

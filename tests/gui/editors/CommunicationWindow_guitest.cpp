@@ -448,16 +448,26 @@ void PargenTest::fieldsTellUnitRangeAndUse() {
                  marked);
     }
 
-    // The pair is used only with the Modbus error check.
-    QVERIFY(!dlg.CB_En_Err->isChecked());
-    for (QLineEdit* e : {dlg.E_Num_Con_Err, dlg.E_Val_Canc_Data}) {
-        QVERIFY(!e->isEnabled());
-        QCOMPARE(e->toolTip(), QString("Not used while \"Enable check Modbus Error\" is off."));
+    // The pair is used only with the Modbus error check; unused, the boxes and
+    // their labels say so and still tell the range, before and after a use.
+    const QString unused = "Not used while \"Enable check Modbus Error\" is off. ";
+    const std::pair<QWidget*, QString> pair[] = {{dlg.E_Num_Con_Err, "1 to 250"},
+                                                 {dlg.Label10, "1 to 250"},
+                                                 {dlg.E_Val_Canc_Data, "0 to 255"},
+                                                 {dlg.Label11, "0 to 255"}};
+    for (int round = 0; round < 2; ++round) {
+        QVERIFY(!dlg.CB_En_Err->isChecked());
+        for (const auto& [w, range] : pair) {
+            QVERIFY(!w->isEnabled());
+            QVERIFY2(w->toolTip().startsWith(unused + range), qPrintable(w->toolTip()));
+            QCOMPARE(w->accessibleDescription(), w->toolTip());
+        }
+        Tick(dlg.CB_En_Err);
+        QVERIFY(dlg.E_Num_Con_Err->isEnabled() && dlg.E_Val_Canc_Data->isEnabled());
+        QVERIFY(dlg.E_Num_Con_Err->toolTip().startsWith("1 to 250"));
+        QVERIFY(dlg.E_Val_Canc_Data->toolTip().startsWith("0 to 255"));
+        if (round == 0) Tick(dlg.CB_En_Err);
     }
-    Tick(dlg.CB_En_Err);
-    QVERIFY(dlg.E_Num_Con_Err->isEnabled() && dlg.E_Val_Canc_Data->isEnabled());
-    QVERIFY(dlg.E_Num_Con_Err->toolTip().startsWith("1 to 250"));
-    QVERIFY(dlg.E_Val_Canc_Data->toolTip().startsWith("0 to 255"));
     Type(dlg.E_Val_Canc_Data, "0x");
     QVERIFY(EntryMarked(dlg.E_Val_Canc_Data));
     Type(dlg.E_Val_Canc_Data, "0xff");

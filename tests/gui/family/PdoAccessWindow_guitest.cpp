@@ -273,9 +273,11 @@ private slots:
         WhenModal([&](QDialog* d) {
             QVERIFY(d == e.dlg.get());
             Env::row(e.dlg->sga, 1, "1", "1", "0");
+            e.prompt->confirmAnswers = {true}; // the row is an edit: discard it
             e.dlg->bitbtn2->click();
         });
         QCOMPARE(e.dlg->exec(), int(QDialog::Rejected));
+        QCOMPARE(e.prompt->texts("risky"), QStringList{"Discard changes?"});
         QVERIFY(!FileExists(e.ws.PdoPath));
         WhenModal([&](QDialog*) {
             QCOMPARE(e.dlg->sga->cell(1, 1), QString()); // cancelled edit gone

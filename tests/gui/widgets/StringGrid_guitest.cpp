@@ -68,6 +68,8 @@ struct Host {
 class StringGridTest : public QObject {
     Q_OBJECT
 private slots:
+    void columnHeaderAsHighAsQtMeasuresIt_data();
+    void columnHeaderAsHighAsQtMeasuresIt();
     void fixedRowAndColumnAreHeaders() {
         StringGrid g;
         g.setColCount(3);
@@ -502,6 +504,40 @@ private slots:
         QCOMPARE(h.g->cell(1, 1), QString("loaded"));
     }
 };
+
+// The column header measures one title for its height; it must be the height
+// Qt's own header gives the same titles, in any font, and a title of two
+// lines is measured as Qt does.
+void StringGridTest::columnHeaderAsHighAsQtMeasuresIt_data() {
+    QTest::addColumn<QStringList>("titles");
+    QTest::addColumn<int>("pointSize");
+    QTest::newRow("one title") << QStringList{"", "Slave ID"} << 0;
+    QTest::newRow("first empty") << QStringList{"", "", "Type"} << 0;
+    QTest::newRow("large font") << QStringList{"", "A", "B"} << 30;
+    QTest::newRow("two lines") << QStringList{"", "N", "two\nlines"} << 0;
+    QTest::newRow("no title") << QStringList{"", ""} << 0;
+}
+
+void StringGridTest::columnHeaderAsHighAsQtMeasuresIt() {
+    QFETCH(QStringList, titles);
+    QFETCH(int, pointSize);
+    StringGrid grid;
+    grid.setColCount(int(titles.size()));
+    grid.setRowCount(3);
+    QHeaderView* ours = grid.horizontalHeader();
+    for (int c = 0; c < titles.size(); ++c)
+        grid.setCell(c, 0, titles[c]);
+    QVERIFY(ours->sizeHint().height() > 0); // measured, in the font before any change
+    QHeaderView plain(Qt::Horizontal);
+    plain.setModel(grid.gridModel());
+    if (pointSize) {
+        QFont f = ours->font();
+        f.setPointSize(pointSize);
+        ours->setFont(f);
+        plain.setFont(f);
+    }
+    QCOMPARE(ours->sizeHint().height(), plain.sizeHint().height());
+}
 
 QTEST_MAIN(StringGridTest)
 #include "StringGrid_guitest.moc"
