@@ -69,8 +69,9 @@ TEST(CsvCommand, ImportReplacesOneTableAllOrNothing) {
     EXPECT_EQ(bad.rc, 1);
     EXPECT_EQ(bad.err, "The file was not imported:\n"
                        "Row 3: Slave ID must be between 1 and 250.\n"
-                       "Row 3: Address DeviceNet must be between 0 and 20.\n"
-                       "Row 3: unknown Type \"Coil\".\n");
+                       "Row 3: Type must be Coil Status or Input Status or Holding Register or "
+                       "Input Register.\n"
+                       "Row 3: Address DeviceNet must be between 0 and 20.\n");
     EXPECT_EQ(ReadText(p.dir / "sdo.xml"), sdo);
 }
 

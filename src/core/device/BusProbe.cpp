@@ -44,18 +44,9 @@ ProbeResult Outcome(ProbeOutcome o, std::string detail = {}) {
 }
 
 int ReadFunction(const std::string& type, AccessTable table) {
-    // Write rows are probed by reading the same addresses.
-    static const std::pair<const char*, int> kinds[] = {
-        {"coil status", 1}, {"input status", 2}, {"holding register", 3}, {"input register", 4}};
-    std::string lower;
-    for (char c : type)
-        lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    for (const auto& [name, fn] : kinds)
-        if (lower == name) {
-            if (table == AccessTable::Write && (fn == 2 || fn == 4)) return 0;
-            return fn;
-        }
-    return 0;
+    // The image's type code is the reading function: 01 to 04; write rows
+    // are probed by reading the same addresses.
+    return AccessTypeCode(table, type).value_or(0);
 }
 
 // The port's errno in the words of the CLI and the window.
@@ -125,15 +116,14 @@ std::vector<ProbeRow> ProbeRows(const AccessMap& map) {
             const int address = ParseInteger(r.Cells.AddressMod, -1);
             const int points = ParseInteger(r.Cells.NPoint, -1);
             const int fn = ReadFunction(r.Cells.Type, t);
-            if (slave < 1 || slave > 250)
-                r.Problem = "Slave ID not between 1 and 250";
-            else if (fn == 0)
-                r.Problem = "unknown Type";
-            else if (address < 0 || address > 65535)
-                r.Problem = "Address Register not between 0 and 65535";
-            else if (points < 1 || points > 127)
-                r.Problem = "NPoint not between 1 and 127";
-            else if (address + points > 65536)
+            // The project check's rules; where the data sits in DeviceNet
+            // does not matter on the serial line.
+            const auto failures = AccessRowFailures(r.Cells, t, 65535);
+            if (!failures.empty()) {
+                r.Problem = failures.front();
+                while (!r.Problem.empty() && r.Problem.back() == ' ')
+                    r.Problem.pop_back();
+            } else if (address + points > 65536)
                 r.Problem = "points beyond address 65535";
             r.Request.Slave = static_cast<uint8_t>(std::max(slave, 0) & 0xFF);
             r.Request.Function = static_cast<uint8_t>(fn);

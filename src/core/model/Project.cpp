@@ -7,6 +7,7 @@
 #include "core/project/ParseInteger.h"
 #include "core/project/XmlDoc.h"
 
+#include <cctype>
 #include <optional>
 #include <sys/stat.h>
 
@@ -244,7 +245,9 @@ void Project::readParams(const std::optional<std::string>& bytes, const std::str
 void Project::readAccess(const std::optional<std::string>& bytes, const std::string& error) {
     access_ = AccessPart{};
     sdoDoc_ = Parsed(bytes, error, sdoPath(), access_.report);
+    sdoBytes_.reset();
     if (!sdoDoc_) return;
+    sdoBytes_ = std::make_shared<const std::string>(*bytes);
     const XmlNode root = sdoDoc_->root();
     access_.rootName = root.name();
     auto partial = [&](const std::string& reason) {
@@ -313,9 +316,11 @@ std::string Project::paramsXml(const CommParams& p) const {
 
 namespace {
 // `doc` with list `t` holding `rows`; the list is made where it is missing.
-void PutList(XmlDocument& doc, AccessTable t, const std::vector<AccessRow>& rows) {
+// `isRoot`: the list is the document's root.
+void PutList(XmlDocument& doc, AccessTable t, const std::vector<AccessRow>& rows,
+             bool isRoot = false) {
     XmlNode root = doc.root();
-    std::optional<XmlNode> list = root.findChild(ListName(t));
+    std::optional<XmlNode> list = isRoot ? std::optional(root) : root.findChild(ListName(t));
     if (!list) {
         pugi::xml_node made;
         auto out = root.findChild(ListName(AccessTable::Write));
@@ -329,6 +334,30 @@ void PutList(XmlDocument& doc, AccessTable t, const std::vector<AccessRow>& rows
         list->raw().remove_child(list->raw().first_child());
     for (const AccessRow& r : rows)
         WriteRow(*list, r);
+}
+
+// Where element `e` stands in the bytes it was parsed from: from its '<' to
+// the '>' that ends it. Nothing when that cannot be told for sure.
+std::optional<std::pair<size_t, size_t>> SpanOf(const std::string& bytes, pugi::xml_node e,
+                                                const std::string& rootName) {
+    const ptrdiff_t off = e.offset_debug();
+    if (off <= 0 || size_t(off) > bytes.size() || bytes[size_t(off) - 1] != '<')
+        return std::nullopt;
+    const size_t begin = size_t(off) - 1;
+    size_t limit;
+    if (pugi::xml_node next = e.next_sibling()) {
+        const ptrdiff_t n = next.offset_debug();
+        if (n <= 0 || next.type() != pugi::node_element) return std::nullopt;
+        limit = size_t(n) - 1;
+    } else {
+        limit = bytes.rfind("</" + rootName);
+    }
+    if (limit == std::string::npos || limit <= begin || limit > bytes.size()) return std::nullopt;
+    size_t end = limit;
+    while (end > begin && std::isspace(static_cast<unsigned char>(bytes[end - 1])))
+        --end;
+    if (end == begin || bytes[end - 1] != '>') return std::nullopt;
+    return std::pair{begin, end};
 }
 
 std::vector<AccessRow> RunOf(const std::vector<AccessRow>& rows) {
@@ -354,6 +383,36 @@ std::string Project::accessTableXml(AccessTable t, const std::vector<AccessRow>&
         doc.createRoot(kSdoRoot);
         PutList(doc, AccessTable::Read, {});
         PutList(doc, AccessTable::Write, {});
+    }
+    // The file's own bytes around the list, when it can be found in them:
+    // everything else, the other table included, stays as it was written.
+    const AccessTable other = t == AccessTable::Read ? AccessTable::Write : AccessTable::Read;
+    const bool found = access_.table(t).found;
+    if (access_.report.usable() && sdoBytes_ && (found || access_.table(other).found)) {
+        const pugi::xml_node root = sdoDoc_->root().raw();
+        const pugi::xml_node list = root.child(ListName(found ? t : other));
+        if (auto span = SpanOf(*sdoBytes_, list, access_.rootName)) {
+            XmlDocument one;
+            if (found)
+                one.raw().append_copy(list);
+            else
+                one.createRoot(ListName(t));
+            PutList(one, t, rows, true);
+            const std::string& b = *sdoBytes_;
+            // A missing list goes where Set Access would have it: the read
+            // table before the write table.
+            if (!found) span = t == AccessTable::Read ? std::pair{span->first, span->first}
+                                                      : std::pair{span->second, span->second};
+            std::string spliced =
+                b.substr(0, span->first) + one.toString() + b.substr(span->second);
+            try {
+                XmlDocument check;
+                check.loadString(spliced);
+                return spliced;
+            } catch (const std::exception&) {
+                // Not what it seemed: the document as a whole then.
+            }
+        }
     }
     PutList(doc, t, rows);
     return doc.toString();

@@ -154,6 +154,9 @@ private:
     DiagnosisPart diagnosis_;
     // The documents as read, for the writers to copy what they do not own.
     std::shared_ptr<const XmlDocument> pargenDoc_, sdoDoc_;
+    // sdo.xml's bytes as read, so that a save of one table copies the other
+    // byte for byte.
+    std::shared_ptr<const std::string> sdoBytes_;
 };
 
 // The file's content: nothing for an absent file; XmlError when it is there

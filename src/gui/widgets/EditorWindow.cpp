@@ -6,6 +6,8 @@
 #include "gui/widgets/FindingsList.h"
 #include "gui/widgets/StringGrid.h"
 
+#include <algorithm>
+
 #include <QAbstractButton>
 #include <QBoxLayout>
 #include <QComboBox>
@@ -138,7 +140,11 @@ void AddTreeNode(const QTreeWidgetItem* node, std::vector<QString>& into) {
 } // namespace
 
 void EditorWindow::addControlState(std::vector<QString>& into) const {
-    for (const QWidget* w : findChildren<QWidget*>()) {
+    // A page brought forward is raised, which reorders its parent's
+    // children: the same widgets are taken in an order of their own.
+    QList<QWidget*> widgets = findChildren<QWidget*>();
+    std::sort(widgets.begin(), widgets.end());
+    for (const QWidget* w : widgets) {
         // Windows opened from this one (byte map, bus probe) hold no data of its own.
         if (w->window() != this || qobject_cast<const FindingsList*>(w) || InsideGrid(w)) continue;
         if (auto* g = qobject_cast<const StringGrid*>(w)) {

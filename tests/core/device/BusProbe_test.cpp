@@ -235,14 +235,15 @@ TEST(BusProbe, RowsTheProbeCannotTry) {
     auto rows = ProbeRows(map);
     ASSERT_EQ(rows.size(), 6u);
     EXPECT_EQ(rows[0].Problem, "");
-    EXPECT_EQ(rows[1].Problem, "Slave ID not between 1 and 250");
-    EXPECT_EQ(rows[2].Problem, "unknown Type");
+    EXPECT_EQ(rows[1].Problem, "Slave ID must be between 1 and 250.");
+    EXPECT_EQ(rows[2].Problem, "Type must be Coil Status or Input Status or Holding Register or "
+                               "Input Register.");
     EXPECT_EQ(rows[3].Problem, "points beyond address 65535");
     EXPECT_EQ(rows[4].Table, AccessTable::Write);
     EXPECT_EQ(rows[4].Request.Slave, 16);
     EXPECT_EQ(rows[4].Request.Address, 0x20);
     EXPECT_EQ(rows[4].Request.Function, 1);
-    EXPECT_EQ(rows[5].Problem, "unknown Type");
+    EXPECT_EQ(rows[5].Problem, "Type must be Coil Status or Holding Register.");
 
     // Binary and ASCII are not Modbus: one pass of "not tested", no request.
     for (int protocol : {3, 4}) {

@@ -150,7 +150,7 @@ INSTANTIATE_TEST_SUITE_P(
                 AccessTable::Write,
                 "1,1,Input Register,0,1,N,0,\r\n2,1,,0,1,N,0,\r\n3,1,holding register,0,1,N,0,\r\n",
                 // Letter case aside: "holding register" is the table's.
-                {"Row 2: unknown Type \"Input Register\".",
+                {"Row 2: Type must be Coil Status or Holding Register.",
                  "Row 3: Type must be Coil Status or Holding Register."}},
         BadCase{"Swap",
                 AccessTable::Read,

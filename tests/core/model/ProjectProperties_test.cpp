@@ -23,14 +23,16 @@ namespace {
 
 class Generator {
 public:
-    explicit Generator(unsigned seed) : rng_(seed) {}
+    // Half the projects are faulty somewhere, the others use only values the
+    // editors would store (in various spellings).
+    explicit Generator(unsigned seed) : rng_(seed) { dirty_ = chance(2); }
 
     // A pargen.xml text, or nothing (no file).
     std::optional<std::string> pargen() {
-        if (chance(4)) return std::nullopt;
+        if (dirty_ && chance(4)) return std::nullopt;
         std::string x = "<Par_Gen>";
         const std::pair<const char*, std::vector<std::string>> fields[] = {
-            {"Ser_Baud", {"0", "7", "3", "0x05", " 4", "9", "x", "+2"}},
+            {"Ser_Baud", {"7", "0x05", " 4", "9", "x", "+2"}},
             {"Ser_Par", {"0", "1", "2", "$1", "3"}},
             {"Ser_TO", {"1000", "0", "10000", "0x3E8", "20000", "-1", ""}},
             {"Ser_CD", {"100", "0", "1000", "1001", "abc"}},
@@ -47,9 +49,8 @@ public:
             {"Profi_NB_IN", {"244", "100", "-5"}},
         };
         for (const auto& [name, values] : fields) {
-            if (chance(12)) continue; // element missing
-            // Mostly the first, valid spelling: most projects check clean.
-            const std::string& v = chance(3) ? pick(values) : values.front();
+            if (dirty_ && chance(12)) continue; // element missing
+            const std::string& v = dirty_ && chance(4) ? pick(values) : values.front();
             x += std::string("<") + name + ">" + v + "</" + name + ">";
         }
         return x + "</Par_Gen>";
@@ -60,10 +61,10 @@ public:
         std::string x = "<Serial_to_ProfiBus>";
         for (bool read : {true, false}) {
             const char* list = read ? "DeviceNet_IN" : "DeviceNet_OUT";
-            if (chance(40)) continue;
+            if (dirty_ && chance(40)) continue;
             x += std::string("<") + list + ">";
             int rows = int(rng_() % 12);
-            if (chance(25)) rows = 455 + int(rng_() % 6);
+            if (chance(25)) rows = (dirty_ ? 455 : 440) + int(rng_() % 6);
             for (int r = 0; r < rows; ++r)
                 x += row(read, r);
             x += std::string("</") + list + ">";
@@ -73,6 +74,7 @@ public:
 
 private:
     bool chance(int oneIn) { return rng_() % unsigned(oneIn) == 0; }
+    bool dirty_ = false;
     const std::string& pick(const std::vector<std::string>& v) { return v[rng_() % v.size()]; }
 
     std::string row(bool read, int r) {
@@ -82,7 +84,7 @@ private:
         static const std::vector<std::string> writeTypes = {
             "Coil Status",  "Holding Register", "coil status", "Input Status",
             "Input Register", "Foo"};
-        const bool bad = chance(6);
+        const bool bad = dirty_ && chance(6);
         auto attr = [&](const char* name, const std::string& good,
                         const std::vector<std::string>& odd) {
             if (bad && chance(8)) return std::string(); // attribute missing
@@ -91,8 +93,10 @@ private:
         };
         const int slave = 1 + int(rng_() % 250);
         const int points = 1 + int(rng_() % 20);
-        const std::string& type = chance(5) ? pick(read ? readTypes : writeTypes)
-                                            : (read ? readTypes : writeTypes)[rng_() % 2 * 2];
+        // Clean rows take a type of their table, in any letter case.
+        const std::vector<std::string>& types = read ? readTypes : writeTypes;
+        const std::string& type =
+            dirty_ && chance(5) ? pick(types) : types[rng_() % (read ? 6 : 3)];
         std::string x = "<row";
         x += attr("Slave_ID", chance(4) ? "0x" + Hex(slave) : std::to_string(slave),
                   {"0", "", "251", "999", "abc", " 7"});
@@ -100,8 +104,9 @@ private:
         x += attr("Address_Mod", std::to_string(rng_() % 60000), {"70000", "-1", "$FFFF"});
         x += attr("NPoint", std::to_string(points), {"0", "128", "300", "+5"});
         x += attr("Swap", chance(2) ? "Y" : "N", {"", "y", "YES"});
-        x += attr("Address_DeviceNet", std::to_string(rng_() % 400), {"9999", "-1", ""});
-        x += attr("Mnemonic", "m" + std::to_string(r) + (chance(5) ? " \"q\" & <a>, b;c" : ""),
+        x += attr("Address_DeviceNet", std::to_string(rng_() % 20), {"9999", "-1", ""});
+        x += attr("Mnemonic",
+                  "m" + std::to_string(r) + (chance(5) ? " &quot;q&quot; &amp; &lt;a&gt;, b;c" : ""),
                   {""});
         return x + "/>";
     }

@@ -134,7 +134,7 @@ private slots:
         QVERIFY(!shown);
         // The check finds it first; the question's default (No) builds nothing.
         QCOMPARE(rec->texts("risky").size(), 1);
-        QVERIFY2(rec->texts("risky")[0].contains("sdo.xml:::: error: Attribute 'Type' not found"),
+        QVERIFY2(rec->texts("risky")[0].contains("sdo.xml:read:1:Type: error: Error row 1!!"),
                  qPrintable(rec->texts("risky")[0]));
         QVERIFY(!FileExists(BankPath(project)));
         // Building anyway reports the image writer's own error.
@@ -146,11 +146,14 @@ private slots:
     }
 
     void anImageThatCannotBeWrittenIsReportedAndTheDialogStaysClosed() {
+        // A missing bin folder is made; a file in its place cannot be.
         QVERIFY(::rmdir((project + "/bin").c_str()) == 0);
+        WriteText(project + "/bin", "not a folder");
         bool shown = updateDevice([] {});
         QVERIFY(!shown);
         QCOMPARE(rec->texts("error").size(), 1);
-        QVERIFY(rec->texts("error")[0].startsWith("Cannot create file"));
+        QVERIFY2(rec->texts("error")[0].startsWith("Cannot create folder"),
+                 qPrintable(rec->texts("error")[0]));
         QVERIFY(!FileExists(BankPath(project)));
     }
 

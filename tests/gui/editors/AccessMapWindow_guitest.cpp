@@ -284,13 +284,14 @@ void SetVarTest::brokenMapKeepsRowsReadBefore() {
     WriteText(f.ws.SdoPath,
               "<Serial_to_ProfiBus><DeviceNet_IN><row Slave_ID=\"1\" Type=\"Coil Status\" "
               "Address_Mod=\"0\" NPoint=\"1\" Address_DeviceNet=\"0\" Mnemonic=\"a\"/>"
-              "<row Slave_ID=\"2\" Type=\"Coil Status\" Address_Mod=\"0\" NPoint=\"1\" "
-              "Address_DeviceNet=\"0\"/></DeviceNet_IN><DeviceNet_OUT/></Serial_to_ProfiBus>");
+              "<row Slave_ID=\"2\" Type=\"Coil Status\" Address_Mod=\"0\" "
+              "Address_DeviceNet=\"0\" Mnemonic=\"b\"/></DeviceNet_IN><DeviceNet_OUT/>"
+              "</Serial_to_ProfiBus>");
     TFSetVar dlg(f.ws);
     dlg.setPrompt(f.rec);
     dlg.show();
     QCOMPARE(f.rec->texts("error").size(), 1);
-    QVERIFY(f.rec->texts("error")[0].contains("Mnemonic"));
+    QVERIFY(f.rec->texts("error")[0].contains("NPoint"));
     QCOMPARE(dlg.sga->cell(7, 1), QString("a"));
     QVERIFY(dlg.sga->cell(1, 2).isEmpty());
 }

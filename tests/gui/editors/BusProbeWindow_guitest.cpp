@@ -91,7 +91,7 @@ void BusProbeTest::everyOutcomeOnceColouredAndSummed() {
                                   "bad frame: other slave (reply from slave 99)",
                                   "bad frame: other function (reply for function 4)",
                                   "bad frame: wrong length (byte count 6, expected 4)",
-                                  "not tested: Slave ID not between 1 and 250",
+                                  "not tested: Slave ID must be between 1 and 250.",
                                   "answered",
                                   "answered"};
     for (int r = 0; r < outcomes.size(); ++r)

@@ -224,7 +224,8 @@ void PargenTest::errorPairCheckedOnlyWhenEnabled() {
     QCOMPARE(Element(ReadText(f.ws.PargenPath), "DN_Val_Canc_Data"), std::string("0xFF"));
     QCOMPARE(Element(ReadText(f.ws.PargenPath), "DN_Enable_Error"), std::string("1"));
 
-    // Unchecked: the pair is stored as typed without a check.
+    // Unchecked: the pair is not held to its ranges, only to the byte the
+    // image keeps each in.
     f.rec->clear();
     dlg.show();
     QVERIFY(dlg.CB_En_Err->isChecked()); // reloaded from the file
@@ -232,11 +233,21 @@ void PargenTest::errorPairCheckedOnlyWhenEnabled() {
     Type(dlg.E_Val_Canc_Data, "999");
     Tick(dlg.CB_En_Err);
     QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
+    QVERIFY(dlg.isVisible());
+    QCOMPARE(f.rec->texts("error"),
+             QStringList{"Error!! Value to set to cancel data must be between 0 and 255, also while "
+                         "the Modbus error check is off. "});
+    // The boxes are off with the check: it is ticked again to mend the value.
+    f.rec->clear();
+    Tick(dlg.CB_En_Err);
+    Type(dlg.E_Val_Canc_Data, "255");
+    Tick(dlg.CB_En_Err);
+    QTest::mouseClick(dlg.bitbtn1, Qt::LeftButton);
     QVERIFY(f.rec->entries.isEmpty());
     const std::string xml = ReadText(f.ws.PargenPath);
     QCOMPARE(Element(xml, "DN_Enable_Error"), std::string("0"));
     QCOMPARE(Element(xml, "DN_Num_Cont_Err"), std::string("0"));
-    QCOMPARE(Element(xml, "DN_Val_Canc_Data"), std::string("999"));
+    QCOMPARE(Element(xml, "DN_Val_Canc_Data"), std::string("255"));
 }
 
 void PargenTest::choicesWrittenAsCodes() {
