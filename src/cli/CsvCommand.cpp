@@ -2,9 +2,9 @@
 #include "cli/Cli.h"
 #include "core/editors/AccessMap.h"
 #include "core/editors/DiagnosisIds.h"
+#include "core/editors/TableCsv.h"
 #include "core/model/Project.h"
 #include "core/project/Errors.h"
-#include "core/editors/TableCsv.h"
 #include "core/project/FileSystem.h"
 #include "core/tools/Csv.h"
 

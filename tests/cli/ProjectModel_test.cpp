@@ -38,8 +38,8 @@ TEST(ProjectModelCli, ImportingOneTableKeepsTheOtherByteForByte) {
     const std::string out = "<DeviceNet_OUT>" + Row("1", "Coil Status", 0, "w1") +
                             Row("", "Coil Status", 1, "gap") + Row("3", "Coil Status", 2, "w3") +
                             "</DeviceNet_OUT>";
-    Folder p("<Serial_to_ProfiBus><DeviceNet_IN>" + Row("1", "Coil Status", 0) +
-             "</DeviceNet_IN>" + out + "</Serial_to_ProfiBus>");
+    Folder p("<Serial_to_ProfiBus><DeviceNet_IN>" + Row("1", "Coil Status", 0) + "</DeviceNet_IN>" +
+             out + "</Serial_to_ProfiBus>");
     WriteText(p.dir / "read.csv",
               "N°,Slave ID,Type,Address Register,NPoint,SWAP,Address DeviceNet,Mnemonic\r\n"
               "1,7,Input Register,300,2,Y,6,new\r\n");

@@ -4,8 +4,8 @@
 // no error in builds, and its image holds exactly what the files say.
 #include "../support/ImageModel.h"
 #include "core/device/ConfigImage.h"
-#include "core/model/Check.h"
 #include "core/editors/ProjectCheck.h"
+#include "core/model/Check.h"
 #include "core/project/Errors.h"
 
 #include <cstdio>

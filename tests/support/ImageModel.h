@@ -41,10 +41,10 @@ inline std::string ImageMismatch(const Project& project, const std::vector<uint8
     const ParamTexts& p = project.params().texts;
     auto text = [&](Param id) { return p[id] ? num(*p[id]) : -99999; };
     const BankParams& b = *img.params;
-    const std::pair<int, Param> same[] = {
-        {b.serBaud, Param::SerBaud}, {b.serPar, Param::SerPar}, {b.serTO, Param::SerTO},
-        {b.serCD, Param::SerCD},     {b.dnId, Param::DnId},     {b.dnBaud, Param::DnBaud},
-        {b.dnNbIn, Param::DnNbIn},   {b.dnNbOut, Param::DnNbOut}};
+    const std::pair<int, Param> same[] = {{b.serBaud, Param::SerBaud}, {b.serPar, Param::SerPar},
+                                          {b.serTO, Param::SerTO},     {b.serCD, Param::SerCD},
+                                          {b.dnId, Param::DnId},       {b.dnBaud, Param::DnBaud},
+                                          {b.dnNbIn, Param::DnNbIn},   {b.dnNbOut, Param::DnNbOut}};
     for (const auto& [value, id] : same)
         if (value != text(id)) return std::string("parameter ") + InfoOf(id).element;
     if (b.serType != (text(Param::SerType) == 1 ? 0 : 1)) return "parameter Ser_Type";

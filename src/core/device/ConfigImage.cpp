@@ -1,14 +1,14 @@
 #include "core/device/ConfigImage.h"
 
+#include "core/model/Project.h"
 #include "core/project/Errors.h"
 #include "core/project/FileSystem.h"
-#include "core/project/ParseInteger.h"
 #include "core/project/Lookup.h"
-#include "core/model/Project.h"
+#include "core/project/ParseInteger.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cctype>
+#include <cerrno>
 #include <optional>
 
 namespace bank {
@@ -68,13 +68,11 @@ struct RowReader {
             return ParseInteger(text);
         } catch (const EConvertError& e) {
             throw EConvertError(std::string("Error in ") + SdoFile + ": " + AccessTableName(t) +
-                                " table row " + std::to_string(index + 1) + ", " + column +
-                                ": " + e.what());
+                                " table row " + std::to_string(index + 1) + ", " + column + ": " +
+                                e.what());
         }
     }
-    int32_t slave() const {
-        return number(AccessAttr::SlaveId, "Slave ID", row().SlaveId);
-    }
+    int32_t slave() const { return number(AccessAttr::SlaveId, "Slave ID", row().SlaveId); }
     int32_t address() const {
         return number(AccessAttr::AddressMod, "Address Register", row().AddressMod);
     }
@@ -92,21 +90,16 @@ struct RowReader {
     uint8_t swap() const { return Upper(row().Swap) == "Y" ? 1 : 0; }
 };
 
-void PutReadRecord(ImageWriter& w, const RowReader& r) {
+// A serial-read or serial-write record: the write record has its type
+// after the addresses.
+void PutRecord(ImageWriter& w, const RowReader& r) {
+    const bool read = r.t == AccessTable::Read;
     w.put8(r.slave());
-    w.put8(r.type());
+    if (read) w.put8(r.type());
     w.put16(r.address());
     w.put8(r.points());
     w.put16(r.deviceNet());
-    w.put8(r.swap());
-}
-
-void PutWriteRecord(ImageWriter& w, const RowReader& r) {
-    w.put8(r.slave());
-    w.put16(r.address());
-    w.put8(r.points());
-    w.put16(r.deviceNet());
-    w.put8(r.type());
+    if (!read) w.put8(r.type());
     w.put8(r.swap());
 }
 
@@ -165,8 +158,8 @@ std::vector<uint8_t> BuildImage(const Project& project) {
     if (access.report.present()) {
         for (AccessTable t : {AccessTable::Read, AccessTable::Write})
             if (!access.table(t).found)
-                throw XmlError(std::string("Error in ") + SdoFile + ": element '" +
-                               ListName(t) + "' not found");
+                throw XmlError(std::string("Error in ") + SdoFile + ": element '" + ListName(t) +
+                               "' not found");
         nIn = access.in.rows.size();
         nOut = access.out.rows.size();
     }
@@ -181,10 +174,9 @@ std::vector<uint8_t> BuildImage(const Project& project) {
     ImageWriter w(buf.data(), buf.size());
     w.put32(int32_t(HeaderSize));
     w.seek(HeaderSize);
-    for (size_t i = 0; i < nIn; ++i)
-        PutReadRecord(w, RowReader{access.in, AccessTable::Read, i});
-    for (size_t i = 0; i < nOut; ++i)
-        PutWriteRecord(w, RowReader{access.out, AccessTable::Write, i});
+    for (AccessTable t : {AccessTable::Read, AccessTable::Write})
+        for (size_t i = 0; i < access.table(t).rows.size(); ++i)
+            PutRecord(w, RowReader{access.table(t), t, i});
     w.put32At(OffParamBlock, int32_t(w.pos()));
     if (withParams) PutParamBlock(w, params, nIn, nOut);
     buf.resize(w.pos());

@@ -1,9 +1,9 @@
 #include "core/device/GsdWriter.h"
 
+#include "core/model/Project.h"
 #include "core/project/Errors.h"
 #include "core/project/FileSystem.h"
 #include "core/project/ParseInteger.h"
-#include "core/model/Project.h"
 
 #include <cstdint>
 #include <cstdio>

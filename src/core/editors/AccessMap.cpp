@@ -1,9 +1,9 @@
 #include "core/editors/AccessMap.h"
 
+#include "core/model/Project.h"
 #include "core/project/CheckedTable.h"
 #include "core/project/Errors.h"
 #include "core/project/FileSystem.h"
-#include "core/model/Project.h"
 
 #include <cctype>
 #include <cstdint>
@@ -125,8 +125,8 @@ std::vector<AccessFailure> LocatedAccessFailures(const AccessMap& map, const Acc
 }
 
 Finding AsFinding(AccessFailure f) {
-    static const char* const kColumns[] = {"Slave ID", "Type",          "Address Register",
-                                           "NPoint",   "Address DeviceNet", "SWAP"};
+    static const char* const kColumns[] = {
+        "Slave ID", "Type", "Address Register", "NPoint", "Address DeviceNet", "SWAP"};
     return {Severity::Error,
             "sdo.xml",
             AccessTableName(f.table),

@@ -1,9 +1,9 @@
 #include "core/editors/CommParams.h"
 
+#include "core/model/Project.h"
 #include "core/project/Errors.h"
 #include "core/project/FileSystem.h"
 #include "core/project/ParseInteger.h"
-#include "core/model/Project.h"
 
 namespace {
 // Range check of an edit-box value; text that is not a number counts as -1.

@@ -16,7 +16,6 @@ std::string Trimmed(std::string s) {
     return s;
 }
 
-
 std::string RowHead(size_t record) {
     return "Row " + std::to_string(record + 1) + ": ";
 }

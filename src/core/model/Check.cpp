@@ -35,8 +35,8 @@ CommParams StoredCommParams(const ParamsPart& part, std::vector<Finding>& out) {
         if (!present(id)) return std::nullopt;
         auto v = TryParseInteger(*t[id]);
         if (!v)
-            error(id, std::string("Error!! ") + InfoOf(id).label + ": the stored value '" +
-                          *t[id] + "' is not a number. ");
+            error(id, std::string("Error!! ") + InfoOf(id).label + ": the stored value '" + *t[id] +
+                          "' is not a number. ");
         return v;
     };
     // A code the editor would change on reading it: the image would hold
@@ -99,8 +99,8 @@ std::vector<AccessFailure> StoredAccessFailures(const AccessPart& part,
             if (i >= size_t(AccessMapRows)) {
                 out.push_back({t, i, AccessField::SlaveId,
                                RowFailure(i + 1, checks.checks.front().table,
-                                          "A table holds at most " +
-                                              std::to_string(AccessMapRows) + " rows. ")});
+                                          "A table holds at most " + std::to_string(AccessMapRows) +
+                                              " rows. ")});
                 continue;
             }
             for (const CellCheck<AccessRow>& c : checks.checks)

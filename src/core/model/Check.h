@@ -19,5 +19,4 @@ std::vector<Finding> CheckDiagnosis(const DiagnosisPart& part);
 
 // The same findings of sdo.xml's rows, located for a grid: every stored row
 // of both tables, table by table, row by row, column by column.
-std::vector<AccessFailure> StoredAccessFailures(const AccessPart& part,
-                                                const AccessBounds& bounds);
+std::vector<AccessFailure> StoredAccessFailures(const AccessPart& part, const AccessBounds& bounds);

@@ -24,8 +24,9 @@ constexpr std::array<ParamInfo, ParamCount> kParams = {{
 }};
 
 constexpr std::array<Param, 14> kFileOrder = {
-    P::SerBaud, P::SerPar, P::SerTO,   P::SerCD,  P::SerType,      P::SerProt,      P::SerWriteMode,
-    P::DnId,    P::DnBaud, P::DnNbIn,  P::DnNbOut, P::DnEnableError, P::DnNumContErr, P::DnValCancData};
+    P::SerBaud, P::SerPar,        P::SerTO,        P::SerCD,        P::SerType,
+    P::SerProt, P::SerWriteMode,  P::DnId,         P::DnBaud,       P::DnNbIn,
+    P::DnNbOut, P::DnEnableError, P::DnNumContErr, P::DnValCancData};
 
 static_assert([] {
     for (size_t i = 0; i < ParamCount; ++i)

@@ -401,8 +401,9 @@ std::string Project::accessTableXml(AccessTable t, const std::vector<AccessRow>&
             const std::string& b = *sdoBytes_;
             // A missing list goes where Set Access would have it: the read
             // table before the write table.
-            if (!found) span = t == AccessTable::Read ? std::pair{span->first, span->first}
-                                                      : std::pair{span->second, span->second};
+            if (!found)
+                span = t == AccessTable::Read ? std::pair{span->first, span->first}
+                                              : std::pair{span->second, span->second};
             std::string spliced =
                 b.substr(0, span->first) + one.toString() + b.substr(span->second);
             try {

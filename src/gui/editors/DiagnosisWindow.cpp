@@ -1,9 +1,9 @@
 #include "gui/editors/DiagnosisWindow.h"
 
 #include "core/editors/DiagnosisIds.h"
+#include "core/editors/TableCsv.h"
 #include "core/model/Project.h"
 #include "core/project/Errors.h"
-#include "core/editors/TableCsv.h"
 #include "core/project/FileSystem.h"
 #include "core/project/Workspace.h"
 #include "gui/widgets/StringGrid.h"

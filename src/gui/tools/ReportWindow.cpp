@@ -64,8 +64,8 @@ void TFReport::FormShow() {
     run([this] {
         date_ = QDate::currentDate().toString(Qt::ISODate).toStdString();
         // Qt's rich text draws no SVG: the byte map comes as coloured table cells.
-        ReportView->setHtml(QString::fromStdString(CommissioningReportHtml(
-            ws().project(), projectName(), date_, ByteMapDrawing::Table)));
+        ReportView->setHtml(QString::fromStdString(
+            CommissioningReportHtml(ws().project(), projectName(), date_, ByteMapDrawing::Table)));
     });
 }
 

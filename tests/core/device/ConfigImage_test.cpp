@@ -284,10 +284,10 @@ INSTANTIATE_TEST_SUITE_P(
                  SdoXml(RowWith(ExampleIn, "Address_DeviceNet", ""), ""),
                  "Error in sdo.xml: read table row 1, Address DeviceNet: '' is not a valid "
                  "integer value"},
-        StopCase{"EmptySlaveIdAfterGoodRows", "",
-                 SdoXml(std::string(ExampleIn) + ExampleIn + RowWith(ExampleIn, "Slave_ID", ""),
-                        ""),
-                 "Error in sdo.xml: read table row 3, Slave ID: '' is not a valid integer value"},
+        StopCase{
+            "EmptySlaveIdAfterGoodRows", "",
+            SdoXml(std::string(ExampleIn) + ExampleIn + RowWith(ExampleIn, "Slave_ID", ""), ""),
+            "Error in sdo.xml: read table row 3, Slave ID: '' is not a valid integer value"},
         StopCase{"NoWriteList", "", "<Serial_to_ProfiBus><DeviceNet_IN/></Serial_to_ProfiBus>",
                  "Error in sdo.xml: element 'DeviceNet_OUT' not found"},
         StopCase{"NoReadList", "", "<Serial_to_ProfiBus><DeviceNet_OUT/></Serial_to_ProfiBus>",

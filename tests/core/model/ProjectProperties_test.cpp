@@ -78,12 +78,18 @@ private:
     const std::string& pick(const std::vector<std::string>& v) { return v[rng_() % v.size()]; }
 
     std::string row(bool read, int r) {
-        static const std::vector<std::string> readTypes = {
-            "Coil Status", "Input Status", "Holding Register", "Input Register", "holding register",
-            "COIL STATUS", "Coil",         "Foo",              ""};
-        static const std::vector<std::string> writeTypes = {
-            "Coil Status",  "Holding Register", "coil status", "Input Status",
-            "Input Register", "Foo"};
+        static const std::vector<std::string> readTypes = {"Coil Status",
+                                                           "Input Status",
+                                                           "Holding Register",
+                                                           "Input Register",
+                                                           "holding register",
+                                                           "COIL STATUS",
+                                                           "Coil",
+                                                           "Foo",
+                                                           ""};
+        static const std::vector<std::string> writeTypes = {"Coil Status",    "Holding Register",
+                                                            "coil status",    "Input Status",
+                                                            "Input Register", "Foo"};
         const bool bad = dirty_ && chance(6);
         auto attr = [&](const char* name, const std::string& good,
                         const std::vector<std::string>& odd) {
@@ -105,9 +111,10 @@ private:
         x += attr("NPoint", std::to_string(points), {"0", "128", "300", "+5"});
         x += attr("Swap", chance(2) ? "Y" : "N", {"", "y", "YES"});
         x += attr("Address_DeviceNet", std::to_string(rng_() % 20), {"9999", "-1", ""});
-        x += attr("Mnemonic",
-                  "m" + std::to_string(r) + (chance(5) ? " &quot;q&quot; &amp; &lt;a&gt;, b;c" : ""),
-                  {""});
+        x +=
+            attr("Mnemonic",
+                 "m" + std::to_string(r) + (chance(5) ? " &quot;q&quot; &amp; &lt;a&gt;, b;c" : ""),
+                 {""});
         return x + "/>";
     }
 
@@ -267,8 +274,8 @@ TEST(ProjectProperties, SavingOnePartKeepsEveryOtherPartByteForByte) {
         p.saveParams(CommParamsOf(p.params()));
         const std::string saved = Read(dir, "pargen.xml");
         if (at != std::string::npos) {
-            const std::string element = pargen->substr(at, pargen->find("</Profi_NB_IN>", at) +
-                                                                14 - at);
+            const std::string element =
+                pargen->substr(at, pargen->find("</Profi_NB_IN>", at) + 14 - at);
             EXPECT_NE(saved.find(element), std::string::npos) << "seed " << seed << saved;
         }
     }
@@ -312,19 +319,19 @@ TEST_P(LoadReports, SayHowTheFileWasRead) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, LoadReports,
-    testing::Values(
-        ReportCase{"Absent", std::nullopt, LoadState::Absent, ""},
-        ReportCase{"Read",
-                   "<S><DeviceNet_IN/><DeviceNet_OUT><row Slave_ID='1' Address_Mod='0' "
-                   "NPoint='1' Address_DeviceNet='0'/></DeviceNet_OUT></S>",
-                   LoadState::Read, ""},
-        ReportCase{"NoWriteList", "<S><DeviceNet_IN/></S>", LoadState::Partial,
-                   "'DeviceNet_OUT' not found"},
-        ReportCase{"RowWithoutNPoint",
-                   "<S><DeviceNet_IN><row Slave_ID='1' Type='Coil Status' Address_Mod='0' "
-                   "Address_DeviceNet='0' Mnemonic=''/></DeviceNet_IN><DeviceNet_OUT/></S>",
-                   LoadState::Partial, "'NPoint'"},
-        ReportCase{"Malformed", "<S><DeviceNet_IN>", LoadState::Unreadable, "sdo.xml"}),
+    testing::Values(ReportCase{"Absent", std::nullopt, LoadState::Absent, ""},
+                    ReportCase{"Read",
+                               "<S><DeviceNet_IN/><DeviceNet_OUT><row Slave_ID='1' Address_Mod='0' "
+                               "NPoint='1' Address_DeviceNet='0'/></DeviceNet_OUT></S>",
+                               LoadState::Read, ""},
+                    ReportCase{"NoWriteList", "<S><DeviceNet_IN/></S>", LoadState::Partial,
+                               "'DeviceNet_OUT' not found"},
+                    ReportCase{
+                        "RowWithoutNPoint",
+                        "<S><DeviceNet_IN><row Slave_ID='1' Type='Coil Status' Address_Mod='0' "
+                        "Address_DeviceNet='0' Mnemonic=''/></DeviceNet_IN><DeviceNet_OUT/></S>",
+                        LoadState::Partial, "'NPoint'"},
+                    ReportCase{"Malformed", "<S><DeviceNet_IN>", LoadState::Unreadable, "sdo.xml"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The check finds what the image would code wrongly, located.
@@ -393,12 +400,12 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Letter case is no error: the image compares without it.
 TEST(ProjectModel, TypeInAnyLetterCaseIsAccepted) {
-    const Project p = Project::fromTexts(
-        std::nullopt,
-        "<Serial_to_ProfiBus><DeviceNet_IN>" + Row("1", "holding REGISTER") +
-            "</DeviceNet_IN><DeviceNet_OUT>" + Row("2", "COIL status") +
-            "</DeviceNet_OUT></Serial_to_ProfiBus>",
-        std::nullopt);
+    const Project p =
+        Project::fromTexts(std::nullopt,
+                           "<Serial_to_ProfiBus><DeviceNet_IN>" + Row("1", "holding REGISTER") +
+                               "</DeviceNet_IN><DeviceNet_OUT>" + Row("2", "COIL status") +
+                               "</DeviceNet_OUT></Serial_to_ProfiBus>",
+                           std::nullopt);
     for (const Finding& f : CheckProject(p))
         EXPECT_NE(f.column, "Type") << f.message;
 }
