@@ -7,6 +7,7 @@
 
 #include <cctype>
 #include <cstdint>
+#include <string_view>
 
 namespace {
 struct TableInfo {
@@ -27,18 +28,18 @@ const TableInfo& Info(AccessTable t) {
 } // namespace
 
 std::optional<uint8_t> AccessTypeCode(AccessTable t, const std::string& type) {
-    std::string u;
-    u.reserve(type.size());
-    for (char c : type)
-        u += char(std::toupper(static_cast<unsigned char>(c)));
     // Codes of the image records; the write table knows two of the four.
-    static const std::pair<const char*, uint8_t> codes[] = {
+    static const std::pair<std::string_view, uint8_t> codes[] = {
         {"COIL STATUS", 1}, {"INPUT STATUS", 2}, {"HOLDING REGISTER", 3}, {"INPUT REGISTER", 4}};
-    for (const auto& [name, code] : codes)
-        if (u == name) {
-            if (t == AccessTable::Write && code != 1 && code != 3) return std::nullopt;
-            return code;
-        }
+    for (const auto& [name, code] : codes) {
+        if (type.size() != name.size()) continue;
+        bool same = true;
+        for (size_t i = 0; same && i < name.size(); ++i)
+            same = std::toupper(static_cast<unsigned char>(type[i])) == name[i];
+        if (!same) continue;
+        if (t == AccessTable::Write && code != 1 && code != 3) return std::nullopt;
+        return code;
+    }
     return std::nullopt;
 }
 

@@ -8,6 +8,7 @@
 #include "core/project/XmlDoc.h"
 
 #include <cctype>
+#include <cstring>
 #include <optional>
 #include <sys/stat.h>
 
@@ -216,7 +217,7 @@ void Project::reloadAccess() {
     std::string error;
     sdoStamp_ = StampOf(sdoPath());
     auto bytes = ReadIfThere(sdoPath(), error);
-    readAccess(bytes, error);
+    readAccess(std::move(bytes), error);
 }
 
 void Project::reloadDiagnosis() {
@@ -242,12 +243,12 @@ void Project::readParams(const std::optional<std::string>& bytes, const std::str
     }
 }
 
-void Project::readAccess(const std::optional<std::string>& bytes, const std::string& error) {
+void Project::readAccess(std::optional<std::string> bytes, const std::string& error) {
     access_ = AccessPart{};
     sdoDoc_ = Parsed(bytes, error, sdoPath(), access_.report);
     sdoBytes_.reset();
     if (!sdoDoc_) return;
-    sdoBytes_ = std::make_shared<const std::string>(*bytes);
+    sdoBytes_ = std::make_shared<const std::string>(std::move(*bytes));
     const XmlNode root = sdoDoc_->root();
     access_.rootName = root.name();
     auto partial = [&](const std::string& reason) {
@@ -263,25 +264,30 @@ void Project::readAccess(const std::optional<std::string>& bytes, const std::str
         }
         table.found = true;
         const uint8_t mandatory = MandatoryBits(t);
+        const size_t count = list->childCount();
+        table.rows.reserve(count);
+        table.absent.reserve(count);
         for (auto c = list->raw().first_child(); c; c = c.next_sibling()) {
-            XmlNode node(c);
-            AccessRow row;
-            uint8_t absent = 0;
-            for (const AttrInfo& a : kAttrs) {
-                if (auto v = node.findAttr(a.name))
-                    row.*a.cell = std::move(*v);
-                else {
-                    absent |= uint8_t(a.bit);
-                    row.*a.cell = Fallback(t, a.bit);
-                }
+            AccessRow& row = table.rows.emplace_back();
+            // One pass over the attributes; the first of each name counts.
+            uint8_t absent = 0x7F;
+            for (auto a = c.first_attribute(); a; a = a.next_attribute()) {
+                const char* name = a.name();
+                for (const AttrInfo& info : kAttrs)
+                    if ((absent & uint8_t(info.bit)) && std::strcmp(name, info.name) == 0) {
+                        row.*info.cell = a.value();
+                        absent &= uint8_t(~uint8_t(info.bit));
+                        break;
+                    }
             }
+            for (const AttrInfo& a : kAttrs)
+                if (absent & uint8_t(a.bit)) row.*a.cell = Fallback(t, a.bit);
             if (absent & mandatory)
                 for (const AttrInfo& a : kAttrs)
                     if (absent & mandatory & uint8_t(a.bit)) {
                         partial(MissingAttribute(a.name));
                         break;
                     }
-            table.rows.push_back(std::move(row));
             table.absent.push_back(absent);
         }
     }

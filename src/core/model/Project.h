@@ -134,7 +134,7 @@ public:
 
 private:
     void readParams(const std::optional<std::string>& bytes, const std::string& error);
-    void readAccess(const std::optional<std::string>& bytes, const std::string& error);
+    void readAccess(std::optional<std::string> bytes, const std::string& error);
     void readDiagnosis(const std::optional<std::string>& bytes, const std::string& error);
 
     // What a file looked like on disk when it was last read or written.
