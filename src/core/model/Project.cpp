@@ -228,7 +228,11 @@ void Project::reloadDiagnosis() {
 }
 
 void Project::readParams(const std::optional<std::string>& bytes, const std::string& error) {
-    params_ = ParamsPart{};
+    // Field by field: GCC 12 takes a whole-part temporary for uninitialised.
+    params_.report.state = LoadState::Absent;
+    params_.report.reason.clear();
+    params_.rootName = "Par_Gen";
+    params_.texts = ParamTexts{};
     pargenDoc_ = Parsed(bytes, error, pargenPath(), params_.report);
     if (!pargenDoc_) return;
     const XmlNode root = pargenDoc_->root();
@@ -244,7 +248,11 @@ void Project::readParams(const std::optional<std::string>& bytes, const std::str
 }
 
 void Project::readAccess(std::optional<std::string> bytes, const std::string& error) {
-    access_ = AccessPart{};
+    access_.report.state = LoadState::Absent;
+    access_.report.reason.clear();
+    access_.rootName = kSdoRoot;
+    access_.in = AccessTableRows{};
+    access_.out = AccessTableRows{};
     sdoDoc_ = Parsed(bytes, error, sdoPath(), access_.report);
     sdoBytes_.reset();
     if (!sdoDoc_) return;
