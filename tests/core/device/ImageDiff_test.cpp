@@ -30,7 +30,7 @@ using Row = std::array<std::string,
                        7>; // Slave_ID, Type, Address_Mod, NPoint, Swap, Address_DeviceNet, Mnemonic
 
 // A project as its files spell it; Write() puts it in a folder of its own.
-struct Spec {
+struct Sketch {
     std::vector<std::pair<std::string, std::string>> pargen = {
         {"Ser_Baud", "4"},        {"Ser_Par", "1"},
         {"Ser_TO", "500"},        {"Ser_CD", "50"},
@@ -99,7 +99,7 @@ TEST(Crc32, MatchesTheCheckValueAndItsSpelling) {
 TEST(ImageDiff, EveryKnownChangeGivesExactlyItsLines) {
     struct Case {
         const char* name;
-        std::function<void(Spec&)> change;
+        std::function<void(Sketch&)> change;
         std::vector<std::string> projects; // B a project
         // B the image B builds; none: the same lines
         std::optional<std::vector<std::string>> image = std::nullopt;
@@ -107,93 +107,93 @@ TEST(ImageDiff, EveryKnownChangeGivesExactlyItsLines) {
     auto Lines_ = [](std::vector<std::string> l) { return l; };
     const std::vector<Case> cases = {
         {"Ser_Baud",
-         [](Spec& s) { s.param("Ser_Baud") = "5"; },
+         [](Sketch& s) { s.param("Ser_Baud") = "5"; },
          {"parameter Ser_Baud: 4 (19200) -> 5 (38400)"}},
         {"Ser_Par",
-         [](Spec& s) { s.param("Ser_Par") = "2"; },
+         [](Sketch& s) { s.param("Ser_Par") = "2"; },
          {"parameter Ser_Par: 1 (EVEN) -> 2 (ODD)"}},
-        {"Ser_TO", [](Spec& s) { s.param("Ser_TO") = "600"; }, {"parameter Ser_TO: 500 -> 600"}},
-        {"Ser_CD", [](Spec& s) { s.param("Ser_CD") = "60"; }, {"parameter Ser_CD: 50 -> 60"}},
+        {"Ser_TO", [](Sketch& s) { s.param("Ser_TO") = "600"; }, {"parameter Ser_TO: 500 -> 600"}},
+        {"Ser_CD", [](Sketch& s) { s.param("Ser_CD") = "60"; }, {"parameter Ser_CD: 50 -> 60"}},
         // Stored codes between projects, the image's inverted code otherwise.
-        {"Ser_Type", [](Spec& s) { s.param("Ser_Type") = "0"; },
+        {"Ser_Type", [](Sketch& s) { s.param("Ser_Type") = "0"; },
          Lines_({"parameter Ser_Type: 1 (RS485) -> 0 (RS232)"}),
          Lines_({"parameter Ser_Type: 0 (RS485) -> 1 (RS232)"})},
-        {"Ser_Prot", [](Spec& s) { s.param("Ser_Prot") = "4"; },
+        {"Ser_Prot", [](Sketch& s) { s.param("Ser_Prot") = "4"; },
          Lines_({"parameter Ser_Prot: 0 (Modbus RTU) -> 4 (ASCII)"}),
          Lines_({"parameter Ser_Prot: 0 (RTU framing) -> 1 (ASCII framing)"})},
         // JBUS builds the same image as Modbus RTU: only the files differ.
-        {"Ser_Prot same framing", [](Spec& s) { s.param("Ser_Prot") = "2"; },
+        {"Ser_Prot same framing", [](Sketch& s) { s.param("Ser_Prot") = "2"; },
          Lines_({"parameter Ser_Prot: 0 (Modbus RTU) -> 2 (JBUS)"}), Lines_({})},
-        {"DN_ID", [](Spec& s) { s.param("DN_ID") = "13"; }, Lines_({"parameter DN_ID: 12 -> 13"}),
+        {"DN_ID", [](Sketch& s) { s.param("DN_ID") = "13"; }, Lines_({"parameter DN_ID: 12 -> 13"}),
          Lines_({"parameter DN_ID: 12 -> 13"})},
         {"DN_Baud",
-         [](Spec& s) { s.param("DN_Baud") = "2"; },
+         [](Sketch& s) { s.param("DN_Baud") = "2"; },
          {"parameter DN_Baud: 1 (250K) -> 2 (500K)"}},
         {"DN_NB_IN",
-         [](Spec& s) { s.param("DN_NB_IN") = "100"; },
+         [](Sketch& s) { s.param("DN_NB_IN") = "100"; },
          {"parameter DN_NB_IN: 64 -> 100"}},
         {"DN_NB_OUT",
-         [](Spec& s) { s.param("DN_NB_OUT") = "40"; },
+         [](Sketch& s) { s.param("DN_NB_OUT") = "40"; },
          {"parameter DN_NB_OUT: 32 -> 40"}},
         {"Ser_Write_Mode",
-         [](Spec& s) { s.param("Ser_Write_Mode") = "1"; },
+         [](Sketch& s) { s.param("Ser_Write_Mode") = "1"; },
          {"parameter Ser_Write_Mode: 0 (write on change of data) -> 1 (cyclic write)"}},
         {"DN_Enable_Error",
-         [](Spec& s) { s.param("DN_Enable_Error") = "0"; },
+         [](Sketch& s) { s.param("DN_Enable_Error") = "0"; },
          {"parameter DN_Enable_Error: 1 -> 0"}},
         {"DN_Num_Cont_Err",
-         [](Spec& s) { s.param("DN_Num_Cont_Err") = "4"; },
+         [](Sketch& s) { s.param("DN_Num_Cont_Err") = "4"; },
          {"parameter DN_Num_Cont_Err: 3 -> 4"}},
         {"DN_Val_Canc_Data",
-         [](Spec& s) { s.param("DN_Val_Canc_Data") = "0x10"; },
+         [](Sketch& s) { s.param("DN_Val_Canc_Data") = "0x10"; },
          {"parameter DN_Val_Canc_Data: 0 -> 16"}},
         // Every column of both tables.
-        {"read Slave ID", [](Spec& s) { s.in[1][0] = "5"; }, {"read:2:Slave ID: 1 -> 5"}},
+        {"read Slave ID", [](Sketch& s) { s.in[1][0] = "5"; }, {"read:2:Slave ID: 1 -> 5"}},
         {"read Type",
-         [](Spec& s) { s.in[1][1] = "Holding Register"; },
+         [](Sketch& s) { s.in[1][1] = "Holding Register"; },
          {"read:2:Type: 4 (Input Register) -> 3 (Holding Register)"}},
         {"read Address Register",
-         [](Spec& s) { s.in[1][2] = "201"; },
+         [](Sketch& s) { s.in[1][2] = "201"; },
          {"read:2:Address Register: 200 -> 201"}},
-        {"read NPoint", [](Spec& s) { s.in[2][3] = "8"; }, {"read:3:NPoint: 16 -> 8"}},
-        {"read SWAP", [](Spec& s) { s.in[1][4] = "Y"; }, {"read:2:SWAP: 0 (N) -> 1 (Y)"}},
+        {"read NPoint", [](Sketch& s) { s.in[2][3] = "8"; }, {"read:3:NPoint: 16 -> 8"}},
+        {"read SWAP", [](Sketch& s) { s.in[1][4] = "Y"; }, {"read:2:SWAP: 0 (N) -> 1 (Y)"}},
         {"read Address DeviceNet",
-         [](Spec& s) { s.in[2][5] = "20"; },
+         [](Sketch& s) { s.in[2][5] = "20"; },
          {"read:3:Address DeviceNet: 8 -> 20"}},
-        {"read Mnemonic", [](Spec& s) { s.in[0][6] = "TEMP 2"; },
+        {"read Mnemonic", [](Sketch& s) { s.in[0][6] = "TEMP 2"; },
          Lines_({"read:1:Mnemonic: \"TEMP\" -> \"TEMP 2\""}), Lines_({})},
-        {"write Slave ID", [](Spec& s) { s.out[1][0] = "4"; }, Lines_({"write:2:Slave ID: 3 -> 4"}),
-         Lines_({"write:2:Slave ID: 3 -> 4"})},
+        {"write Slave ID", [](Sketch& s) { s.out[1][0] = "4"; },
+         Lines_({"write:2:Slave ID: 3 -> 4"}), Lines_({"write:2:Slave ID: 3 -> 4"})},
         {"write Type",
-         [](Spec& s) { s.out[1][1] = "Holding Register"; },
+         [](Sketch& s) { s.out[1][1] = "Holding Register"; },
          {"write:2:Type: 1 (Coil Status) -> 3 (Holding Register)"}},
         {"write Address Register",
-         [](Spec& s) { s.out[0][2] = "0x1F5"; },
+         [](Sketch& s) { s.out[0][2] = "0x1F5"; },
          {"write:1:Address Register: 500 -> 501"}},
-        {"write NPoint", [](Spec& s) { s.out[1][3] = "16"; }, {"write:2:NPoint: 8 -> 16"}},
-        {"write SWAP", [](Spec& s) { s.out[0][4] = "Y"; }, {"write:1:SWAP: 0 (N) -> 1 (Y)"}},
+        {"write NPoint", [](Sketch& s) { s.out[1][3] = "16"; }, {"write:2:NPoint: 8 -> 16"}},
+        {"write SWAP", [](Sketch& s) { s.out[0][4] = "Y"; }, {"write:1:SWAP: 0 (N) -> 1 (Y)"}},
         {"write Address DeviceNet",
-         [](Spec& s) { s.out[1][5] = "6"; },
+         [](Sketch& s) { s.out[1][5] = "6"; },
          {"write:2:Address DeviceNet: 4 -> 6"}},
-        {"write Mnemonic", [](Spec& s) { s.out[1][6] = "VALVES \"A\""; },
+        {"write Mnemonic", [](Sketch& s) { s.out[1][6] = "VALVES \"A\""; },
          Lines_({"write:2:Mnemonic: \"VALVES\" -> \"VALVES \\\"A\\\"\""}), Lines_({})},
         // Rows added and removed in both tables.
         {"read row added",
-         [](Spec& s) {
+         [](Sketch& s) {
              s.in.push_back({"4", "Coil Status", "7", "1", "N", "10", "NEW"});
          },
          Lines_({"read:4: only in B (slave 4, Coil Status, address 7, 1 point, DeviceNet byte 10, "
                  "\"NEW\")"}),
          Lines_(
              {"read:4: only in B (slave 4, Coil Status, address 7, 1 point, DeviceNet byte 10)"})},
-        {"read row removed", [](Spec& s) { s.in.pop_back(); },
+        {"read row removed", [](Sketch& s) { s.in.pop_back(); },
          Lines_(
              {"read:3: only in A (slave 2, Input Status, address 0, 16 points, DeviceNet byte 8, "
               "\"LIMITS\")"}),
          Lines_({"read:3: only in A (slave 2, Input Status, address 0, 16 points, DeviceNet byte "
                  "8)"})},
         {"write row added",
-         [](Spec& s) {
+         [](Sketch& s) {
              s.out.push_back({"3", "Coil Status", "10", "8", "Y", "6", ""});
          },
          Lines_(
@@ -202,21 +202,21 @@ TEST(ImageDiff, EveryKnownChangeGivesExactlyItsLines) {
          Lines_(
              {"write:3: only in B (slave 3, Coil Status, address 10, 8 points, DeviceNet byte 6, "
               "swapped)"})},
-        {"write row removed", [](Spec& s) { s.out.pop_back(); },
+        {"write row removed", [](Sketch& s) { s.out.pop_back(); },
          Lines_(
              {"write:2: only in A (slave 3, Coil Status, address 10, 8 points, DeviceNet byte 4, "
               "\"VALVES\")"}),
          Lines_({"write:2: only in A (slave 3, Coil Status, address 10, 8 points, DeviceNet byte "
                  "4)"})},
     };
-    const Spec base;
+    const Sketch base;
     const auto a = base.write();
     const DiffSide sa = LoadDiffSide(a->path(), false);
     ASSERT_FALSE(sa.stopped) << sa.errors.front().message;
     std::vector<std::string> all;
-    Spec every;
+    Sketch every;
     for (const Case& c : cases) {
-        Spec s;
+        Sketch s;
         c.change(s);
         const std::string name = c.name;
         if (name != "Ser_Prot same framing" && name.find(" row ") == std::string::npos) {
@@ -252,8 +252,8 @@ TEST(ImageDiff, EveryKnownChangeGivesExactlyItsLines) {
 }
 
 TEST(ImageDiff, SpellingsOfOneImageAreIdentical) {
-    const Spec base;
-    Spec hex = base;
+    const Sketch base;
+    Sketch hex = base;
     for (const char* n : {"Ser_TO", "Ser_CD", "DN_ID", "DN_NB_IN", "DN_NB_OUT"})
         hex.param(n) = "0x" + [](int v) {
             char b[16];
@@ -284,7 +284,7 @@ TEST(ImageDiff, SpellingsOfOneImageAreIdentical) {
 }
 
 TEST(ImageDiff, AProjectAgainstItsOwnBuiltImageIsIdentical) {
-    const auto dir = Spec().write();
+    const auto dir = Sketch().write();
     const std::vector<uint8_t> image = BuildImage(dir->path());
     WriteFileAtomic(*dir / "bin/bank.bin", std::string(image.begin(), image.end()));
     const DiffSide project = LoadDiffSide(dir->path(), false);
@@ -300,7 +300,7 @@ TEST(ImageDiff, AProjectAgainstItsOwnBuiltImageIsIdentical) {
 }
 
 TEST(ImageDiff, DamagedImagesAreRefusedWithAReason) {
-    const auto dir = Spec().write();
+    const auto dir = Sketch().write();
     const std::vector<uint8_t> good = BuildImage(dir->path());
     auto cut = [&](size_t n) { return std::vector<uint8_t>(good.begin(), good.begin() + long(n)); };
     std::vector<uint8_t> badCount = good;
@@ -336,7 +336,7 @@ TEST(ImageDiff, DamagedImagesAreRefusedWithAReason) {
 }
 
 TEST(ImageDiff, CheckErrorsStopAProjectUnlessForced) {
-    Spec s;
+    Sketch s;
     s.param("DN_ID") = "99"; // outside 0..63, still built
     const auto dir = s.write();
     const DiffSide stopped = LoadDiffSide(dir->path(), false);
@@ -360,11 +360,11 @@ TEST(ImageDiff, CheckErrorsStopAProjectUnlessForced) {
 }
 
 TEST(ImageDiff, JsonAndCsvCarryEveryDifference) {
-    Spec b;
+    Sketch b;
     b.param("Ser_Baud") = "5";
     b.in[0][6] = "T\n\"1\"";
     b.out.pop_back();
-    const auto da = Spec().write();
+    const auto da = Sketch().write();
     const auto db = b.write();
     const ImageComparison c =
         CompareSides(LoadDiffSide(da->path(), false), LoadDiffSide(db->path(), false));
