@@ -68,11 +68,11 @@ int Export(const Args& args) {
     std::string text;
     if (a.table == "diagnosis") {
         const DiagnosisPart& part = project.diagnosis();
-        if (part.report.state == LoadState::Unreadable) throw XmlError(part.report.reason);
+        part.report.requireReadable();
         text = DiagnosisCsv(part.ids);
     } else {
         const AccessPart& part = project.access();
-        if (part.report.state == LoadState::Unreadable) throw XmlError(part.report.reason);
+        part.report.requireReadable();
         text = AccessTableCsv(part.table(TableOf(a.table)).rows);
     }
     WriteResult(a.file, text, a.file);

@@ -25,7 +25,7 @@ int Map(const Args& args) {
     if (!FolderFound(folder)) return kFailed;
     const Project project = Project::load(folder);
     for (const LoadReport* r : {&project.params().report, &project.access().report})
-        if (r->state == LoadState::Unreadable) throw XmlError(r->reason);
+        r->requireReadable();
     // The rows the image holds: every stored row of each table.
     const AccessMap map = StoredAccessMap(project.access());
     ByteMaps maps = ComputeByteMaps(map, BoundsOf(project.params()));

@@ -141,9 +141,8 @@ ProbePlan LoadProbePlan(const std::string& projectFolder) {
 
 ProbePlan ProbePlanOf(const Project& project) {
     // A file read only in part would poll other rows than the project says.
-    for (const LoadReport* r : {&project.params().report, &project.access().report})
-        if (r->state == LoadState::Unreadable || r->state == LoadState::Partial)
-            throw XmlError(r->reason);
+    project.params().report.requireWhole();
+    project.access().report.requireWhole();
     ProbePlan plan;
     plan.Settings = ProbeSettingsFrom(CommParamsOf(project.params()));
     plan.Rows = ProbeRows(StoredAccessMap(project.access()));

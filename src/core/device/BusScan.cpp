@@ -187,7 +187,7 @@ void ApplyLineSettings(Project& project, int serBaudCode, int serParCode) {
     // fields changed, the file's writer.
     project.reloadParams();
     const ParamsPart& part = project.params();
-    if (part.report.state == LoadState::Unreadable) throw XmlError(part.report.reason);
+    part.report.requireReadable();
     CommParams p;
     if (part.report.present()) ReadCommParams(part, p);
     p.SerBaud = serBaudCode;

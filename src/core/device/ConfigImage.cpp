@@ -48,10 +48,6 @@ private:
     size_t pos_ = 0;
 };
 
-const char* ListName(AccessTable t) {
-    return AccessListName(t);
-}
-
 // One stored row of a table, its values converted as the image needs them.
 struct RowReader {
     const AccessTableRows& table;
@@ -62,7 +58,7 @@ struct RowReader {
     int32_t number(AccessAttr a, const char* column, const std::string& text) const {
         if (table.lacks(index, a))
             throw XmlError(std::string("Error in ") + SdoFile + ": row " +
-                           std::to_string(index + 1) + " of " + ListName(t) +
+                           std::to_string(index + 1) + " of " + AccessListName(t) +
                            " has no attribute '" + AccessAttrName(a) + "'");
         try {
             return ParseInteger(text);
@@ -83,7 +79,7 @@ struct RowReader {
     uint8_t type() const {
         if (t == AccessTable::Read && table.lacks(index, AccessAttr::Type))
             throw XmlError(std::string("Error in ") + SdoFile + ": row " +
-                           std::to_string(index + 1) + " of " + ListName(t) +
+                           std::to_string(index + 1) + " of " + AccessListName(t) +
                            " has no attribute '" + AccessAttrName(AccessAttr::Type) + "'");
         return ImageTypeCode(t, row().Type);
     }
@@ -150,16 +146,16 @@ std::vector<uint8_t> BuildImage(const Project& project) {
     using namespace bank;
     const AccessPart& access = project.access();
     const ParamsPart& params = project.params();
-    if (access.report.state == LoadState::Unreadable) throw XmlError(access.report.reason);
-    if (params.report.state == LoadState::Unreadable) throw XmlError(params.report.reason);
+    access.report.requireReadable();
+    params.report.requireReadable();
     const bool withParams = params.report.present();
 
     size_t nIn = 0, nOut = 0;
     if (access.report.present()) {
         for (AccessTable t : {AccessTable::Read, AccessTable::Write})
             if (!access.table(t).found)
-                throw XmlError(std::string("Error in ") + SdoFile + ": element '" + ListName(t) +
-                               "' not found");
+                throw XmlError(std::string("Error in ") + SdoFile + ": element '" +
+                               AccessListName(t) + "' not found");
         nIn = access.in.rows.size();
         nOut = access.out.rows.size();
     }

@@ -1,14 +1,11 @@
 #include "core/device/GsdWriter.h"
 
 #include "core/model/Project.h"
-#include "core/project/Errors.h"
 #include "core/project/FileSystem.h"
-#include "core/project/ParseInteger.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <initializer_list>
-#include <optional>
 
 namespace {
 
@@ -273,7 +270,7 @@ std::string ComposeGsd(int nbIn, int nbOut) {
 
 std::string ProjectGsd(const Project& project) {
     const ParamsPart& params = project.params();
-    if (params.report.state == LoadState::Unreadable) throw XmlError(params.report.reason);
+    params.report.requireReadable();
     const ProfiSizes sizes = ProfiSizesOf(params);
     return ComposeGsd(sizes.in, sizes.out);
 }

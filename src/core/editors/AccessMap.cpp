@@ -53,7 +53,7 @@ const char* AccessTableName(AccessTable t) {
 
 AccessBounds ReadAccessBounds(const std::string& pargenPath) {
     const Project p = Project::loadFile(Project::File::Pargen, pargenPath);
-    if (p.params().report.state == LoadState::Unreadable) throw XmlError(p.params().report.reason);
+    p.params().report.requireReadable();
     return BoundsOf(p.params());
 }
 

@@ -9,7 +9,6 @@ namespace {
 // The most bytes an area can have; a larger N Byte is an error of pargen.xml.
 constexpr int MaxAreaBytes = 455;
 
-
 std::string Bytes(int first, int last) {
     if (first == last) return "byte " + std::to_string(first);
     return "bytes " + std::to_string(first) + " to " + std::to_string(last);

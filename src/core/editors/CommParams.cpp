@@ -39,7 +39,7 @@ void LoadCommParams(const std::string& path, CommParams& p) {
         p = CommParams{};
         return;
     }
-    if (part.report.state == LoadState::Unreadable) throw XmlError(part.report.reason);
+    part.report.requireReadable();
     ReadCommParams(part, p);
 }
 

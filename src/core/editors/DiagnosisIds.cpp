@@ -1,9 +1,9 @@
 #include "core/editors/DiagnosisIds.h"
 
-#include "core/project/FileSystem.h"
-#include "core/project/ParseInteger.h"
 #include "core/model/Project.h"
 #include "core/project/Errors.h"
+#include "core/project/FileSystem.h"
+#include "core/project/ParseInteger.h"
 #include "core/project/XmlDoc.h"
 
 #include <algorithm>
@@ -17,7 +17,7 @@ void LoadDiagnosisIds(const std::string& path, std::vector<std::string>& ids) {
     ids.clear();
     const Project p = Project::loadFile(Project::File::Diagnosis, path);
     const DiagnosisPart& part = p.diagnosis();
-    if (part.report.state == LoadState::Unreadable) throw XmlError(part.report.reason);
+    part.report.requireReadable();
     const size_t n = std::min(part.ids.size(), size_t(DiagnosisEntries));
     ids.assign(part.ids.begin(), part.ids.begin() + long(n));
 }

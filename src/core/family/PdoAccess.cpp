@@ -51,7 +51,7 @@ XmlDocument BuildDocument(const PdoAccessTables& tables) {
 
 PdoAreaSizes ReadPdoAreaSizes(const std::string& pargenPath) {
     const Project p = Project::loadFile(Project::File::Pargen, pargenPath);
-    if (p.params().report.state == LoadState::Unreadable) throw XmlError(p.params().report.reason);
+    p.params().report.requireReadable();
     const ProfiSizes s = ProfiSizesOf(p.params());
     return {s.in, s.out};
 }

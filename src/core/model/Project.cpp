@@ -19,10 +19,6 @@ constexpr const char* kDiagnosis = "diagnosis.xml";
 constexpr const char* kSdoRoot = "Serial_to_ProfiBus";
 constexpr const char* kDiagnosisRoot = "Modbus_IDs";
 
-const char* ListName(AccessTable t) {
-    return AccessListName(t);
-}
-
 struct AttrInfo {
     AccessAttr bit;
     const char* name;
@@ -161,11 +157,12 @@ Project Project::loadFile(File which, const std::string& path) {
     return p;
 }
 
-std::optional<std::string> ReadProjectFile(const std::string& path) {
-    std::string error;
-    auto bytes = ReadIfThere(path, error);
-    if (!error.empty()) throw XmlError(error);
-    return bytes;
+void LoadReport::requireReadable() const {
+    if (state == LoadState::Unreadable) throw XmlError(reason);
+}
+
+void LoadReport::requireWhole() const {
+    if (state == LoadState::Unreadable || state == LoadState::Partial) throw XmlError(reason);
 }
 
 Project Project::load(const std::string& folder) {
@@ -264,10 +261,10 @@ void Project::readAccess(std::optional<std::string> bytes, const std::string& er
     };
     for (AccessTable t : {AccessTable::Read, AccessTable::Write}) {
         AccessTableRows& table = access_.table(t);
-        auto list = root.findChild(ListName(t));
+        auto list = root.findChild(AccessListName(t));
         if (!list) {
-            partial("Element '" + std::string(ListName(t)) + "' not found in '" + root.name() +
-                    "'");
+            partial("Element '" + std::string(AccessListName(t)) + "' not found in '" +
+                    root.name() + "'");
             continue;
         }
         table.found = true;
@@ -334,14 +331,14 @@ namespace {
 void PutList(XmlDocument& doc, AccessTable t, const std::vector<AccessRow>& rows,
              bool isRoot = false) {
     XmlNode root = doc.root();
-    std::optional<XmlNode> list = isRoot ? std::optional(root) : root.findChild(ListName(t));
+    std::optional<XmlNode> list = isRoot ? std::optional(root) : root.findChild(AccessListName(t));
     if (!list) {
         pugi::xml_node made;
-        auto out = root.findChild(ListName(AccessTable::Write));
+        auto out = root.findChild(AccessListName(AccessTable::Write));
         if (t == AccessTable::Read && out)
-            made = root.raw().insert_child_before(ListName(t), out->raw());
+            made = root.raw().insert_child_before(AccessListName(t), out->raw());
         else
-            made = root.raw().append_child(ListName(t));
+            made = root.raw().append_child(AccessListName(t));
         list = XmlNode(made);
     }
     while (list->raw().first_child())
@@ -374,17 +371,15 @@ std::optional<std::pair<size_t, size_t>> SpanOf(const std::string& bytes, pugi::
     return std::pair{begin, end};
 }
 
-std::vector<AccessRow> RunOf(const std::vector<AccessRow>& rows) {
-    return {rows.begin(), rows.begin() + long(RunLength(rows))};
-}
 } // namespace
 
 std::string Project::accessXml(const AccessMap& map) const {
     // Set Access owns both tables: a file it could not read is replaced.
     XmlDocument doc = CopyOf(access_.report.usable() ? sdoDoc_ : nullptr);
     if (!access_.report.usable()) doc.createRoot(kSdoRoot);
+    const AccessMap runs = RunsOf(map);
     for (AccessTable t : {AccessTable::Read, AccessTable::Write})
-        PutList(doc, t, RunOf(map.rows(t)));
+        PutList(doc, t, runs.rows(t));
     return doc.toString();
 }
 
@@ -404,13 +399,13 @@ std::string Project::accessTableXml(AccessTable t, const std::vector<AccessRow>&
     const bool found = access_.table(t).found;
     if (access_.report.usable() && sdoBytes_ && (found || access_.table(other).found)) {
         const pugi::xml_node root = sdoDoc_->root().raw();
-        const pugi::xml_node list = root.child(ListName(found ? t : other));
+        const pugi::xml_node list = root.child(AccessListName(found ? t : other));
         if (auto span = SpanOf(*sdoBytes_, list, access_.rootName)) {
             XmlDocument one;
             if (found)
                 one.raw().append_copy(list);
             else
-                one.createRoot(ListName(t));
+                one.createRoot(AccessListName(t));
             PutList(one, t, rows, true);
             const std::string& b = *sdoBytes_;
             // A missing list goes where Set Access would have it: the read

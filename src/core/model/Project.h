@@ -24,6 +24,10 @@ struct LoadReport {
     bool present() const { return state != LoadState::Absent; }
     // Read whole or in part: its parts hold what the file holds.
     bool usable() const { return state == LoadState::Read || state == LoadState::Partial; }
+    // XmlError with the reason when the file is there but could not be read;
+    // requireWhole also when it was read only in part.
+    void requireReadable() const;
+    void requireWhole() const;
 };
 
 // The attributes of an access-map row, as bits of AccessTableRows::absent.
@@ -158,10 +162,6 @@ private:
     // byte for byte.
     std::shared_ptr<const std::string> sdoBytes_;
 };
-
-// The file's content: nothing for an absent file; XmlError when it is there
-// but cannot be read.
-std::optional<std::string> ReadProjectFile(const std::string& path);
 
 // --- Views of the parts as the editors show them ---
 

@@ -176,7 +176,7 @@ void TFSetVar::loadControls() {
     project.reloadAccess();
     run([&] {
         const ParamsPart& params = project.params();
-        if (params.report.state == LoadState::Unreadable) throw XmlError(params.report.reason);
+        params.report.requireReadable();
         const AccessBounds b = BoundsOf(params);
         NByteIn = b.NByteIn;
         NByteOut = b.NByteOut;

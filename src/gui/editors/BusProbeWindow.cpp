@@ -215,8 +215,7 @@ void TFBusProbe::setAccessMap(const AccessMap& map) {
     Project& project = ws().project();
     project.reloadParams();
     const ParamsPart& part = project.params();
-    if (part.report.state == LoadState::Unreadable || part.report.state == LoadState::Partial)
-        throw XmlError(part.report.reason);
+    part.report.requireWhole();
     plan_.Settings = ProbeSettingsFrom(CommParamsOf(part));
     plan_.Rows = ProbeRows(map);
     planLoaded_ = true;

@@ -161,7 +161,7 @@ void TFpargen::loadControls() {
     project.reloadParams();
     const ParamsPart& part = project.params();
     if (!part.report.present()) return toControls(CommParams{});
-    if (part.report.state == LoadState::Unreadable) throw XmlError(part.report.reason);
+    part.report.requireReadable();
     CommParams p = fromControls();
     try {
         ReadCommParams(part, p);

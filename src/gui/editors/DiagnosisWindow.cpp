@@ -54,7 +54,7 @@ void TFSetDiagnosis::loadControls() {
     Project& project = ws().project();
     project.reloadDiagnosis();
     const DiagnosisPart& part = project.diagnosis();
-    if (part.report.state == LoadState::Unreadable) throw XmlError(part.report.reason);
+    part.report.requireReadable();
     const std::vector<std::string>& ids = part.ids;
     for (size_t i = 0; i < ids.size() && i < size_t(DiagnosisEntries); ++i)
         ACG->setCellText(1, static_cast<int>(i) + 1, ids[i]);

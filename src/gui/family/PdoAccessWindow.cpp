@@ -111,7 +111,7 @@ void TFSetPdo::loadControls() {
         Project& project = ws().project();
         project.reloadParams();
         const ParamsPart& params = project.params();
-        if (params.report.state == LoadState::Unreadable) throw XmlError(params.report.reason);
+        params.report.requireReadable();
         const ProfiSizes sizes = ProfiSizesOf(params);
         NByteIn = sizes.in;
         NByteOut = sizes.out;
