@@ -60,7 +60,10 @@ inline std::string Python() {
 inline void WriteWorkbook(const std::string& path, const std::vector<Sheet>& sheets) {
     std::string json = "[";
     for (size_t s = 0; s < sheets.size(); ++s) {
-        json += (s ? "," : "") + std::string("[") + JsonText(sheets[s].name) + ",[";
+        if (s) json += ',';
+        json += '[';
+        json += JsonText(sheets[s].name);
+        json += ",[";
         for (size_t r = 0; r < sheets[s].rows.size(); ++r) {
             json += r ? ",[" : "[";
             const Row& row = sheets[s].rows[r];

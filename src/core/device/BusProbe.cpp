@@ -291,8 +291,10 @@ std::string ProbeResultsCsv(const std::vector<ProbeRow>& rows,
         } else {
             f.insert(f.end(), 4, "");
         }
-        for (size_t k = 0; k < f.size(); ++k)
-            out += (k ? "," : "") + CsvField(f[k]);
+        for (size_t k = 0; k < f.size(); ++k) {
+            if (k) out += ',';
+            out += CsvField(f[k]);
+        }
         out += "\r\n";
     }
     return out;

@@ -5,6 +5,7 @@
 #include "core/project/FileSystem.h"
 #include "core/project/Lookup.h"
 #include "core/project/ParseInteger.h"
+#include "core/project/Text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -13,12 +14,6 @@
 
 namespace bank {
 namespace {
-
-std::string Upper(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char c) { return char(std::toupper(c)); });
-    return s;
-}
 
 // Appends little-endian fields at the write position; every write is
 // bounds-checked even though the size is checked before the build starts.
@@ -83,7 +78,7 @@ struct RowReader {
                            " has no attribute '" + AccessAttrName(AccessAttr::Type) + "'");
         return ImageTypeCode(t, row().Type);
     }
-    uint8_t swap() const { return Upper(row().Swap) == "Y" ? 1 : 0; }
+    uint8_t swap() const { return EqualsAsciiNoCase(row().Swap, "Y") ? 1 : 0; }
 };
 
 // A serial-read or serial-write record: the write record has its type

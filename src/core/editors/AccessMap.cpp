@@ -1,5 +1,7 @@
 #include "core/editors/AccessMap.h"
 
+#include "core/project/Text.h"
+
 #include "core/model/Project.h"
 #include "core/project/CheckedTable.h"
 #include "core/project/Errors.h"
@@ -29,14 +31,10 @@ const TableInfo& Info(AccessTable t) {
 
 std::optional<uint8_t> AccessTypeCode(AccessTable t, const std::string& type) {
     // Codes of the image records; the write table knows two of the four.
-    static const std::pair<std::string_view, uint8_t> codes[] = {
-        {"COIL STATUS", 1}, {"INPUT STATUS", 2}, {"HOLDING REGISTER", 3}, {"INPUT REGISTER", 4}};
+    static constexpr std::pair<std::string_view, uint8_t> codes[] = {
+        {"Coil Status", 1}, {"Input Status", 2}, {"Holding Register", 3}, {"Input Register", 4}};
     for (const auto& [name, code] : codes) {
-        if (type.size() != name.size()) continue;
-        bool same = true;
-        for (size_t i = 0; same && i < name.size(); ++i)
-            same = std::toupper(static_cast<unsigned char>(type[i])) == name[i];
-        if (!same) continue;
+        if (!EqualsAsciiNoCase(type, name)) continue;
         if (t == AccessTable::Write && code != 1 && code != 3) return std::nullopt;
         return code;
     }

@@ -76,6 +76,24 @@ ByteMaps ComputeByteMaps(const AccessMap& map, const AccessBounds& bounds) {
 std::vector<Finding> ByteMapFindings(const ByteMap& m) {
     std::vector<Finding> out;
     const char* table = AccessTableName(m.table);
+    // The earlier rows sharing bytes with a row are those using its first
+    // byte and those starting within it, each found once: the cost follows
+    // the overlaps found, not the pairs of rows.
+    // Rows by first byte, in row order: those of byte b are
+    // starting[begin[b]] to starting[begin[b + 1]].
+    std::vector<size_t> begin(m.users.size() + 2, 0), starting(m.rows.size());
+    for (const ByteRow& r : m.rows)
+        ++begin[size_t(r.first) + 2];
+    for (size_t b = 2; b < begin.size(); ++b)
+        begin[b] += begin[b - 1];
+    for (size_t i = 0; i < m.rows.size(); ++i)
+        starting[begin[size_t(m.rows[i].first) + 1]++] = i;
+    auto indexOf = [&](int row) {
+        return size_t(std::lower_bound(m.rows.begin(), m.rows.end(), row,
+                                       [](const ByteRow& r, int n) { return r.row < n; }) -
+                      m.rows.begin());
+    };
+    std::vector<size_t> earlier;
     for (size_t i = 0; i < m.rows.size(); ++i) {
         const ByteRow& r = m.rows[i];
         const int last = r.first + r.length - 1;
@@ -84,18 +102,29 @@ std::vector<Finding> ByteMapFindings(const ByteMap& m) {
                            "Row " + std::to_string(r.row) + " uses DeviceNet " +
                                Bytes(r.first, last) + ", past the " + std::to_string(m.areaBytes) +
                                " bytes of " + AreaName(m.table) + "."});
-        // Intervals, not bytes: a few hundred rows give at most ~100000 pairs.
-        std::string shared;
-        for (size_t j = 0; j < i; ++j) {
-            const ByteRow& e = m.rows[j];
-            int lo = std::max(r.first, e.first);
-            int hi = std::min(last, e.first + e.length - 1);
-            if (lo > hi) continue;
-            shared += (shared.empty() ? "" : "; ") + Bytes(lo, hi) + " with " + RowName(e);
+        earlier.clear();
+        for (int row : m.users[size_t(r.first)]) {
+            if (row >= r.row) break;
+            earlier.push_back(indexOf(row));
         }
-        if (!shared.empty())
-            out.push_back({Severity::Warning, "sdo.xml", table, r.row, "Address DeviceNet",
-                           "Row " + std::to_string(r.row) + " shares DeviceNet " + shared + "."});
+        for (size_t k = begin[size_t(r.first) + 1]; k < begin[size_t(last) + 1]; ++k) {
+            const size_t j = starting[k];
+            if (j < i) earlier.push_back(j);
+        }
+        if (earlier.empty()) continue;
+        std::sort(earlier.begin(), earlier.end());
+        std::string shared;
+        for (size_t j : earlier) {
+            const ByteRow& e = m.rows[j];
+            const int lo = std::max(r.first, e.first);
+            const int hi = std::min(last, e.first + e.length - 1);
+            if (!shared.empty()) shared += "; ";
+            shared += Bytes(lo, hi);
+            shared += " with ";
+            shared += RowName(e);
+        }
+        out.push_back({Severity::Warning, "sdo.xml", table, r.row, "Address DeviceNet",
+                       "Row " + std::to_string(r.row) + " shares DeviceNet " + shared + "."});
     }
     std::string unused;
     int count = 0;

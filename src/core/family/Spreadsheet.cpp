@@ -274,16 +274,16 @@ int ServeWorkbooks(int fd) {
 std::string SpreadsheetConnectionString(const std::string& workbookPath) {
     // Braced when the path could be taken apart otherwise (';', braces, blanks
     // at the ends); a '}' inside braces is written twice.
-    std::string dbq = workbookPath;
     const bool braced =
         workbookPath.find_first_of(";{}") != std::string::npos ||
         (!workbookPath.empty() && (workbookPath.front() == ' ' || workbookPath.back() == ' '));
-    if (braced) {
-        dbq = "{";
-        for (char c : workbookPath)
-            dbq += c == '}' ? std::string("}}") : std::string(1, c);
-        dbq += "}";
+    std::string dbq;
+    if (braced) dbq += '{';
+    for (char c : workbookPath) {
+        dbq += c;
+        if (braced && c == '}') dbq += '}';
     }
+    if (braced) dbq += '}';
     return "Provider=MSDASQL.1;Persist Security Info=False;Data Source=File di Microsoft "
            "Excel;DBQ=" +
            dbq + ";Mode=Read";

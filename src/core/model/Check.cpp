@@ -125,10 +125,10 @@ std::vector<Finding> CheckAccess(const AccessPart& part, const AccessBounds& bou
                                part.rootName + "'"});
     for (AccessFailure& f : StoredAccessFailures(part, bounds))
         out.push_back(AsFinding(std::move(f)));
-    const AccessMap map = StoredAccessMap(part);
-    const ByteMaps maps = ComputeByteMaps(map, bounds);
-    Append(out, ByteMapFindings(maps.read));
-    Append(out, ByteMapFindings(maps.write));
+    // Every stored row, as the image takes them.
+    Append(out, ByteMapFindings(ComputeByteMap(part.in.rows, AccessTable::Read, bounds.NByteIn)));
+    Append(out,
+           ByteMapFindings(ComputeByteMap(part.out.rows, AccessTable::Write, bounds.NByteOut)));
     return out;
 }
 

@@ -56,15 +56,12 @@ std::string MissingAttribute(const char* name) {
 }
 
 // The file's bytes, nothing for an absent file; `error` says why it could
-// not be read.
-std::optional<std::string> ReadIfThere(const std::string& path, std::string& error) {
+// not be read, `st` what the opened file was.
+std::optional<std::string> ReadIfThere(const std::string& path, std::string& error,
+                                       struct stat& st) {
     error.clear();
-    if (!FileExists(path)) {
-        if (DirectoryExists(path)) error = "\"" + path + "\" is a folder, not a file";
-        return std::nullopt;
-    }
     try {
-        return ReadFileBytes(path, MaxDocumentBytes);
+        return ReadFileIfThere(path, MaxDocumentBytes, st);
     } catch (const std::exception& e) {
         error = e.what();
         return std::nullopt;
@@ -92,14 +89,17 @@ XmlDocument CopyOf(const std::shared_ptr<const XmlDocument>& doc) {
 // an absent file or one that cannot be read or parsed.
 std::shared_ptr<const XmlDocument> Parsed(const std::optional<std::string>& bytes,
                                           const std::string& error, const std::string& origin,
-                                          LoadReport& report) {
+                                          LoadReport& report, bool checked = true) {
     if (!bytes) {
         if (!error.empty()) report = Unreadable(error);
         return nullptr;
     }
     auto doc = std::make_shared<XmlDocument>();
     try {
-        doc->loadString(*bytes, origin);
+        if (checked)
+            doc->loadString(*bytes, origin);
+        else
+            doc->loadUnchecked(*bytes, origin);
     } catch (const std::exception& e) {
         report = Unreadable(e.what());
         return nullptr;
@@ -187,11 +187,16 @@ Project Project::fromTexts(const std::optional<std::string>& pargen,
     return p;
 }
 
+Project::Stamp Project::StampOf(const struct stat& st) {
+    if (st.st_ino == 0 && st.st_dev == 0 && st.st_mode == 0) return {};
+    return {true, uint64_t(st.st_dev), uint64_t(st.st_ino), uint64_t(st.st_size),
+            int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
 Project::Stamp Project::StampOf(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return {};
-    return {true, uint64_t(st.st_dev), uint64_t(st.st_ino), uint64_t(st.st_size),
-            int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+    return StampOf(st);
 }
 
 bool Project::refresh() {
@@ -205,22 +210,25 @@ bool Project::refresh() {
 
 void Project::reloadParams() {
     std::string error;
-    pargenStamp_ = StampOf(pargenPath());
-    auto bytes = ReadIfThere(pargenPath(), error);
+    struct stat st {};
+    auto bytes = ReadIfThere(pargenPath(), error, st);
+    pargenStamp_ = StampOf(st);
     readParams(bytes, error);
 }
 
 void Project::reloadAccess() {
     std::string error;
-    sdoStamp_ = StampOf(sdoPath());
-    auto bytes = ReadIfThere(sdoPath(), error);
+    struct stat st {};
+    auto bytes = ReadIfThere(sdoPath(), error, st);
+    sdoStamp_ = StampOf(st);
     readAccess(std::move(bytes), error);
 }
 
 void Project::reloadDiagnosis() {
     std::string error;
-    diagnosisStamp_ = StampOf(diagnosisPath());
-    auto bytes = ReadIfThere(diagnosisPath(), error);
+    struct stat st {};
+    auto bytes = ReadIfThere(diagnosisPath(), error, st);
+    diagnosisStamp_ = StampOf(st);
     readDiagnosis(bytes, error);
 }
 
@@ -244,58 +252,130 @@ void Project::readParams(const std::optional<std::string>& bytes, const std::str
     }
 }
 
-void Project::readAccess(std::optional<std::string> bytes, const std::string& error) {
-    access_.report.state = LoadState::Absent;
-    access_.report.reason.clear();
-    access_.rootName = kSdoRoot;
-    access_.in = AccessTableRows{};
-    access_.out = AccessTableRows{};
-    sdoDoc_ = Parsed(bytes, error, sdoPath(), access_.report);
-    sdoBytes_.reset();
-    if (!sdoDoc_) return;
-    sdoBytes_ = std::make_shared<const std::string>(std::move(*bytes));
-    const XmlNode root = sdoDoc_->root();
-    access_.rootName = root.name();
-    auto partial = [&](const std::string& reason) {
-        if (access_.report.state == LoadState::Read) access_.report = {LoadState::Partial, reason};
+namespace {
+constexpr size_t kNoAttr = std::size(kAttrs);
+
+// The attribute of a row named `name`, kNoAttr for another name; `next`,
+// the one after the last found, is tried first, as rows are written in order.
+size_t AttrIndex(const char* name, size_t next) {
+    // Inline: a library strcmp costs more to start than these short names.
+    auto same = [name](const char* known) {
+        const char* n = name;
+        while (*n && *n == *known)
+            ++n, ++known;
+        return *n == *known;
     };
-    for (AccessTable t : {AccessTable::Read, AccessTable::Write}) {
-        AccessTableRows& table = access_.table(t);
-        auto list = root.findChild(AccessListName(t));
-        if (!list) {
-            partial("Element '" + std::string(AccessListName(t)) + "' not found in '" +
-                    root.name() + "'");
-            continue;
-        }
-        table.found = true;
-        const uint8_t mandatory = MandatoryBits(t);
-        const size_t count = list->childCount();
-        table.rows.reserve(count);
-        table.absent.reserve(count);
-        for (auto c = list->raw().first_child(); c; c = c.next_sibling()) {
-            AccessRow& row = table.rows.emplace_back();
-            // One pass over the attributes; the first of each name counts.
-            uint8_t absent = 0x7F;
-            for (auto a = c.first_attribute(); a; a = a.next_attribute()) {
-                const char* name = a.name();
-                for (const AttrInfo& info : kAttrs)
-                    if ((absent & uint8_t(info.bit)) && std::strcmp(name, info.name) == 0) {
-                        row.*info.cell = a.value();
-                        absent &= uint8_t(~uint8_t(info.bit));
-                        break;
-                    }
+    if (next < kNoAttr && same(kAttrs[next].name)) return next;
+    for (size_t k = 0; k < kNoAttr; ++k)
+        if (kAttrs[k].name[0] == name[0] && same(kAttrs[k].name)) return k;
+    return kNoAttr;
+}
+
+// Reads every child node of `list` as a row; the walk is also the
+// document's structure check for the list's subtree (at level 2), so a
+// fault there goes to `fault` and stops it. `reason` gets the first row's
+// reason to stop an editor's reading.
+void ReadRows(pugi::xml_node list, AccessTable t, AccessTableRows& table, std::string& reason,
+              std::string& fault) {
+    const uint8_t mandatory = MandatoryBits(t);
+    size_t count = 0;
+    for (pugi::xml_node c = list.first_child(); c; c = c.next_sibling())
+        ++count;
+    // Made in one go: a row made one at a time is zeroed or moved each time.
+    table.rows.resize(count);
+    table.absent.resize(count);
+    size_t index = 0;
+    for (pugi::xml_node c = list.first_child(); c; c = c.next_sibling(), ++index) {
+        AccessRow& row = table.rows[index];
+        // One pass over the attributes; a name given twice is a fault of
+        // the document, as the structure check finds it.
+        uint8_t absent = 0x7F;
+        bool other = false;
+        size_t next = 0;
+        for (pugi::xml_attribute a = c.first_attribute(); a; a = a.next_attribute()) {
+            const size_t k = AttrIndex(a.name(), next);
+            if (k == kNoAttr) {
+                other = true;
+                continue;
             }
+            const uint8_t bit = uint8_t(kAttrs[k].bit);
+            if (!(absent & bit)) {
+                fault = "duplicate attribute";
+                return;
+            }
+            row.*kAttrs[k].cell = a.value();
+            absent &= uint8_t(~bit);
+            next = k + 1;
+        }
+        if (other && HasDuplicateAttribute(c)) {
+            fault = "duplicate attribute";
+            return;
+        }
+        for (pugi::xml_node below = c.first_child(); below; below = below.next_sibling())
+            if (fault = StructureFault(below, 4); !fault.empty()) return;
+        if (absent) {
             for (const AttrInfo& a : kAttrs)
                 if (absent & uint8_t(a.bit)) row.*a.cell = Fallback(t, a.bit);
-            if (absent & mandatory)
+            if (reason.empty())
                 for (const AttrInfo& a : kAttrs)
                     if (absent & mandatory & uint8_t(a.bit)) {
-                        partial(MissingAttribute(a.name));
+                        reason = MissingAttribute(a.name);
                         break;
                     }
-            table.absent.push_back(absent);
+        }
+        table.absent[index] = absent;
+    }
+}
+} // namespace
+
+void Project::readAccess(std::optional<std::string> bytes, const std::string& error) {
+    auto reset = [&] {
+        access_.rootName = kSdoRoot;
+        access_.in = AccessTableRows{};
+        access_.out = AccessTableRows{};
+        sdoDoc_.reset();
+        sdoBytes_.reset();
+    };
+    access_.report.state = LoadState::Absent;
+    access_.report.reason.clear();
+    reset();
+    // The structure check is this reader's own walk, one pass for both.
+    auto doc = Parsed(bytes, error, sdoPath(), access_.report, false);
+    if (!doc) return;
+    const pugi::xml_node root = doc->root().raw();
+    pugi::xml_node lists[2];
+    for (AccessTable t : {AccessTable::Read, AccessTable::Write})
+        lists[size_t(t)] = root.child(AccessListName(t));
+    std::string reasons[2];
+    std::string fault = HasDuplicateAttribute(root) ? "duplicate attribute" : "";
+    for (pugi::xml_node c = root.first_child(); c && fault.empty(); c = c.next_sibling()) {
+        const AccessTable t = c == lists[0] ? AccessTable::Read : AccessTable::Write;
+        if (c != lists[0] && c != lists[1]) {
+            fault = StructureFault(c, 2);
+        } else if (HasDuplicateAttribute(c)) {
+            fault = "duplicate attribute";
+        } else {
+            access_.table(t).found = true;
+            ReadRows(c, t, access_.table(t), reasons[size_t(t)], fault);
         }
     }
+    if (!fault.empty()) {
+        reset();
+        access_.report = Unreadable(XmlDocument::StructureError(sdoPath(), fault));
+        return;
+    }
+    access_.rootName = root.name();
+    // The first reason in table order, as the editor reads the tables.
+    for (AccessTable t : {AccessTable::Read, AccessTable::Write}) {
+        if (access_.report.state != LoadState::Read) break;
+        if (!access_.table(t).found)
+            access_.report = {LoadState::Partial, "Element '" + std::string(AccessListName(t)) +
+                                                      "' not found in '" + root.name() + "'"};
+        else if (!reasons[size_t(t)].empty())
+            access_.report = {LoadState::Partial, reasons[size_t(t)]};
+    }
+    sdoDoc_ = std::move(doc);
+    sdoBytes_ = std::make_shared<const std::string>(std::move(*bytes));
 }
 
 void Project::readDiagnosis(const std::optional<std::string>& bytes, const std::string& error) {

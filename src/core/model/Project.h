@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 class XmlDocument;
@@ -149,6 +150,7 @@ private:
         bool operator==(const Stamp&) const = default;
     };
     static Stamp StampOf(const std::string& path);
+    static Stamp StampOf(const struct stat& st);
 
     std::string folder_;
     std::string pargenPath_, sdoPath_, diagnosisPath_; // set by loadFile

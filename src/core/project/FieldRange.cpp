@@ -31,6 +31,9 @@ EntryState RangeEntryState(std::string_view s, int32_t low, int32_t high) {
 
 std::string RangeHint(int32_t low, int32_t high, std::string_view unit) {
     std::string out = std::to_string(low) + " to " + std::to_string(high);
-    if (!unit.empty()) out += " " + std::string(unit);
+    if (!unit.empty()) {
+        out += ' ';
+        out += unit;
+    }
     return out + " (decimal, or hexadecimal as 0x...)";
 }

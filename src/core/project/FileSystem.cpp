@@ -60,36 +60,86 @@ std::string ReadFileBytes(const std::string& path) {
     return ReadFileBytes(path, std::string().max_size());
 }
 
-std::string ReadFileBytes(const std::string& path, size_t maxBytes) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw FileError("Cannot open file \"" + path + "\". " + SystemErrorText(errno));
+namespace {
+// Reads the opened file to its end and closes it; `st` is its fstat.
+std::string ReadOpened(int fd, const std::string& path, size_t maxBytes, const struct stat& st) {
     auto tooLarge = [&](uint64_t size) {
         ::close(fd);
         throw FileError("File \"" + path + "\" is too large (" + std::to_string(size) +
                         " bytes; at most " + std::to_string(maxBytes) + ")");
     };
+    auto failed = [&](int err) {
+        ::close(fd);
+        throw FileError("Cannot read file \"" + path + "\". " + SystemErrorText(err));
+    };
     std::string out;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+    // A regular file is read straight into its string; a pipe, or a file
+    // still growing, goes on in chunks held to the same bound.
+    if (S_ISREG(st.st_mode) && st.st_size > 0) {
         if (uint64_t(st.st_size) > maxBytes) tooLarge(uint64_t(st.st_size));
-        out.reserve(static_cast<size_t>(st.st_size));
+        out.resize(static_cast<size_t>(st.st_size));
+        size_t got = 0;
+        while (got < out.size()) {
+            ssize_t n = ::read(fd, out.data() + got, out.size() - got);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                failed(errno);
+            }
+            if (n == 0) break;
+            got += size_t(n);
+        }
+        if (got < out.size()) {
+            out.resize(got);
+            ::close(fd);
+            return out;
+        }
     }
     char buf[65536];
     for (;;) {
         ssize_t n = ::read(fd, buf, sizeof buf);
         if (n < 0) {
             if (errno == EINTR) continue;
-            int err = errno;
-            ::close(fd);
-            throw FileError("Cannot read file \"" + path + "\". " + SystemErrorText(err));
+            failed(errno);
         }
         if (n == 0) break;
-        // A pipe or a file still growing is held to the same bound.
         if (out.size() + size_t(n) > maxBytes) tooLarge(out.size() + size_t(n));
         out.append(buf, static_cast<size_t>(n));
     }
     ::close(fd);
     return out;
+}
+} // namespace
+
+std::string ReadFileBytes(const std::string& path, size_t maxBytes) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw FileError("Cannot open file \"" + path + "\". " + SystemErrorText(errno));
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) st = {};
+    return ReadOpened(fd, path, maxBytes, st);
+}
+
+std::optional<std::string> ReadFileIfThere(const std::string& path, size_t maxBytes,
+                                           struct stat& st) {
+    st = {};
+    if (path.empty()) return std::nullopt;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        const int err = errno;
+        // Only what stat cannot see is absent; a file that is there but
+        // cannot be opened is an error.
+        if (::stat(path.c_str(), &st) != 0) {
+            st = {};
+            return std::nullopt;
+        }
+        if (S_ISDIR(st.st_mode)) throw FileError("\"" + path + "\" is a folder, not a file");
+        throw FileError("Cannot open file \"" + path + "\". " + SystemErrorText(err));
+    }
+    if (::fstat(fd, &st) != 0) st = {};
+    if (S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        throw FileError("\"" + path + "\" is a folder, not a file");
+    }
+    return ReadOpened(fd, path, maxBytes, st);
 }
 
 static bool MayReplace(const std::string& path, const struct stat& st) {

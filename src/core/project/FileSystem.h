@@ -1,6 +1,8 @@
 #pragma once
+#include <optional>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 
 // Path separator of the platform; paths are built as folder + PathSep + name.
 inline constexpr char PathSep = '/';
@@ -26,6 +28,12 @@ inline constexpr size_t MaxDocumentBytes = size_t(32) << 20;
 // As ReadFileBytes, but a file longer than maxBytes throws FileError
 // "File "<path>" is too large (<n> bytes; at most <max>)" without being read.
 std::string ReadFileBytes(const std::string& path, size_t maxBytes);
+
+// As ReadFileBytes with one open for what a reader asks of a file: nothing
+// when FileExists would say there is none, else the bytes, with what fstat
+// said of the opened file in `st`. A folder throws FileError.
+std::optional<std::string> ReadFileIfThere(const std::string& path, size_t maxBytes,
+                                           struct stat& st);
 
 // Writes `data` to `path`, by what the path names:
 // - a regular file (or none) through a temporary file in the same folder,

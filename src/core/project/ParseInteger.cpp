@@ -5,6 +5,17 @@
 #include <string>
 
 std::optional<int32_t> TryParseInteger(std::string_view s) {
+    // Plain decimal, the usual text: nine digits cannot overflow.
+    if (!s.empty() && s.size() <= 9) {
+        uint32_t v = 0;
+        size_t i = 0;
+        for (; i < s.size(); ++i) {
+            const unsigned d = unsigned(static_cast<unsigned char>(s[i])) - '0';
+            if (d > 9) break;
+            v = v * 10 + d;
+        }
+        if (i == s.size()) return static_cast<int32_t>(v);
+    }
     size_t i = 0;
     while (i < s.size() && s[i] == ' ')
         ++i;

@@ -26,3 +26,14 @@ std::string JsonString(std::string_view bytes);
 
 // The text made valid UTF-8 with & < > " ' as HTML entities.
 std::string HtmlText(std::string_view bytes);
+
+// Equal but for the letter case of ASCII letters, whatever the locale.
+inline bool EqualsAsciiNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if (x == y) continue;
+        if ((x | 0x20) != (y | 0x20) || (x | 0x20) < 'a' || (x | 0x20) > 'z') return false;
+    }
+    return true;
+}

@@ -29,39 +29,48 @@ void AppendText(pugi::xml_node n, std::string& out) {
     }
 }
 
-// What a loaded document must not hold beyond what pugixml checks: nesting
-// deeper than the program's readers take (every later walk stays bounded),
-// and repeated attribute names, which pugixml accepts though the document
-// would be malformed for any other reader.
-std::string StructureFault(pugi::xml_node root) {
-    std::vector<const char*> names;
-    int depth = 1;
-    for (pugi::xml_node n = root; n;) {
+} // namespace
+
+bool HasDuplicateAttribute(pugi::xml_node n) {
+    const char* names[16];
+    std::vector<const char*> more;
+    size_t count = 0;
+    for (auto a = n.first_attribute(); a; a = a.next_attribute()) {
+        const char* name = a.name();
+        for (size_t i = 0; i < count; ++i) {
+            const char* seen = i < std::size(names) ? names[i] : more[i - std::size(names)];
+            if (seen[0] == name[0] && std::strcmp(seen, name) == 0) return true;
+        }
+        if (count < std::size(names))
+            names[count] = name;
+        else
+            more.push_back(name);
+        ++count;
+    }
+    return false;
+}
+
+std::string StructureFault(pugi::xml_node top, int depth) {
+    for (pugi::xml_node n = top; n;) {
         if (n.type() == pugi::node_element && depth > MaxDocumentDepth)
             return "elements nested deeper than " + std::to_string(MaxDocumentDepth) + " levels";
-        names.clear();
-        for (auto a = n.first_attribute(); a; a = a.next_attribute()) {
-            const char* name = a.name();
-            for (const char* seen : names)
-                if (seen[0] == name[0] && std::strcmp(seen, name) == 0)
-                    return "duplicate attribute";
-            names.push_back(name);
-        }
+        if (HasDuplicateAttribute(n)) return "duplicate attribute";
         if (n.first_child()) {
             n = n.first_child();
             ++depth;
         } else {
-            while (n && !n.next_sibling() && n != root) {
+            while (n && !n.next_sibling() && n != top) {
                 n = n.parent();
                 --depth;
             }
-            if (!n || n == root) break;
+            if (!n || n == top) break;
             n = n.next_sibling();
         }
     }
     return {};
 }
-} // namespace
+
+namespace {} // namespace
 
 size_t XmlNode::childCount() const {
     size_t n = 0;
@@ -148,6 +157,14 @@ void XmlDocument::load(const std::string& path) {
 }
 
 void XmlDocument::loadString(std::string_view xml, const std::string& origin) {
+    loadUnchecked(xml, origin);
+    if (std::string fault = StructureFault(doc_.document_element()); !fault.empty()) {
+        doc_.reset();
+        throw XmlError(StructureError(origin, fault));
+    }
+}
+
+void XmlDocument::loadUnchecked(std::string_view xml, const std::string& origin) {
     doc_.reset();
     pugi::xml_parse_result r =
         doc_.load_buffer(xml.data(), xml.size(), pugi::parse_default, pugi::encoding_auto);
@@ -156,13 +173,12 @@ void XmlDocument::loadString(std::string_view xml, const std::string& origin) {
         throw XmlError("Error in reading \"" + origin + "\": " + r.description() + " at offset " +
                        std::to_string(r.offset));
     }
-    if (std::string fault = StructureFault(doc_.document_element()); !fault.empty()) {
-        doc_.reset();
-        throw XmlError("Error in reading \"" + origin + "\": " + fault);
-    }
-    if (!doc_.document_element()) {
+    if (!doc_.document_element())
         throw XmlError("Error in reading \"" + origin + "\": no root element");
-    }
+}
+
+std::string XmlDocument::StructureError(const std::string& origin, const std::string& fault) {
+    return "Error in reading \"" + origin + "\": " + fault;
 }
 
 XmlNode XmlDocument::root() const {

@@ -44,6 +44,14 @@ private:
 // a deeper one is refused on load, as the XML tool refuses it.
 inline constexpr int MaxDocumentDepth = 1000;
 
+// What a loaded document must not hold beyond what pugixml checks: nesting
+// deeper than the program's readers take (every later walk stays bounded),
+// and repeated attribute names, which pugixml accepts though the document
+// would be malformed for any other reader. `top` is at level `depth`; the
+// first fault in document order is named, empty when there is none.
+std::string StructureFault(pugi::xml_node top, int depth = 1);
+bool HasDuplicateAttribute(pugi::xml_node n);
+
 // A project document: load from a file, navigate, rebuild from empty, save.
 class XmlDocument {
 public:
@@ -51,6 +59,12 @@ public:
     // it is missing, malformed or nested deeper than MaxDocumentDepth.
     void load(const std::string& path);
     void loadString(std::string_view xml, const std::string& origin = "document");
+    // The same without the walk for StructureFault: for a reader that walks
+    // the document itself and checks, in document order, every node it passes
+    // (HasDuplicateAttribute) and every subtree it skips (StructureFault).
+    void loadUnchecked(std::string_view xml, const std::string& origin);
+    // The message a fault of StructureFault is given.
+    static std::string StructureError(const std::string& origin, const std::string& fault);
 
     // The root: the document's first element (a declaration, comment or
     // processing instruction before it is skipped).

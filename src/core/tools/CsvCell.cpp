@@ -40,7 +40,11 @@ bool CsvFormulaLike(std::string_view v) {
 }
 
 std::string CsvCell(std::string_view text) {
-    return CsvFormulaLike(text) ? "'" + std::string(text) : std::string(text);
+    std::string out;
+    out.reserve(text.size() + 1);
+    if (CsvFormulaLike(text)) out += '\'';
+    out += text;
+    return out;
 }
 
 std::string CsvCellRead(std::string_view cell) {

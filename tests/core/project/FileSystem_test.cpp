@@ -107,4 +107,45 @@ TEST(WriteFileAtomic, KindsThatMayBeReplacedOrRemoved) {
     WriteFileAtomic(t / "link", "new");
     EXPECT_EQ(ReadText(t / "file"), "new");
 }
+// The readers' one open: absent is what FileExists calls absent, a folder
+// is an error, and the stat is the opened file's (the link's target).
+TEST(ReadFileIfThere, AbsentFolderFileAndLinks) {
+    TempDir d;
+    WriteText(d / "file", "bytes");
+    WriteText(d / "empty", "");
+    fs::create_directory(d / "folder");
+    fs::create_symlink(d / "file", d / "link");
+    fs::create_symlink(d / "none", d / "dangling");
+    struct stat target {};
+    ASSERT_EQ(::stat((d / "file").c_str(), &target), 0);
+    struct Case {
+        const char* name;
+        std::optional<std::string> bytes;
+        const char* error;
+    };
+    for (const Case& c : {Case{"none", std::nullopt, ""}, Case{"dangling", std::nullopt, ""},
+                          Case{"file", "bytes", ""}, Case{"link", "bytes", ""},
+                          Case{"empty", "", ""}, Case{"folder", std::nullopt, "is a folder"}}) {
+        struct stat st {};
+        std::optional<std::string> got;
+        const std::string error = ErrorOf([&] { got = ReadFileIfThere(d / c.name, 100, st); });
+        EXPECT_EQ(got, c.bytes) << c.name;
+        EXPECT_EQ(got.has_value(), FileExists(d / c.name)) << c.name;
+        if (*c.error) {
+            EXPECT_NE(error.find(c.error), std::string::npos) << c.name << ": " << error;
+        } else {
+            EXPECT_EQ(error, "") << c.name;
+        }
+        if (got && std::string(c.name) != "empty") {
+            EXPECT_EQ(st.st_ino, target.st_ino) << c.name;
+        }
+        if (!got && !*c.error) {
+            EXPECT_EQ(st.st_ino, 0u) << c.name;
+        }
+    }
+    struct stat st {};
+    WriteText(d / "big", std::string(101, 'x'));
+    EXPECT_NE(ErrorOf([&] { ReadFileIfThere(d / "big", 100, st); }).find("is too large (101"),
+              std::string::npos);
+}
 } // namespace

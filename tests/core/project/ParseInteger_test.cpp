@@ -37,7 +37,11 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"2147483648", std::nullopt}, Case{"-2147483649", std::nullopt},
         Case{"99999999999999999999", std::nullopt}, Case{"$FFFFFFFF", -1},
         Case{"0x80000000", INT32_MIN}, Case{"$7FFFFFFF", 2147483647},
-        Case{"$100000000", std::nullopt}, Case{"0x000000001", 1}));
+        Case{"$100000000", std::nullopt}, Case{"0x000000001", 1},
+        // around the nine digits read the short way
+        Case{"999999999", 999999999}, Case{"000000000", 0}, Case{"1000000000", 1000000000},
+        Case{"0000000001", 1}, Case{"12345678/", std::nullopt}, Case{"1234:", std::nullopt},
+        Case{"\xB1", std::nullopt}, Case{"4294967295", std::nullopt}));
 
 TEST(ParseIntegerStrict, RaisesWithTheText) {
     EXPECT_EQ(ParseInteger(" 0x1F"), 31);

@@ -71,4 +71,16 @@ TEST(Text, JsonAndHtmlEscapes) {
     EXPECT_EQ(HtmlText("<img src=\"file:///etc/passwd\"> & 'x'"),
               "&lt;img src=&quot;file:///etc/passwd&quot;&gt; &amp; &#39;x&#39;");
 }
+TEST(Text, EqualsAsciiNoCaseFoldsLettersOnly) {
+    struct Case {
+        const char *a, *b;
+        bool same;
+    };
+    for (const Case& c :
+         {Case{"Coil Status", "COIL STATUS", true}, Case{"y", "Y", true}, Case{"", "", true},
+          Case{"Y", "YY", false}, Case{"@", "`", false}, Case{"[", "{", false},
+          Case{"]", "}", false}, Case{"^", "~", false}, Case{"\xC9", "\xE9", false},
+          Case{"a1", "A1", true}, Case{"Input Status", "Input Statu5", false}})
+        EXPECT_EQ(EqualsAsciiNoCase(c.a, c.b), c.same) << c.a << " / " << c.b;
+}
 } // namespace
