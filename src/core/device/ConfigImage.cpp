@@ -55,6 +55,7 @@ struct RowReader {
             throw XmlError(std::string("Error in ") + SdoFile + ": row " +
                            std::to_string(index + 1) + " of " + AccessListName(t) +
                            " has no attribute '" + AccessAttrName(a) + "'");
+        if (auto v = TryParseInteger(text)) return *v;
         try {
             return ParseInteger(text);
         } catch (const EConvertError& e) {

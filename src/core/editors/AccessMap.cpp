@@ -30,11 +30,13 @@ const TableInfo& Info(AccessTable t) {
 } // namespace
 
 std::optional<uint8_t> AccessTypeCode(AccessTable t, const std::string& type) {
-    // Codes of the image records; the write table knows two of the four.
+    // Codes of the image records; the write table knows two of the four. The
+    // four names differ in length, which picks the one to compare.
     static constexpr std::pair<std::string_view, uint8_t> codes[] = {
         {"Coil Status", 1}, {"Input Status", 2}, {"Holding Register", 3}, {"Input Register", 4}};
     for (const auto& [name, code] : codes) {
-        if (!EqualsAsciiNoCase(type, name)) continue;
+        if (type.size() != name.size()) continue;
+        if (!EqualsAsciiNoCase(type, name)) return std::nullopt;
         if (t == AccessTable::Write && code != 1 && code != 3) return std::nullopt;
         return code;
     }

@@ -208,28 +208,27 @@ bool Project::refresh() {
     return changed;
 }
 
-void Project::reloadParams() {
-    std::string error;
+Project::FileBytes Project::ReadStamped(const std::string& path, Stamp& stamp) {
+    FileBytes f;
     struct stat st {};
-    auto bytes = ReadIfThere(pargenPath(), error, st);
-    pargenStamp_ = StampOf(st);
-    readParams(bytes, error);
+    f.bytes = ReadIfThere(path, f.error, st);
+    stamp = StampOf(st);
+    return f;
+}
+
+void Project::reloadParams() {
+    const FileBytes f = ReadStamped(pargenPath(), pargenStamp_);
+    readParams(f.bytes, f.error);
 }
 
 void Project::reloadAccess() {
-    std::string error;
-    struct stat st {};
-    auto bytes = ReadIfThere(sdoPath(), error, st);
-    sdoStamp_ = StampOf(st);
-    readAccess(std::move(bytes), error);
+    FileBytes f = ReadStamped(sdoPath(), sdoStamp_);
+    readAccess(std::move(f.bytes), f.error);
 }
 
 void Project::reloadDiagnosis() {
-    std::string error;
-    struct stat st {};
-    auto bytes = ReadIfThere(diagnosisPath(), error, st);
-    diagnosisStamp_ = StampOf(st);
-    readDiagnosis(bytes, error);
+    const FileBytes f = ReadStamped(diagnosisPath(), diagnosisStamp_);
+    readDiagnosis(f.bytes, f.error);
 }
 
 void Project::readParams(const std::optional<std::string>& bytes, const std::string& error) {

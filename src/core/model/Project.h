@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -151,6 +152,13 @@ private:
     };
     static Stamp StampOf(const std::string& path);
     static Stamp StampOf(const struct stat& st);
+    // A file's bytes (none when absent or unreadable, `error` saying why),
+    // its stamp taken from the opened file.
+    struct FileBytes {
+        std::optional<std::string> bytes;
+        std::string error;
+    };
+    static FileBytes ReadStamped(const std::string& path, Stamp& stamp);
 
     std::string folder_;
     std::string pargenPath_, sdoPath_, diagnosisPath_; // set by loadFile

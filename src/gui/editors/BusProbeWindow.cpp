@@ -299,14 +299,7 @@ bool TFBusProbe::openProbe() {
     ProbeSettings s = plan_.Settings;
     s.DataBits = CB_DataBits->currentText().toInt();
     s.StopBits = CB_StopBits->currentText().toInt();
-    probe_ = std::make_unique<BusProbe>(s);
-    try {
-        probe_->Open(CB_Port->currentText().trimmed().toStdString());
-    } catch (const EProbePort& e) {
-        probe_.reset();
-        prompt().error(Q(e.what()) + ".");
-        return false;
-    }
+    if (!OpenOnPort(probe_, s, CB_Port, prompt())) return false;
     return true;
 }
 

@@ -189,14 +189,7 @@ void TFBusScan::btn_StartClick() {
     o.TimeoutMs = SE_Timeout->value();
     o.All = CB_All->isChecked();
     stopAndJoin();
-    scan_ = std::make_unique<BusScan>(o);
-    try {
-        scan_->Open(CB_Port->currentText().trimmed().toStdString());
-    } catch (const EProbePort& e) {
-        scan_.reset();
-        prompt().error(Q(e.what()) + ".");
-        return;
-    }
+    if (!OpenOnPort(scan_, o, CB_Port, prompt())) return;
     found_.clear();
     LB_Found->clear();
     Label_Summary->clear();

@@ -1,7 +1,10 @@
 #pragma once
 #include "core/device/BusScan.h"
 #include "gui/widgets/FormBase.h"
+#include "gui/widgets/PlainText.h"
+#include "gui/widgets/Prompt.h"
 
+#include <QComboBox>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -9,6 +12,22 @@
 
 class QListWidget;
 class QSpinBox;
+
+// Makes a bus tool with `options` and opens it on the port `port` names; a
+// port that cannot be opened is said, no tool is kept and false is returned.
+template <class Tool, class Options>
+bool OpenOnPort(std::unique_ptr<Tool>& tool, const Options& options, const QComboBox* port,
+                Prompt& prompt) {
+    tool = std::make_unique<Tool>(options);
+    try {
+        tool->Open(port->currentText().trimmed().toStdString());
+        return true;
+    } catch (const EProbePort& e) {
+        tool.reset();
+        prompt.error(FileText(e.what()) + ".");
+        return false;
+    }
+}
 
 // Scan from "Test on bus": which slave IDs answer at which baud rate and
 // parity. The scan runs on a worker thread; what it finds comes back as
