@@ -58,6 +58,10 @@ size_t FindAny(std::string_view s, size_t p, char a, char b, char c) {
     return p;
 }
 
+// Most elements hold as many children as the element before them; a list
+// sized so is not moved while read. Wider elements grow as usual.
+constexpr size_t MaxSiblingHint = 64;
+
 class Reader {
 public:
     explicit Reader(std::string_view s) : s_(s) {}
@@ -68,14 +72,14 @@ public:
         // A UTF-8 byte order mark is not part of the markup.
         if (startsWith("\xEF\xBB\xBF")) p_ += 3;
         if (startsWith("<?xml") && (p_ + 5 >= s_.size() || !IsXmlNameChar(s_[p_ + 5])))
-            doc.children.push_back(declaration());
+            declaration(newChild(doc.children));
         misc(doc);
         if (startsWith("<!DOCTYPE")) fail("DocTypeDecl parsing not yet implemented");
         misc(doc);
         if (!startsWith("<")) fail("Missing element");
         if (p_ + 1 >= s_.size()) endOfData();
         if (!IsXmlNameStart(s_[p_ + 1])) fail("Missing element");
-        element(newChild(doc.children));
+        element(newChild(doc.children), 0);
         misc(doc);
         return doc;
     }
@@ -93,10 +97,9 @@ private:
     // A node read in place at the end of `list`: nothing is moved after it
     // is read. A list starts with room for a usual element's children.
     static XmlReaderNode& newChild(std::vector<XmlReaderNode>& list) {
-        if (list.capacity() == 0) list.reserve(8);
+        if (list.size() == list.capacity()) list.reserve(list.size() < 4 ? 8 : 2 * list.size());
         return list.emplace_back();
     }
-    std::string readName() { return std::string(readNameView()); }
     std::string_view readNameView() {
         size_t b = p_;
         if (p_ < s_.size() && IsXmlNameStart(s_[p_])) {
@@ -121,7 +124,7 @@ private:
             if (startsWith("<!--"))
                 comment();
             else if (startsWith("<?"))
-                parent.children.push_back(pi());
+                pi(newChild(parent.children));
             else
                 return;
         }
@@ -135,37 +138,36 @@ private:
         p_ = q + 3;
     }
 
-    XmlReaderNode pi() {
+    // A read that fails leaves the tree half built; it is thrown away whole.
+    void pi(XmlReaderNode& n) {
         p_ += 2;
         if (eof()) endOfData();
-        XmlReaderNode n;
         n.kind = XmlNodeKind::ProcessingInstruction;
-        n.name = readName();
-        if (n.name.empty()) fail("Processing instruction does not contain valid name");
-        if (n.name == "xml") fail("Processing instruction cannot have the reserved name \"xml\"");
+        const std::string_view name = readNameView();
+        if (name.empty()) fail("Processing instruction does not contain valid name");
+        if (name == "xml") fail("Processing instruction cannot have the reserved name \"xml\"");
+        n.name.append(name);
         if (startsWith("?>")) {
             p_ += 2;
-            return n;
+            return;
         }
         if (eof()) fail("Unterminated processing instruction");
         if (!IsWs(s_[p_])) fail("Processing instruction does not contain valid name");
         skipWs();
         size_t q = s_.find("?>", p_);
         if (q == std::string_view::npos) fail("Unterminated processing instruction");
-        n.value = std::string(s_.substr(p_, q - p_));
+        n.value.append(s_.substr(p_, q - p_));
         p_ = q + 2;
-        return n;
     }
 
-    XmlReaderNode declaration() {
+    void declaration(XmlReaderNode& n) {
         p_ += 5;
-        XmlReaderNode n;
         n.kind = XmlNodeKind::Declaration;
         attributes(n.children);
         skipWs();
         if (startsWith("?>")) {
             p_ += 2;
-            return n;
+            return;
         }
         if (eof()) endOfData();
         fail("XML declaration not terminated with \"?>\"");
@@ -181,7 +183,7 @@ private:
 
     void attribute(XmlReaderNode& a) {
         a.kind = XmlNodeKind::Attribute;
-        a.name.assign(readNameView());
+        a.name.append(readNameView());
         skipWs();
         if (eof()) endOfData();
         if (s_[p_] != '=') fail("Equals sign missing in attribute");
@@ -191,25 +193,33 @@ private:
         char quote = s_[p_];
         if (quote != '"' && quote != '\'') fail("Attribute \"" + a.name + "\" missing value");
         ++p_;
+        // A value without references is copied once, straight from the text.
+        size_t q = FindAny(s_, p_, quote, '<', '&');
+        if (q < s_.size() && s_[q] == quote) {
+            a.value.append(s_.data() + p_, q - p_);
+            p_ = q + 1;
+            return;
+        }
+        // Otherwise its pieces are gathered above the texts being read.
+        const size_t base = text_.size();
         for (;;) {
             if (eof()) endOfData();
             char c = s_[p_];
             if (c == quote) {
                 ++p_;
-                return;
+                break;
             }
             if (c == '<') fail("Invalid character \"<\" in attribute value");
             if (c == '&') {
-                reference(a.value);
+                reference(text_);
                 continue;
             }
-            const size_t q = FindAny(s_, p_, quote, '<', '&');
-            if (a.value.empty())
-                a.value.assign(s_.data() + p_, q - p_);
-            else
-                a.value.append(s_.data() + p_, q - p_);
+            q = FindAny(s_, p_, quote, '<', '&');
+            text_.append(s_.data() + p_, q - p_);
             p_ = q;
         }
+        a.value.append(text_, base);
+        text_.resize(base);
     }
 
     // From '&' to the next ';'; the decoded character is appended to out.
@@ -240,11 +250,13 @@ private:
         }
     }
 
-    void element(XmlReaderNode& n) {
+    // `hint`: the number of children of the element before, 0 if none.
+    void element(XmlReaderNode& n, size_t hint) {
         if (++depth_ > XmlMaxDepth) fail("Elements nested too deeply");
         ++p_;
         n.kind = XmlNodeKind::Element;
-        n.name.assign(readNameView());
+        n.name.append(readNameView());
+        if (hint > 0 && hint <= MaxSiblingHint) n.children.reserve(hint);
         attributes(n.children);
         if (eof()) endOfData();
         if (startsWith("/>")) {
@@ -258,8 +270,22 @@ private:
         --depth_;
     }
 
+    // True when the name at p_ is `name` and ends there, as readNameView
+    // would read it.
+    bool atName(std::string_view name) const {
+        if (s_.size() - p_ < name.size() || s_.compare(p_, name.size(), name) != 0) return false;
+        const size_t e = p_ + name.size();
+        return e >= s_.size() || (!NameChars.has(s_[e]) &&
+                                  !(s_[e] == '\xC2' && s_.substr(e).starts_with("\xC2\xB7")));
+    }
+
     void content(XmlReaderNode& n) {
-        std::string& v = n.value;
+        // The element's text is gathered at the end of text_, above that of
+        // the elements around it, unless it is one run right before the end
+        // tag: that is copied straight from the document.
+        const size_t base = text_.size();
+        std::string_view direct;
+        size_t hint = 0;
         const char* d = s_.data();
         const size_t size = s_.size();
         for (;;) {
@@ -270,10 +296,14 @@ private:
                 if (next == '/') {
                     p_ += 2;
                     if (eof()) endOfData();
-                    const std::string_view end = readNameView();
-                    if (end != n.name)
-                        fail("End tag name \"" + std::string(end) +
-                             "\" does not match start tag name \"" + n.name + "\"");
+                    if (atName(n.name)) {
+                        p_ += n.name.size();
+                    } else {
+                        const std::string_view end = readNameView();
+                        if (end != n.name)
+                            fail("End tag name \"" + std::string(end) +
+                                 "\" does not match start tag name \"" + n.name + "\"");
+                    }
                     skipWs();
                     if (eof()) endOfData();
                     if (d[p_] != '>') fail("End tag missing \">\"");
@@ -283,24 +313,26 @@ private:
                     p_ += 9;
                     size_t q = s_.find("]]>", p_);
                     if (q == std::string_view::npos) endOfData();
-                    v.append(s_.substr(p_, q - p_));
+                    text_.append(d + p_, q - p_);
                     p_ = q + 3;
                 } else if (next == '?') {
-                    newChild(n.children) = pi();
+                    pi(newChild(n.children));
                 } else if (next == '!' && startsWith("<!--")) {
                     comment();
                 } else {
                     if (p_ + 1 >= size) endOfData();
                     if (!IsXmlNameStart(static_cast<unsigned char>(next))) fail("Missing element");
-                    element(newChild(n.children));
+                    XmlReaderNode& child = newChild(n.children);
+                    element(child, hint);
+                    hint = child.children.size();
                 }
             } else if (c == '&') {
-                reference(v);
+                reference(text_);
             } else {
                 // Leading blanks are trimmed anyway: the indentation between
                 // child elements is never copied.
                 size_t from = p_;
-                if (v.empty())
+                if (text_.size() == base)
                     while (from < size && IsWs(d[from]))
                         ++from;
                 const size_t q = FindAny(s_, from, '<', '&', '&');
@@ -309,23 +341,29 @@ private:
                     const std::string_view run = s_.substr(p_, q - p_);
                     if (run.find("]]>") != std::string_view::npos)
                         fail("Character data cannot contain \"]]>\"");
-                    v.append(d + from, q - from);
+                    if (text_.size() == base && q + 1 < size && d[q] == '<' && d[q + 1] == '/')
+                        direct = s_.substr(from, q - from);
+                    else
+                        text_.append(d + from, q - from);
                 }
                 p_ = q;
             }
         }
+        // Blanks at the ends go, also those from references or CDATA.
+        std::string_view v = direct.empty() ? std::string_view(text_).substr(base) : direct;
         size_t b = 0, e = v.size();
-        while (b < e && IsWs(v[b])) // blanks from references or CDATA
+        while (b < e && IsWs(v[b]))
             ++b;
         while (e > b && IsWs(v[e - 1]))
             --e;
-        v.resize(e);
-        v.erase(0, b);
+        n.value.append(v.substr(b, e - b));
+        text_.resize(base);
     }
 
     std::string_view s_;
     size_t p_ = 0;
     int depth_ = 0;
+    std::string text_; // texts of the elements being read, innermost last
 };
 
 } // namespace
