@@ -2,11 +2,12 @@
 
 #include "core/project/Errors.h"
 
-namespace {
+#include <cstdint>
+#include <iterator>
+#include <sys/mman.h>
+#include <unistd.h>
 
-bool IsWs(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
+namespace {
 
 // Digits of a numeric reference, kept to their low eight bits (the reader
 // works on bytes), so any length of digits names a byte; false when empty or
@@ -38,24 +39,59 @@ constexpr bool NameCharRule(unsigned char c) {
     return NameStartRule(c) || (c >= '0' && c <= '9') || c == '-' || c == '.' || c == 183;
 }
 
-// The name rule as a table: names are most of what the reader scans.
-struct NameTable {
-    bool chars[256];
-    constexpr NameTable() : chars() {
-        for (int c = 0; c < 256; ++c)
-            chars[c] = NameCharRule(static_cast<unsigned char>(c));
-    }
-    bool has(char c) const { return chars[static_cast<unsigned char>(c)]; }
+// Character classes as a table: names, blanks and the stops of text runs
+// are most of what the reader scans.
+enum : unsigned char {
+    NameClass = 1,
+    NameStartClass = 2,
+    BlankClass = 4,
+    TextStop = 8,
+    DoubleQuote = 16,
+    SingleQuote = 32
 };
-constexpr NameTable NameChars;
+struct CharTable {
+    unsigned char of[256];
+    constexpr CharTable() : of() {
+        for (int c = 0; c < 256; ++c) {
+            const auto u = static_cast<unsigned char>(c);
+            of[c] = static_cast<unsigned char>(
+                (NameCharRule(u) ? NameClass : 0) | (NameStartRule(u) ? NameStartClass : 0) |
+                (c == ' ' || c == '\t' || c == '\n' || c == '\r' ? BlankClass : 0) |
+                (c == '<' || c == '&' ? TextStop : 0) | (c == '"' ? DoubleQuote : 0) |
+                (c == '\'' ? SingleQuote : 0));
+        }
+    }
+    bool is(char c, unsigned char cls) const { return of[static_cast<unsigned char>(c)] & cls; }
+};
+constexpr CharTable Chars;
 
-// Position of the first of `a`, `b` or `c` from `p`, or the end.
-size_t FindAny(std::string_view s, size_t p, char a, char b, char c) {
+bool IsWs(char c) {
+    return Chars.is(c, BlankClass);
+}
+
+// Position of the first character of class `stop` from `p`, or the end.
+size_t FindStop(std::string_view s, size_t p, unsigned char stop) {
     const char* d = s.data();
     const size_t n = s.size();
-    while (p < n && d[p] != a && d[p] != b && d[p] != c)
+    while (p < n && !Chars.is(d[p], stop))
         ++p;
     return p;
+}
+
+constexpr size_t PrefaultBytes = size_t(256) << 10;
+
+// Asks the system for the whole pages of [p, p + bytes) at once; a system
+// without that request faults them in as they are written.
+void Prefault(void* p, size_t bytes) {
+#ifdef MADV_POPULATE_WRITE
+    const auto page = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const uintptr_t b = (reinterpret_cast<uintptr_t>(p) + page - 1) & ~(page - 1);
+    const uintptr_t e = (reinterpret_cast<uintptr_t>(p) + bytes) & ~(page - 1);
+    if (e > b) ::madvise(reinterpret_cast<void*>(b), e - b, MADV_POPULATE_WRITE);
+#else
+    (void)p;
+    (void)bytes;
+#endif
 }
 
 // Most elements hold as many children as the element before them; a list
@@ -78,7 +114,7 @@ public:
         misc(doc);
         if (!startsWith("<")) fail("Missing element");
         if (p_ + 1 >= s_.size()) endOfData();
-        if (!IsXmlNameStart(s_[p_ + 1])) fail("Missing element");
+        if (!Chars.is(s_[p_ + 1], NameStartClass)) fail("Missing element");
         element(newChild(doc.children), 0);
         misc(doc);
         return doc;
@@ -97,16 +133,32 @@ private:
     // A node read in place at the end of `list`: nothing is moved after it
     // is read. A list starts with room for a usual element's children.
     static XmlReaderNode& newChild(std::vector<XmlReaderNode>& list) {
-        if (list.size() == list.capacity()) list.reserve(list.size() < 4 ? 8 : 2 * list.size());
+        if (list.size() == list.capacity()) grow(list, list.size() < 4 ? 8 : 2 * list.size());
         return list.emplace_back();
+    }
+    // A large list's new storage is faulted in with one call before it is
+    // filled: a page fault for every 4 KB was most of the time of reading
+    // a large document.
+    static void grow(std::vector<XmlReaderNode>& list, size_t capacity) {
+        const size_t bytes = capacity * sizeof(XmlReaderNode);
+        if (bytes < PrefaultBytes) {
+            list.reserve(capacity);
+            return;
+        }
+        std::vector<XmlReaderNode> bigger;
+        bigger.reserve(capacity);
+        Prefault(bigger.data(), bytes);
+        bigger.insert(bigger.end(), std::make_move_iterator(list.begin()),
+                      std::make_move_iterator(list.end()));
+        list.swap(bigger);
     }
     std::string_view readNameView() {
         size_t b = p_;
-        if (p_ < s_.size() && IsXmlNameStart(s_[p_])) {
+        if (p_ < s_.size() && Chars.is(s_[p_], NameStartClass)) {
             ++p_;
             // The middle dot also in UTF-8, as the tool's own Write saves it.
             for (;;) {
-                if (p_ < s_.size() && NameChars.has(s_[p_]))
+                if (p_ < s_.size() && Chars.is(s_[p_], NameClass))
                     ++p_;
                 else if (p_ < s_.size() && s_[p_] == '\xC2' && startsWith("\xC2\xB7"))
                     p_ += 2;
@@ -176,7 +228,7 @@ private:
     void attributes(std::vector<XmlReaderNode>& into) {
         for (;;) {
             skipWs();
-            if (eof() || !IsXmlNameStart(s_[p_])) return;
+            if (eof() || !Chars.is(s_[p_], NameStartClass)) return;
             attribute(newChild(into));
         }
     }
@@ -194,7 +246,8 @@ private:
         if (quote != '"' && quote != '\'') fail("Attribute \"" + a.name + "\" missing value");
         ++p_;
         // A value without references is copied once, straight from the text.
-        size_t q = FindAny(s_, p_, quote, '<', '&');
+        const unsigned char stop = TextStop | (quote == '"' ? DoubleQuote : SingleQuote);
+        size_t q = FindStop(s_, p_, stop);
         if (q < s_.size() && s_[q] == quote) {
             a.value.append(s_.data() + p_, q - p_);
             p_ = q + 1;
@@ -214,7 +267,7 @@ private:
                 reference(text_);
                 continue;
             }
-            q = FindAny(s_, p_, quote, '<', '&');
+            q = FindStop(s_, p_, stop);
             text_.append(s_.data() + p_, q - p_);
             p_ = q;
         }
@@ -275,7 +328,7 @@ private:
     bool atName(std::string_view name) const {
         if (s_.size() - p_ < name.size() || s_.compare(p_, name.size(), name) != 0) return false;
         const size_t e = p_ + name.size();
-        return e >= s_.size() || (!NameChars.has(s_[e]) &&
+        return e >= s_.size() || (!Chars.is(s_[e], NameClass) &&
                                   !(s_[e] == '\xC2' && s_.substr(e).starts_with("\xC2\xB7")));
     }
 
@@ -321,7 +374,7 @@ private:
                     comment();
                 } else {
                     if (p_ + 1 >= size) endOfData();
-                    if (!IsXmlNameStart(static_cast<unsigned char>(next))) fail("Missing element");
+                    if (!Chars.is(next, NameStartClass)) fail("Missing element");
                     XmlReaderNode& child = newChild(n.children);
                     element(child, hint);
                     hint = child.children.size();
@@ -335,7 +388,7 @@ private:
                 if (text_.size() == base)
                     while (from < size && IsWs(d[from]))
                         ++from;
-                const size_t q = FindAny(s_, from, '<', '&', '&');
+                const size_t q = FindStop(s_, from, TextStop);
                 if (q > from) {
                     // "]]>" is refused in the whole run, blanks included.
                     const std::string_view run = s_.substr(p_, q - p_);
