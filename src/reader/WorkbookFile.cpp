@@ -18,8 +18,9 @@ extern "C" FILE* __real_fopen(const char* path, const char* mode);
 extern "C" FILE* __wrap_fopen(const char* path, const char* mode);
 
 namespace {
-// Larger files are read from the file as before.
-constexpr off_t InMemoryLimit = off_t(256) << 20;
+// Larger files are read from the file as before, within the reader's bounded
+// memory.
+constexpr off_t InMemoryLimit = off_t(64) << 20;
 
 struct FileBytes {
     std::string bytes;
