@@ -11,9 +11,13 @@ FamilyLoad Ended(RowsLoad end) {
                                           : FamilyLoad::ReadError;
 }
 
-template <class Row> void Place(std::vector<Row>& rows, int& filled, Row row) {
+template <class Row> Row& NextRow(std::vector<Row>& rows, int& filled) {
     if (filled >= int(rows.size())) rows.resize(size_t(filled) + 1);
-    rows[size_t(filled++)] = std::move(row);
+    return rows[size_t(filled++)];
+}
+
+template <class Row> void Place(std::vector<Row>& rows, int& filled, Row row) {
+    NextRow(rows, filled) = std::move(row);
 }
 } // namespace
 
@@ -21,7 +25,8 @@ template <class Row> void Place(std::vector<Row>& rows, int& filled, Row row) {
 
 void SdoAccessTables::clear() {
     for (int s = 0; s < 2; ++s) {
-        rows[s].assign(SdoGridRows, SdoRow{});
+        rows[s].clear();
+        rows[s].resize(SdoGridRows);
         filled[s] = 0;
     }
 }
@@ -34,6 +39,11 @@ void SdoAccessTables::place(int32_t conf, std::array<std::string, 7> values) {
     Place(rows[side], filled[side], std::move(row));
 }
 
+SdoRow& SdoAccessTables::nextRow(int32_t conf) {
+    const int side = conf & 1;
+    return NextRow(rows[side], filled[side]);
+}
+
 FamilyLoad LoadSdoAccess(const std::string& path, SdoAccessTables& tables) {
     return Ended(LoadRows(path, [&](const XmlNode& e) {
         const int32_t conf = ParseInteger(e.attr("conf"));
@@ -44,7 +54,14 @@ FamilyLoad LoadSdoAccess(const std::string& path, SdoAccessTables& tables) {
 }
 
 void ImportSdoRecord(SdoAccessTables& tables, int32_t conf, const std::vector<std::string>& f) {
-    tables.place(conf, {f.at(1), f.at(2), f.at(3), f.at(4), f.at(5), f.at(6), f.at(7)});
+    // Fields copied straight into the row; a record short of fields fails
+    // as place would, before anything is placed.
+    for (size_t k = 1; k < SdoFields; ++k)
+        (void)f.at(k);
+    SdoRow& row = tables.nextRow(conf);
+    row[0].assign(1, (conf & 16) ? '1' : '0');
+    for (size_t k = 1; k < SdoFields; ++k)
+        row[k] = f[k];
 }
 
 std::vector<std::vector<std::string>> SdoExportLines(const SdoAccessTables& tables) {

@@ -36,6 +36,8 @@ struct SdoAccessTables {
     // Places an entry on the side chosen by bit 0 of conf, RW from bit 4;
     // `values` are the texts of grid columns 2..8.
     void place(int32_t conf, std::array<std::string, 7> values);
+    // The next row of the side chosen by bit 0 of conf, made if needed.
+    SdoRow& nextRow(int32_t conf);
 };
 
 // Reads the SDO access schema: every child of the root is an entry with

@@ -343,6 +343,8 @@ std::string NumberText(double value) {
 const WorksheetCells::Cell* WorksheetCells::find(unsigned int row, unsigned short col) const {
     if (row >= rows || size_t(row) + 1 >= rowStart.size()) return nullptr;
     auto first = cells.begin() + rowStart[row], last = cells.begin() + rowStart[row + 1];
+    // A row holding every column has each cell at its column's place.
+    if (col < last - first && first[col].col == col) return &first[col];
     auto it = std::lower_bound(first, last, col,
                                [](const Cell& c, unsigned short v) { return c.col < v; });
     return it != last && it->col == col ? &*it : nullptr;

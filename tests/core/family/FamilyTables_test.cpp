@@ -90,6 +90,20 @@ TEST(SdoAccess, ImportRecordsAndOverflowKeepsEveryRow) {
     t.clear();
     EXPECT_EQ(t.rows[CanB].size(), size_t(SdoGridRows));
     EXPECT_EQ(t.filled[CanB], 0);
+    EXPECT_EQ(t.rows[CanA][0], SdoRow{}) << "cleared rows hold nothing";
+    EXPECT_EQ(t.rows[CanB][0], SdoRow{});
+}
+
+TEST(SdoAccess, ShortImportRecordPlacesNothing) {
+    for (size_t n = 0; n < size_t(SdoFields); ++n) {
+        SdoAccessTables t;
+        ImportSdoRecord(t, 1, {"1", "a", "b", "c", "d", "e", "f", "g"});
+        EXPECT_THROW(ImportSdoRecord(t, 1, std::vector<std::string>(n, "x")), std::out_of_range)
+            << n;
+        EXPECT_EQ(t.filled[CanB], 1) << n;
+        EXPECT_EQ(t.rows[CanB][0], (SdoRow{"0", "a", "b", "c", "d", "e", "f", "g"})) << n;
+        EXPECT_EQ(t.rows[CanB][1], SdoRow{}) << n;
+    }
 }
 
 TEST(SdoAccess, ExportFileByteForByte) {

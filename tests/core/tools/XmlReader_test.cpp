@@ -2,6 +2,7 @@
 #include "core/tools/XmlReader.h"
 
 #include <functional>
+#include <iterator>
 #include <gtest/gtest.h>
 
 namespace {
@@ -305,7 +306,28 @@ TEST_P(ReaderTrees, ChildrenStayWithTheirParents) {
 
 INSTANTIATE_TEST_SUITE_P(Shapes, ReaderTrees,
                          ::testing::Values(TreeCase{1, 1}, TreeCase{3, 4}, TreeCase{32, 2},
-                                           TreeCase{33, 2}, TreeCase{70, 2}, TreeCase{1, 400}));
+                                           TreeCase{33, 2}, TreeCase{70, 2}, TreeCase{1, 400},
+                                           TreeCase{1500, 1}));
+
+// Siblings of changing widths, each read into a list sized by the one before.
+TEST(XmlReader, SiblingsOfChangingWidths) {
+    const int widths[] = {0, 3, 1, 9, 9, 2, 70, 5, 0, 64, 65, 1};
+    std::string xml = "<r>", expected;
+    for (size_t i = 0; i < std::size(widths); ++i) {
+        const std::string n = std::to_string(i);
+        xml += "<e" + n + ">";
+        expected += "1:e" + n + "=\n";
+        for (int k = 0; k < widths[i]; ++k) {
+            const std::string v = n + "." + std::to_string(k);
+            xml += k % 2 ? "<c>" + v + "</c>" : "<?p " + v + "?>";
+            expected += std::string(k % 2 ? " 1:c=" : " 3:p=") + v + "\n";
+        }
+        xml += "</e" + n + ">";
+    }
+    std::string flat;
+    Flatten(RootOf(ReadXml(xml + "</r>")), flat);
+    EXPECT_EQ(flat, expected);
+}
 
 // Blanks at the ends go however they came: text, a reference or CDATA; inner
 // ones stay.
