@@ -76,6 +76,15 @@ ByteMaps ComputeByteMaps(const AccessMap& map, const AccessBounds& bounds) {
 std::vector<Finding> ByteMapFindings(const ByteMap& m) {
     std::vector<Finding> out;
     const char* table = AccessTableName(m.table);
+    // Grid row -> its index in m.rows, and per index the row that last took
+    // it as a partner: the earlier rows sharing a row's bytes are found on
+    // those bytes' users, not by pairing it with every earlier row.
+    const int maxRow = m.rows.empty() ? 0 : m.rows.back().row;
+    std::vector<int> indexOf(static_cast<size_t>(maxRow) + 1, -1);
+    for (size_t i = 0; i < m.rows.size(); ++i)
+        indexOf[static_cast<size_t>(m.rows[i].row)] = static_cast<int>(i);
+    std::vector<size_t> takenBy(m.rows.size(), m.rows.size());
+    std::vector<size_t> partners;
     for (size_t i = 0; i < m.rows.size(); ++i) {
         const ByteRow& r = m.rows[i];
         const int last = r.first + r.length - 1;
@@ -84,9 +93,19 @@ std::vector<Finding> ByteMapFindings(const ByteMap& m) {
                            "Row " + std::to_string(r.row) + " uses DeviceNet " +
                                Bytes(r.first, last) + ", past the " + std::to_string(m.areaBytes) +
                                " bytes of " + AreaName(m.table) + "."});
-        // Intervals, not bytes: a few hundred rows give at most ~100000 pairs.
+        partners.clear();
+        for (int b = r.first; b <= last; ++b)
+            for (int user : m.users[static_cast<size_t>(b)]) {
+                if (user >= r.row) continue;
+                const auto j = static_cast<size_t>(indexOf[static_cast<size_t>(user)]);
+                if (takenBy[j] == i) continue;
+                takenBy[j] = i;
+                partners.push_back(j);
+            }
+        // In row order, as the message names them.
+        std::sort(partners.begin(), partners.end());
         std::string shared;
-        for (size_t j = 0; j < i; ++j) {
+        for (size_t j : partners) {
             const ByteRow& e = m.rows[j];
             int lo = std::max(r.first, e.first);
             int hi = std::min(last, e.first + e.length - 1);
