@@ -1,3 +1,4 @@
+#include "app/FontConfigLoad.h"
 #include "app/Forms.h"
 #include "app/MainWindow.h"
 #include "app/Startup.h"
@@ -10,6 +11,7 @@
 #endif
 
 int main(int argc, char** argv) {
+    FontConfigLoad fonts; // beside everything up to the first text measured
     QApplication app(argc, argv);
     QApplication::setApplicationName(ApplicationTitle);
 
