@@ -11,8 +11,10 @@
 #endif
 
 int main(int argc, char** argv) {
-    FontConfigLoad fonts; // beside everything up to the first text measured
     QApplication app(argc, argv);
+    // Once QApplication has set the locale and the environment the
+    // configuration is read in; beside everything up to the first text measured.
+    FontConfigLoad fonts;
     QApplication::setApplicationName(ApplicationTitle);
 
     const std::string exeFolder = QCoreApplication::applicationDirPath().toStdString();
