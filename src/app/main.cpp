@@ -1,3 +1,4 @@
+#include "app/FontConfigLoad.h"
 #include "app/Forms.h"
 #include "app/MainWindow.h"
 #include "app/Startup.h"
@@ -11,6 +12,9 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // Once QApplication has set the locale and the environment the
+    // configuration is read in; beside everything up to the first text measured.
+    FontConfigLoad fonts;
     QApplication::setApplicationName(ApplicationTitle);
 
     const std::string exeFolder = QCoreApplication::applicationDirPath().toStdString();

@@ -22,6 +22,8 @@ done
 if [ -f "$build/bin/tessaro-xls-reader" ]; then
     [ -x "$prefix/bin/tessaro-xls-reader" ] || fail "the workbook reader is not installed"
 fi
+# Print loads this module from beside the installed program.
+[ -f "$prefix/bin/tessaro-print.so" ] || fail "the printing module is not installed"
 grep -q '^Exec=tessaro-sm2dns$' "$prefix/share/applications/tessaro-sm2dns.desktop" ||
     fail "desktop entry does not start tessaro-sm2dns"
 if command -v desktop-file-validate >/dev/null; then

@@ -1,6 +1,7 @@
 #include "core/family/Spreadsheet.h"
 
 #include "core/device/Process.h"
+#include "core/family/SocketIo.h"
 #include "core/family/WorkbookStream.h"
 #include "core/project/FileSystem.h"
 
@@ -30,27 +31,6 @@ namespace {
 // replaced and the read tried once more.
 constexpr auto ReadLimit = std::chrono::seconds(20);
 constexpr const char* ReaderName = "tessaro-xls-reader";
-
-// Runs `io` (a send or a receive) until `size` bytes have passed.
-template <class Char, class Io> bool Exactly(Io io, Char* data, size_t size) {
-    while (size > 0) {
-        const ssize_t n = io(data, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        size -= size_t(n);
-    }
-    return true;
-}
-
-bool SendAll(int fd, const char* data, size_t size) {
-    return Exactly([fd](const char* d, size_t n) { return ::send(fd, d, n, MSG_NOSIGNAL); }, data,
-                   size);
-}
-
-bool ReceiveAll(int fd, char* data, size_t size) {
-    return Exactly([fd](char* d, size_t n) { return ::recv(fd, d, n, 0); }, data, size);
-}
 
 // Receives exactly `size` bytes before the deadline.
 bool ReceiveBefore(int fd, char* data, size_t size,
@@ -251,24 +231,6 @@ void StopWorkbookHelper() {
 int WorkbookHelperPid() {
     std::lock_guard<std::mutex> hold(HelperLock);
     return Helper.pid();
-}
-
-int ServeWorkbooks(int fd) {
-    std::string out;
-    for (;;) {
-        uint32_t n = 0;
-        if (!ReceiveAll(fd, reinterpret_cast<char*>(&n), 4)) return 0;
-        std::string path(n, '\0');
-        if (!ReceiveAll(fd, path.data(), n)) return 0;
-        out.assign(9, '\0'); // status, length
-        const bool ok = StreamWorkbook(path.c_str(), out);
-        if (!ok) out.resize(9); // a failure carries no stream
-        const uint64_t len = out.size() - 9;
-        out[0] = ok ? 1 : 0;
-        std::memcpy(&out[1], &len, 8);
-        if (!SendAll(fd, out.data(), out.size())) return 0;
-        if (out.capacity() > (size_t(1) << 20)) std::string().swap(out);
-    }
 }
 
 std::string SpreadsheetConnectionString(const std::string& workbookPath) {

@@ -8,19 +8,40 @@
 #include "gui/widgets/Controls.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QDate>
 #include <QHBoxLayout>
+#include <QLibrary>
 #include <QLocale>
 #include <QPageSize>
 #include <QPdfWriter>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QVBoxLayout>
 
+#include <cstdlib>
+#include <stdexcept>
+
 namespace {
+// The printing module beside the program (else in $TESSARO_BIN_DIR), as the
+// workbook reader is found.
+constexpr const char* PrintModuleName = "tessaro-print.so";
+constexpr const char* PrintFunction = "TessaroPrintDocument";
+
+using PrintDocument = void (*)(QTextDocument*, const QPageSize*, QWidget*);
+
+PrintDocument LoadPrinting() {
+    QString path = QCoreApplication::applicationDirPath() + "/" + PrintModuleName;
+    if (!FileExists(path.toStdString()))
+        if (const char* dir = std::getenv("TESSARO_BIN_DIR"); dir && *dir)
+            path = QString::fromLocal8Bit(dir) + "/" + PrintModuleName;
+    QLibrary module(path);
+    auto print = reinterpret_cast<PrintDocument>(module.resolve(PrintFunction));
+    if (!print) throw std::runtime_error("Cannot print: " + module.errorString().toStdString());
+    return print;
+}
+
 QPageSize LocalPaper() {
     return QLocale().measurementSystem() == QLocale::ImperialUSSystem ? QPageSize(QPageSize::Letter)
                                                                       : QPageSize(QPageSize::A4);
@@ -99,8 +120,8 @@ void TFReport::SaveHtmlClick() {
 }
 
 void TFReport::PrintClick() {
-    QPrinter printer;
-    printer.setPageSize(LocalPaper());
-    QPrintDialog dialog(&printer, this);
-    if (dialog.exec() == QDialog::Accepted) ReportView->document()->print(&printer);
+    // Loaded once and kept: QLibrary leaves a module loaded when it goes.
+    static const PrintDocument print = LoadPrinting();
+    const QPageSize paper = LocalPaper();
+    print(ReportView->document(), &paper, this);
 }

@@ -5,6 +5,7 @@
 #include "core/project/FileSystem.h"
 #include "core/report/CommissioningReport.h"
 
+#include <QApplication>
 #include <QDate>
 #include <QPushButton>
 #include <QTextBrowser>
@@ -17,6 +18,7 @@ class ReportTest : public QObject {
 private slots:
     void showsSavesAndWritesPdf();
     void savesFollowTheFileWriterRules();
+    void printOpensThePrintDialog();
 };
 
 void ReportTest::showsSavesAndWritesPdf() {
@@ -71,6 +73,27 @@ void ReportTest::savesFollowTheFileWriterRules() {
     QVERIFY2(f.rec->texts("error").isEmpty(), qPrintable(f.rec->shown().join("\n")));
     QVERIFY(std::filesystem::is_symlink(link));
     QCOMPARE(ReadText(real).substr(0, 5), std::string("%PDF-"));
+}
+
+// Print loads the printing module (beside the programs) and asks for the
+// printer; cancelled, nothing is printed and nothing reported.
+void ReportTest::printOpensThePrintDialog() {
+    EditorFixture f;
+    WriteText(f.ws.PargenPath, ExamplePargen);
+    WriteText(f.ws.SdoPath, ExampleSdo);
+    TFReport dlg(f.ws);
+    dlg.setPrompt(f.rec);
+    dlg.show();
+    QString asked;
+    QTimer::singleShot(0, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) return;
+        asked = modal->metaObject()->className();
+        modal->close();
+    });
+    dlg.btnPrint->click();
+    QVERIFY2(f.rec->texts("error").isEmpty(), qPrintable(f.rec->shown().join("\n")));
+    QVERIFY2(asked.contains("PrintDialog"), qPrintable(asked));
 }
 
 QTEST_MAIN(ReportTest)
