@@ -6,6 +6,7 @@
 #include "core/project/Workspace.h"
 #include "core/report/CommissioningReport.h"
 #include "gui/widgets/Controls.h"
+#include "gui/widgets/PlainText.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -121,7 +122,14 @@ void TFReport::SaveHtmlClick() {
 
 void TFReport::PrintClick() {
     // Loaded once and kept: QLibrary leaves a module loaded when it goes.
-    static const PrintDocument print = LoadPrinting();
+    static PrintDocument print = nullptr;
+    try {
+        if (!print) print = LoadPrinting();
+    } catch (const std::exception& e) {
+        // A module missing or broken is said; the window goes on.
+        prompt().error(FileText(e.what()));
+        return;
+    }
     const QPageSize paper = LocalPaper();
     print(ReportView->document(), &paper, this);
 }
