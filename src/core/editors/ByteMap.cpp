@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 
 namespace {
 // The most bytes an area can have; a larger N Byte is an error of pargen.xml.
@@ -12,6 +13,17 @@ constexpr int MaxAreaBytes = 455;
 std::string Bytes(int first, int last) {
     if (first == last) return "byte " + std::to_string(first);
     return "bytes " + std::to_string(first) + " to " + std::to_string(last);
+}
+
+// Bytes(first, last) appended without temporaries: a crowded map names
+// thousands of them.
+void AppendBytes(std::string& out, int first, int last) {
+    char buf[16];
+    out += first == last ? "byte " : "bytes ";
+    out.append(buf, size_t(std::to_chars(buf, buf + sizeof buf, first).ptr - buf));
+    if (first == last) return;
+    out += " to ";
+    out.append(buf, size_t(std::to_chars(buf, buf + sizeof buf, last).ptr - buf));
 }
 
 std::string Range(int first, int last) {
@@ -88,12 +100,13 @@ std::vector<Finding> ByteMapFindings(const ByteMap& m) {
         begin[b] += begin[b - 1];
     for (size_t i = 0; i < m.rows.size(); ++i)
         starting[begin[size_t(m.rows[i].first) + 1]++] = i;
-    auto indexOf = [&](int row) {
-        return size_t(std::lower_bound(m.rows.begin(), m.rows.end(), row,
-                                       [](const ByteRow& r, int n) { return r.row < n; }) -
-                      m.rows.begin());
-    };
+    // Placed rows by grid row.
+    std::vector<size_t> indexOf(m.rows.empty() ? 0 : size_t(m.rows.back().row) + 1);
+    for (size_t i = 0; i < m.rows.size(); ++i)
+        indexOf[size_t(m.rows[i].row)] = i;
     std::vector<size_t> earlier;
+    // A row named in several warnings is described once.
+    std::vector<std::string> names(m.rows.size());
     for (size_t i = 0; i < m.rows.size(); ++i) {
         const ByteRow& r = m.rows[i];
         const int last = r.first + r.length - 1;
@@ -105,7 +118,7 @@ std::vector<Finding> ByteMapFindings(const ByteMap& m) {
         earlier.clear();
         for (int row : m.users[size_t(r.first)]) {
             if (row >= r.row) break;
-            earlier.push_back(indexOf(row));
+            earlier.push_back(indexOf[size_t(row)]);
         }
         for (size_t k = begin[size_t(r.first) + 1]; k < begin[size_t(last) + 1]; ++k) {
             const size_t j = starting[k];
@@ -119,9 +132,10 @@ std::vector<Finding> ByteMapFindings(const ByteMap& m) {
             const int lo = std::max(r.first, e.first);
             const int hi = std::min(last, e.first + e.length - 1);
             if (!shared.empty()) shared += "; ";
-            shared += Bytes(lo, hi);
+            AppendBytes(shared, lo, hi);
             shared += " with ";
-            shared += RowName(e);
+            if (names[j].empty()) names[j] = RowName(e);
+            shared += names[j];
         }
         out.push_back({Severity::Warning, "sdo.xml", table, r.row, "Address DeviceNet",
                        "Row " + std::to_string(r.row) + " shares DeviceNet " + shared + "."});
