@@ -32,7 +32,12 @@ std::string Range(int first, int last) {
 }
 
 std::string RowName(const ByteRow& r) {
-    return "row " + std::to_string(r.row) + " (" + RowDescription(*r.cells) + ")";
+    std::string s = "row ";
+    s += std::to_string(r.row);
+    s += " (";
+    s += RowDescription(*r.cells);
+    s += ')';
+    return s;
 }
 } // namespace
 
@@ -53,8 +58,18 @@ int PointBytes(AccessTable t, const std::string& type, int points) {
 }
 
 std::string RowDescription(const AccessRow& r) {
-    std::string s = "slave " + r.SlaveId + ", " + r.Type + ", address " + r.AddressMod;
-    if (!r.Mnemonic.empty()) s += ", " + r.Mnemonic;
+    std::string s;
+    s.reserve(24 + r.SlaveId.size() + r.Type.size() + r.AddressMod.size() + r.Mnemonic.size());
+    s += "slave ";
+    s += r.SlaveId;
+    s += ", ";
+    s += r.Type;
+    s += ", address ";
+    s += r.AddressMod;
+    if (!r.Mnemonic.empty()) {
+        s += ", ";
+        s += r.Mnemonic;
+    }
     return s;
 }
 
@@ -126,19 +141,28 @@ std::vector<Finding> ByteMapFindings(const ByteMap& m) {
         }
         if (earlier.empty()) continue;
         std::sort(earlier.begin(), earlier.end());
-        std::string shared;
+        // Built in place: a crowded map gives hundreds of long messages.
+        size_t size = 32;
         for (size_t j : earlier) {
-            const ByteRow& e = m.rows[j];
-            const int lo = std::max(r.first, e.first);
-            const int hi = std::min(last, e.first + e.length - 1);
-            if (!shared.empty()) shared += "; ";
-            AppendBytes(shared, lo, hi);
-            shared += " with ";
-            if (names[j].empty()) names[j] = RowName(e);
-            shared += names[j];
+            if (names[j].empty()) names[j] = RowName(m.rows[j]);
+            size += names[j].size() + 32;
         }
-        out.push_back({Severity::Warning, "sdo.xml", table, r.row, "Address DeviceNet",
-                       "Row " + std::to_string(r.row) + " shares DeviceNet " + shared + "."});
+        std::string message;
+        message.reserve(size);
+        message += "Row ";
+        message += std::to_string(r.row);
+        message += " shares DeviceNet ";
+        for (size_t k = 0; k < earlier.size(); ++k) {
+            const ByteRow& e = m.rows[earlier[k]];
+            if (k) message += "; ";
+            AppendBytes(message, std::max(r.first, e.first),
+                        std::min(last, e.first + e.length - 1));
+            message += " with ";
+            message += names[earlier[k]];
+        }
+        message += '.';
+        out.push_back(
+            {Severity::Warning, "sdo.xml", table, r.row, "Address DeviceNet", std::move(message)});
     }
     std::string unused;
     int count = 0;
