@@ -5,8 +5,11 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <string_view>
 
 namespace {
+using namespace std::string_view_literals;
+
 // The most bytes an area can have; a larger N Byte is an error of pargen.xml.
 constexpr int MaxAreaBytes = 455;
 
@@ -19,10 +22,10 @@ std::string Bytes(int first, int last) {
 // thousands of them.
 void AppendBytes(std::string& out, int first, int last) {
     char buf[16];
-    out += first == last ? "byte " : "bytes ";
+    out += first == last ? "byte "sv : "bytes "sv;
     out.append(buf, size_t(std::to_chars(buf, buf + sizeof buf, first).ptr - buf));
     if (first == last) return;
-    out += " to ";
+    out += " to "sv;
     out.append(buf, size_t(std::to_chars(buf, buf + sizeof buf, last).ptr - buf));
 }
 
@@ -89,6 +92,13 @@ ByteMap ComputeByteMap(const std::vector<AccessRow>& rows, AccessTable t, int ar
         m.rows.push_back(r);
     }
     m.users.resize(end);
+    // Each byte's list made once at its size: crowded bytes have many users.
+    std::vector<int> count(end, 0);
+    for (const auto& r : m.rows)
+        for (int b = r.first; b < r.first + r.length; ++b)
+            ++count[static_cast<size_t>(b)];
+    for (size_t b = 0; b < end; ++b)
+        if (count[b] > 1) m.users[b].reserve(size_t(count[b]));
     for (const auto& r : m.rows)
         for (int b = r.first; b < r.first + r.length; ++b)
             m.users[static_cast<size_t>(b)].push_back(r.row);
@@ -149,15 +159,15 @@ std::vector<Finding> ByteMapFindings(const ByteMap& m) {
         }
         std::string message;
         message.reserve(size);
-        message += "Row ";
+        message += "Row "sv;
         message += std::to_string(r.row);
-        message += " shares DeviceNet ";
+        message += " shares DeviceNet "sv;
         for (size_t k = 0; k < earlier.size(); ++k) {
             const ByteRow& e = m.rows[earlier[k]];
-            if (k) message += "; ";
+            if (k) message += "; "sv;
             AppendBytes(message, std::max(r.first, e.first),
                         std::min(last, e.first + e.length - 1));
-            message += " with ";
+            message += " with "sv;
             message += names[earlier[k]];
         }
         message += '.';
