@@ -1,6 +1,5 @@
 #include "app/MainWindow.h"
 
-#include "app/FontConfigLoad.h"
 #include "app/Forms.h"
 #include "core/device/ConfigImage.h"
 #include "core/device/GsdWriter.h"
@@ -263,7 +262,6 @@ void TFTessaroFirmWare::refreshCheck() {
     // The fingerprint follows the check state's text, up to the maker's link.
     const ProjectPrint print =
         projectOpen() ? ProjectFingerprint(ws().project(), findings_) : ProjectPrint{};
-    FontConfigLoad::wait();
     const int x =
         LabelCheck->x() + LabelCheck->fontMetrics().horizontalAdvance(LabelCheck->text()) + 16;
     const int end =

@@ -1,4 +1,3 @@
-#include "app/FontConfigLoad.h"
 #include "app/Forms.h"
 #include "app/MainWindow.h"
 #include "app/Startup.h"
@@ -12,9 +11,6 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    // Once QApplication has set the locale and the environment the
-    // configuration is read in; beside everything up to the first text measured.
-    FontConfigLoad fonts;
     QApplication::setApplicationName(ApplicationTitle);
 
     const std::string exeFolder = QCoreApplication::applicationDirPath().toStdString();
