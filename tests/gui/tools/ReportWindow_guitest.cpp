@@ -13,6 +13,25 @@
 #include <filesystem>
 #include <unistd.h>
 
+namespace {
+struct ExampleProject {
+    EditorFixture f;
+    ExampleProject() {
+        WriteText(f.ws.PargenPath, ExamplePargen);
+        WriteText(f.ws.SdoPath, ExampleSdo);
+    }
+};
+
+// The report of the worked example, shown with the recording prompt.
+struct ShownReport : ExampleProject {
+    TFReport dlg{f.ws};
+    ShownReport() {
+        dlg.setPrompt(f.rec);
+        dlg.show();
+    }
+};
+} // namespace
+
 class ReportTest : public QObject {
     Q_OBJECT
 private slots:
@@ -22,12 +41,9 @@ private slots:
 };
 
 void ReportTest::showsSavesAndWritesPdf() {
-    EditorFixture f;
-    WriteText(f.ws.PargenPath, ExamplePargen);
-    WriteText(f.ws.SdoPath, ExampleSdo);
-    TFReport dlg(f.ws);
-    dlg.setPrompt(f.rec);
-    dlg.show();
+    ShownReport r;
+    EditorFixture& f = r.f;
+    TFReport& dlg = r.dlg;
     const QString text = dlg.ReportView->toPlainText();
     QVERIFY(text.contains("Commissioning report: p1"));
     QVERIFY(text.contains("DeviceNet byte map"));
@@ -48,12 +64,9 @@ void ReportTest::showsSavesAndWritesPdf() {
 // Both saves go through the program's file writer: a link is followed and
 // kept, a directory is refused with a message and left as it was.
 void ReportTest::savesFollowTheFileWriterRules() {
-    EditorFixture f;
-    WriteText(f.ws.PargenPath, ExamplePargen);
-    WriteText(f.ws.SdoPath, ExampleSdo);
-    TFReport dlg(f.ws);
-    dlg.setPrompt(f.rec);
-    dlg.show();
+    ShownReport r;
+    EditorFixture& f = r.f;
+    TFReport& dlg = r.dlg;
     const std::string dir = f.exe / "folder", link = f.exe / "r.pdf", real = f.exe / "real.pdf";
     QVERIFY(CreateDir(dir));
     QVERIFY(::symlink(real.c_str(), link.c_str()) == 0);
@@ -78,12 +91,9 @@ void ReportTest::savesFollowTheFileWriterRules() {
 // Print loads the printing module (beside the programs) and asks for the
 // printer; cancelled, nothing is printed and nothing reported.
 void ReportTest::printOpensThePrintDialog() {
-    EditorFixture f;
-    WriteText(f.ws.PargenPath, ExamplePargen);
-    WriteText(f.ws.SdoPath, ExampleSdo);
-    TFReport dlg(f.ws);
-    dlg.setPrompt(f.rec);
-    dlg.show();
+    ShownReport r;
+    EditorFixture& f = r.f;
+    TFReport& dlg = r.dlg;
     QString asked;
     QTimer::singleShot(0, [&] {
         QWidget* modal = QApplication::activeModalWidget();
